@@ -1,0 +1,16 @@
+// ConvertText.hpp: the one routine that converts GBK text between the two scripts.
+#pragma once
+
+#include <string>
+
+#include "CharTables.hpp"
+
+// Converts text in place: Simplified to Traditional when toTraditional is nonzero, the reverse when it is 0.
+// Each character's first occurrence in the search table gives its counterpart at the same offset of the other
+// table, and every occurrence in the whole text is replaced at once; a character produced that way is looked
+// up again when the scan reaches it. With simplified "AB" and traditional "BC", "AB" becomes "CC".
+void ConvertText(std::string& text, int toTraditional, const CharTables& tables);
+
+// The same conversion done literally, step by step: a table search per character and a pass over the whole
+// text per replacement. Slow, and kept as the reference that every faster routine must match byte for byte.
+void ConvertTextLiteral(std::string& text, int toTraditional, const CharTables& tables);
