@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset (native, win64, win32) and runs every test:
-# the native suite, then the Windows suite under Wine inside one Xvfb display.
+# the native suite, the checks in scripts/checks/, then the Windows suite under Wine inside one Xvfb display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -10,15 +10,20 @@ for preset in native win64 win32; do
     cmake --build --preset "$preset" -j"$jobs"
 done
 
-status=0
-ctest --preset native || status=1
+passed=0
+failed=0
+failures=()
+step() {  # step NAME COMMAND...: runs one suite and keeps the score
+    echo "== $1"
+    if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); failures+=("$1"); fi
+}
+
+step "native tests" ctest --preset native
 for check in scripts/checks/*.sh; do
-    [ -e "$check" ] || continue
-    echo "== $check"
-    bash "$check" || status=1
+    [ -e "$check" ] && step "$check" bash "$check"
 done
+step "Windows tests under Wine" scripts/wine-session.sh "$PWD/build/win64/wineprefix" ctest --preset win64
 
-scripts/wine-session.sh "$PWD/build/win64/wineprefix" ctest --preset win64 || status=1
-
-[ $status -eq 0 ] && echo "All test suites passed." || echo "Some test suite FAILED."
-exit $status
+[ $failed -eq 0 ] || echo "Failed suites: ${failures[*]}"
+echo "Suites: $passed passed, $failed failed"
+[ $failed -eq 0 ]
