@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every preset (native, win64, win32) and runs every test:
-# the native suite, the checks in scripts/checks/, then the Windows suite under Wine inside one Xvfb display.
+# Installs what is missing, builds every preset (native, native-sanitize, win64, win32) and runs every test:
+# the native suite (plain and with sanitizers), the checks in scripts/checks/, then the Windows suite under Wine inside one Xvfb display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs=$(nproc)
-for preset in native win64 win32; do
+for preset in native native-sanitize win64 win32; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j"$jobs"
 done
@@ -19,6 +19,7 @@ step() {  # step NAME COMMAND...: runs one suite and keeps the score
 }
 
 step "native tests" ctest --preset native
+step "native tests with sanitizers" ctest --preset native-sanitize
 for check in scripts/checks/*.sh; do
     [ -e "$check" ] && step "$check" bash "$check"
 done
