@@ -1,0 +1,95 @@
+// FileFind.cpp: FindFirstFileW and friends behind GBK names.
+#include "FileFind.hpp"
+
+#include <windows.h>
+
+#include "CodePage.hpp"
+
+namespace platform {
+
+namespace {
+
+std::wstring FullPathOf(const std::wstring& path) {
+    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    while (size > 0) {
+        std::wstring full(size, L'\0');
+        const DWORD got = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+        if (got < size) {
+            full.resize(got);
+            return full;
+        }
+        size = got;  // the current directory changed in between: try again with the new size
+    }
+    return {};
+}
+
+bool IsBareDriveName(const std::wstring& path) {
+    return path.size() == 2 && path[1] == L':' &&
+           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+}
+
+FileEntry EntryFrom(const WIN32_FIND_DATAW& data) {
+    FileEntry entry;
+    entry.name = GbkFromWide(data.cFileName);
+    entry.attributes = data.dwFileAttributes;
+    return entry;
+}
+
+}  // namespace
+
+bool FindFile(const std::string& path, FileEntry& entry, std::string* fullPath) {
+    std::wstring searched = WideFromGbk(path);
+    if (IsBareDriveName(searched)) {
+        // Windows resolves D: to the drive's current directory; Wine answers with that directory plus a final
+        // "\", which finds nothing. Search the directory itself, so both agree; a root still finds nothing.
+        searched = FullPathOf(searched);
+        if (searched.size() > 3 && searched.back() == L'\\') searched.pop_back();
+        if (searched.size() <= 3) return false;
+    }
+    // Windows finds nothing for a text ending in a separator; say so here rather than rely on every version.
+    if (searched.empty() || searched.back() == L'\\' || searched.back() == L'/') return false;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(searched.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(find);
+    entry = EntryFrom(data);
+    if (fullPath) {
+        std::wstring full = FullPathOf(searched);
+        const std::size_t slash = full.rfind(L'\\');
+        full = (slash == std::wstring::npos ? std::wstring() : full.substr(0, slash + 1)) + data.cFileName;
+        *fullPath = GbkFromWide(full);
+    }
+    return true;
+}
+
+bool CDirectoryEnumeration::Open(const std::string& pattern) {
+    Close();
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(WideFromGbk(pattern).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    m_handle = find;
+    m_first = EntryFrom(data);
+    m_hasFirst = true;
+    return true;
+}
+
+bool CDirectoryEnumeration::Next(FileEntry& entry) {
+    if (!m_handle) return false;
+    if (m_hasFirst) {
+        m_hasFirst = false;
+        entry = std::move(m_first);
+        return true;
+    }
+    WIN32_FIND_DATAW data;
+    if (!::FindNextFileW(m_handle, &data)) return false;
+    entry = EntryFrom(data);
+    return true;
+}
+
+void CDirectoryEnumeration::Close() {
+    if (m_handle) ::FindClose(m_handle);
+    m_handle = nullptr;
+    m_hasFirst = false;
+}
+
+}  // namespace platform

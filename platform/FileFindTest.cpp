@@ -1,0 +1,169 @@
+// FileFindTest.cpp: the file look-up and directory enumeration against real folders.
+#include "platform/FileFind.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/FileSystem.hpp"
+#include "platform/TextFile.hpp"
+#include "tests/support/TempDir.hpp"
+
+namespace {
+
+using platform::FileEntry;
+using platform::FindFile;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+const std::string kNorikae = "\x81\x5c";  // 乗: its trail byte is a backslash
+const std::string kTsuta = "\xca\x5c";    // 蔦
+
+// Puts the current directory back when a test ends.
+class CurrentDirectoryGuard {
+public:
+    CurrentDirectoryGuard() : m_saved(platform::CurrentDirectory()) {}
+    ~CurrentDirectoryGuard() { platform::ChangeDirectory(m_saved); }
+
+private:
+    std::string m_saved;
+};
+
+TEST(FindFileTest, FindsFileOrDirectoryWithNameAsOnDiskAndFullPath) {
+    TempDir dir;
+    WriteBytes(dir.File("Report.TXT"), "x");
+    ASSERT_TRUE(platform::MakeDirectory(dir.File("Sub")));
+
+    FileEntry entry;
+    std::string full;
+    ASSERT_TRUE(FindFile(dir.File("report.txt"), entry, &full));
+    EXPECT_EQ("Report.TXT", entry.name);
+    EXPECT_FALSE(entry.IsDirectory());
+    EXPECT_EQ(dir.File("Report.TXT"), full);
+
+    ASSERT_TRUE(FindFile(dir.File("SUB"), entry, &full));
+    EXPECT_EQ("Sub", entry.name);
+    EXPECT_TRUE(entry.IsDirectory());
+    EXPECT_EQ(dir.File("Sub"), full);
+
+    EXPECT_FALSE(FindFile(dir.File("missing.txt"), entry));
+}
+
+TEST(FindFileTest, WildcardsInTheLastLevelKeepTheSearchedDirectoryText) {
+    TempDir dir;
+    ASSERT_TRUE(platform::MakeDirectory(dir.File("Sub")));
+    WriteBytes(dir.File("Sub\\only.txt"), "x");
+    WriteBytes(dir.File("Sub\\other.dat"), "x");
+
+    FileEntry entry;
+    std::string full;
+    ASSERT_TRUE(FindFile(dir.File("sub\\*.t?t"), entry, &full));
+    EXPECT_EQ("only.txt", entry.name);
+    EXPECT_EQ(dir.File("sub\\only.txt"), full);  // the directory as typed, the name as stored
+}
+
+TEST(FindFileTest, RelativeTextIsMadeAbsoluteAgainstTheCurrentDirectory) {
+    TempDir dir;
+    CurrentDirectoryGuard guard;
+    ASSERT_TRUE(platform::MakeDirectory(dir.File("Sub")));
+    WriteBytes(dir.File("Sub\\a.txt"), "x");
+    ASSERT_TRUE(platform::ChangeDirectory(dir.File("Sub")));
+
+    FileEntry entry;
+    std::string full;
+    ASSERT_TRUE(FindFile("A.TXT", entry, &full));
+    EXPECT_EQ(dir.File("Sub\\a.txt"), full);
+    ASSERT_TRUE(FindFile("..\\sub", entry, &full));
+    EXPECT_EQ(dir.File("Sub"), full);
+}
+
+TEST(FindFileTest, TrailingBackslashRootAndEmptyTextFindNothing) {
+    TempDir dir;
+    const std::string root = dir.File("").substr(0, 3);  // such as C:\ .
+    ASSERT_EQ(":\\", root.substr(1));
+    FileEntry entry;
+    EXPECT_FALSE(FindFile(dir.path().string() + "\\", entry));
+    EXPECT_FALSE(FindFile(dir.path().string() + "/", entry));
+    EXPECT_FALSE(FindFile(root, entry));
+    EXPECT_FALSE(FindFile("", entry));
+}
+
+TEST(FindFileTest, BareDriveNameIsThatDrivesCurrentDirectory) {
+    TempDir dir;
+    CurrentDirectoryGuard guard;
+    ASSERT_TRUE(platform::MakeDirectory(dir.File("Deep")));
+    const std::string drive = dir.path().string().substr(0, 2);
+
+    ASSERT_TRUE(platform::ChangeDirectory(dir.File("Deep")));
+    FileEntry entry;
+    std::string full;
+    ASSERT_TRUE(FindFile(drive, entry, &full));
+    EXPECT_EQ("Deep", entry.name);
+    EXPECT_TRUE(entry.IsDirectory());
+    EXPECT_EQ(dir.File("Deep"), full);
+
+    ASSERT_TRUE(platform::ChangeDirectory(drive + "\\"));
+    EXPECT_FALSE(FindFile(drive, entry));
+}
+
+TEST(FindFileTest, GbkNamesWithBackslashTrailBytesRoundTrip) {
+    TempDir dir;
+    const std::string folder = dir.File("") + kNorikae;
+    const std::string file = folder + "\\" + kTsuta + ".txt";
+    ASSERT_TRUE(platform::MakeDirectory(folder));
+    platform::CTextWriter writer;
+    ASSERT_TRUE(writer.Create(file));
+    ASSERT_TRUE(writer.Close());
+
+    FileEntry entry;
+    std::string full;
+    ASSERT_TRUE(FindFile(file, entry, &full));
+    EXPECT_EQ(kTsuta + ".txt", entry.name);
+    EXPECT_EQ(file, full);
+    ASSERT_TRUE(FindFile(folder, entry, &full));
+    EXPECT_EQ(kNorikae, entry.name);
+    EXPECT_TRUE(entry.IsDirectory());
+}
+
+std::vector<std::pair<std::string, bool>> ListAll(const std::string& pattern) {
+    std::vector<std::pair<std::string, bool>> found;
+    platform::CDirectoryEnumeration entries;
+    if (!entries.Open(pattern)) return found;
+    FileEntry entry;
+    while (entries.Next(entry)) found.emplace_back(entry.name, entry.IsDirectory());
+    EXPECT_FALSE(entries.Next(entry));  // stays at the end
+    return found;
+}
+
+TEST(DirectoryEnumerationTest, YieldsEveryEntryWithItsKindDotsIncluded) {
+    TempDir dir;
+    WriteBytes(dir.File("a.txt"), "x");
+    WriteBytes(dir.File("B.dat"), "x");
+    ASSERT_TRUE(platform::MakeDirectory(dir.File("Sub")));
+    ASSERT_TRUE(platform::MakeDirectory(dir.File("") + kNorikae));
+
+    auto found = ListAll(dir.File("*.*"));
+    std::sort(found.begin(), found.end());
+    const std::vector<std::pair<std::string, bool>> expected = {
+        {".", true}, {"..", true}, {"B.dat", false}, {"Sub", true}, {"a.txt", false}, {kNorikae, true}};
+    EXPECT_EQ(expected, found);
+
+    EXPECT_TRUE(ListAll(dir.File("Sub\\*.*")).size() == 2);  // only the dots
+    EXPECT_TRUE(ListAll(dir.File("missing\\*.*")).empty());
+    EXPECT_TRUE(ListAll(dir.File("a.txt\\*.*")).empty());  // a file is not a directory
+}
+
+TEST(DirectoryEnumerationTest, UnopenedOrClosedYieldsNothing) {
+    TempDir dir;
+    WriteBytes(dir.File("a.txt"), "x");
+    platform::CDirectoryEnumeration entries;
+    FileEntry entry;
+    EXPECT_FALSE(entries.Next(entry));
+    ASSERT_TRUE(entries.Open(dir.File("*.txt")));
+    entries.Close();
+    EXPECT_FALSE(entries.Next(entry));
+}
+
+}  // namespace
