@@ -1,6 +1,7 @@
 // CharTables.cpp: loading the character tables.
 #include "CharTables.hpp"
 
+#include "ConversionIndex.hpp"
 #include "platform/TextFile.hpp"
 
 const char kTableBanner[] = "Zendrix character table 1.0 (GBK): line 1 Simplified, line 3 Traditional";
@@ -12,6 +13,7 @@ LoadResult LoadTables(CharTables& tables, const std::string& path) {
 
     std::string banner;
     tables.simplified.clear();
+    tables.index.reset();
     file.ReadLine(tables.simplified);
     file.ReadLine(banner);
     if (banner != kTableBanner) return LoadResult::BannerMismatch;
@@ -19,5 +21,15 @@ LoadResult LoadTables(CharTables& tables, const std::string& path) {
     file.ReadLine(tables.traditional);
     std::string discarded;
     file.ReadLine(discarded);
+    BuildIndex(tables);
     return LoadResult::Loaded;
+}
+
+void BuildIndex(CharTables& tables) {
+    auto index = std::make_shared<ConversionIndex>();
+    index->toTraditional = BuildDirectionIndex(tables.simplified, tables.traditional);
+    index->toSimplified = BuildDirectionIndex(tables.traditional, tables.simplified);
+    index->simplifiedSize = tables.simplified.size();
+    index->traditionalSize = tables.traditional.size();
+    tables.index = std::move(index);
 }

@@ -1,13 +1,19 @@
 // CharTables.hpp: the two parallel character tables and their loading from the table file.
 #pragma once
 
+#include <memory>
 #include <string>
+
+struct ConversionIndex;
 
 // Line 1 of the table file holds Simplified characters, line 3 their Traditional counterparts. The pairing is
 // by byte offset: the character of `simplified` at offset k corresponds to the bytes of `traditional` at k.
+// `index` is what makes ConvertText fast: LoadTables builds it; tables filled or changed by hand need BuildIndex
+// afterwards (without an index that fits, ConvertText still gives the same result, only far more slowly).
 struct CharTables {
     std::string simplified;
     std::string traditional;
+    std::shared_ptr<const ConversionIndex> index{};  // a default, so CharTables{simplified, traditional} stays quiet
 };
 
 enum class LoadResult { Loaded, NotOpenable, BannerMismatch };
@@ -21,3 +27,6 @@ extern const char kTableFileName[];
 // Reads lines 1 to 4 of the table file (a missing line reads empty; line 4 is read and discarded).
 // Shows nothing: the caller decides what each outcome means for the user.
 LoadResult LoadTables(CharTables& tables, const std::string& path = kTableFileName);
+
+// Indexes both directions of the tables as they are now (about a megabyte, a few milliseconds).
+void BuildIndex(CharTables& tables);

@@ -1,0 +1,98 @@
+// ConversionIndex.cpp: building the per-direction lookup from the two parallel tables.
+#include "ConversionIndex.hpp"
+
+#include <cstring>
+
+#include "Gbk.hpp"
+
+namespace {
+
+constexpr std::size_t kBlock = 256;
+
+std::uint16_t HostKey(unsigned char first, unsigned char second) {
+    const unsigned char bytes[2] = {first, second};
+    std::uint16_t key;
+    std::memcpy(&key, bytes, 2);
+    return key;
+}
+
+Counterpart Classify(const std::string& character, bool loneLead, const std::string& counterpart) {
+    if (counterpart == character) return Counterpart::Unchanged;
+    if (loneLead || counterpart.size() != character.size()) return Counterpart::Reshape;
+    // The counterpart must begin a character exactly as the original does, or the layout after it shifts.
+    const bool lead = gbk::IsLeadByte(static_cast<unsigned char>(counterpart[0]));
+    return lead == (character.size() == 2) ? Counterpart::Swap : Counterpart::Reshape;
+}
+
+CounterpartEntry& EntryToFill(DirectionIndex& index, CharCode code) {
+    std::uint32_t& block = index.entryBlock[code >> 8];
+    if (block == 0) {
+        block = static_cast<std::uint32_t>(index.entries.size());
+        index.entries.resize(index.entries.size() + kBlock);
+    }
+    return index.entries[block + (code & 0xFF)];
+}
+
+bool IsLoneLeadCode(CharCode code) { return code < 0x100 && gbk::IsLeadByte(static_cast<unsigned char>(code)); }
+
+void BuildDirectLookup(DirectionIndex& index, const std::vector<CharCode>& listed) {
+    index.pairDelta.assign(kBlock, 0);
+    for (std::size_t byte = 0; byte < kBlock; ++byte) index.singles[byte] = static_cast<unsigned char>(byte);
+    for (const CharCode code : listed) {
+        const CounterpartEntry& entry = index.Entry(code);
+        if (entry.kind != Counterpart::Swap) continue;
+        if (code < 0x100) {
+            index.singles[code] = entry.bytes[0];
+            index.singlesChange = true;
+            continue;
+        }
+        std::uint32_t& block = index.pairBlock[code >> 8];
+        if (block == 0) {
+            block = static_cast<std::uint32_t>(index.pairDelta.size());
+            index.pairDelta.resize(index.pairDelta.size() + kBlock, 0);
+        }
+        const auto lead = static_cast<unsigned char>(code >> 8);
+        const auto trail = static_cast<unsigned char>(code);
+        index.pairDelta[block + trail] = HostKey(lead, trail) ^ HostKey(entry.bytes[0], entry.bytes[1]);
+    }
+}
+
+}  // namespace
+
+DirectionIndex BuildDirectionIndex(const std::string& search, const std::string& result) {
+    DirectionIndex index;
+    index.entries.resize(kBlock);  // the shared block of defaults
+    std::vector<CharCode> listed;
+
+    // The same walk as a literal search of the table: character boundaries only, the first occurrence wins.
+    std::string character;
+    for (std::size_t k = 0; k < search.size(); k += gbk::CharWidth(search, k)) {
+        const std::size_t width = gbk::CharWidth(search, k);
+        const bool loneLead = width == 2 && k + 1 == search.size();
+        const auto lead = static_cast<unsigned char>(search[k]);
+        const CharCode code = width == 2 && !loneLead ? CharCode(lead << 8 | static_cast<unsigned char>(search[k + 1]))
+                                                      : CharCode(lead);
+        CounterpartEntry& entry = EntryToFill(index, code);
+        if (entry.listed) continue;
+        listed.push_back(code);
+
+        character.assign(search, k, loneLead ? 1 : width);
+        // A lone lead byte is a character of width 2, so its counterpart is two bytes long where it can be.
+        const std::string counterpart = result.substr(k < result.size() ? k : result.size(), width);
+        entry.kind = Classify(character, loneLead, counterpart);
+        entry.listed = true;
+        entry.size = static_cast<std::uint8_t>(counterpart.size());
+        std::memcpy(entry.bytes, counterpart.data(), counterpart.size());
+    }
+
+    index.direct = true;
+    for (const CharCode code : listed) {
+        const CounterpartEntry& entry = index.Entry(code);
+        if (IsLoneLeadCode(code) || entry.kind == Counterpart::Unchanged) continue;  // a lone lead byte comes last
+        if (entry.kind == Counterpart::Reshape || index.Entry(entry.Code()).kind != Counterpart::Unchanged) {
+            index.direct = false;
+        }
+    }
+    if (index.direct) BuildDirectLookup(index, listed);
+    return index;
+}

@@ -1,0 +1,61 @@
+// ConversionIndex.hpp: what each character converts to, looked up at once instead of searching the tables.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A character's code: lead byte * 256 + trail byte for a two-byte character, the byte itself for a one-byte
+// character. A lone lead byte at the end of a text is coded as its byte: one-byte characters never take those
+// values, so it gets a slot of its own.
+using CharCode = std::uint16_t;
+
+// What the first occurrence of a character in the search table asks the conversion to do.
+enum class Counterpart : std::uint8_t {
+    Unchanged,  // not listed, or listed with an identical counterpart: nothing happens
+    Swap,       // a different whole character of the same width: where characters begin stays as it was
+    Reshape,    // anything else (shorter, longer, two characters, a lone lead byte): the text's layout changes
+};
+
+struct CounterpartEntry {
+    Counterpart kind = Counterpart::Unchanged;
+    bool listed = false;    // found in the search table, even with an identical counterpart
+    std::uint8_t size = 0;  // bytes of the counterpart, 0 to 2
+    unsigned char bytes[2] = {0, 0};
+
+    CharCode Code() const { return size == 2 ? CharCode(bytes[0] << 8 | bytes[1]) : bytes[0]; }
+};
+
+// One direction: the search table's characters and the result table's counterparts at the same offsets.
+// Lookups go through blocks of 256 codes sharing a high byte; blocks with nothing listed share one block of
+// defaults, so the index costs memory only for the lead bytes the table uses.
+struct DirectionIndex {
+    const CounterpartEntry& Entry(CharCode code) const { return entries[entryBlock[code >> 8] + (code & 0xFF)]; }
+
+    std::array<std::uint32_t, 256> entryBlock{};  // offset of each block in `entries`; 0 is the shared block
+    std::vector<CounterpartEntry> entries;
+
+    // Every listed character maps to a whole character of its own width that is itself left alone, so
+    // converting is one lookup per character (see ConvertText.cpp for why). Only then are the following built:
+    bool direct = false;
+    // what to XOR into a two-byte character, as loaded from memory (host byte order), to get its counterpart:
+    // blocks by lead byte, offsets in pairBlock, 0 the shared block of zeros;
+    std::array<std::uint32_t, 256> pairBlock{};
+    std::vector<std::uint16_t> pairDelta;
+    // the counterparts of one-byte characters.
+    std::array<unsigned char, 256> singles{};
+    bool singlesChange = false;  // some one-byte character has a different counterpart
+};
+
+DirectionIndex BuildDirectionIndex(const std::string& search, const std::string& result);
+
+// Both directions, built once when the tables are loaded. The sizes of the tables it was built from let
+// ConvertText notice tables that were filled by hand and never indexed, or replaced since.
+struct ConversionIndex {
+    DirectionIndex toTraditional;
+    DirectionIndex toSimplified;
+    std::size_t simplifiedSize = 0;
+    std::size_t traditionalSize = 0;
+};

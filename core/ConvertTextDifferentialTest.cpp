@@ -1,0 +1,149 @@
+// ConvertTextDifferentialTest.cpp: the fast conversion against the literal one on random tables and texts.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "core/ConversionIndex.hpp"
+#include "core/ConvertText.hpp"
+
+namespace {
+
+// Few distinct bytes, so that tables and texts share characters often: two lead bytes, a lead byte that also
+// serves as a trail byte, and letters that are trail bytes of the two-byte characters as well.
+const std::string kBytes = "\x81\xb0lq\xa1";
+// Whole characters of both widths, so that most replacements swap characters and chains form.
+const std::string kChars[] = {"\xb0\xa1", "\xb0\xa2", "\xb0\xa3", "\xb0l", "\x81\xb0", "l", "q"};
+
+class Generator {
+public:
+    explicit Generator(unsigned seed) : m_random(seed) {}
+
+    std::size_t Below(std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(m_random); }
+
+    std::string RandomBytes(std::size_t maxLength) {
+        std::string bytes(Below(maxLength + 1), '\0');
+        for (char& b : bytes) b = kBytes[Below(kBytes.size())];
+        return bytes;
+    }
+
+    // Mostly whole characters; now and then a stray byte that shifts what follows.
+    std::string RandomChars(std::size_t maxCount) {
+        std::string text;
+        for (std::size_t count = Below(maxCount + 1); count > 0; --count) {
+            text += Below(12) == 0 ? std::string(1, kBytes[Below(kBytes.size())]) : kChars[Below(std::size(kChars))];
+        }
+        return text;
+    }
+
+    // A character table and a counterpart table built from it by taking each character's successor among
+    // kChars: long chains, repeated entries, and now and then a character of the other width.
+    CharTables ChainTables(std::size_t maxCount) {
+        CharTables tables;
+        for (std::size_t count = Below(maxCount + 1); count > 0; --count) {
+            const std::size_t k = Below(std::size(kChars));
+            tables.simplified += kChars[k];
+            tables.traditional += kChars[(k + 1 + (Below(6) == 0 ? Below(3) : 0)) % std::size(kChars)];
+        }
+        return tables;
+    }
+
+private:
+    std::mt19937 m_random;
+};
+
+std::string Hex(const std::string& bytes) {
+    std::ostringstream out;
+    out << '"';
+    for (const unsigned char b : bytes) out << "\\x" << std::hex << (b >> 4) << (b & 15);
+    out << '"';
+    return out.str();
+}
+
+struct Tally {
+    int cases = 0;
+    int changed = 0;        // the literal result differs from the input
+    int resized = 0;        // ...and has another length
+    int indirect = 0;       // the direction needs more than one lookup per character
+    bool failed = false;
+};
+
+// Compares both routines on one case, with the stored index and without one; reports the first difference.
+void Compare(const CharTables& indexed, const std::string& text, int toTraditional, Tally& tally) {
+    if (tally.failed) return;
+    std::string expected = text;
+    ConvertTextLiteral(expected, toTraditional, indexed);
+    std::string fast = text;
+    ConvertText(fast, toTraditional, indexed);
+    std::string unindexed = text;
+    ConvertText(unindexed, toTraditional, CharTables{indexed.simplified, indexed.traditional});
+
+    ++tally.cases;
+    tally.changed += expected != text;
+    tally.resized += expected.size() != text.size();
+    const DirectionIndex& direction = toTraditional ? indexed.index->toTraditional : indexed.index->toSimplified;
+    tally.indirect += !direction.direct;
+    if (fast == expected && unindexed == expected) return;
+    tally.failed = true;
+    ADD_FAILURE() << "simplified " << Hex(indexed.simplified) << " traditional " << Hex(indexed.traditional)
+                  << " text " << Hex(text) << " toTraditional " << toTraditional << ": literal " << Hex(expected)
+                  << ", fast " << Hex(fast) << ", unindexed " << Hex(unindexed);
+}
+
+void CompareBothWays(CharTables tables, const std::string& text, Tally& tally) {
+    BuildIndex(tables);
+    Compare(tables, text, 1, tally);
+    Compare(tables, text, 0, tally);
+}
+
+TEST(ConvertTextDifferentialTest, ArbitraryBytesInTablesAndText) {
+    // Misaligned and lone lead bytes in tables and texts, results that shrink, grow or split characters.
+    Generator gen(20240611);
+    Tally tally;
+    for (int i = 0; i < 100000 && !tally.failed; ++i) {
+        const CharTables tables{gen.RandomBytes(10), gen.RandomBytes(10)};
+        CompareBothWays(tables, gen.Below(2) ? gen.RandomBytes(24) : gen.RandomChars(12), tally);
+    }
+    EXPECT_GT(tally.resized, tally.cases / 20);
+    EXPECT_GT(tally.indirect, tally.cases / 4);
+}
+
+TEST(ConvertTextDifferentialTest, ChainsOfWholeCharacters) {
+    // Mostly same-width swaps that chain, everywhere in the text; sometimes a width change in the middle.
+    Generator gen(77);
+    Tally tally;
+    for (int i = 0; i < 100000 && !tally.failed; ++i) {
+        CompareBothWays(gen.ChainTables(8), gen.RandomChars(16), tally);
+    }
+    EXPECT_GT(tally.changed, tally.cases / 2);
+    EXPECT_GT(tally.indirect, tally.cases / 2);
+}
+
+TEST(ConvertTextDifferentialTest, LongTextsReuseTheScratchState) {
+    // Long chains over long texts, then short texts right after, as per-line conversion does.
+    Generator gen(5);
+    Tally tally;
+    for (int i = 0; i < 300 && !tally.failed; ++i) {
+        const CharTables tables = gen.ChainTables(40);
+        CompareBothWays(tables, gen.RandomChars(400), tally);
+        for (int line = 0; line < 5; ++line) CompareBothWays(tables, gen.RandomChars(6), tally);
+    }
+    EXPECT_GT(tally.changed, tally.cases / 2);
+}
+
+TEST(ConvertTextDifferentialTest, ConvertingTwiceWithTheSameTables) {
+    // Texts converted one way and the result back, with the shipped kind of table: equal widths, no chains.
+    Generator gen(9);
+    Tally tally;
+    for (int i = 0; i < 3000 && !tally.failed; ++i) {
+        CharTables tables{kChars[0] + kChars[1] + "l", kChars[2] + kChars[3] + "q"};
+        std::string text = gen.RandomChars(20);
+        CompareBothWays(tables, text, tally);
+        ConvertTextLiteral(text, 1, tables);
+        CompareBothWays(tables, text, tally);
+    }
+    EXPECT_EQ(0, tally.indirect);
+    EXPECT_GT(tally.changed, tally.cases / 2);
+}
+
+}  // namespace
