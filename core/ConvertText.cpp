@@ -199,7 +199,7 @@ void ReplaceCharacter(std::string& text, const unsigned char* needle, std::size_
 
 bool IsBoundary(const std::string& text, std::size_t pos) {
     std::size_t q = 0;
-    while (q < pos) q += gbk::CharWidth(text, q);
+    while (q < pos && q < text.size()) q += gbk::CharWidth(text, q);
     return q == pos;
 }
 
