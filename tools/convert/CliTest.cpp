@@ -1,6 +1,7 @@
 // CliTest.cpp: zendrix-convert run as a program: the golden files, bad use, and failures in the middle.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -50,7 +51,8 @@ void Write(const fs::path& path, const std::string& bytes) {
 
 std::vector<std::string> Listing(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::transform(fs::directory_iterator(folder), fs::directory_iterator(), std::back_inserter(names),
+                   [](const fs::directory_entry& entry) { return entry.path().filename().string(); });
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -94,8 +96,8 @@ Result RunConverter(const fs::path& folder, const std::vector<std::string>& args
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     auto create = [&](const char* name) {
         return ::CreateFileW((capture.path() / name).wstring().c_str(), GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     HANDLE out = create("stdout");
     HANDLE err = create("stderr");
@@ -133,8 +135,8 @@ Result RunConverter(const fs::path& folder, const std::vector<std::string>& args
     const std::string errPath = capture.File("stderr");
     std::vector<std::string> strings{kConverter.string()};
     strings.insert(strings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& s : strings) argv.push_back(s.data());
+    std::vector<char*> argv(strings.size());
+    std::transform(strings.begin(), strings.end(), argv.begin(), [](std::string& s) { return s.data(); });
     argv.push_back(nullptr);
 
     const pid_t pid = ::fork();
@@ -163,7 +165,8 @@ Result RunConverter(const fs::path& folder, const std::vector<std::string>& args
 }
 #endif
 
-// --- Golden files -------------------------------------------------------------------------------------------
+// --- Golden files
+// -------------------------------------------------------------------------------------------
 
 struct GoldenCase {
     std::string input;
@@ -193,7 +196,8 @@ TEST(CliGoldenTest, EveryCaseGivesTheExpectedBytesAndLeavesTheInputAlone) {
         const std::string input = Read(kGolden / "input" / c.input);
         const std::string expected = Read(kGolden / "expected" / c.expected);
         ASSERT_TRUE(fs::exists(kGolden / "expected" / c.expected));
-        TempDir dir;  // also the converter's current folder: the shipped table must be found beside the program
+        TempDir
+            dir;  // also the converter's current folder: the shipped table must be found beside the program
         Write(dir.path() / "in.txt", input);
         std::vector<std::string> args{c.direction, "in.txt", "out.txt"};
         if (c.table != "-") {
@@ -220,7 +224,8 @@ TEST(CliGoldenTest, ChineseFileNamesAndAnAbsoluteTablePath) {
     EXPECT_EQ(Read(kGolden / "expected" / "chain.to-traditional.txt"), Read(dir.path() / FsPath(output)));
 }
 
-// --- Bad use ------------------------------------------------------------------------------------------------
+// --- Bad use
+// ------------------------------------------------------------------------------------------------
 
 const std::string kInput = "\xbc\xd7\xd2\xd2\r\nabc\n";  // 甲乙
 
@@ -261,7 +266,8 @@ TEST(CliUsageTest, BadArgumentsAreRefusedWithExitCode2) {
 TEST(CliUsageTest, MissingInputsAndBadTablesAreRefusedBeforeAnythingIsWritten) {
     Workspace w;
     const std::string tt = "--to-traditional";
-    w.ExpectRefused({tt, "--table", "chain.tbl", "missing.txt", "out.txt"}, 2, "cannot open the input 'missing.txt'");
+    w.ExpectRefused({tt, "--table", "chain.tbl", "missing.txt", "out.txt"}, 2,
+                    "cannot open the input 'missing.txt'");
     w.ExpectRefused({tt, "--table", "chain.tbl", "sub", "out.txt"}, 2, "cannot open the input 'sub'");
     w.ExpectRefused({tt, "--table", "nothere.tbl", "in.txt", "out.txt"}, 2, "cannot open the table file");
     w.ExpectRefused({tt, "--table", "sub", "in.txt", "out.txt"}, 2, "cannot open the table file 'sub'");
@@ -283,7 +289,8 @@ TEST(CliUsageTest, AnExistingOutputNeedsForceAndIsNeverTheInput) {
     w.ExpectRefused({"--force", tt, "--table", "chain.tbl", "in.txt", "sub"}, 2, "is a folder");
 
     // The input itself, under every spelling the system allows, even with --force.
-    std::vector<std::string> spellings{"in.txt", "./in.txt", "sub/../in.txt", (w.dir.path() / "in.txt").string()};
+    std::vector<std::string> spellings{"in.txt", "./in.txt", "sub/../in.txt",
+                                       (w.dir.path() / "in.txt").string()};
 #ifdef _WIN32
     spellings.insert(spellings.end(), {"IN.TXT", "sub\\..\\In.Txt", ".\\\\in.txt"});
     ASSERT_TRUE(::CreateHardLinkW((w.dir.path() / "hard.txt").wstring().c_str(),
@@ -296,12 +303,15 @@ TEST(CliUsageTest, AnExistingOutputNeedsForceAndIsNeverTheInput) {
 #endif
     spellings.push_back("hard.txt");
     for (const std::string& output : spellings) {
-        w.ExpectRefused({"--force", tt, "--table", "chain.tbl", "in.txt", output}, 2, "is the input file itself");
+        w.ExpectRefused({"--force", tt, "--table", "chain.tbl", "in.txt", output}, 2,
+                        "is the input file itself");
     }
 
-    const Result forced = RunConverter(w.dir.path(), {"--force", tt, "--table", "chain.tbl", "in.txt", "out.txt"});
+    const Result forced =
+        RunConverter(w.dir.path(), {"--force", tt, "--table", "chain.tbl", "in.txt", "out.txt"});
     EXPECT_EQ(0, forced.code) << forced.err;
-    EXPECT_EQ("\xb1\xfb\xb1\xfb\r\nabc\r\n", Read(w.dir.path() / "out.txt"));  // 甲乙 -> 丙丙 through the chain
+    EXPECT_EQ("\xb1\xfb\xb1\xfb\r\nabc\r\n",
+              Read(w.dir.path() / "out.txt"));  // 甲乙 -> 丙丙 through the chain
 }
 
 TEST(CliUsageTest, HelpDocumentsEveryOptionAndTheExitCodes) {
@@ -317,7 +327,8 @@ TEST(CliUsageTest, HelpDocumentsEveryOptionAndTheExitCodes) {
 TEST(CliUsageTest, OptionsMayComeInAnyOrderAndDoubleDashEndsThem) {
     cli::ConvertOptions options;
     std::string error;
-    ASSERT_TRUE(cli::ParseArguments({"a", "--force", "--to-simplified", "--table=t", "--", "-b"}, options, error));
+    ASSERT_TRUE(
+        cli::ParseArguments({"a", "--force", "--to-simplified", "--table=t", "--", "-b"}, options, error));
     EXPECT_EQ(0, options.toTraditional);
     EXPECT_TRUE(options.force);
     EXPECT_EQ("t", options.table);
@@ -329,7 +340,8 @@ TEST(CliUsageTest, OptionsMayComeInAnyOrderAndDoubleDashEndsThem) {
     EXPECT_FALSE(cli::ParseArguments({"--to-simplified", "--table=", "a", "b"}, options, error));
 }
 
-// --- Failures in the middle ---------------------------------------------------------------------------------
+// --- Failures in the middle
+// ---------------------------------------------------------------------------------
 
 TEST(CliFailureTest, AMissingOutputFolderIsAFailureNotAFile) {
     TempDir dir;
@@ -355,8 +367,8 @@ TEST(CliFailureTest, AWriteFailureLeavesNoOutputAndKeepsAnOldOne) {
     EXPECT_EQ((std::vector<std::string>{"chain.tbl", "in.txt"}), Listing(dir.path()));
 
     Write(dir.path() / "out.txt", "older");
-    run = RunConverter(dir.path(), {"--force", "--to-traditional", "--table", "chain.tbl", "in.txt", "out.txt"},
-                       4096);
+    run = RunConverter(dir.path(),
+                       {"--force", "--to-traditional", "--table", "chain.tbl", "in.txt", "out.txt"}, 4096);
     EXPECT_EQ(1, run.code);
     EXPECT_EQ("older", Read(dir.path() / "out.txt"));
     EXPECT_EQ((std::vector<std::string>{"chain.tbl", "in.txt", "out.txt"}), Listing(dir.path()));

@@ -10,6 +10,9 @@ namespace cli {
 
 namespace {
 
+const std::string kUsageLine =
+    "zendrix-convert --to-traditional|--to-simplified [--table FILE] [--force] INPUT OUTPUT";
+
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 bool SetDirection(ConvertOptions& options, int toTraditional, std::string& error) {
@@ -25,7 +28,8 @@ bool SetDirection(ConvertOptions& options, int toTraditional, std::string& error
 // exclusively: a name already taken is never truncated.
 bool CreateTemporaryBeside(const std::string& output, std::string& temporary) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = output + ".zendrix-" + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+        temporary =
+            output + ".zendrix-" + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
         if (CreateNewFile(temporary)) return true;
         if (!PathExists(temporary)) return false;  // the folder refuses, not a name clash
     }
@@ -76,8 +80,7 @@ bool ConvertLines(platform::CTextReader& reader, const std::string& path, const 
 bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& options, std::string& error) {
     options = ConvertOptions();
     if (args.empty()) {
-        error = "no arguments; usage: zendrix-convert --to-traditional|--to-simplified [--table FILE] [--force] "
-                "INPUT OUTPUT";
+        error = "no arguments; usage: " + kUsageLine;
         return false;
     }
     std::vector<std::string> names;
@@ -132,39 +135,40 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
 }
 
 std::string UsageText() {
-    return "Usage: zendrix-convert --to-traditional|--to-simplified [--table FILE] [--force] INPUT OUTPUT\n"
-           "\n"
-           "Converts the GBK text file INPUT into OUTPUT between Simplified and Traditional Chinese characters,\n"
-           "line by line, exactly as the Zendrix window converts a single file.\n"
-           "\n"
-           "Options:\n"
-           "  --to-traditional  Simplified to Traditional\n"
-           "  --to-simplified   Traditional to Simplified\n"
-           "  --table FILE      the character table to use (also --table=FILE); by default Runemap.dll in the\n"
-           "                    folder of this program, whatever the current folder\n"
-           "  --force           replace OUTPUT if it exists (never when it is INPUT itself)\n"
-           "  --help, -h        show this text\n"
-           "  --                end of the options, for a file name that starts with '-'\n"
-           "\n"
-           "Text: a line ends at LF and a CR right before the LF is dropped; a byte 0x1A ends the input. Every\n"
-           "output line ends in CR LF, the last one included; an empty INPUT gives an empty OUTPUT. INPUT is only\n"
-           "read, never changed.\n"
-           "\n"
-           "Output: the result is written to a temporary file in OUTPUT's folder (OUTPUT.zendrix-PID-N.tmp) and\n"
-           "renamed to OUTPUT once complete, so a failure leaves no half-written OUTPUT and an existing OUTPUT\n"
-           "stays as it was. OUTPUT's folder must exist. A replaced OUTPUT is a new file: it does not keep the\n"
-           "old one's permissions or links.\n"
-           "\n"
-           "File names are taken as given (bytes on Linux; on Windows from the wide command line, converted to\n"
-           "GBK, so a name must be representable in GBK).\n"
-           "\n"
-           "Exit codes:\n"
-           "  0  OUTPUT written\n"
-           "  1  conversion failed: reading INPUT or writing the output failed, or the output could not be\n"
-           "     created or renamed to OUTPUT; no partial output is left\n"
-           "  2  bad use, nothing written: unknown option, missing or extra argument, no direction or both, the\n"
-           "     table file missing, unreadable or without its banner line, INPUT missing or unreadable, OUTPUT\n"
-           "     being INPUT (under any spelling or link), OUTPUT existing without --force, OUTPUT a folder\n";
+    return "Usage: " + kUsageLine + R"(
+
+Converts the GBK text file INPUT into OUTPUT between Simplified and Traditional Chinese characters,
+line by line, exactly as the Zendrix window converts a single file.
+
+Options:
+  --to-traditional  Simplified to Traditional
+  --to-simplified   Traditional to Simplified
+  --table FILE      the character table to use (also --table=FILE); by default Runemap.dll in the
+                    folder of this program, whatever the current folder
+  --force           replace OUTPUT if it exists (never when it is INPUT itself)
+  --help, -h        show this text
+  --                end of the options, for a file name that starts with '-'
+
+Text: a line ends at LF and a CR right before the LF is dropped; a byte 0x1A ends the input. Every
+output line ends in CR LF, the last one included; an empty INPUT gives an empty OUTPUT. INPUT is only
+read, never changed.
+
+Output: the result is written to a temporary file in OUTPUT's folder (OUTPUT.zendrix-PID-N.tmp) and
+renamed to OUTPUT once complete, so a failure leaves no half-written OUTPUT and an existing OUTPUT
+stays as it was. OUTPUT's folder must exist. A replaced OUTPUT is a new file: it does not keep the
+old one's permissions or links.
+
+File names are taken as given (bytes on Linux; on Windows from the wide command line, converted to
+GBK, so a name must be representable in GBK).
+
+Exit codes:
+  0  OUTPUT written
+  1  conversion failed: reading INPUT or writing the output failed, or the output could not be
+     created or renamed to OUTPUT; no partial output is left
+  2  bad use, nothing written: unknown option, missing or extra argument, no direction or both, the
+     table file missing, unreadable or without its banner line, INPUT missing or unreadable, OUTPUT
+     being INPUT (under any spelling or link), OUTPUT existing without --force, OUTPUT a folder
+)";
 }
 
 int RunConversion(const ConvertOptions& options, std::string& message) {
@@ -175,7 +179,8 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
             message = "cannot open the table file " + Quoted(tablePath);
             return kExitUsage;
         case LoadResult::BannerMismatch:
-            message = Quoted(tablePath) + " is not a Zendrix character table (its second line is not the banner)";
+            message =
+                Quoted(tablePath) + " is not a Zendrix character table (its second line is not the banner)";
             return kExitUsage;
         case LoadResult::Loaded:
             break;
@@ -183,7 +188,8 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
 
     platform::CTextReader reader;
     if (!reader.Open(options.input)) {
-        message = "cannot open the input " + Quoted(options.input) + " (missing, a folder, unreadable or in use)";
+        message =
+            "cannot open the input " + Quoted(options.input) + " (missing, a folder, unreadable or in use)";
         return kExitUsage;
     }
     if (const int refused = CheckOutput(options, message)) return refused;

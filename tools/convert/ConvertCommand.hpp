@@ -4,11 +4,11 @@
 //
 // Exit codes:
 //   0  OUTPUT was written (also for --help)
-//   1  the conversion failed: reading INPUT or writing the output failed, or the output could not be created or
-//      put in place under its name; no partial output is left and an existing OUTPUT is as it was
+//   1  the conversion failed: reading INPUT or writing the output failed, or the output could not be
+//      created or put in place under its name; no partial output is left and an existing OUTPUT is as it was
 //   2  bad use: unknown option, missing or extra arguments, no direction or both, the table file missing,
-//      unreadable or without the banner line, INPUT missing or unreadable, OUTPUT being INPUT itself (under any
-//      spelling or link), OUTPUT existing without --force, OUTPUT being a folder; nothing was written
+//      unreadable or without the banner line, INPUT missing or unreadable, OUTPUT being INPUT itself (under
+//      any spelling or link), OUTPUT existing without --force, OUTPUT being a folder; nothing was written
 #pragma once
 
 #include <string>
@@ -33,8 +33,8 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
 // The --help text.
 std::string UsageText();
 
-// Converts INPUT into OUTPUT line by line, as the window's single-file conversion does, through a temporary file
-// beside OUTPUT that takes OUTPUT's name only once complete. Returns an exit code; unless it is kExitOk,
+// Converts INPUT into OUTPUT line by line, as the window's single-file conversion does, through a temporary
+// file beside OUTPUT that takes OUTPUT's name only once complete. Returns an exit code; unless it is kExitOk,
 // message says what went wrong.
 int RunConversion(const ConvertOptions& options, std::string& message);
 

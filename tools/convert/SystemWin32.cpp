@@ -11,8 +11,8 @@ namespace cli {
 
 namespace {
 
-// Opens for the file's identity only: no data access, so the exclusive sharing of an open reader is no obstacle.
-// Backup semantics let a directory be opened as well.
+// Opens for the file's identity only: no data access, so the exclusive sharing of an open reader is no
+// obstacle. Backup semantics let a directory be opened as well.
 bool QueryIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
     HANDLE h = ::CreateFileW(platform::WideFromGbk(path).c_str(), 0,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -28,7 +28,8 @@ std::wstring ComparableSpelling(const std::string& path) {
     const std::wstring wide = platform::WideFromGbk(path);
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        const DWORD n =
+            ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
         if (n == 0) return wide;
         if (n < full.size()) {
             full.resize(n);
@@ -130,7 +131,8 @@ MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool re
         return MoveResult::Moved;
     }
     const DWORD error = ::GetLastError();
-    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) return MoveResult::TargetExists;
+    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
+        return MoveResult::TargetExists;
     return MoveResult::Failed;
 }
 
