@@ -90,8 +90,8 @@ std::wstring Quote(const std::wstring& arg) {
     return quoted + L"\"";
 }
 
-// Runs the converter in folder; file size limits exist only natively.
-Result RunConverter(const fs::path& folder, const std::vector<std::string>& args, long = 0) {
+// Runs the converter in folder with a wide command line, as Explorer or cmd.exe would.
+Result RunConverterWide(const fs::path& folder, const std::vector<std::wstring>& args) {
     TempDir capture;
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     auto create = [&](const char* name) {
@@ -102,7 +102,7 @@ Result RunConverter(const fs::path& folder, const std::vector<std::string>& args
     HANDLE out = create("stdout");
     HANDLE err = create("stderr");
     std::wstring command = Quote(kConverter.wstring());
-    for (const std::string& arg : args) command += L" " + Quote(platform::WideFromGbk(arg));
+    for (const std::wstring& arg : args) command += L" " + Quote(arg);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -124,6 +124,14 @@ Result RunConverter(const fs::path& folder, const std::vector<std::string>& args
     result.out = Read(capture.path() / "stdout");
     result.err = Read(capture.path() / "stderr");
     return result;
+}
+
+// Runs the converter in folder; file size limits exist only natively.
+Result RunConverter(const fs::path& folder, const std::vector<std::string>& args, long = 0) {
+    std::vector<std::wstring> wide(args.size());
+    std::transform(args.begin(), args.end(), wide.begin(),
+                   [](const std::string& a) { return platform::WideFromGbk(a); });
+    return RunConverterWide(folder, wide);
 }
 #else
 const fs::path kConverter = fs::read_symlink("/proc/self/exe").parent_path() / "zendrix-convert";
@@ -339,6 +347,21 @@ TEST(CliUsageTest, OptionsMayComeInAnyOrderAndDoubleDashEndsThem) {
     EXPECT_EQ("-", options.input);  // a lone dash is a name
     EXPECT_FALSE(cli::ParseArguments({"--to-simplified", "--table=", "a", "b"}, options, error));
 }
+
+#ifdef _WIN32
+TEST(CliUsageTest, ANameThatGbkCannotHoldIsRefusedNotMangled) {
+    Workspace w;
+    // U+D55C and U+1F600 have no GBK form: converted they would become '?' and name another file.
+    for (const std::wstring& name : {std::wstring(L"\uD55C.txt"), std::wstring(L"\U0001F600.txt")}) {
+        const Result run =
+            RunConverterWide(w.dir.path(), {L"--to-traditional", L"--table", L"chain.tbl", L"in.txt", name});
+        EXPECT_EQ(2, run.code);
+        EXPECT_NE(std::string::npos, run.err.find("argument 5 holds a character that GBK cannot represent"))
+            << run.err;
+    }
+    EXPECT_EQ((std::vector<std::string>{"chain.tbl", "in.txt", "sub"}), Listing(w.dir.path()));
+}
+#endif
 
 // --- Failures in the middle
 // ---------------------------------------------------------------------------------
