@@ -2,6 +2,8 @@
 # zendrix-convert against the literal Python converter (tools/literal_convert.py): byte-identical output on real
 # Chinese text from Debian's manpages-zh, both directions, with the shipped table and with tables made from it
 # that are misaligned or full of chains. Needs the native build (build/native/bin/zendrix-convert).
+# ZENDRIX_CONVERT names another converter binary; ZENDRIX_SAMPLE_BYTES sizes the sample (the literal converter
+# is slow: 300 KB takes about 15 s in all).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 converter=${ZENDRIX_CONVERT:-build/native/bin/zendrix-convert}
