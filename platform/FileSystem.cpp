@@ -7,7 +7,9 @@
 
 namespace platform {
 
-bool MakeDirectory(const std::string& path) { return ::CreateDirectoryW(WideFromGbk(path).c_str(), nullptr) != 0; }
+bool MakeDirectory(const std::string& path) {
+    return ::CreateDirectoryW(WideFromGbk(path).c_str(), nullptr) != 0;
+}
 
 bool SetAttributes(const std::string& path, std::uint32_t attributes) {
     return ::SetFileAttributesW(WideFromGbk(path).c_str(), attributes) != 0;
@@ -29,7 +31,9 @@ std::string CurrentDirectory() {
     return {};
 }
 
-bool ChangeDirectory(const std::string& path) { return ::SetCurrentDirectoryW(WideFromGbk(path).c_str()) != 0; }
+bool ChangeDirectory(const std::string& path) {
+    return ::SetCurrentDirectoryW(WideFromGbk(path).c_str()) != 0;
+}
 
 std::string ExecutablePath() {
     // GetModuleFileNameW truncates silently when the buffer is short; grow until the name fits.

@@ -1,0 +1,136 @@
+// ConvertDirectoryTest.cpp: the batch walk over real folders.
+#include <gtest/gtest.h>
+
+#include "convert/ConvertTestSupport.hpp"
+#include "convert/FileConversion.hpp"
+#include "convert/UnixLink.hpp"
+#include "platform/FileSystem.hpp"
+#include "tests/support/TempDir.hpp"
+
+namespace {
+
+using namespace convertsupport;
+using testsupport::TempDir;
+using Texts = std::vector<std::string>;
+
+class ConvertDirectoryTest : public ::testing::Test {
+protected:
+    ConvertDirectoryTest() {
+        platform::MakeDirectory(src);
+        platform::MakeDirectory(out);
+    }
+    void Dir(const std::string& relative) { ASSERT_TRUE(platform::MakeDirectory(src + "\\" + relative)); }
+    void Put(const std::string& relative) { ASSERT_TRUE(WriteFileBytes(src + "\\" + relative, kSimplified)); }
+    void Walk() { conversion.ConvertDirectory(src, out, 1); }
+
+    TempDir dir;
+    std::string src = dir.File("src");
+    std::string out = dir.File("out");
+    CharTables tables = SmallTables();
+    CRecordingHost host;
+    CFileConversion conversion{tables, host};
+};
+
+TEST_F(ConvertDirectoryTest, EligibleFilesOfEveryDepthLandFlatInTheDestination) {
+    Dir("sub");
+    Dir("sub\\deeper");
+    Put("a.txt");
+    Put("sub\\b.txt");
+    Put("sub\\deeper\\c.h");
+    Put("sub\\pic.gif");
+    Put("Makefile");
+    Put("data.xyz");
+    Walk();
+    EXPECT_EQ((Texts{"Makefile", "a.txt", "b.txt", "c.h"}), NamesIn(out));
+    EXPECT_EQ(kTraditional + "\r\n", ReadFileBytes(out + "\\c.h"));
+    EXPECT_EQ(Texts{}, host.messages);
+    EXPECT_EQ(Texts{}, host.questions);
+    EXPECT_EQ(8, host.dispatches);  // after each of the 6 files and both subdirectories, eligible or not
+}
+
+TEST_F(ConvertDirectoryTest, NamesMeetingInTheDestinationAskBeforeOverwriting) {
+    Dir("x");
+    Dir("y");
+    Put("x\\n.txt");
+    Put("y\\n.txt");
+    host.answer = false;
+    Walk();
+    EXPECT_EQ(Texts{out + "\\n.txt: This File is existed already! Do over it?"}, host.questions);
+    EXPECT_EQ(Texts{"n.txt"}, NamesIn(out));
+}
+
+TEST_F(ConvertDirectoryTest, EmptySourceOrNoDirectoryDoesNothing) {
+    Walk();
+    conversion.ConvertDirectory(dir.File("missing"), out, 1);
+    EXPECT_EQ(Texts{}, NamesIn(out));
+    EXPECT_EQ(0, host.dispatches);
+    EXPECT_EQ(Texts{}, host.messages);
+}
+
+TEST_F(ConvertDirectoryTest, StopInsideASubdirectoryEndsEveryLevel) {
+    Dir("sub");
+    for (int i = 0; i < 10; ++i) Put("sub\\f" + std::to_string(i) + ".txt");
+    host.onDispatch = [&](int count) {
+        if (count == 3) conversion.OnStop();
+    };
+    Walk();
+    EXPECT_EQ(3u, NamesIn(out).size());
+    EXPECT_EQ(4, host.dispatches);  // the top level still breathes once after its subdirectory returns
+}
+
+TEST_F(ConvertDirectoryTest, FilterEditedDuringTheWalkJudgesTheRest) {
+    for (int i = 0; i < 10; ++i) Put("f" + std::to_string(i) + ".txt");
+    host.onDispatch = [&](int) { host.filter = "*.dat"; };
+    Walk();
+    EXPECT_EQ(1u, NamesIn(out).size());
+    EXPECT_EQ(10, host.dispatches);
+}
+
+TEST_F(ConvertDirectoryTest, DirectoryLinkBackUpTheTreeIsNotFollowed) {
+    Dir("sub");
+    Put("a.txt");
+    Put("sub\\b.txt");
+    CUnixLink link(src + "\\sub\\up", "..");
+    if (!link.Made()) GTEST_SKIP() << "needs Wine to make a Unix link";
+    Walk();
+    EXPECT_EQ((Texts{"a.txt", "b.txt"}), NamesIn(out));
+    EXPECT_EQ(Texts{}, host.questions);
+}
+
+TEST_F(ConvertDirectoryTest, FailedFileIsReportedAndTheWalkGoesOn) {
+    Put("a.txt");
+    Put("b.txt");
+    CUnixLink link(src + "\\mem.txt", "/proc/self/mem");
+    if (!link.Made()) GTEST_SKIP() << "needs Wine to make a Unix link";
+    Walk();
+    EXPECT_EQ(Texts{"Read File occur Err!"}, host.messages);
+    EXPECT_EQ((Texts{"a.txt", "b.txt"}), NamesIn(out));
+}
+
+TEST_F(ConvertDirectoryTest, DestinationInsideTheSourceKeepsEveryByte) {
+    Put("a.txt");
+    Put("b.txt");
+    out = src + "\\out";
+    ASSERT_TRUE(platform::MakeDirectory(out));
+    Walk();
+    Walk();  // now the walk surely meets the converted files, each its own target
+    EXPECT_EQ((Texts{"a.txt", "b.txt"}), NamesIn(out));
+    EXPECT_EQ(kTraditional + "\r\n", ReadFileBytes(out + "\\a.txt"));
+    EXPECT_EQ(kTraditional + "\r\n", ReadFileBytes(out + "\\b.txt"));
+    EXPECT_EQ(kSimplified, ReadFileBytes(src + "\\a.txt"));
+    EXPECT_GE(host.messages.size(), 2u);
+    EXPECT_EQ(Texts(host.messages.size(), "Create File occur Err!"), host.messages);
+}
+
+TEST_F(ConvertDirectoryTest, GbkNamesWithBackslashTrailBytes) {
+    src = dir.File("") + kSui;
+    ASSERT_TRUE(platform::MakeDirectory(src));
+    Dir(kNorikae);
+    Put(kNorikae + "\\" + kTsuta + ".txt");
+    Put(kNorikae + ".txt");
+    Walk();
+    EXPECT_EQ((Texts{kNorikae + ".txt", kTsuta + ".txt"}), NamesIn(out));
+    EXPECT_EQ(kTraditional + "\r\n", ReadFileBytes(out + "\\" + kTsuta + ".txt"));
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+// ConvertTestSupport.hpp: what the file conversion tests share: a recording window stand-in, a small table
+// and file helpers that take GBK paths.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "convert/ConvertHost.hpp"
+#include "convert/Eligibility.hpp"
+#include "core/CharTables.hpp"
+#include "platform/CodePage.hpp"
+#include "platform/FileFind.hpp"
+
+// Records what the window would show and answers as scripted.
+class CRecordingHost : public IConvertHost {
+public:
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    bool AskYesNo(const std::string& text) override {
+        questions.push_back(text);
+        return answer;
+    }
+    void SetProgress(int position) override { progress.push_back(position); }
+    void DispatchWaitingMessages() override {
+        ++dispatches;
+        if (onDispatch) onDispatch(dispatches);
+    }
+    bool StopRequested() const override { return false; }  // the run keeps its own stop flag
+    std::string Filter() const override { return filter; }
+    void EnableStart(bool enable) override { buttons.push_back(enable ? "Start on" : "Start off"); }
+    void EnableStop(bool enable) override { buttons.push_back(enable ? "Stop on" : "Stop off"); }
+
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    bool answer = true;  // to every question
+    std::vector<int> progress;
+    std::vector<std::string> buttons;  // every enable call, in order
+    std::string filter = kDefaultFilter;
+    int dispatches = 0;
+    std::function<void(int dispatches)> onDispatch;  // what the user does while the walk lets the window breathe
+};
+
+namespace convertsupport {
+
+// Characters whose trail byte is the byte of "\\".
+const std::string kNorikae = "\x81\x5c";  // 乗
+const std::string kTsuta = "\xca\x5c";    // 蔦
+const std::string kSui = "\xbf\x5c";      // 縗
+
+// 汉书 <-> 漢書, 简 <-> 簡.
+const std::string kSimplified = "\xba\xba\xca\xe9";
+const std::string kTraditional = "\x9d\x68\x95\xf8";
+inline CharTables SmallTables() { return {kSimplified + "\xbc\xf2", kTraditional + "\xba\x86"}; }
+
+inline bool WriteFileBytes(const std::string& gbkPath, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(platform::WideFromGbk(gbkPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) != 0;
+    ::CloseHandle(file);
+    return ok && put == bytes.size();
+}
+
+// The file's bytes; "<missing>" when it cannot be read.
+inline std::string ReadFileBytes(const std::string& gbkPath) {
+    HANDLE file = ::CreateFileW(platform::WideFromGbk(gbkPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+// Names in a directory, sorted, without "." and "..".
+inline std::vector<std::string> NamesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    platform::CDirectoryEnumeration entries;
+    platform::FileEntry entry;
+    if (entries.Open(dir + "\\*.*")) {
+        while (entries.Next(entry)) {
+            if (!entry.IsDots()) names.push_back(entry.name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace convertsupport
