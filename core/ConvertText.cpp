@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "CharStarts.hpp"
 #include "ConversionIndex.hpp"
 #include "ConvertText.hpp"
 #include "Gbk.hpp"
@@ -37,41 +38,46 @@ void ConvertLoneLeadByte(std::string& text, const DirectionIndex& index, bool is
     text.append(reinterpret_cast<const char*>(entry.bytes), entry.size);
 }
 
+// Converts the two-byte characters beginning at the bits of `starts` and the one-byte ones at `singles`.
+void ConvertWindow(unsigned char* p, std::uint64_t starts, std::uint64_t singles, const DirectionIndex& index) {
+    const std::uint16_t* delta = index.pairDelta.data();
+    const std::uint32_t* block = index.pairBlock.data();
+    for (; starts != 0; starts &= starts - 1) {
+        unsigned char* pair = p + __builtin_ctzll(starts);
+        std::uint16_t bytes;
+        std::memcpy(&bytes, pair, 2);
+        bytes ^= delta[block[pair[0]] + pair[1]];
+        std::memcpy(pair, &bytes, 2);
+    }
+    for (; singles != 0; singles &= singles - 1) {
+        unsigned char* single = p + __builtin_ctzll(singles);
+        *single = index.singles[*single];
+    }
+}
+
+// 64 bytes at a time: finding where characters begin with a few mask operations instead of a branch per
+// character keeps the processor from mispredicting at every change between Chinese and ASCII.
 void ConvertDirect(std::string& text, const DirectionIndex& index) {
     unsigned char* p = Bytes(text);
     const std::size_t n = text.size();
-    const std::uint16_t* delta = index.pairDelta.data();
-    const std::uint32_t* block = index.pairBlock.data();
     std::size_t i = 0;
-    while (i + 1 < n) {
-        const unsigned char b = p[i];
-        if (IsLeadByte(b)) {
-            std::uint16_t pair;
-            std::memcpy(&pair, p + i, 2);
-            pair ^= delta[block[b] + p[i + 1]];
-            std::memcpy(p + i, &pair, 2);
-            i += 2;
-        } else if (index.singlesChange) {
-            p[i] = index.singles[b];
-            ++i;
-        } else {
-            // Nothing to do for one-byte characters: skip runs of ASCII eight bytes at a time.
-            ++i;
-            while (i + 8 <= n) {
-                std::uint64_t word;
-                std::memcpy(&word, p + i, 8);
-                if (word & 0x8080808080808080u) break;
-                i += 8;
-            }
-        }
+    // Each window begins on a character; a pair that begins on its last byte ends in the next one.
+    for (; i + 65 <= n;) {
+        const std::uint64_t lead = gbk::LeadMask(p + i);
+        const std::uint64_t starts = gbk::PairStarts(lead);
+        ConvertWindow(p + i, starts, index.singlesChange ? ~lead & ~(starts << 1) : 0, index);
+        i += 64 + static_cast<std::size_t>(starts >> 63);
     }
-    if (i + 1 == n) {
-        if (IsLeadByte(p[i])) {
-            ConvertLoneLeadByte(text, index, true);
-        } else {
-            p[i] = index.singles[p[i]];
-        }
-    }
+    const std::size_t rest = n - i;
+    if (rest == 0) return;
+    unsigned char padded[64] = {};  // zeros are one-byte characters, outside the text
+    std::memcpy(padded, p + i, rest);
+    const std::uint64_t lead = gbk::LeadMask(padded);
+    const std::uint64_t starts = gbk::PairStarts(lead);
+    const std::uint64_t inside = rest == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << rest) - 1;
+    const std::uint64_t whole = inside >> 1;  // pairs whose trail byte is inside too
+    ConvertWindow(p + i, starts & whole, index.singlesChange ? ~lead & ~(starts << 1) & inside : 0, index);
+    if (starts & inside & ~whole) ConvertLoneLeadByte(text, index, true);
 }
 
 // Which value each original character code has become: a union-find over codes whose roots carry the value.
@@ -259,26 +265,24 @@ void ConvertGeneral(std::string& text, const DirectionIndex& index, Scratch& scr
     WriteOut(text, merger);
 }
 
+void Convert(std::string& text, const DirectionIndex& direction) {
+    if (direction.direct) {
+        ConvertDirect(text, direction);
+    } else {
+        ConvertGeneral(text, direction, ThreadScratch());
+    }
+}
+
 }  // namespace
 
 void ConvertText(std::string& text, int toTraditional, const CharTables& tables) {
     if (text.empty()) return;
     const ConversionIndex* index = tables.index.get();
-    const bool indexFits = index != nullptr && index->simplifiedSize == tables.simplified.size() &&
-                           index->traditionalSize == tables.traditional.size();
-    DirectionIndex unindexed;
-    const DirectionIndex* direction = nullptr;
-    if (indexFits) {
-        direction = toTraditional ? &index->toTraditional : &index->toSimplified;
-    } else {
-        const std::string& search = toTraditional ? tables.simplified : tables.traditional;
-        const std::string& result = toTraditional ? tables.traditional : tables.simplified;
-        unindexed = BuildDirectionIndex(search, result);
-        direction = &unindexed;
+    if (index != nullptr && index->simplifiedSize == tables.simplified.size() &&
+        index->traditionalSize == tables.traditional.size()) {
+        return Convert(text, toTraditional ? index->toTraditional : index->toSimplified);
     }
-    if (direction->direct) {
-        ConvertDirect(text, *direction);
-    } else {
-        ConvertGeneral(text, *direction, ThreadScratch());
-    }
+    const std::string& search = toTraditional ? tables.simplified : tables.traditional;
+    const std::string& result = toTraditional ? tables.traditional : tables.simplified;
+    Convert(text, BuildDirectionIndex(search, result));
 }
