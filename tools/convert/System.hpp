@@ -30,6 +30,37 @@ MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool re
 
 unsigned long ProcessId();
 
+// --- Folders, for --batch
+
+enum class EntryKind {
+    File,        // a regular file, or a link to one
+    Folder,      // a real folder
+    FolderLink,  // a symbolic link or junction to a folder: never followed, so a link up the tree makes no
+                 // loop
+    Special,     // a device, pipe or socket (opening a pipe would wait forever), or a link to nothing
+};
+
+struct FolderEntry {
+    std::string name;  // as stored, GBK
+    EntryKind kind = EntryKind::File;
+    // False for a name that GBK cannot hold (Windows): name then has '?' in its place and reaches another
+    // file.
+    bool exactName = true;
+};
+
+// The entries of folder, without "." and "..", in the order the system gives them. False if it cannot be
+// read.
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+
+// Creates folder and its missing parent levels. True when it is a folder afterwards (also if it was already).
+bool MakeFolders(const std::string& folder);
+
+// folder + the system's separator + name, without doubling a separator folder ends in: JoinPath("out/", "a")
+// is "out/a"; on Windows JoinPath("C:", "a") is "C:a", the drive's current folder as the user meant it.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+bool ErrorIsTerminal();  // stderr is a terminal or console, not a file or pipe
+
 void WriteOutput(const std::string& text);  // stdout
 void WriteError(const std::string& text);   // stderr; GBK text shown correctly on a Windows console
 

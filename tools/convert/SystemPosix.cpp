@@ -1,10 +1,13 @@
 // SystemPosix.cpp: zendrix-convert's system services on Linux.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "System.hpp"
 #include "core/CharTables.hpp"
@@ -73,6 +76,48 @@ MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool re
 }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+namespace {
+
+EntryKind KindOf(int folder, const char* name) {
+    struct stat st {};
+    if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::Special;
+    const bool link = S_ISLNK(st.st_mode);
+    if (link && ::fstatat(folder, name, &st, 0) != 0) return EntryKind::Special;
+    if (S_ISDIR(st.st_mode)) return link ? EntryKind::FolderLink : EntryKind::Folder;
+    return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Special;
+}
+
+}  // namespace
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return false;
+    const int fd = ::dirfd(dir);
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") entries.push_back({name, KindOf(fd, entry->d_name)});
+        errno = 0;
+    }
+    const bool complete = errno == 0;
+    ::closedir(dir);
+    return complete;
+}
+
+bool MakeFolders(const std::string& folder) {
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return IsDirectory(folder);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+bool ErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 void WriteOutput(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);

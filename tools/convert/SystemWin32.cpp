@@ -3,8 +3,12 @@
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "System.hpp"
 #include "core/CharTables.hpp"
+#include "core/Gbk.hpp"
 #include "platform/CodePage.hpp"
 
 namespace cli {
@@ -137,6 +141,53 @@ MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool re
 }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::GetCurrentProcessId()); }
+
+namespace {
+
+EntryKind KindOf(const WIN32_FIND_DATAW& data) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return EntryKind::File;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryKind::FolderLink
+                                                                       : EntryKind::Folder;
+}
+
+}  // namespace
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(platform::WideFromGbk(JoinPath(folder, "*")).c_str(), &data);
+    // A folder holds at least "." and ".."; a drive's root may hold nothing at all.
+    if (find == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::string gbk = platform::GbkFromWide(name);
+        entries.push_back({gbk, KindOf(data), platform::WideFromGbk(gbk) == name});
+    } while (::FindNextFileW(find, &data));
+    const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
+    ::FindClose(find);
+    return complete;
+}
+
+bool MakeFolders(const std::string& folder) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(platform::WideFromGbk(folder)), ignored);
+    return IsDirectory(folder);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    // The last character, not the last byte: the trail byte of a GBK character may be 0x5C, a backslash.
+    std::size_t last = std::string::npos;
+    for (std::size_t pos = 0; pos < folder.size(); pos += gbk::CharWidth(folder, pos)) last = pos;
+    const bool separated = last != std::string::npos && last + 1 == folder.size() &&
+                           (folder[last] == '\\' || folder[last] == '/' || folder[last] == ':');
+    return folder.empty() || separated ? folder + name : folder + "\\" + name;
+}
+
+bool ErrorIsTerminal() {
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
 
 void WriteOutput(const std::string& text) { WriteTo(STD_OUTPUT_HANDLE, text); }
 void WriteError(const std::string& text) { WriteTo(STD_ERROR_HANDLE, text); }

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "BatchCommand.hpp"
 #include "ConvertCommand.hpp"
 #include "System.hpp"
 
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
         cli::WriteOutput(cli::UsageText());
         return cli::kExitOk;
     }
-    const int code = cli::RunConversion(options, error);
-    if (code != cli::kExitOk) cli::WriteError(name + error + "\n");
+    const int code = options.batch ? cli::RunBatch(options, error) : cli::RunConversion(options, error);
+    if (code != cli::kExitOk && !error.empty()) cli::WriteError(name + error + "\n");
     return code;
 }
