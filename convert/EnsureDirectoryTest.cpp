@@ -62,17 +62,6 @@ TEST(EnsureDirectoryTest, PathsThatNeverCountAsExistingDirectories) {
     EXPECT_EQ(platform::kAttributeDirectory, AttributesOf(dir.File("out")));
 }
 
-TEST(EnsureDirectoryTest, BareDriveNameCountsWhenItsCurrentDirectoryIsNoRoot) {
-    TempDir dir;
-    const std::string saved = platform::CurrentDirectory();
-    const std::string drive = dir.path().string().substr(0, 2);
-    ASSERT_TRUE(platform::ChangeDirectory(dir.path().string()));
-    EXPECT_TRUE(EnsureDirectory(drive));
-    ASSERT_TRUE(platform::ChangeDirectory(drive + "\\"));
-    EXPECT_FALSE(EnsureDirectory(drive));
-    platform::ChangeDirectory(saved);
-}
-
 TEST(EnsureDirectoryTest, GbkNamesWithBackslashTrailBytesMakeNoStrayLevels) {
     TempDir dir;
     const std::string path = dir.File("") + kNorikae + "\\a" + kTsuta + "\\" + kSui;

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/FileSystem.hpp"
-#include "platform/TextFile.hpp"
 #include "tests/support/TempDir.hpp"
 
 namespace {
@@ -19,7 +18,6 @@ using testsupport::TempDir;
 using testsupport::WriteBytes;
 
 const std::string kNorikae = "\x81\x5c";  // 乗: its trail byte is a backslash
-const std::string kTsuta = "\xca\x5c";    // 蔦
 
 // Puts the current directory back when a test ends.
 class CurrentDirectoryGuard {
@@ -108,25 +106,6 @@ TEST(FindFileTest, BareDriveNameIsThatDrivesCurrentDirectory) {
     EXPECT_FALSE(FindFile(drive, entry));
 }
 
-TEST(FindFileTest, GbkNamesWithBackslashTrailBytesRoundTrip) {
-    TempDir dir;
-    const std::string folder = dir.File("") + kNorikae;
-    const std::string file = folder + "\\" + kTsuta + ".txt";
-    ASSERT_TRUE(platform::MakeDirectory(folder));
-    platform::CTextWriter writer;
-    ASSERT_TRUE(writer.Create(file));
-    ASSERT_TRUE(writer.Close());
-
-    FileEntry entry;
-    std::string full;
-    ASSERT_TRUE(FindFile(file, entry, &full));
-    EXPECT_EQ(kTsuta + ".txt", entry.name);
-    EXPECT_EQ(file, full);
-    ASSERT_TRUE(FindFile(folder, entry, &full));
-    EXPECT_EQ(kNorikae, entry.name);
-    EXPECT_TRUE(entry.IsDirectory());
-}
-
 std::vector<std::pair<std::string, bool>> ListAll(const std::string& pattern) {
     std::vector<std::pair<std::string, bool>> found;
     platform::CDirectoryEnumeration entries;
@@ -153,17 +132,6 @@ TEST(DirectoryEnumerationTest, YieldsEveryEntryWithItsKindDotsIncluded) {
     EXPECT_TRUE(ListAll(dir.File("Sub\\*.*")).size() == 2);  // only the dots
     EXPECT_TRUE(ListAll(dir.File("missing\\*.*")).empty());
     EXPECT_TRUE(ListAll(dir.File("a.txt\\*.*")).empty());  // a file is not a directory
-}
-
-TEST(DirectoryEnumerationTest, UnopenedOrClosedYieldsNothing) {
-    TempDir dir;
-    WriteBytes(dir.File("a.txt"), "x");
-    platform::CDirectoryEnumeration entries;
-    FileEntry entry;
-    EXPECT_FALSE(entries.Next(entry));
-    ASSERT_TRUE(entries.Open(dir.File("*.txt")));
-    entries.Close();
-    EXPECT_FALSE(entries.Next(entry));
 }
 
 }  // namespace
