@@ -1,0 +1,284 @@
+// ConvertTextBench.cpp: the fast and the literal ConvertText, and OpenCC, on the same real Chinese text.
+//
+// The text is the start of Debian's Simplified Chinese manual pages (make_bench_text.py), about 1 MB of GBK; the
+// "to Simplified" runs take its Traditional form as made by ConvertText. Every row reports the GBK size of the
+// text it converted as its bytes, so the rates compare directly; OpenCC reads the same text in UTF-8.
+#include <benchmark/benchmark.h>
+#include <iconv.h>
+#include <opencc/opencc.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/ConvertText.hpp"
+
+namespace {
+
+struct Text {
+    std::string whole;
+    std::vector<std::string> lines;
+    std::string utf8;
+    std::vector<std::string> utf8Lines;
+};
+
+struct Corpus {
+    CharTables tables;
+    CharTables chained;  // the shipped table plus one entry that makes a chain: the general path's cost
+    Text simplified;   // to be converted to Traditional
+    Text traditional;  // to be converted to Simplified
+    std::string error;
+};
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+bool GbkToUtf8(const std::string& gbk, std::string& utf8) {
+    iconv_t cd = iconv_open("UTF-8", "GBK");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    utf8.assign(gbk.size() * 2 + 16, '\0');
+    char* in = const_cast<char*>(gbk.data());
+    std::size_t inLeft = gbk.size();
+    char* out = &utf8[0];
+    std::size_t outLeft = utf8.size();
+    const bool ok = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(cd);
+    utf8.resize(utf8.size() - outLeft);
+    return ok;
+}
+
+Text MakeText(std::string whole) {
+    Text text;
+    text.whole = std::move(whole);
+    text.lines = SplitLines(text.whole);
+    GbkToUtf8(text.whole, text.utf8);
+    text.utf8Lines = SplitLines(text.utf8);
+    return text;
+}
+
+// Appends the reverse of the first pair whose Traditional form is not listed among the Simplified ones, so that
+// converting to Traditional turns that character back and forth.
+CharTables MakeChained(const CharTables& tables) {
+    CharTables chained{tables.simplified, tables.traditional};
+    for (std::size_t k = 0; k + 1 < tables.simplified.size(); k += 2) {
+        const std::string s = tables.simplified.substr(k, 2);
+        const std::string t = tables.traditional.substr(k, 2);
+        bool listed = false;
+        for (std::size_t j = 0; j + 1 < tables.simplified.size() && !listed; j += 2) {
+            listed = tables.simplified.compare(j, 2, t) == 0;
+        }
+        if (s == t || listed) continue;
+        chained.simplified += t;
+        chained.traditional += s;
+        break;
+    }
+    BuildIndex(chained);
+    return chained;
+}
+
+const Corpus& TheCorpus() {
+    static const Corpus corpus = [] {
+        Corpus c;
+        if (LoadTables(c.tables, ZENDRIX_BENCH_TABLE) != LoadResult::Loaded) {
+            c.error = "cannot load " ZENDRIX_BENCH_TABLE;
+            return c;
+        }
+        std::ifstream in(ZENDRIX_BENCH_DATA "/manpages.gbk", std::ios::binary);
+        std::string gbk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (gbk.empty()) c.error = "no text in " ZENDRIX_BENCH_DATA "/manpages.gbk";
+        std::string traditional = gbk;
+        ConvertText(traditional, 1, c.tables);
+        c.chained = MakeChained(c.tables);
+        c.simplified = MakeText(std::move(gbk));
+        c.traditional = MakeText(std::move(traditional));
+        return c;
+    }();
+    return corpus;
+}
+
+const Text& Input(int toTraditional) {
+    return toTraditional ? TheCorpus().simplified : TheCorpus().traditional;
+}
+
+using Routine = void (*)(std::string&, int, const CharTables&);
+
+void ConvertWhole(benchmark::State& state, Routine routine, int toTraditional) {
+    const Text& text = Input(toTraditional);
+    std::string work;
+    for (auto _ : state) {
+        state.PauseTiming();
+        work.assign(text.whole);
+        state.ResumeTiming();
+        routine(work, toTraditional, TheCorpus().tables);
+        benchmark::DoNotOptimize(work.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
+    // The fast result must be the literal one; checked on the real text here, on everything in the tests.
+    std::string fast = text.whole;
+    ConvertText(fast, toTraditional, TheCorpus().tables);
+    if (routine == &ConvertTextLiteral) state.counters["same_as_fast"] = work == fast;
+}
+
+void ConvertWholeChained(benchmark::State& state) {
+    const Text& text = Input(1);
+    std::string work;
+    for (auto _ : state) {
+        state.PauseTiming();
+        work.assign(text.whole);
+        state.ResumeTiming();
+        ConvertText(work, 1, TheCorpus().chained);
+        benchmark::DoNotOptimize(work.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
+}
+
+void ConvertLines(benchmark::State& state, Routine routine, int toTraditional) {
+    const Text& text = Input(toTraditional);
+    std::string work;
+    for (auto _ : state) {
+        for (const std::string& line : text.lines) {
+            work.assign(line);
+            routine(work, toTraditional, TheCorpus().tables);
+            benchmark::DoNotOptimize(work.data());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size() - text.lines.size()));
+}
+
+class OpenCC {
+public:
+    explicit OpenCC(const std::string& config) : m_converter(opencc_open(config.c_str())) {}
+    ~OpenCC() {
+        if (Opened()) opencc_close(m_converter);
+    }
+    bool Opened() const { return m_converter != reinterpret_cast<opencc_t>(-1); }
+    void Convert(const std::string& utf8) {
+        char* out = opencc_convert_utf8(m_converter, utf8.data(), utf8.size());
+        benchmark::DoNotOptimize(out);
+        opencc_convert_utf8_free(out);
+    }
+
+private:
+    opencc_t m_converter;
+};
+
+void OpenCCWhole(benchmark::State& state, const std::string& config, int toTraditional) {
+    OpenCC converter(config);
+    if (!converter.Opened()) return state.SkipWithError(("OpenCC cannot open " + config).c_str());
+    const Text& text = Input(toTraditional);
+    for (auto _ : state) converter.Convert(text.utf8);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
+}
+
+void OpenCCLines(benchmark::State& state, const std::string& config, int toTraditional) {
+    OpenCC converter(config);
+    if (!converter.Opened()) return state.SkipWithError(("OpenCC cannot open " + config).c_str());
+    const Text& text = Input(toTraditional);
+    for (auto _ : state) {
+        for (const std::string& line : text.utf8Lines) converter.Convert(line);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size() - text.lines.size()));
+}
+
+// Prints the ratios the figures are judged by after the usual table.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                std::string name = run.benchmark_name();
+                name = name.substr(0, name.find("/iterations:"));
+                m_seconds[name] = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Summarise() const {
+        std::printf("\nRatios (CPU time of the other / CPU time of fast ConvertText, same text):\n");
+        for (const char* way : {"toTraditional", "toSimplified"}) {
+            const std::string s2t = std::string(way) == "toTraditional" ? "s2t" : "t2s";
+            Ratio("literal ConvertText, 1 MB", "literal/1MB/" + std::string(way), "fast/1MB/" + std::string(way));
+            Ratio("literal ConvertText, lines", "literal/lines/" + std::string(way), "fast/lines/" + std::string(way));
+            Ratio("OpenCC characters, 1 MB", "OpenCC/characters/1MB/" + s2t, "fast/1MB/" + std::string(way));
+            Ratio("OpenCC characters, lines", "OpenCC/characters/lines/" + s2t, "fast/lines/" + std::string(way));
+            Ratio("OpenCC " + s2t + ".json, 1 MB", "OpenCC/" + s2t + ".json/1MB", "fast/1MB/" + std::string(way));
+            Ratio("OpenCC " + s2t + ".json, lines", "OpenCC/" + s2t + ".json/lines", "fast/lines/" + std::string(way));
+        }
+    }
+
+private:
+    void Ratio(const std::string& label, const std::string& other, const std::string& fast) const {
+        const auto o = m_seconds.find(other);
+        const auto f = m_seconds.find(fast);
+        if (o == m_seconds.end() || f == m_seconds.end()) return;
+        std::printf("  %-30s %-14s %10.0fx\n", label.c_str(), fast.substr(fast.rfind('/') + 1).c_str(),
+                    o->second / f->second);
+    }
+
+    std::map<std::string, double> m_seconds;
+};
+
+void Register() {
+    const std::string data = ZENDRIX_BENCH_DATA;
+    for (const int toTraditional : {1, 0}) {
+        const std::string way = toTraditional ? "toTraditional" : "toSimplified";
+        const std::string s2t = toTraditional ? "s2t" : "t2s";
+        benchmark::RegisterBenchmark(("fast/1MB/" + way).c_str(), ConvertWhole, &ConvertText, toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("fast/lines/" + way).c_str(), ConvertLines, &ConvertText, toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        // One run each: the literal routine needs seconds for this text.
+        benchmark::RegisterBenchmark(("literal/1MB/" + way).c_str(), ConvertWhole, &ConvertTextLiteral,
+                                     toTraditional)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("literal/lines/" + way).c_str(), ConvertLines, &ConvertTextLiteral,
+                                     toTraditional)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+        const std::string characters = data + "/opencc-" + s2t + "-characters.json";
+        const std::string phrases = std::string(ZENDRIX_OPENCC_DATA) + "/" + s2t + ".json";
+        benchmark::RegisterBenchmark(("OpenCC/characters/1MB/" + s2t).c_str(), OpenCCWhole, characters,
+                                     toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("OpenCC/characters/lines/" + s2t).c_str(), OpenCCLines, characters,
+                                     toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("OpenCC/" + s2t + ".json/1MB").c_str(), OpenCCWhole, phrases, toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("OpenCC/" + s2t + ".json/lines").c_str(), OpenCCLines, phrases,
+                                     toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("fast/1MB/toTraditional/chained-table", ConvertWholeChained)
+        ->Unit(benchmark::kMicrosecond);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    const Corpus& corpus = TheCorpus();
+    if (!corpus.error.empty()) {
+        std::fprintf(stderr, "%s\n", corpus.error.c_str());
+        return 1;
+    }
+    std::printf("Text: %zu bytes GBK in %zu lines (%zu bytes UTF-8); table: %zu + %zu bytes\n",
+                corpus.simplified.whole.size(), corpus.simplified.lines.size(), corpus.simplified.utf8.size(),
+                corpus.tables.simplified.size(), corpus.tables.traditional.size());
+    Register();
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.Summarise();
+    benchmark::Shutdown();
+    return 0;
+}
