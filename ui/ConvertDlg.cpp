@@ -1,0 +1,175 @@
+// ConvertDlg.cpp: the main window's initialisation and handlers.
+#include "ConvertDlg.hpp"
+
+#include "AboutDlg.hpp"
+#include "core/ConvertText.hpp"
+#include "platform/MessageBox.hpp"
+#include "platform/SystemMenu.hpp"
+#include "platform/WindowText.hpp"
+#include "res/resource.h"
+
+namespace {
+const char kDefaultFilter[] = "*.txt;*.asp;*.php;*.jsp;*.html;*.asa;*.jsa;*.vbs;*.cpp;*.h;*.pas;*.dfm";
+}
+
+CConvertDlg::CConvertDlg(HWND parent)
+    : platform::CTemplateDialog(IDD_ZENDRIX_DIALOG, parent),
+      m_strFilter(kDefaultFilter),
+      m_hIcon(::LoadIconW(platform::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+
+void CConvertDlg::DoDataExchange(bool save) {
+    BindControl(IDC_PROGRESS, m_progress);
+    BindControl(IDC_START, m_btnStart);
+    BindControl(IDC_STOP, m_btnStop);
+    ExchangeRadio(save, IDC_MODE_SINGLE, m_nMode);
+    ExchangeRadio(save, IDC_DIRECTION_TO_TRADITIONAL, m_nDirection);
+    ExchangeText(save, IDC_DEST_PATH, m_strDest);
+    ExchangeText(save, IDC_SOURCE_PATH, m_strSource);
+    ExchangeText(save, IDC_FILTER, m_strFilter);
+    ExchangeText(save, IDC_SIMPLIFIED_TEXT, m_strSimplified);
+    ExchangeText(save, IDC_TRADITIONAL_TEXT, m_strTraditional);
+}
+
+bool CConvertDlg::OnInitDialog() {
+    platform::CTemplateDialog::OnInitDialog();
+
+    const std::string about = platform::LoadGbkString(IDS_ABOUTBOX);
+    if (!about.empty()) platform::AppendSystemMenuCommand(Handle(), IDM_ABOUTBOX, about);
+
+    ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    const LoadResult loaded = LoadTables(m_tables);
+    if (loaded != LoadResult::Loaded) {
+        // A table with a foreign banner line is not ours to explain: the window just closes.
+        if (loaded == LoadResult::NotOpenable) platform::AppMessageBox("Open File err!");
+        End(IDCANCEL);
+        return false;
+    }
+
+    m_progress.SetPos(0);
+    m_progress.SetRange(0, 1000);
+    return true;
+}
+
+bool CConvertDlg::OnCommand(int id, int code, HWND control) {
+    if (code == EN_CHANGE) {
+        switch (id) {
+            case IDC_SIMPLIFIED_TEXT:
+            case IDC_TRADITIONAL_TEXT:
+            case IDC_SOURCE_PATH:
+            case IDC_DEST_PATH:
+            case IDC_FILTER:
+                TakeValues();
+                return true;
+            default:
+                return false;
+        }
+    }
+    if (code == BN_CLICKED) {
+        switch (id) {
+            case IDC_TO_TRADITIONAL:
+                OnToTraditional();
+                return true;
+            case IDC_TO_SIMPLIFIED:
+                OnToSimplified();
+                return true;
+            case IDC_MODE_SINGLE:
+                OnModeSingle();
+                return true;
+            case IDC_MODE_BATCH:
+                OnModeBatch();
+                return true;
+            case IDC_START:
+                OnStart();
+                return true;
+            case IDC_STOP:
+                OnStop();
+                return true;
+            case IDC_BROWSE_SOURCE:
+                OnBrowseSource();
+                return true;
+            case IDC_BROWSE_DEST:
+                OnBrowseDest();
+                return true;
+            case IDC_ABOUT:
+                OnAbout();
+                return true;
+            case IDCLOSE:
+                OnCancel();
+                return true;
+            default:
+                break;
+        }
+    }
+    return platform::CTemplateDialog::OnCommand(id, code, control);
+}
+
+void CConvertDlg::OnToTraditional() {
+    TakeValues();
+    if (m_strSimplified.empty()) return;
+    std::string text = m_strSimplified;
+    ConvertText(text, 1, m_tables);
+    m_strTraditional = text;
+    ShowValues();
+}
+
+void CConvertDlg::OnToSimplified() {
+    TakeValues();
+    if (m_strTraditional.empty()) return;
+    std::string text = m_strTraditional;
+    ConvertText(text, 0, m_tables);
+    m_strSimplified = text;
+    ShowValues();
+}
+
+void CConvertDlg::OnModeSingle() {
+    if (m_nMode == 0) return;
+    TakeValues();
+    m_strSource.clear();
+    m_strDest.clear();
+    ShowValues();
+}
+
+void CConvertDlg::OnModeBatch() {
+    if (m_nMode == 1) return;
+    TakeValues();
+    m_strSource.clear();
+    m_strDest.clear();
+    ShowValues();
+}
+
+void CConvertDlg::OnStart() {}
+
+void CConvertDlg::OnStop() {}
+
+void CConvertDlg::OnBrowseSource() {}
+
+void CConvertDlg::OnBrowseDest() {}
+
+void CConvertDlg::OnAbout() {
+    CAboutDlg about;
+    about.RunModal();
+}
+
+bool CConvertDlg::OnSysCommand(UINT command, LPARAM) {
+    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+    OnAbout();
+    return true;
+}
+
+bool CConvertDlg::OnPaint() {
+    if (!::IsIconic(Handle())) return false;
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(Handle(), &paint);
+    ::SendMessageW(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hIcon);
+    ::EndPaint(Handle(), &paint);
+    return true;
+}
+
+HICON CConvertDlg::OnQueryDragIcon() { return m_hIcon; }

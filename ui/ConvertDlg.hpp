@@ -1,0 +1,61 @@
+// ConvertDlg.hpp: the main window: two text boxes with the arrow buttons, the paths, the filter, the mode and
+// direction choices, Start and Stop, the progress bar.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "convert/ConvertHost.hpp"
+#include "core/CharTables.hpp"
+#include "platform/Controls.hpp"
+#include "platform/Dialog.hpp"
+
+class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
+  public:
+    explicit CConvertDlg(HWND parent = nullptr);
+
+    // Bound to the controls by the data exchange, in this order.
+    platform::CProgressBar m_progress;
+    platform::CButton m_btnStart;
+    platform::CButton m_btnStop;
+    int m_nMode = 0;       // 0 single file, 1 batch
+    int m_nDirection = 0;  // 0 Simplified to Traditional, 1 the reverse
+    std::string m_strDest;
+    std::string m_strSource;
+    std::string m_strFilter;
+    std::string m_strSimplified;
+    std::string m_strTraditional;
+
+    // IConvertHost: what file conversion asks of the window.
+    void ShowMessage(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+    void SetProgress(int position) override;
+    void DispatchWaitingMessages() override;
+    bool StopRequested() const override;
+    std::string Filter() const override;
+    void EnableStart(bool enable) override;
+    void EnableStop(bool enable) override;
+
+  protected:
+    void DoDataExchange(bool save) override;
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnSysCommand(UINT command, LPARAM lParam) override;
+    bool OnPaint() override;
+    HICON OnQueryDragIcon() override;
+
+    void OnToTraditional();
+    void OnToSimplified();
+    void OnModeSingle();
+    void OnModeBatch();
+    void OnStart();
+    void OnStop();
+    void OnBrowseSource();
+    void OnBrowseDest();
+    void OnAbout();
+
+    CharTables m_tables;
+    HICON m_hIcon;
+    int m_bStop = 0;  // set by Stop, read by the batch walk between entries
+};

@@ -1,0 +1,22 @@
+// ConvertDlgHost.cpp: the main window's side of file conversion: messages, progress, buttons, stop flag.
+#include "ConvertDlg.hpp"
+#include "platform/MessageBox.hpp"
+#include "platform/MessagePump.hpp"
+
+void CConvertDlg::ShowMessage(const std::string& text) { platform::AppMessageBox(text); }
+
+bool CConvertDlg::AskYesNo(const std::string& text) {
+    return platform::AppMessageBox(text, MB_YESNO | MB_ICONSTOP) == IDYES;
+}
+
+void CConvertDlg::SetProgress(int position) { m_progress.SetPos(position); }
+
+void CConvertDlg::DispatchWaitingMessages() { platform::DispatchWaitingMessages(); }
+
+bool CConvertDlg::StopRequested() const { return m_bStop != 0; }
+
+std::string CConvertDlg::Filter() const { return m_strFilter; }
+
+void CConvertDlg::EnableStart(bool enable) { m_btnStart.Enable(enable); }
+
+void CConvertDlg::EnableStop(bool enable) { m_btnStop.Enable(enable); }

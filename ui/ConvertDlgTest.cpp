@@ -1,0 +1,352 @@
+// ConvertDlgTest.cpp: the main window built from its real template, driven through window messages.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ConvertDlg.hpp"
+#include "platform/CodePage.hpp"
+#include "platform/MessageBox.hpp"
+#include "res/resource.h"
+#include "tests/support/DialogDriver.hpp"
+#include "tests/support/DialogResponder.hpp"
+#include "tests/support/TempDir.hpp"
+
+namespace {
+
+using platform::GbkFromWide;
+using testsupport::CCurrentDirectory;
+using testsupport::CDialogResponder;
+using testsupport::Click;
+using testsupport::IsChecked;
+using testsupport::OpenModeless;
+using testsupport::SeenDialog;
+using testsupport::SetText;
+using testsupport::Text;
+
+const wchar_t kDefaultFilter[] = L"*.txt;*.asp;*.php;*.jsp;*.html;*.asa;*.jsa;*.vbs;*.cpp;*.h;*.pas;*.dfm";
+const wchar_t kTitle[] = L"Oldeno通用繁简转换工具";
+
+class ConvertDlgTest : public ::testing::Test {
+  protected:
+    ConvertDlgTest() : m_inBin(testsupport::ExecutableDirectory()) {}
+    CCurrentDirectory m_inBin;  // where the build puts Runemap.dll
+};
+
+HICON ProgramIcon() { return ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)); }
+
+std::wstring MenuText(HMENU menu, int position) {
+    wchar_t text[256] = {};
+    ::GetMenuStringW(menu, static_cast<UINT>(position), text, 256, MF_BYPOSITION);
+    return text;
+}
+
+TEST_F(ConvertDlgTest, StartsWithTheDefaults) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+
+    EXPECT_EQ(kDefaultFilter, Text(window, IDC_FILTER));
+    EXPECT_EQ(GbkFromWide(kDefaultFilter), dlg.m_strFilter);
+    EXPECT_TRUE(IsChecked(window, IDC_MODE_SINGLE));
+    EXPECT_FALSE(IsChecked(window, IDC_MODE_BATCH));
+    EXPECT_TRUE(IsChecked(window, IDC_DIRECTION_TO_TRADITIONAL));
+    EXPECT_FALSE(IsChecked(window, IDC_DIRECTION_TO_SIMPLIFIED));
+    for (int box : {IDC_SOURCE_PATH, IDC_DEST_PATH, IDC_SIMPLIFIED_TEXT, IDC_TRADITIONAL_TEXT})
+        EXPECT_EQ(L"", Text(window, box)) << box;
+    EXPECT_EQ(kTitle, CDialogResponder::TextOf(window));
+
+    HWND progress = dlg.Item(IDC_PROGRESS);
+    EXPECT_EQ(0, ::SendMessageW(progress, PBM_GETRANGE, TRUE, 0));
+    EXPECT_EQ(1000, ::SendMessageW(progress, PBM_GETRANGE, FALSE, 0));
+    EXPECT_EQ(0, ::SendMessageW(progress, PBM_GETPOS, 0, 0));
+    EXPECT_TRUE(::IsWindowEnabled(dlg.Item(IDC_START)));
+    EXPECT_FALSE(::IsWindowEnabled(dlg.Item(IDC_STOP)));
+
+    // The program's icon for the title bar, the task bar and a drag while minimised.
+    HICON icon = ProgramIcon();
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_BIG, 0)));
+    EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0)));
+    EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(window, WM_QUERYDRAGICON, 0, 0)));
+
+    // The About item ends the system menu, after a separator.
+    HMENU menu = ::GetSystemMenu(window, FALSE);
+    const int count = ::GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), ::GetMenuItemID(menu, count - 1));
+    EXPECT_EQ(L"关于 Zendrix(&A)...", MenuText(menu, count - 1));
+    EXPECT_TRUE(::GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
+}
+
+TEST_F(ConvertDlgTest, ArrowsConvertWhateverTheDirectionRadiosSay) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+
+    // "→" with "繁转简" chosen still converts to Traditional; line breaks are part of the one text.
+    Click(window, IDC_DIRECTION_TO_SIMPLIFIED);
+    SetText(window, IDC_SIMPLIFIED_TEXT, L"简体中文\r\n后来的发展");
+    Click(window, IDC_TO_TRADITIONAL);
+    EXPECT_EQ(L"簡體中文\r\n後來的發展", Text(window, IDC_TRADITIONAL_TEXT));
+    EXPECT_EQ(L"简体中文\r\n后来的发展", Text(window, IDC_SIMPLIFIED_TEXT));
+    EXPECT_EQ(GbkFromWide(L"簡體中文\r\n後來的發展"), dlg.m_strTraditional);
+    EXPECT_TRUE(IsChecked(window, IDC_DIRECTION_TO_SIMPLIFIED));
+
+    // "←" with "简转繁" chosen still converts to Simplified.
+    Click(window, IDC_DIRECTION_TO_TRADITIONAL);
+    SetText(window, IDC_TRADITIONAL_TEXT, L"轉換繁體");
+    Click(window, IDC_TO_SIMPLIFIED);
+    EXPECT_EQ(L"转换繁体", Text(window, IDC_SIMPLIFIED_TEXT));
+    EXPECT_EQ(L"轉換繁體", Text(window, IDC_TRADITIONAL_TEXT));
+}
+
+TEST_F(ConvertDlgTest, ArrowFromAnEmptyBoxLeavesTheOtherBoxAlone) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+
+    SetText(window, IDC_TRADITIONAL_TEXT, L"留着");
+    Click(window, IDC_TO_TRADITIONAL);
+    EXPECT_EQ(L"留着", Text(window, IDC_TRADITIONAL_TEXT));
+
+    SetText(window, IDC_SIMPLIFIED_TEXT, L"也留着");
+    SetText(window, IDC_TRADITIONAL_TEXT, L"");
+    Click(window, IDC_TO_SIMPLIFIED);
+    EXPECT_EQ(L"也留着", Text(window, IDC_SIMPLIFIED_TEXT));
+}
+
+TEST_F(ConvertDlgTest, TextOutsideGbkSurvivesInTheBoxItWasTypedIn) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+
+    // Hangul has no GBK code: the conversion sees "?", but the box the user typed into is not rewritten.
+    const std::wstring typed = L"简한体";
+    SetText(window, IDC_SIMPLIFIED_TEXT, typed);
+    Click(window, IDC_TO_TRADITIONAL);
+    EXPECT_EQ(L"簡?體", Text(window, IDC_TRADITIONAL_TEXT));
+    EXPECT_EQ(typed, Text(window, IDC_SIMPLIFIED_TEXT));
+}
+
+TEST_F(ConvertDlgTest, ChangingTheModeEmptiesBothPathBoxesAndOnlyThen) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+
+    SetText(window, IDC_SOURCE_PATH, L"C:\\源\\a.txt");
+    SetText(window, IDC_DEST_PATH, L"C:\\目的\\b.txt");
+    SetText(window, IDC_FILTER, L"*.txt");
+    SetText(window, IDC_SIMPLIFIED_TEXT, L"简体");
+    Click(window, IDC_MODE_SINGLE);  // already the mode
+    EXPECT_EQ(L"C:\\源\\a.txt", Text(window, IDC_SOURCE_PATH));
+    EXPECT_EQ(L"C:\\目的\\b.txt", Text(window, IDC_DEST_PATH));
+
+    Click(window, IDC_MODE_BATCH);
+    EXPECT_TRUE(IsChecked(window, IDC_MODE_BATCH));
+    EXPECT_EQ(1, dlg.m_nMode);
+    EXPECT_EQ(L"", Text(window, IDC_SOURCE_PATH));
+    EXPECT_EQ(L"", Text(window, IDC_DEST_PATH));
+    EXPECT_EQ("", dlg.m_strSource);
+    EXPECT_EQ("", dlg.m_strDest);
+    EXPECT_EQ(L"*.txt", Text(window, IDC_FILTER));
+    EXPECT_EQ(L"简体", Text(window, IDC_SIMPLIFIED_TEXT));
+
+    SetText(window, IDC_SOURCE_PATH, L"D:\\src");
+    SetText(window, IDC_DEST_PATH, L"D:\\out");
+    Click(window, IDC_MODE_BATCH);  // the same mode again
+    EXPECT_EQ(L"D:\\src", Text(window, IDC_SOURCE_PATH));
+    EXPECT_EQ(L"D:\\out", Text(window, IDC_DEST_PATH));
+
+    Click(window, IDC_MODE_SINGLE);
+    EXPECT_EQ(0, dlg.m_nMode);
+    EXPECT_EQ(L"", Text(window, IDC_SOURCE_PATH));
+    EXPECT_EQ(L"", Text(window, IDC_DEST_PATH));
+    EXPECT_TRUE(IsChecked(window, IDC_DIRECTION_TO_TRADITIONAL));
+}
+
+TEST_F(ConvertDlgTest, EditsAndChoicesAreTakenAsTheyHappen) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+
+    testsupport::TypeText(window, IDC_FILTER, L"*.htm;*.乗");
+    EXPECT_EQ(GbkFromWide(L"*.htm;*.乗"), dlg.m_strFilter);
+    EXPECT_EQ(dlg.m_strFilter, dlg.Filter());
+    testsupport::TypeText(window, IDC_SOURCE_PATH, L"C:\\蔦\\in.txt");
+    EXPECT_EQ(GbkFromWide(L"C:\\蔦\\in.txt"), dlg.m_strSource);
+    testsupport::TypeText(window, IDC_DEST_PATH, L"out.txt");
+    EXPECT_EQ("out.txt", dlg.m_strDest);
+    testsupport::TypeText(window, IDC_SIMPLIFIED_TEXT, L"左\r\n边");
+    EXPECT_EQ(GbkFromWide(L"左\r\n边"), dlg.m_strSimplified);
+    testsupport::TypeText(window, IDC_TRADITIONAL_TEXT, L"右邊");
+    EXPECT_EQ(GbkFromWide(L"右邊"), dlg.m_strTraditional);
+    // A text change takes every value, the radio groups included.
+    ::SendMessageW(dlg.Item(IDC_DIRECTION_TO_TRADITIONAL), BM_SETCHECK, BST_UNCHECKED, 0);
+    ::SendMessageW(dlg.Item(IDC_DIRECTION_TO_SIMPLIFIED), BM_SETCHECK, BST_CHECKED, 0);
+    testsupport::TypeText(window, IDC_DEST_PATH, L"out2.txt");
+    EXPECT_EQ(1, dlg.m_nDirection);
+}
+
+TEST_F(ConvertDlgTest, MissingTableFileIsReportedAndEndsTheWindow) {
+    testsupport::TempDir empty;
+    CCurrentDirectory inEmpty(empty.path().wstring());
+    CConvertDlg dlg;
+    platform::SetMainDialog(&dlg);
+    bool mainVisible = true;
+    std::vector<SeenDialog> boxes;
+    CDialogResponder responder([&](const SeenDialog& seen) {
+        if (seen.window == dlg.Handle()) return 0;
+        mainVisible = ::IsWindowVisible(dlg.Handle()) != FALSE;
+        boxes.push_back(seen);
+        return IDOK;
+    });
+    ASSERT_TRUE(responder.Installed());
+
+    EXPECT_EQ(IDCANCEL, dlg.RunModal());
+    ASSERT_EQ(1u, boxes.size());
+    const SeenDialog& box = boxes[0];
+    EXPECT_EQ(L"Open File err!", box.text);
+    EXPECT_EQ(platform::WideFromGbk(platform::ApplicationName()), box.caption);
+    EXPECT_EQ(::LoadIconW(nullptr, IDI_EXCLAMATION), box.icon);
+    EXPECT_EQ((std::vector<int>{IDOK}), box.buttons);
+    EXPECT_NE(nullptr, box.owner);
+    EXPECT_FALSE(mainVisible);  // the window never became usable
+}
+
+TEST_F(ConvertDlgTest, ForeignTableFileEndsTheWindowSilently) {
+    testsupport::TempDir dir;
+    testsupport::WriteBytes(dir.File("Runemap.dll"), "\xBC\xF2\r\nSome other table\r\n\xBA\x86\r\n");
+    CCurrentDirectory inDir(dir.path().wstring());
+    CConvertDlg dlg;
+    platform::SetMainDialog(&dlg);
+    int boxes = 0;
+    CDialogResponder responder([&](const SeenDialog& seen) {
+        if (seen.window == dlg.Handle()) return 0;
+        ++boxes;
+        return IDOK;
+    });
+
+    EXPECT_EQ(IDCANCEL, dlg.RunModal());
+    EXPECT_EQ(0, boxes);
+}
+
+void ExpectAboutBox(const SeenDialog& about, HWND main) {
+    EXPECT_EQ(L"关于 Zendrix", about.caption);
+    EXPECT_EQ(main, about.owner);
+    EXPECT_FALSE(about.ownerEnabled);
+    EXPECT_EQ((std::vector<int>{IDOK}), about.buttons);
+    ASSERT_EQ(4u, about.statics.size());
+    EXPECT_EQ(L"Zendrix 1.0 版", about.statics[0]);
+    EXPECT_EQ(L"说明", about.statics[2]);
+    EXPECT_NE(nullptr, about.icon);
+}
+
+TEST_F(ConvertDlgTest, AboutBoxOpensFromTheButtonAndTheSystemMenu) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+    CDialogResponder responder(IDOK);
+
+    Click(window, IDC_ABOUT);
+    ASSERT_EQ(1u, responder.Seen().size());
+    ExpectAboutBox(responder.Seen()[0], window);
+    EXPECT_TRUE(::IsWindowEnabled(window));
+
+    // Windows keeps the low four bits of a system command for itself.
+    ::SendMessageW(window, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0);
+    ASSERT_EQ(2u, responder.Seen().size());
+    ExpectAboutBox(responder.Seen()[1], window);
+    EXPECT_FALSE(::IsWindow(responder.Seen()[0].window));
+    EXPECT_FALSE(dlg.HasEnded());
+}
+
+thread_local std::function<void()> t_pending;
+
+void CALLBACK RunPending(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    std::function<void()> pending;
+    pending.swap(t_pending);
+    if (pending) pending();
+}
+
+// Runs the window modally as the program does; `act` drives it from inside its loop, once it has come up
+// (a thread timer fires only when no other message waits).
+INT_PTR RunModal(CConvertDlg& dlg, const std::function<void(HWND)>& act) {
+    platform::SetMainDialog(&dlg);
+    CDialogResponder responder([&](const SeenDialog& seen) {
+        if (seen.window == dlg.Handle()) {
+            t_pending = [&act, window = seen.window] { act(window); };
+            ::SetTimer(nullptr, 0, 10, RunPending);
+        }
+        return 0;
+    });
+    return dlg.RunModal();
+}
+
+TEST_F(ConvertDlgTest, CloseButtonEscapeAndCloseBoxCancel) {
+    {
+        CConvertDlg dlg;
+        EXPECT_EQ(IDCANCEL,
+                  RunModal(dlg, [](HWND w) { ::PostMessageW(::GetDlgItem(w, IDCLOSE), BM_CLICK, 0, 0); }));
+    }
+    {
+        CConvertDlg dlg;
+        EXPECT_EQ(IDCANCEL,
+                  RunModal(dlg, [](HWND w) { testsupport::PostKey(w, IDC_SOURCE_PATH, VK_ESCAPE); }));
+    }
+    {
+        CConvertDlg dlg;
+        EXPECT_EQ(IDCANCEL, RunModal(dlg, [](HWND w) { ::PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }));
+    }
+}
+
+TEST_F(ConvertDlgTest, EnterInAPathBoxAcceptsAndTakesTheValues) {
+    CConvertDlg dlg;
+    int focusId = 0;
+    const INT_PTR result = RunModal(dlg, [&](HWND w) {
+        focusId = ::GetDlgCtrlID(::GetFocus());
+        ::SendMessageW(::GetDlgItem(w, IDC_MODE_BATCH), BM_SETCHECK, BST_CHECKED, 0);
+        ::SendMessageW(::GetDlgItem(w, IDC_MODE_SINGLE), BM_SETCHECK, BST_UNCHECKED, 0);
+        ::SetDlgItemTextW(w, IDC_FILTER, L"*.jsp");
+        testsupport::PostKey(w, IDC_FILTER, VK_RETURN);
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_EQ("*.jsp", dlg.m_strFilter);
+    EXPECT_EQ(1, dlg.m_nMode);
+    EXPECT_EQ(IDC_MODE_SINGLE, focusId);  // the first tab stop had the focus
+}
+
+TEST_F(ConvertDlgTest, ConversionSideOfTheWindow) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+    IConvertHost& host = dlg;
+
+    {
+        CDialogResponder responder(IDOK);
+        host.ShowMessage(GbkFromWide(L"File path is same!"));
+        ASSERT_EQ(1u, responder.Seen().size());
+        EXPECT_EQ(L"File path is same!", responder.Seen()[0].text);
+        EXPECT_EQ(::LoadIconW(nullptr, IDI_EXCLAMATION), responder.Seen()[0].icon);
+        EXPECT_EQ(window, responder.Seen()[0].owner);
+    }
+    for (int answer : {IDYES, IDNO}) {
+        CDialogResponder responder(answer);
+        EXPECT_EQ(answer == IDYES, host.AskYesNo("Overwrite?"));
+        ASSERT_EQ(1u, responder.Seen().size());
+        EXPECT_EQ((std::vector<int>{IDYES, IDNO}), responder.Seen()[0].buttons);
+        EXPECT_EQ(::LoadIconW(nullptr, IDI_HAND), responder.Seen()[0].icon);
+    }
+
+    host.SetProgress(250);
+    EXPECT_EQ(250, ::SendMessageW(dlg.Item(IDC_PROGRESS), PBM_GETPOS, 0, 0));
+    host.EnableStart(false);
+    host.EnableStop(true);
+    EXPECT_FALSE(::IsWindowEnabled(dlg.Item(IDC_START)));
+    EXPECT_TRUE(::IsWindowEnabled(dlg.Item(IDC_STOP)));
+    EXPECT_FALSE(host.StopRequested());
+}
+
+}  // namespace
