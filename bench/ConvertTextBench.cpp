@@ -1,8 +1,8 @@
 // ConvertTextBench.cpp: the fast and the literal ConvertText, and OpenCC, on the same real Chinese text.
 //
-// The text is the start of Debian's Simplified Chinese manual pages (make_bench_text.py), about 1 MB of GBK; the
-// "to Simplified" runs take its Traditional form as made by ConvertText. Every row reports the GBK size of the
-// text it converted as its bytes, so the rates compare directly; OpenCC reads the same text in UTF-8.
+// The text is the start of Debian's Simplified Chinese manual pages (make_bench_text.py), about 1 MB of GBK;
+// the "to Simplified" runs take its Traditional form as made by ConvertText. Every row reports the GBK size
+// of the text it converted as its bytes, so the rates compare directly; OpenCC reads the same text in UTF-8.
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 #include <opencc/opencc.h>
@@ -29,8 +29,8 @@ struct Text {
 struct Corpus {
     CharTables tables;
     CharTables chained;  // the shipped table plus one entry that makes a chain: the general path's cost
-    Text simplified;   // to be converted to Traditional
-    Text traditional;  // to be converted to Simplified
+    Text simplified;     // to be converted to Traditional
+    Text traditional;    // to be converted to Simplified
     std::string error;
 };
 
@@ -64,8 +64,8 @@ Text MakeText(std::string whole) {
     return text;
 }
 
-// Appends the reverse of the first pair whose Traditional form is not listed among the Simplified ones, so that
-// converting to Traditional turns that character back and forth.
+// Appends the reverse of the first pair whose Traditional form is not listed among the Simplified ones, so
+// that converting to Traditional turns that character back and forth.
 CharTables MakeChained(const CharTables& tables) {
     CharTables chained{tables.simplified, tables.traditional};
     for (std::size_t k = 0; k + 1 < tables.simplified.size(); k += 2) {
@@ -150,11 +150,12 @@ void ConvertLines(benchmark::State& state, Routine routine, int toTraditional) {
             benchmark::DoNotOptimize(work.data());
         }
     }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size() - text.lines.size()));
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<std::int64_t>(text.whole.size() - text.lines.size()));
 }
 
 class OpenCC {
-public:
+  public:
     explicit OpenCC(const std::string& config) : m_converter(opencc_open(config.c_str())) {}
     ~OpenCC() {
         if (Opened()) opencc_close(m_converter);
@@ -166,7 +167,7 @@ public:
         opencc_convert_utf8_free(out);
     }
 
-private:
+  private:
     opencc_t m_converter;
 };
 
@@ -185,12 +186,13 @@ void OpenCCLines(benchmark::State& state, const std::string& config, int toTradi
     for (auto _ : state) {
         for (const std::string& line : text.utf8Lines) converter.Convert(line);
     }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size() - text.lines.size()));
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<std::int64_t>(text.whole.size() - text.lines.size()));
 }
 
 // Prints the ratios the figures are judged by after the usual table.
 class SummaryReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
@@ -206,16 +208,21 @@ public:
         std::printf("\nRatios (CPU time of the other / CPU time of fast ConvertText, same text):\n");
         for (const char* way : {"toTraditional", "toSimplified"}) {
             const std::string s2t = std::string(way) == "toTraditional" ? "s2t" : "t2s";
-            Ratio("literal ConvertText, 1 MB", "literal/1MB/" + std::string(way), "fast/1MB/" + std::string(way));
-            Ratio("literal ConvertText, lines", "literal/lines/" + std::string(way), "fast/lines/" + std::string(way));
+            Ratio("literal ConvertText, 1 MB", "literal/1MB/" + std::string(way),
+                  "fast/1MB/" + std::string(way));
+            Ratio("literal ConvertText, lines", "literal/lines/" + std::string(way),
+                  "fast/lines/" + std::string(way));
             Ratio("OpenCC characters, 1 MB", "OpenCC/characters/1MB/" + s2t, "fast/1MB/" + std::string(way));
-            Ratio("OpenCC characters, lines", "OpenCC/characters/lines/" + s2t, "fast/lines/" + std::string(way));
-            Ratio("OpenCC " + s2t + ".json, 1 MB", "OpenCC/" + s2t + ".json/1MB", "fast/1MB/" + std::string(way));
-            Ratio("OpenCC " + s2t + ".json, lines", "OpenCC/" + s2t + ".json/lines", "fast/lines/" + std::string(way));
+            Ratio("OpenCC characters, lines", "OpenCC/characters/lines/" + s2t,
+                  "fast/lines/" + std::string(way));
+            Ratio("OpenCC " + s2t + ".json, 1 MB", "OpenCC/" + s2t + ".json/1MB",
+                  "fast/1MB/" + std::string(way));
+            Ratio("OpenCC " + s2t + ".json, lines", "OpenCC/" + s2t + ".json/lines",
+                  "fast/lines/" + std::string(way));
         }
     }
 
-private:
+  private:
     void Ratio(const std::string& label, const std::string& other, const std::string& fast) const {
         const auto o = m_seconds.find(other);
         const auto f = m_seconds.find(fast);
@@ -253,7 +260,8 @@ void Register() {
         benchmark::RegisterBenchmark(("OpenCC/characters/lines/" + s2t).c_str(), OpenCCLines, characters,
                                      toTraditional)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("OpenCC/" + s2t + ".json/1MB").c_str(), OpenCCWhole, phrases, toTraditional)
+        benchmark::RegisterBenchmark(("OpenCC/" + s2t + ".json/1MB").c_str(), OpenCCWhole, phrases,
+                                     toTraditional)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("OpenCC/" + s2t + ".json/lines").c_str(), OpenCCLines, phrases,
                                      toTraditional)

@@ -1,4 +1,4 @@
-// CharStarts.hpp: where the two-byte characters of 64 bytes of GBK begin, as bit masks, without a branch per byte.
+// CharStarts.hpp: where the two-byte characters in 64 bytes of GBK begin, as bit masks, branch-free.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,8 @@
 
 namespace gbk {
 
-// Bit j set when byte j of the 64 at p is a lead byte (0x81 to 0xFE). Eight bytes at a time, in plain integers.
+// Bit j set when byte j of the 64 at p is a lead byte (0x81 to 0xFE), eight bytes at a time in plain
+// integers.
 inline std::uint64_t LeadMaskPortable(const unsigned char* p) {
     constexpr std::uint64_t kHigh = 0x8080808080808080u;
     std::uint64_t mask = 0;
@@ -18,7 +19,7 @@ inline std::uint64_t LeadMaskPortable(const unsigned char* p) {
         std::uint64_t x;
         std::memcpy(&x, p + 8 * word, 8);
         const std::uint64_t low = x & ~kHigh;
-        // High bit set, low seven bits neither 0 (0x80) nor all ones (0xFF); no sum carries into the next byte.
+        // High bit set, low seven bits neither 0 (0x80) nor all ones (0xFF); no sum carries across bytes.
         const std::uint64_t lead = x & (low + 0x7F7F7F7F7F7F7F7Fu) & ~(low + 0x0101010101010101u) & kHigh;
         // The multiplication gathers the eight high bits into the top byte, byte j's bit at bit 56 + j.
         mask |= (((lead >> 7) * 0x0102040810204080u) >> 56) << (8 * word);

@@ -1,10 +1,9 @@
 // CharStartsTest.cpp: the bit masks of lead bytes and character starts against a walk over the bytes.
-#include "core/CharStarts.hpp"
-
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "core/CharStarts.hpp"
 #include "core/Gbk.hpp"
 
 namespace {
@@ -34,7 +33,8 @@ TEST(CharStartsTest, MasksAgreeWithAWalkOverTheBytes) {
         const int leadShare = round % 11;
         for (unsigned char& b : block) {
             const unsigned pick = random();
-            b = pick % 10 < static_cast<unsigned>(leadShare) ? edges[4 + pick / 10 % 4] : edges[pick / 10 % 9];
+            b = pick % 10 < static_cast<unsigned>(leadShare) ? edges[4 + pick / 10 % 4]
+                                                             : edges[pick / 10 % 9];
             if (pick % 97 == 0) b = static_cast<unsigned char>(pick >> 8);
         }
         const Expected e = Walk(block);

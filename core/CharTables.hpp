@@ -8,12 +8,13 @@ struct ConversionIndex;
 
 // Line 1 of the table file holds Simplified characters, line 3 their Traditional counterparts. The pairing is
 // by byte offset: the character of `simplified` at offset k corresponds to the bytes of `traditional` at k.
-// `index` is what makes ConvertText fast: LoadTables builds it; tables filled or changed by hand need BuildIndex
-// afterwards (without an index that fits, ConvertText still gives the same result, only far more slowly).
+// `index` is what makes ConvertText fast: LoadTables builds it; tables filled or changed by hand need
+// BuildIndex afterwards (without an index that fits, ConvertText gives the same result, only more slowly).
+// It has a default so that CharTables{simplified, traditional} still compiles without warnings.
 struct CharTables {
     std::string simplified;
     std::string traditional;
-    std::shared_ptr<const ConversionIndex> index{};  // a default, so CharTables{simplified, traditional} stays quiet
+    std::shared_ptr<const ConversionIndex> index{};
 };
 
 enum class LoadResult { Loaded, NotOpenable, BannerMismatch };

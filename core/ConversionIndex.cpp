@@ -33,7 +33,9 @@ CounterpartEntry& EntryToFill(DirectionIndex& index, CharCode code) {
     return index.entries[block + (code & 0xFF)];
 }
 
-bool IsLoneLeadCode(CharCode code) { return code < 0x100 && gbk::IsLeadByte(static_cast<unsigned char>(code)); }
+bool IsLoneLeadCode(CharCode code) {
+    return code < 0x100 && gbk::IsLeadByte(static_cast<unsigned char>(code));
+}
 
 void BuildDirectLookup(DirectionIndex& index, const std::vector<CharCode>& listed) {
     index.pairDelta.assign(kBlock, 0);
@@ -70,8 +72,9 @@ DirectionIndex BuildDirectionIndex(const std::string& search, const std::string&
         const std::size_t width = gbk::CharWidth(search, k);
         const bool loneLead = width == 2 && k + 1 == search.size();
         const auto lead = static_cast<unsigned char>(search[k]);
-        const CharCode code = width == 2 && !loneLead ? CharCode(lead << 8 | static_cast<unsigned char>(search[k + 1]))
-                                                      : CharCode(lead);
+        const CharCode code = width == 2 && !loneLead
+                                  ? CharCode(lead << 8 | static_cast<unsigned char>(search[k + 1]))
+                                  : CharCode(lead);
         CounterpartEntry& entry = EntryToFill(index, code);
         if (entry.listed) continue;
         listed.push_back(code);
@@ -88,7 +91,8 @@ DirectionIndex BuildDirectionIndex(const std::string& search, const std::string&
     index.direct = true;
     for (const CharCode code : listed) {
         const CounterpartEntry& entry = index.Entry(code);
-        if (IsLoneLeadCode(code) || entry.kind == Counterpart::Unchanged) continue;  // a lone lead byte comes last
+        // A lone lead byte is only ever the last character converted, so it cannot start a chain.
+        if (IsLoneLeadCode(code) || entry.kind == Counterpart::Unchanged) continue;
         if (entry.kind == Counterpart::Reshape || index.Entry(entry.Code()).kind != Counterpart::Unchanged) {
             index.direct = false;
         }

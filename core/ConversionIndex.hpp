@@ -16,7 +16,7 @@ using CharCode = std::uint16_t;
 enum class Counterpart : std::uint8_t {
     Unchanged,  // not listed, or listed with an identical counterpart: nothing happens
     Swap,       // a different whole character of the same width: where characters begin stays as it was
-    Reshape,    // anything else (shorter, longer, two characters, a lone lead byte): the text's layout changes
+    Reshape,    // anything else (shorter, longer, split, a lone lead byte): the text's layout changes
 };
 
 struct CounterpartEntry {
@@ -32,13 +32,15 @@ struct CounterpartEntry {
 // Lookups go through blocks of 256 codes sharing a high byte; blocks with nothing listed share one block of
 // defaults, so the index costs memory only for the lead bytes the table uses.
 struct DirectionIndex {
-    const CounterpartEntry& Entry(CharCode code) const { return entries[entryBlock[code >> 8] + (code & 0xFF)]; }
+    const CounterpartEntry& Entry(CharCode code) const {
+        return entries[entryBlock[code >> 8] + (code & 0xFF)];
+    }
 
     std::array<std::uint32_t, 256> entryBlock{};  // offset of each block in `entries`; 0 is the shared block
     std::vector<CounterpartEntry> entries;
 
     // Every listed character maps to a whole character of its own width that is itself left alone, so
-    // converting is one lookup per character (see ConvertText.cpp for why). Only then are the following built:
+    // converting is one lookup per character (ConvertText.cpp says why). Only then is the rest built:
     bool direct = false;
     // what to XOR into a two-byte character, as loaded from memory (host byte order), to get its counterpart:
     // blocks by lead byte, offsets in pairBlock, 0 the shared block of zeros;

@@ -1,24 +1,25 @@
 // ConvertText.cpp: the conversion used by the program; equal byte for byte to ConvertTextLiteral.
 //
-// Why one lookup per character is enough for direct tables (the shipped ones): every listed character maps to a
-// whole character of its own width that is itself unlisted or maps to itself. No replacement moves a character
-// boundary, so the scan visits exactly the text's characters. Take a character that starts as x. Only a
-// replacement of x changes it, into f(x), and nothing changes f(x) again. When the scan reaches it, it reads
-// either x, and x is replaced everywhere now, or already f(x). Either way it ends as f(x).
+// Why one lookup per character is enough for direct tables (the shipped ones): every listed character maps to
+// a whole character of its own width that is itself unlisted or maps to itself. No replacement moves a
+// character boundary, so the scan visits exactly the text's characters. Take a character that starts as x.
+// Only a replacement of x changes it, into f(x), and nothing changes f(x) again. When the scan reaches it, it
+// reads either x, and x is replaced everywhere now, or already f(x). Either way it ends as f(x).
 //
 // Other tables: while replacements only swap whole characters of the same width, boundaries stay put and the
-// text is known from what each original character code reads now. Replacing every v by r merges the codes that
-// read v into those that read r: a union-find over codes, each root labelled with its current value, gives
-// chains everywhere in the text, before the scan position too. The scan may sit on a trail byte after an
-// earlier change of width; it then reads the character formed by that byte and the next. A replacement that
-// reshapes the text (another width, a split, a lone lead byte) is done literally on the text written out so
-// far; the union-find then starts afresh on the new text.
+// text is known from what each original character code reads now. Replacing every v by r merges the codes
+// that read v into those that read r: a union-find over codes, each root labelled with its current value,
+// gives chains everywhere in the text, before the scan position too. The scan may sit on a trail byte after
+// an earlier change of width; it then reads the character formed by that byte and the next. A replacement
+// that reshapes the text (another width, a split, a lone lead byte) is done literally on the text written out
+// so far; the union-find then starts afresh on the new text.
+#include "ConvertText.hpp"
+
 #include <cstdint>
 #include <cstring>
 
 #include "CharStarts.hpp"
 #include "ConversionIndex.hpp"
-#include "ConvertText.hpp"
 #include "Gbk.hpp"
 
 namespace {
@@ -27,10 +28,12 @@ using gbk::IsLeadByte;
 
 unsigned char* Bytes(std::string& text) { return reinterpret_cast<unsigned char*>(&text[0]); }
 
-CharCode PairCode(unsigned char lead, unsigned char trail) { return static_cast<CharCode>(lead << 8 | trail); }
+CharCode PairCode(unsigned char lead, unsigned char trail) {
+    return static_cast<CharCode>(lead << 8 | trail);
+}
 
-// The one step a lone lead byte at the end can take. It matches nothing but a lone lead byte at the end of the
-// search table, and it is replaced only if it is a character of the text, not the trail byte of one.
+// The one step a lone lead byte at the end can take. It matches nothing but a lone lead byte at the end of
+// the search table, and it is replaced only if it is a character of the text, not the trail byte of one.
 void ConvertLoneLeadByte(std::string& text, const DirectionIndex& index, bool isCharacter) {
     const CounterpartEntry& entry = index.Entry(static_cast<unsigned char>(text.back()));
     if (entry.kind == Counterpart::Unchanged || !isCharacter) return;
@@ -39,7 +42,8 @@ void ConvertLoneLeadByte(std::string& text, const DirectionIndex& index, bool is
 }
 
 // Converts the two-byte characters beginning at the bits of `starts` and the one-byte ones at `singles`.
-void ConvertWindow(unsigned char* p, std::uint64_t starts, std::uint64_t singles, const DirectionIndex& index) {
+void ConvertWindow(unsigned char* p, std::uint64_t starts, std::uint64_t singles,
+                   const DirectionIndex& index) {
     const std::uint16_t* delta = index.pairDelta.data();
     const std::uint32_t* block = index.pairBlock.data();
     for (; starts != 0; starts &= starts - 1) {
@@ -83,9 +87,8 @@ void ConvertDirect(std::string& text, const DirectionIndex& index) {
 // Which value each original character code has become: a union-find over codes whose roots carry the value.
 // Allocated once per thread; only the entries a call touched are reset, so short lines stay cheap.
 class CodeMerger {
-public:
+  public:
     static constexpr std::size_t kCodes = 0x10000;
-
 
     void Prepare() {
         if (!m_parent.empty()) return;
@@ -133,7 +136,7 @@ public:
         m_touched.clear();
     }
 
-private:
+  private:
     static constexpr std::int32_t kNobody = -1;
 
     CharCode Root(CharCode code) {
@@ -147,7 +150,7 @@ private:
     void Touch(CharCode code) { m_touched.push_back(code); }
 
     std::vector<CharCode> m_parent;
-    std::vector<CharCode> m_label;     // the current value, on roots
+    std::vector<CharCode> m_label;      // the current value, on roots
     std::vector<std::int32_t> m_owner;  // the root whose codes read this value, or kNobody
     std::vector<std::uint8_t> m_rank;
     std::vector<CharCode> m_touched;
@@ -235,7 +238,8 @@ void ConvertGeneral(std::string& text, const DirectionIndex& index, Scratch& scr
             if (width == 2 && !loneLead) {
                 // The scanned pair ends on the first byte of the next character.
                 const bool nextIsPair = IsLeadByte(p[pos + 1]) && pos + 2 < n;
-                const CharCode next = merger.Current(nextIsPair ? PairCode(p[pos + 1], p[pos + 2]) : p[pos + 1]);
+                const CharCode next =
+                    merger.Current(nextIsPair ? PairCode(p[pos + 1], p[pos + 2]) : p[pos + 1]);
                 code = PairCode(byte, static_cast<unsigned char>(nextIsPair ? next >> 8 : next));
                 nextOnBoundary = !IsLeadByte(p[pos + 1]);
             }

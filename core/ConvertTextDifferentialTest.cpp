@@ -16,10 +16,12 @@ const std::string kBytes = "\x81\xb0lq\xa1";
 const std::string kChars[] = {"\xb0\xa1", "\xb0\xa2", "\xb0\xa3", "\xb0l", "\x81\xb0", "l", "q"};
 
 class Generator {
-public:
+  public:
     explicit Generator(unsigned seed) : m_random(seed) {}
 
-    std::size_t Below(std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(m_random); }
+    std::size_t Below(std::size_t bound) {
+        return std::uniform_int_distribution<std::size_t>(0, bound - 1)(m_random);
+    }
 
     std::string RandomBytes(std::size_t maxLength) {
         std::string bytes(Below(maxLength + 1), '\0');
@@ -31,7 +33,8 @@ public:
     std::string RandomChars(std::size_t maxCount) {
         std::string text;
         for (std::size_t count = Below(maxCount + 1); count > 0; --count) {
-            text += Below(12) == 0 ? std::string(1, kBytes[Below(kBytes.size())]) : kChars[Below(std::size(kChars))];
+            text += Below(12) == 0 ? std::string(1, kBytes[Below(kBytes.size())])
+                                   : kChars[Below(std::size(kChars))];
         }
         return text;
     }
@@ -48,7 +51,7 @@ public:
         return tables;
     }
 
-private:
+  private:
     std::mt19937 m_random;
 };
 
@@ -62,9 +65,9 @@ std::string Hex(const std::string& bytes) {
 
 struct Tally {
     int cases = 0;
-    int changed = 0;        // the literal result differs from the input
-    int resized = 0;        // ...and has another length
-    int indirect = 0;       // the direction needs more than one lookup per character
+    int changed = 0;   // the literal result differs from the input
+    int resized = 0;   // ...and has another length
+    int indirect = 0;  // the direction needs more than one lookup per character
     bool failed = false;
 };
 
@@ -81,13 +84,14 @@ void Compare(const CharTables& indexed, const std::string& text, int toTradition
     ++tally.cases;
     tally.changed += expected != text;
     tally.resized += expected.size() != text.size();
-    const DirectionIndex& direction = toTraditional ? indexed.index->toTraditional : indexed.index->toSimplified;
+    const DirectionIndex& direction =
+        toTraditional ? indexed.index->toTraditional : indexed.index->toSimplified;
     tally.indirect += !direction.direct;
     if (fast == expected && unindexed == expected) return;
     tally.failed = true;
     ADD_FAILURE() << "simplified " << Hex(indexed.simplified) << " traditional " << Hex(indexed.traditional)
-                  << " text " << Hex(text) << " toTraditional " << toTraditional << ": literal " << Hex(expected)
-                  << ", fast " << Hex(fast) << ", unindexed " << Hex(unindexed);
+                  << " text " << Hex(text) << " toTraditional " << toTraditional << ": literal "
+                  << Hex(expected) << ", fast " << Hex(fast) << ", unindexed " << Hex(unindexed);
 }
 
 void CompareBothWays(CharTables tables, const std::string& text, Tally& tally) {
