@@ -1,8 +1,9 @@
 // Application.cpp: the application object and wWinMain, which hands control to it.
 #include "Application.hpp"
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 namespace platform {
 

@@ -1,8 +1,9 @@
 // Controls.hpp: typed one-line wrappers over the messages of the controls the dialogs bind.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 namespace platform {
 

@@ -1,7 +1,8 @@
 // ResourcesTest.cpp: the compiled templates, string, icon and version record, read back from the executables.
-#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <cstring>
 #include <string>
