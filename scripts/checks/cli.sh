@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # zendrix-convert against the literal Python converter (tools/literal_convert.py): byte-identical output on real
 # Chinese text from Debian's manpages-zh, both directions, with the shipped table and with tables made from it
-# that are misaligned or full of chains. Needs the native build (build/native/bin/zendrix-convert).
+# that are misaligned or full of chains, and once as a --batch run over a small tree. Needs the native build
+# (build/native/bin/zendrix-convert).
 # ZENDRIX_CONVERT names another converter binary; ZENDRIX_SAMPLE_BYTES sizes the sample (the literal converter
 # is slow: 300 KB takes about 15 s in all).
 set -euo pipefail
@@ -106,5 +107,38 @@ for tbl in "$work"/*.tbl; do
         fi
     done
 done
+# --batch over a small tree: every eligible file, at any depth, lands in one folder and matches the literal
+# converter; the .gif and the .min.js are left out.
+tree=$work/tree
+mkdir -p "$tree/sub/deep"
+python3 - "$work" <<'EOF'
+import pathlib, sys
+sys.path.insert(0, "tools")
+import literal_convert as lc
+
+work = pathlib.Path(sys.argv[1])
+lines = (work / "simplified.txt").read_bytes().split(b"\n")
+for i, name in enumerate(["a.txt", "sub/b.html", "sub/deep/c", "sub/skip.gif", "sub/deep/d.min.js"]):
+    chunk = b"\n".join(lines[i * 240:(i + 1) * 240]) + b"\n"
+    (work / "tree" / name).write_bytes(chunk)
+    # What the output would be if nothing were converted.
+    same = b"".join(line + b"\r\n" for line in lc.text_mode_lines(chunk))
+    (work / (pathlib.Path(name).name + ".same")).write_bytes(same)
+EOF
+batch_ok=1
+summary=$("$converter" --to-traditional --table "$work/shipped.tbl" --batch "$tree" "$work/batch-out") || batch_ok=0
+[ "$summary" = "converted 3, skipped 0, failed 0" ] || { echo "FAIL --batch summary: $summary"; batch_ok=0; }
+for source in a.txt sub/b.html sub/deep/c; do
+    name=$(basename "$source")
+    python3 tools/literal_convert.py --to-traditional --table "$work/shipped.tbl" "$tree/$source" "$work/$name.literal"
+    if ! cmp -s "$work/batch-out/$name" "$work/$name.literal" || cmp -s "$work/$name.literal" "$work/$name.same"; then
+        echo "FAIL --batch $source: differs from the literal converter (or is unconverted)"
+        batch_ok=0
+    fi
+done
+listing=$(cd "$work/batch-out" && echo *)
+[ "$listing" = "a.txt b.html c" ] || { echo "FAIL --batch: DEST holds $listing"; batch_ok=0; }
+if [ $batch_ok -eq 1 ]; then echo "ok   --batch over a tree of 5 files, 3 eligible"; else status=1; fi
+
 [ $status -eq 0 ] && echo "cli.sh: zendrix-convert matches the literal converter"
 exit $status
