@@ -81,10 +81,13 @@ class CDialogResponder {
                        reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));
     }
 
+    // Asks the window itself (GetWindowText would not ask a control of another process).
     static std::wstring TextOf(HWND window) {
-        const int length = ::GetWindowTextLengthW(window);
+        const auto length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
         std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
+        const auto copied =
+            ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(copied));
         return text;
     }
 
