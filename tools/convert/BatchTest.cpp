@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "CliRun.hpp"
-#include "ConvertCommand.hpp"
-#include "convert/Eligibility.hpp"
 #include "tests/support/TempDir.hpp"
 
 #ifdef _WIN32
@@ -240,24 +238,6 @@ TEST(BatchUsageTest, BadUseIsRefusedWithExitCode2AndWritesNothing) {
     EXPECT_EQ(1, run.code);
     EXPECT_NE(std::string::npos, run.err.find("cannot create the destination folder")) << run.err;
     EXPECT_EQ(before, Snapshot(t.dir.path()));
-}
-
-TEST(BatchUsageTest, BatchOptionsParse) {
-    cli::ConvertOptions options;
-    std::string error;
-    ASSERT_TRUE(cli::ParseArguments({"--to-simplified", "--batch", "s", "d"}, options, error)) << error;
-    EXPECT_TRUE(options.batch);
-    EXPECT_FALSE(options.verbose);
-    EXPECT_EQ(kDefaultFilter, options.filter);
-    EXPECT_EQ("s", options.input);
-    EXPECT_EQ("d", options.output);
-    ASSERT_TRUE(cli::ParseArguments({"s", "--filter", "-x", "--verbose", "d", "--batch", "--to-simplified"},
-                                    options, error))
-        << error;
-    EXPECT_EQ("-x", options.filter);  // the value is taken whatever it looks like
-    EXPECT_TRUE(options.verbose);
-    ASSERT_TRUE(cli::ParseArguments({"--to-simplified", "--batch", "--filter=", "s", "d"}, options, error));
-    EXPECT_EQ("", options.filter);
 }
 
 // --- Failures, links and the terminal
