@@ -57,8 +57,7 @@ void CBatchRun::Walk(const std::string& folder) {
         Failed("cannot list the folder " + Quoted(folder) + "; its files were not converted");
         return;
     }
-    // A fixed order, whatever the file system's: with two files of one name, the same one is converted each
-    // time.
+    // A fixed order on every file system: of two files with one name, the same one wins each time.
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     for (const FolderEntry& entry : entries) {
