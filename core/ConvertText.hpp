@@ -9,6 +9,7 @@
 // Each character's first occurrence in the search table gives its counterpart at the same offset of the other
 // table, and every occurrence in the whole text is replaced at once; a character produced that way is looked
 // up again when the scan reaches it. With simplified "AB" and traditional "BC", "AB" becomes "CC".
+// Linear in the text when the tables carry their index (LoadTables and BuildIndex make it).
 void ConvertText(std::string& text, int toTraditional, const CharTables& tables);
 
 // The same conversion done literally, step by step: a table search per character and a pass over the whole
