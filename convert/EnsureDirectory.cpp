@@ -1,7 +1,6 @@
 // EnsureDirectory.cpp: directory creation level by level.
 #include "EnsureDirectory.hpp"
 
-#include "core/Gbk.hpp"
 #include "platform/FileFind.hpp"
 #include "platform/FileSystem.hpp"
 
@@ -13,23 +12,6 @@ bool IsExistingDirectory(const std::string& path) {
 }
 
 }  // namespace
-
-std::vector<std::string> DirectoryPrefixes(const std::string& path) {
-    std::vector<std::string> prefixes;
-    std::string prefix;
-    for (std::size_t pos = 0; pos < path.size();) {
-        const std::size_t width = gbk::CharWidth(path, pos);
-        if (width == 1 && path[pos] == '\\') {
-            prefixes.push_back(prefix);
-            prefix += '\\';
-        } else {
-            prefix.append(path, pos, width);
-        }
-        pos += width;
-    }
-    if (!path.empty()) prefixes.push_back(prefix);
-    return prefixes;
-}
 
 bool EnsureDirectory(const std::string& path) {
     if (IsExistingDirectory(path)) return true;
