@@ -16,11 +16,15 @@ LoadResult LoadTables(CharTables& tables, const std::string& path) {
     tables.index.reset();
     file.ReadLine(tables.simplified);
     file.ReadLine(banner);
+    // A file that opens but cannot be read is as unusable as one that does not open; a table cut short by a
+    // read error must not pass for the whole table.
+    if (file.Failed()) return LoadResult::NotOpenable;
     if (banner != kTableBanner) return LoadResult::BannerMismatch;
     tables.traditional.clear();
     file.ReadLine(tables.traditional);
     std::string discarded;
     file.ReadLine(discarded);
+    if (file.Failed()) return LoadResult::NotOpenable;
     BuildIndex(tables);
     return LoadResult::Loaded;
 }

@@ -25,8 +25,9 @@ extern const char kTableBanner[];
 // The program reads its table by this bare name, so it is found in the current directory.
 extern const char kTableFileName[];
 
-// Reads lines 1 to 4 of the table file (a missing line reads empty; line 4 is read and discarded).
-// Shows nothing: the caller decides what each outcome means for the user.
+// Reads lines 1 to 4 of the table file (a missing line reads empty; line 4 is read and discarded). A file
+// that opens but fails to read counts as NotOpenable. Shows nothing: the caller decides what each outcome
+// means for the user.
 LoadResult LoadTables(CharTables& tables, const std::string& path = kTableFileName);
 
 // Indexes both directions of the tables as they are now (about a megabyte, a few milliseconds).
