@@ -1,0 +1,73 @@
+// EligibilityFuzz.cpp: IsConvertible on any path and filter never fails and agrees with a plain reading of
+// the rule done on whole characters.
+//
+// Input: one byte n, then n bytes of filter (or the default filter when n is 0), then the path.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "convert/Eligibility.hpp"
+
+namespace {
+
+using Chars = std::vector<std::string>;
+
+// GBK characters: a byte 0x81-0xFE and the byte after it (if any), or one byte.
+Chars Split(const std::string& text) {
+    Chars chars;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char b = static_cast<unsigned char>(text[i]);
+        const std::size_t width = b >= 0x81 && b <= 0xFE && i + 1 < text.size() ? 2 : 1;
+        chars.push_back(text.substr(i, width));
+        i += width;
+    }
+    return chars;
+}
+
+// Byte offset of the first run of whole characters of text equal to needle, or -1.
+long FindChars(const Chars& text, const Chars& needle) {
+    const auto at = std::search(text.begin(), text.end(), needle.begin(), needle.end());
+    if (needle.empty() || at == text.end()) return -1;
+    long offset = 0;
+    for (auto it = text.begin(); it != at; ++it) offset += static_cast<long>(it->size());
+    return offset;
+}
+
+bool Expected(const std::string& path, const std::string& filter) {
+    const Chars chars = Split(path);
+    std::size_t nameStart = 0;
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        if (chars[i] == "\\") nameStart = i + 1;
+    }
+    std::size_t dot = nameStart;
+    while (dot < chars.size() && chars[dot] != ".") ++dot;
+    if (dot == chars.size() || dot == 0) return true;
+    Chars extension(chars.begin() + static_cast<long>(dot), chars.end());
+    for (std::string& c : extension) {
+        if (c.size() == 1 && c[0] >= 'A' && c[0] <= 'Z') c[0] = static_cast<char>(c[0] - 'A' + 'a');
+    }
+    Chars withSemicolon = extension;
+    withSemicolon.push_back(";");
+    const std::string binary =
+        ".doc;.exe;.dll;.gif;.jpg;.jpge;.ppt;.xls;.xlc;.bmp;.ico;.cur;.swf;.mdb;.sys;.com;.mdf;.dbf;.ldf;";
+    if (FindChars(Split(binary), withSemicolon) >= 0) return false;
+    return FindChars(Split(filter), extension) >= 1;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::size_t filterSize = std::min<std::size_t>(data[0], size - 1);
+    const char* bytes = reinterpret_cast<const char*>(data) + 1;
+    const std::string filter = filterSize == 0 ? std::string(kDefaultFilter) : std::string(bytes, filterSize);
+    const std::string path(bytes + filterSize, size - 1 - filterSize);
+    if (IsConvertible(path, filter) != Expected(path, filter)) {
+        std::fprintf(stderr, "IsConvertible disagrees with the character-wise rule\n");
+        std::abort();
+    }
+    return 0;
+}
