@@ -1,0 +1,110 @@
+// FaultTestSupport.hpp: what the fault tests need beyond the conversion tests' helpers: a disk small enough
+// to fill, and the process's memory figures.
+#pragma once
+
+#include <psapi.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/CodePage.hpp"
+
+namespace faultsupport {
+
+// A tmpfs of a few megabytes mounted on an empty folder, through the Unix side of Wine (mounting needs root).
+// Unmounted lazily on destruction, so a handle left open cannot keep it.
+class CSmallDisk {
+  public:
+    CSmallDisk(const std::string& folder, std::uint64_t bytes) : m_folder(platform::WideFromGbk(folder)) {
+        m_unixFolder = UnixNameOf(m_folder);
+        if (m_unixFolder.empty()) {
+            m_why = "needs Wine to reach the Unix side";
+            return;
+        }
+        if (!Run(L"Z:\\bin\\mount", "mount -t tmpfs -o size=" + std::to_string(bytes) +
+                                        " zendrix-small-disk \"" + m_unixFolder + "\"")) {
+            m_why = "cannot start mount";
+            return;
+        }
+        m_mounted = WaitFor([&] { return TotalBytes() == bytes; });
+        if (!m_mounted) m_why = "mounting a tmpfs failed (needs root)";
+    }
+    ~CSmallDisk() {
+        if (!m_mounted) return;
+        const std::uint64_t small = TotalBytes();
+        if (Run(L"Z:\\bin\\umount", "umount -l \"" + m_unixFolder + "\"")) {
+            WaitFor([&] { return TotalBytes() != small; });
+        }
+    }
+    CSmallDisk(const CSmallDisk&) = delete;
+    CSmallDisk& operator=(const CSmallDisk&) = delete;
+
+    bool Mounted() const { return m_mounted; }
+    const std::string& WhyNot() const { return m_why; }
+    std::uint64_t FreeBytes() const {
+        ULARGE_INTEGER free{}, total{}, totalFree{};
+        return ::GetDiskFreeSpaceExW(m_folder.c_str(), &free, &total, &totalFree) ? free.QuadPart : 0;
+    }
+
+  private:
+    std::uint64_t TotalBytes() const {
+        ULARGE_INTEGER free{}, total{}, totalFree{};
+        return ::GetDiskFreeSpaceExW(m_folder.c_str(), &free, &total, &totalFree) ? total.QuadPart : 0;
+    }
+
+    static std::string UnixNameOf(const std::wstring& path) {
+        using UnixName = char*(__cdecl*)(const wchar_t*);
+        const FARPROC proc = ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+        if (!proc) return {};
+        char* name = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(proc))(path.c_str());
+        if (!name) return {};
+        std::string result(name);
+        ::HeapFree(::GetProcessHeap(), 0, name);
+        return result;
+    }
+
+    // A Unix child cannot be waited for under Wine; callers watch its effect instead.
+    static bool Run(const wchar_t* program, const std::string& commandLine) {
+        std::wstring line(commandLine.begin(), commandLine.end());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!::CreateProcessW(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process)) {
+            return false;
+        }
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        return true;
+    }
+
+    template <class Condition>
+    static bool WaitFor(Condition done) {
+        for (int i = 0; i < 100; ++i) {
+            if (done()) return true;
+            ::Sleep(50);
+        }
+        return false;
+    }
+
+    std::wstring m_folder;
+    std::string m_unixFolder;
+    bool m_mounted = false;
+    std::string m_why;
+};
+
+// The process's working set now and at its highest so far, in bytes.
+struct MemoryFigures {
+    std::uint64_t current = 0;
+    std::uint64_t peak = 0;
+};
+
+inline MemoryFigures Memory() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return {};
+    return {counters.WorkingSetSize, counters.PeakWorkingSetSize};
+}
+
+}  // namespace faultsupport
