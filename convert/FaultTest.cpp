@@ -143,6 +143,10 @@ TEST_F(FaultTest, OneLineOf200MegabytesNeedsMemoryNearItsSize) {
         ::CloseHandle(file);
     }
 
+    if (!faultsupport::IsChildRun()) {
+        EXPECT_EQ(0, faultsupport::RunCurrentTestAlone());
+        return;
+    }
     const faultsupport::MemoryFigures before = faultsupport::Memory();
     ASSERT_GT(before.current, 0u) << "no memory figures";
     EXPECT_TRUE(conversion.ConvertFile(src + "\\line.txt", src + "\\out.txt", 1));
@@ -205,6 +209,20 @@ TEST_F(FaultTest, PathsLongerThanMaxPathAndBeyondAnyWindowsPath) {
         host.messages);
     EXPECT_EQ((Texts{"dest", "src"}), NamesIn(dir.path().string()));
     EXPECT_EQ(kSimplified, ReadFileBytes(src + "\\a.txt"));
+}
+
+TEST_F(FaultTest, DestinationOfManyBackslashesIsRefusedWithoutHoldingEveryLevel) {
+    if (!faultsupport::IsChildRun()) {
+        EXPECT_EQ(0, faultsupport::RunCurrentTestAlone());
+        return;
+    }
+    const faultsupport::MemoryFigures before = faultsupport::Memory();
+    Start(1, src, root + "x" + std::string(20000, '\\'));
+    const std::uint64_t growth = faultsupport::Memory().peak - before.current;
+    std::printf("peak working set grew by %.1f MB\n", growth / 1048576.0);
+    EXPECT_EQ(Texts{"Err:Cann't Create directory!"}, host.messages);
+    EXPECT_LT(growth, 20u << 20);  // all 20,001 levels at once would be 200 MB
+    EXPECT_EQ((Texts{"src", "x"}), NamesIn(dir.path().string()));
 }
 
 TEST_F(FaultTest, NamesWithBackslashTrailBytesInSingleAndBatchRuns) {

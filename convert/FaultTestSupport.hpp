@@ -107,4 +107,31 @@ inline MemoryFigures Memory() {
     return {counters.WorkingSetSize, counters.PeakWorkingSetSize};
 }
 
+// Memory figures mean something only in a process that has done nothing else (Wine keeps its own peak, which
+// nothing resets), so a test that measures runs itself again alone in a child process.
+inline bool IsChildRun() { return ::GetEnvironmentVariableW(L"ZENDRIX_FAULT_CHILD", nullptr, 0) > 0; }
+
+// Runs the current test alone in a child process; its exit code (0 when it passed), or -1 if it did not run.
+inline long RunCurrentTestAlone() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string filter = std::string(test->test_suite_name()) + "." + test->name();
+    wchar_t exe[MAX_PATH];
+    if (::GetModuleFileNameW(nullptr, exe, MAX_PATH) == 0) return -1;
+    std::wstring line = L"fault_tests --gtest_filter=" + std::wstring(filter.begin(), filter.end());
+    ::SetEnvironmentVariableW(L"ZENDRIX_FAULT_CHILD", L"1");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const bool started = ::CreateProcessW(exe, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                          &startup, &process) != 0;
+    ::SetEnvironmentVariableW(L"ZENDRIX_FAULT_CHILD", nullptr);
+    if (!started) return -1;
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return static_cast<long>(code);
+}
+
 }  // namespace faultsupport

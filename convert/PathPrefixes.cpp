@@ -3,19 +3,17 @@
 
 #include "core/Gbk.hpp"
 
+std::vector<std::size_t> DirectoryPrefixLengths(const std::string& path) {
+    std::vector<std::size_t> lengths;
+    for (std::size_t pos = 0; pos < path.size(); pos += gbk::CharWidth(path, pos)) {
+        if (path[pos] == '\\' && gbk::CharWidth(path, pos) == 1) lengths.push_back(pos);
+    }
+    if (!path.empty()) lengths.push_back(path.size());
+    return lengths;
+}
+
 std::vector<std::string> DirectoryPrefixes(const std::string& path) {
     std::vector<std::string> prefixes;
-    std::string prefix;
-    for (std::size_t pos = 0; pos < path.size();) {
-        const std::size_t width = gbk::CharWidth(path, pos);
-        if (width == 1 && path[pos] == '\\') {
-            prefixes.push_back(prefix);
-            prefix += '\\';
-        } else {
-            prefix.append(path, pos, width);
-        }
-        pos += width;
-    }
-    if (!path.empty()) prefixes.push_back(prefix);
+    for (const std::size_t length : DirectoryPrefixLengths(path)) prefixes.push_back(path.substr(0, length));
     return prefixes;
 }

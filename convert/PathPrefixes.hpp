@@ -1,6 +1,7 @@
 // PathPrefixes.hpp: the levels of a path, split at its backslash characters. Portable.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,3 +9,7 @@
 // C:\out, C:\out\a; "C:\out\" gives C:, C:\out and C:\out\ . The trail byte 0x5C of a character such as 乗 is
 // not a backslash and splits nothing.
 std::vector<std::string> DirectoryPrefixes(const std::string& path);
+
+// The byte lengths of those levels: "C:\out\a" gives 2, 6, 8. A path of n backslashes has n + 1 levels, so
+// holding them all as text would take n * n / 2 bytes; lengths let the caller make one level at a time.
+std::vector<std::size_t> DirectoryPrefixLengths(const std::string& path);
