@@ -16,8 +16,6 @@ public:
     virtual void SetProgress(int position) = 0;
     // Removes, translates and delivers every waiting message of the thread (the window stays live in a batch).
     virtual void DispatchWaitingMessages() = 0;
-    // The stop flag, as the Stop button last set it.
-    virtual bool StopRequested() const = 0;
     // The filter box's text as last taken from the window (it may change during a batch run).
     virtual std::string Filter() const = 0;
     // Enables or disables the Start and the Stop button.

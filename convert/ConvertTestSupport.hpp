@@ -28,7 +28,6 @@ public:
         ++dispatches;
         if (onDispatch) onDispatch(dispatches);
     }
-    bool StopRequested() const override { return false; }  // the run keeps its own stop flag
     std::string Filter() const override { return filter; }
     void EnableStart(bool enable) override { buttons.push_back(enable ? "Start on" : "Start off"); }
     void EnableStop(bool enable) override { buttons.push_back(enable ? "Stop on" : "Stop off"); }

@@ -125,7 +125,7 @@ void CFileConversion::OnStart(const RunValues& values) {
     const int toTraditional = values.direction == kTraditionalToSimplified ? 0 : 1;
 
     if (values.mode == kBatchMode) {
-        m_bStop = false;
+        m_bStop = 0;
         m_host.EnableStart(false);
         m_host.EnableStop(true);
         ConvertDirectory(sourceFull, destFull, toTraditional);
@@ -144,5 +144,5 @@ void CFileConversion::OnStart(const RunValues& values) {
 void CFileConversion::OnStop() {
     m_host.EnableStart(true);
     m_host.EnableStop(false);
-    m_bStop = true;
+    m_bStop = 1;
 }

@@ -18,7 +18,11 @@ struct RunValues {
 // window's own handlers forward to it.
 class CFileConversion {
 public:
-    CFileConversion(const CharTables& tables, IConvertHost& host) : m_tables(tables), m_host(host) {}
+    // stopFlag is the window's stop flag: Stop sets it, a batch start clears it, the walk reads it after each
+    // entry. Without one, the conversion keeps its own.
+    CFileConversion(const CharTables& tables, IConvertHost& host, int& stopFlag)
+        : m_tables(tables), m_host(host), m_bStop(stopFlag) {}
+    CFileConversion(const CharTables& tables, IConvertHost& host) : CFileConversion(tables, host, m_ownStop) {}
 
     // Converts source into dest line by line, each line ending in CR LF. An existing dest is overwritten only
     // after a Yes; a missing directory of dest is created. Every failure is reported in a message box and gives
@@ -38,5 +42,6 @@ public:
 private:
     const CharTables& m_tables;
     IConvertHost& m_host;
-    bool m_bStop = false;  // set by Stop, cleared when a batch run starts, read by the walk after each entry
+    int m_ownStop = 0;
+    int& m_bStop;
 };

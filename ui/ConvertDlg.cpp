@@ -2,15 +2,12 @@
 #include "ConvertDlg.hpp"
 
 #include "AboutDlg.hpp"
+#include "convert/Eligibility.hpp"
 #include "core/ConvertText.hpp"
 #include "platform/MessageBox.hpp"
 #include "platform/SystemMenu.hpp"
 #include "platform/WindowText.hpp"
 #include "res/resource.h"
-
-namespace {
-const char kDefaultFilter[] = "*.txt;*.asp;*.php;*.jsp;*.html;*.asa;*.jsa;*.vbs;*.cpp;*.h;*.pas;*.dfm";
-}
 
 CConvertDlg::CConvertDlg(HWND parent)
     : platform::CTemplateDialog(IDD_ZENDRIX_DIALOG, parent),
@@ -139,9 +136,22 @@ void CConvertDlg::OnModeBatch() {
     ShowValues();
 }
 
-void CConvertDlg::OnStart() {}
+void CConvertDlg::OnStart() {
+    TakeValues();
+    m_conversion.OnStart(RunValues{m_nMode, m_nDirection, m_strSource, m_strDest});
+}
 
-void CConvertDlg::OnStop() {}
+void CConvertDlg::OnStop() { m_conversion.OnStop(); }
+
+bool CConvertDlg::ConvertFile(const std::string& source, const std::string& dest, int toTraditional) {
+    return m_conversion.ConvertFile(source, dest, toTraditional);
+}
+
+void CConvertDlg::ConvertDirectory(const std::string& sourceDir, const std::string& destDir, int toTraditional) {
+    m_conversion.ConvertDirectory(sourceDir, destDir, toTraditional);
+}
+
+bool CConvertDlg::IsConvertible(const std::string& path) const { return ::IsConvertible(path, m_strFilter); }
 
 void CConvertDlg::OnBrowseSource() {}
 

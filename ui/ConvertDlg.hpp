@@ -7,6 +7,7 @@
 #include <string>
 
 #include "convert/ConvertHost.hpp"
+#include "convert/FileConversion.hpp"
 #include "core/CharTables.hpp"
 #include "platform/Controls.hpp"
 #include "platform/Dialog.hpp"
@@ -32,7 +33,6 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     bool AskYesNo(const std::string& text) override;
     void SetProgress(int position) override;
     void DispatchWaitingMessages() override;
-    bool StopRequested() const override;
     std::string Filter() const override;
     void EnableStart(bool enable) override;
     void EnableStop(bool enable) override;
@@ -55,7 +55,13 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     void OnBrowseDest();
     void OnAbout();
 
+    // File conversion, done by convert/ with this window's tables, progress bar, buttons and stop flag.
+    bool ConvertFile(const std::string& source, const std::string& dest, int toTraditional);
+    void ConvertDirectory(const std::string& sourceDir, const std::string& destDir, int toTraditional);
+    bool IsConvertible(const std::string& path) const;
+
     CharTables m_tables;
     HICON m_hIcon;
-    int m_bStop = 0;  // set by Stop, read by the batch walk between entries
+    int m_bStop = 0;  // set by Stop, cleared when a batch starts, read by the batch walk between entries
+    CFileConversion m_conversion{m_tables, *this, m_bStop};
 };

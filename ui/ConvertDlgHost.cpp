@@ -13,8 +13,6 @@ void CConvertDlg::SetProgress(int position) { m_progress.SetPos(position); }
 
 void CConvertDlg::DispatchWaitingMessages() { platform::DispatchWaitingMessages(); }
 
-bool CConvertDlg::StopRequested() const { return m_bStop != 0; }
-
 std::string CConvertDlg::Filter() const { return m_strFilter; }
 
 void CConvertDlg::EnableStart(bool enable) { m_btnStart.Enable(enable); }
