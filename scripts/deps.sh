@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the program need, when any is missing (idempotent).
 set -euo pipefail
 packages=(
-    cmake make g++ clang python3 zip
+    cmake make g++ clang python3 zip unzip
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-zenhei
     googletest libgtest-dev libgmock-dev libbenchmark-dev
