@@ -1,24 +1,20 @@
 // ConvertCommand.hpp: zendrix-convert's options and the conversion of one file.
 //
 // zendrix-convert --to-traditional|--to-simplified [--table FILE] [--force] INPUT OUTPUT
-// zendrix-convert --to-traditional|--to-simplified [--table FILE] --batch SOURCE DEST [--filter TEXT]
-// [--force]
-//                 [--verbose]
+// zendrix-convert --to-traditional|--to-simplified [--table FILE] --batch SOURCE DEST
+//                 [--filter TEXT] [--force] [--verbose]
 //
 // Exit codes:
-//   0  OUTPUT was written; with --batch, no file failed (files skipped because their output exists count as
-//      no failure); also for --help
+//   0  OUTPUT was written; with --batch, no file failed (a file skipped because its output exists is no
+//      failure); also for --help.
 //   1  a conversion failed: reading an input or writing an output failed, or an output could not be created
-//   or
-//      put in place under its name; no partial output is left and an existing output is as it was. With
-//      --batch: at least one file (or a folder that could not be listed) failed, or DEST could not be
-//      created; the other files were converted
-//   2  bad use, nothing was written: unknown option, missing or extra arguments, no direction or both, the
-//   table
-//      file missing, unreadable or without the banner line; single file: INPUT missing or unreadable, OUTPUT
-//      being INPUT itself (under any spelling or link), OUTPUT existing without --force, OUTPUT being a
-//      folder;
-//      --batch: SOURCE not a folder, DEST something other than a folder, DEST being SOURCE itself
+//      or put in place under its name; no partial output is left and an existing output is as it was.
+//      With --batch: at least one file (or a folder that could not be listed) failed, or DEST could not be
+//      created; the other files were converted.
+//   2  bad use, nothing was written: unknown option, missing or extra arguments, no direction or both; the
+//      table file missing, unreadable or without the banner line. Single file: INPUT missing or unreadable,
+//      OUTPUT being INPUT itself (under any spelling or link), OUTPUT existing without --force, OUTPUT being a
+//      folder. --batch: SOURCE not a folder, DEST something other than a folder, DEST being SOURCE itself.
 #pragma once
 
 #include <string>
