@@ -9,6 +9,7 @@
 #include "convert/ConvertTestSupport.hpp"
 #include "convert/FaultTestSupport.hpp"
 #include "convert/FileConversion.hpp"
+#include "convert/UnixLink.hpp"
 #include "core/ConvertText.hpp"
 #include "core/Gbk.hpp"
 #include "platform/FileSystem.hpp"
@@ -100,6 +101,40 @@ TEST_F(FaultTest, BatchIntoAFullDiskReportsTheFileThatDidNotFitAndGoesOn) {
     EXPECT_EQ(kTraditional + "\r\n", ReadFileBytes(disk + "\\small2.txt"));
     EXPECT_EQ(big, ReadFileBytes(src + "\\big.txt"));
     EXPECT_EQ(kBatchRun, host.buttons);
+}
+
+TEST_F(FaultTest, FileInTheWayOfTheDestinationFolderInEveryMode) {
+    ASSERT_TRUE(WriteFileBytes(src + "\\a.txt", kSimplified));
+    ASSERT_TRUE(WriteFileBytes(dir.File("file"), "in the way"));
+    Start(1, src, dir.File("file\\out"));
+    Start(0, src + "\\a.txt", dir.File("file\\out\\a.txt"));
+    EXPECT_FALSE(conversion.ConvertFile(src + "\\a.txt", dir.File("file\\a.txt"), 1));
+    EXPECT_EQ(
+        (Texts{"Err:Cann't Create directory!", "Err:Cann't Create directory!", "Do not Create file path!"}),
+        host.messages);
+    EXPECT_EQ(Texts{}, host.buttons);
+    EXPECT_EQ("in the way", ReadFileBytes(dir.File("file")));
+    EXPECT_EQ(kSimplified, ReadFileBytes(src + "\\a.txt"));
+    EXPECT_EQ((Texts{"file", "src"}), NamesIn(dir.path().string()));
+}
+
+TEST_F(FaultTest, DestinationThatIsTheSourceThroughALink) {
+    // Other spellings of the same file are tested with the conversion; links are spellings no text compare
+    // sees.
+    const std::string source = src + "\\a.txt";
+    ASSERT_TRUE(WriteFileBytes(source, kSimplified));
+    ASSERT_TRUE(::CreateHardLinkW(platform::WideFromGbk(src + "\\hard.txt").c_str(),
+                                  platform::WideFromGbk(source).c_str(), nullptr));
+    EXPECT_FALSE(conversion.ConvertFile(source, src + "\\hard.txt", 1));
+    CUnixLink soft(src + "\\soft.txt", "a.txt");
+    if (soft.Made()) {
+        EXPECT_FALSE(conversion.ConvertFile(source, src + "\\soft.txt", 1));
+    }
+    const std::size_t tries = soft.Made() ? 2 : 1;
+    EXPECT_EQ(tries, host.questions.size());
+    EXPECT_EQ(Texts(tries, "Create File occur Err!"), host.messages);
+    EXPECT_EQ(kSimplified, ReadFileBytes(source));
+    if (!soft.Made()) GTEST_SKIP() << "hard link only: needs Wine to make a Unix link";
 }
 
 TEST_F(FaultTest, NulCtrlZAndLoneCrBytesAroundTwoByteCharacters) {
