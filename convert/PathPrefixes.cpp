@@ -1,6 +1,8 @@
 // PathPrefixes.cpp: splitting a path into the levels of directory creation.
 #include "PathPrefixes.hpp"
 
+#include <algorithm>
+
 #include "core/Gbk.hpp"
 
 std::vector<std::size_t> DirectoryPrefixLengths(const std::string& path) {
@@ -13,7 +15,9 @@ std::vector<std::size_t> DirectoryPrefixLengths(const std::string& path) {
 }
 
 std::vector<std::string> DirectoryPrefixes(const std::string& path) {
-    std::vector<std::string> prefixes;
-    for (const std::size_t length : DirectoryPrefixLengths(path)) prefixes.push_back(path.substr(0, length));
+    const std::vector<std::size_t> lengths = DirectoryPrefixLengths(path);
+    std::vector<std::string> prefixes(lengths.size());
+    std::transform(lengths.begin(), lengths.end(), prefixes.begin(),
+                   [&](std::size_t length) { return path.substr(0, length); });
     return prefixes;
 }
