@@ -9,7 +9,7 @@ here=$(dirname "$0")
 mkdir -p "$prefix"
 "$here/wine-run" wineboot --init >/dev/null 2>&1 || true
 for font in 宋体 SimSun NSimSun; do
-    "$here/wine-run" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d 'WenQuanYi Zen Hei' /f >/dev/null 2>&1
+    "$here/wine-run" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d 'AR PL UMing CN' /f >/dev/null 2>&1
 done
 "$here/wine-run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 /usr/lib/wine/wineserver64 -w || true
