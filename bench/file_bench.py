@@ -210,6 +210,8 @@ def main() -> int:
     if not args.keep:
         for path in (big, oneline, tree):
             remove(path)
+        if not any(work.iterdir()):
+            work.rmdir()
     return 0
 
 
