@@ -152,4 +152,24 @@ TEST(ConvertTextDifferentialTest, ConvertingTwiceWithTheSameTables) {
     EXPECT_GT(tally.changed, tally.cases / 2);
 }
 
+TEST(ConvertTextDifferentialTest, EveryShortLengthWithAndWithoutALoneLeadByte) {
+    // Short texts take their own loop and longer ones the windows: every length around both cut-overs, ending
+    // on a whole character, a one-byte one, or a lone lead byte; one table converts the lone lead byte too.
+    Generator gen(31);
+    Tally tally;
+    const CharTables tables[] = {CharTables{kChars[0] + kChars[1] + "l", kChars[2] + kChars[3] + "q"},
+                                 CharTables{kChars[0] + kChars[4], kChars[2] + kChars[1]},
+                                 CharTables{kChars[0] + "l\x81", kChars[2] + "q\xb0"}};
+    for (std::size_t length = 0; length <= 70; ++length) {
+        for (int i = 0; i < 40; ++i) {
+            std::string text = gen.RandomChars(length);
+            while (text.size() < length) text += kChars[gen.Below(std::size(kChars))];
+            text.resize(length);
+            if (length > 0 && i % 4 == 0) text.back() = kBytes[gen.Below(2)];  // a lead byte
+            for (const CharTables& t : tables) CompareBothWays(t, text, tally);
+        }
+    }
+    EXPECT_GT(tally.changed, tally.cases / 2);
+}
+
 }  // namespace
