@@ -2,6 +2,7 @@
 #include "ConvertDlg.hpp"
 
 #include "AboutDlg.hpp"
+#include "PathDlg.hpp"
 #include "convert/Eligibility.hpp"
 #include "core/ConvertText.hpp"
 #include "platform/MessageBox.hpp"
@@ -153,9 +154,33 @@ void CConvertDlg::ConvertDirectory(const std::string& sourceDir, const std::stri
 
 bool CConvertDlg::IsConvertible(const std::string& path) const { return ::IsConvertible(path, m_strFilter); }
 
-void CConvertDlg::OnBrowseSource() {}
+// A cancelled picker empties the box too.
+void CConvertDlg::OnBrowseSource() {
+    TakeValues();
+    m_strSource = BrowsePath(m_nMode);
+    ShowValues();
+}
 
-void CConvertDlg::OnBrowseDest() {}
+void CConvertDlg::OnBrowseDest() {
+    TakeValues();
+    m_strDest = BrowsePath(m_nMode);
+    ShowValues();
+}
+
+std::string CConvertDlg::BrowsePath(int batch) {
+    if (!batch) {
+        // Two types: the filter itself, under its own text, and every file. The destination is picked here
+        // too, by typing a new name: the file need not exist.
+        const std::string filter = m_strFilter + "|" + m_strFilter + "|All File:(*.*)|*.*||";
+        platform::CFileDialog dialog(true, "", "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter);
+        if (dialog.RunModal() != IDOK) return {};
+        return dialog.PathName();
+    }
+    // A Save dialog with a filter that matches no file type; its "确定" is the Cancel button.
+    CPathDlg dialog(false, "", "", OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                    "aaaaa.aaaabbbb");
+    return dialog.RunModal() == IDCANCEL ? dialog.m_strPath : std::string();
+}
 
 void CConvertDlg::OnAbout() {
     CAboutDlg about;

@@ -53,6 +53,8 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     void OnStop();
     void OnBrowseSource();
     void OnBrowseDest();
+    // The path chosen in the picker of the mode (nonzero for batch: a folder, else a file), or "".
+    std::string BrowsePath(int batch);
     void OnAbout();
 
     // File conversion, done by convert/ with this window's tables, progress bar, buttons and stop flag.
