@@ -37,7 +37,10 @@ class CFileDialog {
     virtual const char* ClassName() const { return "CFileDialog"; }
 
     // Shows the dialog and returns when it ends: IDOK when a name was chosen, IDCANCEL when it was cancelled
-    // (Cancel, Escape, the close box), -1 when the dialog could not be shown.
+    // (Cancel, Escape, the close box), -1 when the dialog could not be shown. Without an initial name the
+    // dialog picks its first folder itself: Wine 8 shows the current directory unless the folder it recorded
+    // at this program's last OK still exists; Windows has rules of its own. Browsing moves the current
+    // directory along.
     INT_PTR RunModal();
     // The full path chosen by the last run that ended with IDOK, e.g. C:\Texts\a.txt; with several files
     // chosen at once (OFN_ALLOWMULTISELECT), their folder.
@@ -54,8 +57,8 @@ class CFileDialog {
     void HideControl(int id);
     void EnableControl(int id, bool enable);
     void SetTitle(const std::string& title);
-    // The folder the dialog shows, e.g. C:\Texts or C:\ ; "" when the dialog cannot tell (Windows does so
-    // for folders outside the file system, such as Computer).
+    // The folder the dialog shows, e.g. C:\Texts or C:\ ; "" when the dialog cannot tell, which Windows does
+    // for folders outside the file system such as Computer (Wine answers "::{20d04fe0-...}" there).
     std::string FolderPath() const;
 
     // The items of the file list, counted from 0 in the order they are listed.

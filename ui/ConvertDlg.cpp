@@ -176,7 +176,8 @@ std::string CConvertDlg::BrowsePath(int batch) {
         if (dialog.RunModal() != IDOK) return {};
         return dialog.PathName();
     }
-    // A Save dialog with a filter that matches no file type; its "确定" is the Cancel button.
+    // A Save dialog with a filter that names no pattern (Wine then lists every file beside the folders); its
+    // "确定" is the Cancel button.
     CPathDlg dialog(false, "", "", OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                     "aaaaa.aaaabbbb");
     return dialog.RunModal() == IDCANCEL ? dialog.m_strPath : std::string();

@@ -23,7 +23,7 @@ void CPathDlg::OnInitDialog() {
     SetTitle(GbkFromWide(L"选择路径"));
 
     // Up to the row of the file-name box. The offsets are taken from the window's corner but used as client
-    // coordinates: the 25 pixels stand for the title bar.
+    // coordinates: the 25 pixels stand for the title bar. Only offsets count: Wine places the dialog later.
     const RECT dialog = ScreenRect(DialogWindow());
     const RECT nameBox = ScreenRect(Control(FileNameBoxId()));
     const RECT button = ScreenRect(Control(IDCANCEL));
@@ -40,7 +40,8 @@ void CPathDlg::OnSelectionChange() {
 
     const std::string folder = FolderPath();
     const std::string name = ListItemText(selected);
-    // A drive root such as C:\ ends in its backslash already.
+    // A drive root such as C:\ ends in its backslash already. The text set in the name box below replaces
+    // what the dialog put there itself before it notified (Wine puts the folder's path, or a file's name).
     const std::string candidate = folder.size() <= 3 ? folder + name : folder + "\\" + name;
     // A folder the dialog cannot name has no path on disk; its items must not resolve against the current
     // directory instead.

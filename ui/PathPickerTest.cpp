@@ -123,7 +123,9 @@ std::vector<std::wstring> ListedNames(HWND dialog) {
     return names;
 }
 
-// Selects or deselects one item, as a Ctrl+click does; index -1 stands for every item.
+// Selects or deselects one item, as a Ctrl+click does; index -1 stands for every item. Only the selection
+// state changes: under Wine a change of the focus as well notifies the dialog before the selection changes.
+// Wine does not notify when the last selected item is deselected.
 void SetSelected(HWND dialog, int index, bool selected) {
     LVITEMW item = {};
     item.stateMask = LVIS_SELECTED;
