@@ -40,11 +40,11 @@ void CPathDlg::OnSelectionChange() {
 
     const std::string folder = FolderPath();
     const std::string name = ListItemText(selected);
-    // A drive root such as C:\ ends in its backslash already. The text set in the name box below replaces
-    // what the dialog put there itself before it notified (Wine puts the folder's path, or a file's name).
+    // A drive root such as C:\ ends in its backslash already.
     const std::string candidate = folder.size() <= 3 ? folder + name : folder + "\\" + name;
-    // A folder the dialog cannot name has no path on disk; its items must not resolve against the current
-    // directory instead.
+    // A folder the dialog cannot name has no path on disk: its items must not resolve against the current
+    // directory instead. The name box's text replaces what the dialog put there before it notified (Wine
+    // puts the folder's path, or a file's name).
     if (!folder.empty() && platform::ChangeDirectory(candidate)) {
         SetControlText(FileNameBoxId(), candidate);
         m_strPath = candidate;
