@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/CodePage.hpp"
+#include "tests/support/WineUnix.hpp"
 
 namespace faultsupport {
 
@@ -17,13 +18,14 @@ namespace faultsupport {
 class CSmallDisk {
   public:
     CSmallDisk(const std::string& folder, std::uint64_t bytes) : m_folder(platform::WideFromGbk(folder)) {
-        m_unixFolder = UnixNameOf(m_folder);
+        m_unixFolder = testsupport::UnixNameOf(m_folder);
         if (m_unixFolder.empty()) {
             m_why = "needs Wine to reach the Unix side";
             return;
         }
-        if (!Run(L"Z:\\bin\\mount", "mount -t tmpfs -o size=" + std::to_string(bytes) +
-                                        " zendrix-small-disk \"" + m_unixFolder + "\"")) {
+        if (!testsupport::RunUnixProgram(L"Z:\\bin\\mount",
+                                         "mount -t tmpfs -o size=" + std::to_string(bytes) +
+                                             " zendrix-small-disk \"" + m_unixFolder + "\"")) {
             m_why = "cannot start mount";
             return;
         }
@@ -33,7 +35,7 @@ class CSmallDisk {
     ~CSmallDisk() {
         if (!m_mounted) return;
         const std::uint64_t small = TotalBytes();
-        if (Run(L"Z:\\bin\\umount", "umount -l \"" + m_unixFolder + "\"")) {
+        if (testsupport::RunUnixProgram(L"Z:\\bin\\umount", "umount -l \"" + m_unixFolder + "\"")) {
             WaitFor([&] { return TotalBytes() != small; });
         }
     }
@@ -51,32 +53,6 @@ class CSmallDisk {
     std::uint64_t TotalBytes() const {
         ULARGE_INTEGER free{}, total{}, totalFree{};
         return ::GetDiskFreeSpaceExW(m_folder.c_str(), &free, &total, &totalFree) ? total.QuadPart : 0;
-    }
-
-    static std::string UnixNameOf(const std::wstring& path) {
-        using UnixName = char*(__cdecl*)(const wchar_t*);
-        const FARPROC proc = ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-        if (!proc) return {};
-        char* name = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(proc))(path.c_str());
-        if (!name) return {};
-        std::string result(name);
-        ::HeapFree(::GetProcessHeap(), 0, name);
-        return result;
-    }
-
-    // A Unix child cannot be waited for under Wine; callers watch its effect instead.
-    static bool Run(const wchar_t* program, const std::string& commandLine) {
-        std::wstring line(commandLine.begin(), commandLine.end());
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (!::CreateProcessW(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &process)) {
-            return false;
-        }
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-        return true;
     }
 
     template <class Condition>
