@@ -121,16 +121,13 @@ void CConvertDlg::OnToSimplified() {
     ShowValues();
 }
 
-void CConvertDlg::OnModeSingle() {
-    if (m_nMode == 0) return;
-    TakeValues();
-    m_strSource.clear();
-    m_strDest.clear();
-    ShowValues();
-}
+void CConvertDlg::OnModeSingle() { SwitchMode(0); }
 
-void CConvertDlg::OnModeBatch() {
-    if (m_nMode == 1) return;
+void CConvertDlg::OnModeBatch() { SwitchMode(1); }
+
+// A path typed for one mode means nothing in the other: a real change of mode empties both path boxes.
+void CConvertDlg::SwitchMode(int mode) {
+    if (m_nMode == mode) return;
     TakeValues();
     m_strSource.clear();
     m_strDest.clear();

@@ -49,6 +49,7 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     void OnToSimplified();
     void OnModeSingle();
     void OnModeBatch();
+    void SwitchMode(int mode);
     void OnStart();
     void OnStop();
     void OnBrowseSource();
