@@ -4,7 +4,7 @@
 //   line_loop convert TABLE INPUT OUTPUT  the window's loop (convert/ConvertLines.hpp), to Traditional
 //
 // Both read with platform::CTextReader and write with platform::CTextWriter and take the progress position
-// after every line; they differ only in the ConvertText call. No temporary file, no rename, no fsync: the
+// after every line; they differ only in the conversion. No temporary file, no rename, no fsync: the
 // floor that zendrix-convert is compared with. Exits with 0 once OUTPUT is written, 1 on a failure, 2 on bad
 // use.
 #include <cstdio>
@@ -18,15 +18,19 @@ namespace {
 
 volatile int g_progress = 0;  // stands in for the window's progress bar
 
-// ConvertLines without ConvertText.
+// ConvertLines without the conversion.
 LinesOutcome CopyLines(platform::CTextReader& reader, platform::CTextWriter& writer) {
     const std::int64_t total = reader.Length();
     std::int64_t written = 0;
-    std::string line;
-    while (reader.ReadLine(line)) {
-        if (!writer.WriteLine(line)) return LinesOutcome::WriteFailed;
-        written += static_cast<std::int64_t>(line.size());
-        g_progress = ProgressPosition(written, total);
+    platform::LineRun run;
+    while (reader.ReadLines(run)) {
+        const bool allWritten = ForEachLine(run, [&](const char* data, std::size_t size) {
+            if (!writer.WriteLine(data, size)) return false;
+            written += static_cast<std::int64_t>(size);
+            g_progress = ProgressPosition(written, total);
+            return true;
+        });
+        if (!allWritten) return LinesOutcome::WriteFailed;
     }
     return reader.Failed() ? LinesOutcome::ReadFailed : LinesOutcome::Done;
 }

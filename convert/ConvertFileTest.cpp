@@ -186,20 +186,23 @@ TEST_F(ConvertFileTest, SourceThatReportsNoLengthStillConverts) {
 // A line source and sink that fail on demand: a full disk cannot be staged safely under Wine.
 struct ScriptedReader {
     std::int64_t Length() const { return 100; }
-    bool ReadLine(std::string& line) {
+    // One line per run, with its LF.
+    bool ReadLines(platform::LineRun& run) {
         if (next == lines.size()) return false;
-        line = lines[next++];
+        current = lines[next++] + "\n";
+        run = platform::LineRun{&current[0], current.size()};
         return true;
     }
     bool Failed() const { return failAtEnd; }
     Texts lines;
     std::size_t next = 0;
     bool failAtEnd = false;
+    std::string current;
 };
 struct ScriptedWriter {
-    bool WriteLine(const std::string& line) {
+    bool WriteLine(const char* line, std::size_t size) {
         if (written.size() == acceptLines) return false;
-        written.push_back(line);
+        written.emplace_back(line, size);
         return true;
     }
     Texts written;

@@ -2,16 +2,18 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "core/CharTables.hpp"
 #include "core/ConvertText.hpp"
+#include "platform/TextFile.hpp"
 
 enum class LinesOutcome { Done, ReadFailed, WriteFailed };
 
 // Progress bar position (0 to 1000) after `written` of `total` bytes: ProgressPosition(5, 10) is 500. The
-// product is taken in 64 bits; only beyond 9 PB, where even that would overflow, the total is scaled down first.
-// A length of 0 (an empty file, or a device that reports none) gives 0 rather than a division by zero.
+// product is taken in 64 bits; only beyond 9 PB, where even that would overflow, the total is scaled down
+// first. A length of 0 (an empty file, or a device that reports none) gives 0 rather than a division by zero.
 inline int ProgressPosition(std::int64_t written, std::int64_t total) {
     if (total <= 0 || written <= 0) return 0;
     if (written >= total) return 1000;
@@ -19,20 +21,49 @@ inline int ProgressPosition(std::int64_t written, std::int64_t total) {
     return static_cast<int>(written / (total / 1000));
 }
 
+// Calls take(data, size) for every line of the run, without its terminator (LF, or CR LF), until take
+// returns false; returns whether every call returned true.
+template <class Take>
+bool ForEachLine(const platform::LineRun& run, Take&& take) {
+    const char* at = run.data;
+    const char* const end = run.data + run.size;
+    while (at < end) {
+        const auto* lf = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+        std::size_t size = static_cast<std::size_t>((lf != nullptr ? lf : end) - at);
+        const char* next = lf != nullptr ? lf + 1 : end;
+        if (lf != nullptr && size > 0 && at[size - 1] == '\r') --size;
+        if (!take(at, size)) return false;
+        at = next;
+    }
+    return true;
+}
+
 // Reads every line, converts it, writes it with its line break and reports the position after each line;
-// the line terminators count toward the reader's Length() but not toward the bytes written. Stops at the first
-// failure. Reader: Length(), ReadLine(line), Failed(). Writer: WriteLine(line).
+// the line terminators count toward the reader's Length() but not toward the bytes written. Stops at the
+// first failure. Lines come in runs, converted a run at a time where the tables allow (ConvertLineRun) and
+// one by one otherwise. Reader: Length(), ReadLines(run), Failed(). Writer: WriteLine(data, size).
 template <class Reader, class Writer, class Progress>
 LinesOutcome ConvertLines(Reader& reader, Writer& writer, int toTraditional, const CharTables& tables,
                           Progress&& setProgress) {
     const std::int64_t total = reader.Length();
     std::int64_t written = 0;
-    std::string line;
-    while (reader.ReadLine(line)) {
-        ConvertText(line, toTraditional, tables);
-        if (!writer.WriteLine(line)) return LinesOutcome::WriteFailed;
-        written += static_cast<std::int64_t>(line.size());
-        setProgress(ProgressPosition(written, total));
+    std::string line;  // for lines converted one by one
+    platform::LineRun run;
+    while (reader.ReadLines(run)) {
+        const bool converted = ConvertLineRun(run.data, run.size, toTraditional, tables);
+        const bool allWritten = ForEachLine(run, [&](const char* data, std::size_t size) {
+            if (!converted) {
+                line.assign(data, size);
+                ConvertText(line, toTraditional, tables);
+                data = line.data();
+                size = line.size();
+            }
+            if (!writer.WriteLine(data, size)) return false;
+            written += static_cast<std::int64_t>(size);
+            setProgress(ProgressPosition(written, total));
+            return true;
+        });
+        if (!allWritten) return LinesOutcome::WriteFailed;
     }
     return reader.Failed() ? LinesOutcome::ReadFailed : LinesOutcome::Done;
 }

@@ -38,7 +38,7 @@ bool IsLoneLeadCode(CharCode code) {
 }
 
 void BuildDirectLookup(DirectionIndex& index, const std::vector<CharCode>& listed) {
-    index.pairDelta.assign(kBlock, 0);
+    index.pairDelta.assign(std::size_t{1} << 16, 0);
     for (std::size_t byte = 0; byte < kBlock; ++byte) index.singles[byte] = static_cast<unsigned char>(byte);
     for (const CharCode code : listed) {
         const CounterpartEntry& entry = index.Entry(code);
@@ -48,15 +48,27 @@ void BuildDirectLookup(DirectionIndex& index, const std::vector<CharCode>& liste
             index.singlesChange = true;
             continue;
         }
-        std::uint32_t& block = index.pairBlock[code >> 8];
-        if (block == 0) {
-            block = static_cast<std::uint32_t>(index.pairDelta.size());
-            index.pairDelta.resize(index.pairDelta.size() + kBlock, 0);
-        }
         const auto lead = static_cast<unsigned char>(code >> 8);
         const auto trail = static_cast<unsigned char>(code);
-        index.pairDelta[block + trail] = HostKey(lead, trail) ^ HostKey(entry.bytes[0], entry.bytes[1]);
+        index.pairDelta[HostKey(lead, trail)] =
+            HostKey(lead, trail) ^ HostKey(entry.bytes[0], entry.bytes[1]);
     }
+}
+
+bool IsLineEndByte(unsigned char byte) { return byte == '\r' || byte == '\n'; }
+
+// Whether no conversion reaches a line end: none of a lone lead byte (converted alone, but joined to the CR
+// or LF after it in a run of lines), and no CR or LF in a character that changes or in what it becomes.
+bool KeepsLineEnds(const DirectionIndex& index, const std::vector<CharCode>& listed) {
+    for (const CharCode code : listed) {
+        const CounterpartEntry& entry = index.Entry(code);
+        if (entry.kind == Counterpart::Unchanged) continue;
+        if (IsLoneLeadCode(code) || IsLineEndByte(static_cast<unsigned char>(code))) return false;
+        for (std::size_t k = 0; k < entry.size; ++k) {
+            if (IsLineEndByte(entry.bytes[k])) return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -97,6 +109,9 @@ DirectionIndex BuildDirectionIndex(const std::string& search, const std::string&
             index.direct = false;
         }
     }
-    if (index.direct) BuildDirectLookup(index, listed);
+    if (index.direct) {
+        BuildDirectLookup(index, listed);
+        index.wholeLines = KeepsLineEnds(index, listed);
+    }
     return index;
 }

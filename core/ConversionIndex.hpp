@@ -42,13 +42,18 @@ struct DirectionIndex {
     // Every listed character maps to a whole character of its own width that is itself left alone, so
     // converting is one lookup per character (ConvertText.cpp says why). Only then is the rest built:
     bool direct = false;
-    // what to XOR into a two-byte character, as loaded from memory (host byte order), to get its counterpart:
-    // blocks by lead byte, offsets in pairBlock, 0 the shared block of zeros;
-    std::array<std::uint32_t, 256> pairBlock{};
+    // what to XOR into a two-byte character, loaded from memory as 16 bits in host byte order, to get its
+    // counterpart, indexed by that same value: one load per character (128 KB, the most used part of it stays
+    // in cache);
     std::vector<std::uint16_t> pairDelta;
     // the counterparts of one-byte characters.
     std::array<unsigned char, 256> singles{};
     bool singlesChange = false;  // some one-byte character has a different counterpart
+    // Direct, and no conversion reaches a line end: no lone lead byte converts, and no CR or LF byte is part
+    // of a character that changes or of what it becomes. A lone lead byte at the end of a line then reads the
+    // same as one joined to the line's terminator, and converting moves no line end, so a run of whole lines
+    // converts as one text (ConvertLineRun).
+    bool wholeLines = false;
 };
 
 DirectionIndex BuildDirectionIndex(const std::string& search, const std::string& result);

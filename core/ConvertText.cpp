@@ -45,12 +45,11 @@ void ConvertLoneLeadByte(std::string& text, const DirectionIndex& index, bool is
 void ConvertWindow(unsigned char* p, std::uint64_t starts, std::uint64_t singles,
                    const DirectionIndex& index) {
     const std::uint16_t* delta = index.pairDelta.data();
-    const std::uint32_t* block = index.pairBlock.data();
     for (; starts != 0; starts &= starts - 1) {
         unsigned char* pair = p + __builtin_ctzll(starts);
         std::uint16_t bytes;
         std::memcpy(&bytes, pair, 2);
-        bytes ^= delta[block[pair[0]] + pair[1]];
+        bytes ^= delta[bytes];
         std::memcpy(pair, &bytes, 2);
     }
     for (; singles != 0; singles &= singles - 1) {
@@ -63,18 +62,17 @@ void ConvertWindow(unsigned char* p, std::uint64_t starts, std::uint64_t singles
 // and the masks; above it, the branch per character mispredicts often enough to lose (measured on man pages).
 constexpr std::size_t kShortText = 32;
 
-void ConvertShort(std::string& text, const DirectionIndex& index) {
-    unsigned char* p = Bytes(text);
-    const std::size_t n = text.size();
+// MapShort and MapWindows convert every character of p[0, n) through a direct index and return whether the
+// last byte is a lone lead byte, which they leave to the caller.
+bool MapShort(unsigned char* p, std::size_t n, const DirectionIndex& index) {
     const std::uint16_t* delta = index.pairDelta.data();
-    const std::uint32_t* block = index.pairBlock.data();
     const bool singlesChange = index.singlesChange;
     std::size_t i = 0;
     while (i + 1 < n) {
         if (IsLeadByte(p[i])) {
             std::uint16_t bytes;
             std::memcpy(&bytes, p + i, 2);
-            bytes ^= delta[block[p[i]] + p[i + 1]];
+            bytes ^= delta[bytes];
             std::memcpy(p + i, &bytes, 2);
             i += 2;
         } else {
@@ -82,19 +80,15 @@ void ConvertShort(std::string& text, const DirectionIndex& index) {
             ++i;
         }
     }
-    if (i + 1 != n) return;
-    if (IsLeadByte(p[i])) {
-        ConvertLoneLeadByte(text, index, true);
-    } else {
-        p[i] = index.singles[p[i]];
-    }
+    if (i + 1 != n) return false;
+    if (IsLeadByte(p[i])) return true;
+    p[i] = index.singles[p[i]];
+    return false;
 }
 
 // 64 bytes at a time: finding where characters begin with a few mask operations instead of a branch per
 // character keeps the processor from mispredicting at every change between Chinese and ASCII.
-void ConvertDirect(std::string& text, const DirectionIndex& index) {
-    unsigned char* p = Bytes(text);
-    const std::size_t n = text.size();
+bool MapWindows(unsigned char* p, std::size_t n, const DirectionIndex& index) {
     std::size_t i = 0;
     // Each window begins on a character; a pair that begins on its last byte ends in the next one.
     for (; i + 65 <= n;) {
@@ -104,7 +98,7 @@ void ConvertDirect(std::string& text, const DirectionIndex& index) {
         i += 64 + static_cast<std::size_t>(starts >> 63);
     }
     const std::size_t rest = n - i;
-    if (rest == 0) return;
+    if (rest == 0) return false;
     unsigned char padded[64] = {};  // zeros are one-byte characters, outside the text
     std::memcpy(padded, p + i, rest);
     const std::uint64_t lead = gbk::LeadMask(padded);
@@ -112,7 +106,11 @@ void ConvertDirect(std::string& text, const DirectionIndex& index) {
     const std::uint64_t inside = rest == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << rest) - 1;
     const std::uint64_t whole = inside >> 1;  // pairs whose trail byte is inside too
     ConvertWindow(p + i, starts & whole, index.singlesChange ? ~lead & ~(starts << 1) & inside : 0, index);
-    if (starts & inside & ~whole) ConvertLoneLeadByte(text, index, true);
+    return (starts & inside & ~whole) != 0;
+}
+
+bool MapCharacters(unsigned char* p, std::size_t n, const DirectionIndex& index) {
+    return n < kShortText ? MapShort(p, n, index) : MapWindows(p, n, index);
 }
 
 // Which value each original character code has become: a union-find over codes whose roots carry the value.
@@ -301,21 +299,35 @@ void ConvertGeneral(std::string& text, const DirectionIndex& index, Scratch& scr
 }
 
 void Convert(std::string& text, const DirectionIndex& direction) {
-    if (direction.direct) {
-        if (text.size() < kShortText) return ConvertShort(text, direction);
-        ConvertDirect(text, direction);
-    } else {
-        ConvertGeneral(text, direction, ThreadScratch());
+    if (!direction.direct) return ConvertGeneral(text, direction, ThreadScratch());
+    if (MapCharacters(Bytes(text), text.size(), direction)) ConvertLoneLeadByte(text, direction, true);
+}
+
+// The index built for these very tables, or null.
+const ConversionIndex* FittingIndex(const CharTables& tables) {
+    const ConversionIndex* index = tables.index.get();
+    if (index != nullptr && index->simplifiedSize == tables.simplified.size() &&
+        index->traditionalSize == tables.traditional.size()) {
+        return index;
     }
+    return nullptr;
 }
 
 }  // namespace
 
+bool ConvertLineRun(char* run, std::size_t size, int toTraditional, const CharTables& tables) {
+    const ConversionIndex* index = FittingIndex(tables);
+    if (index == nullptr) return false;
+    const DirectionIndex& direction = toTraditional ? index->toTraditional : index->toSimplified;
+    if (!direction.wholeLines) return false;
+    // A lone lead byte at the end stays as it is: with wholeLines, none is listed.
+    MapCharacters(reinterpret_cast<unsigned char*>(run), size, direction);
+    return true;
+}
+
 void ConvertText(std::string& text, int toTraditional, const CharTables& tables) {
     if (text.empty()) return;
-    const ConversionIndex* index = tables.index.get();
-    if (index != nullptr && index->simplifiedSize == tables.simplified.size() &&
-        index->traditionalSize == tables.traditional.size()) {
+    if (const ConversionIndex* index = FittingIndex(tables)) {
         return Convert(text, toTraditional ? index->toTraditional : index->toSimplified);
     }
     const std::string& search = toTraditional ? tables.simplified : tables.traditional;

@@ -3,6 +3,7 @@
 
 #include <random>
 #include <sstream>
+#include <vector>
 
 #include "core/ConversionIndex.hpp"
 #include "core/ConvertText.hpp"
@@ -170,6 +171,92 @@ TEST(ConvertTextDifferentialTest, EveryShortLengthWithAndWithoutALoneLeadByte) {
         }
     }
     EXPECT_GT(tally.changed, tally.cases / 2);
+}
+
+// The lines of a run as a file reader gives them: split at LF, without the CR right before it.
+std::vector<std::string> LinesOf(const std::string& run) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < run.size();) {
+        const std::size_t lf = run.find('\n', at);
+        std::string line = run.substr(at, lf == std::string::npos ? std::string::npos : lf - at);
+        if (lf != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        at = lf == std::string::npos ? run.size() : lf + 1;
+    }
+    return lines;
+}
+
+TEST(ConvertLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
+    // Tables of the shipped kind (same-width swaps, no chains), some with an entry that reaches a line end: a
+    // character whose trail byte is CR or LF, CR or LF itself, a lone lead byte, or such a counterpart. Lines
+    // end in whole characters, lone lead bytes and lone CRs, with LF or CR LF, the last one with or without.
+    const std::string sources[] = {"\xb0\xa1", "\xb0\xa2", "\x81\xb0", "l"};
+    const std::string targets[] = {"\xb0\xa3", "\xb0l", "\x81\xa1", "q"};
+    const std::string reaching[][2] = {
+        {"\xb0\n", "\xb0\xa3"}, {"\xb0\r", "\xb0\xa3"}, {"\r", "q"}, {"\n", "q"},
+        {"\x81", "\xb0"},       {"\xb0\xa3", "\xb0\r"}, {"q", "\n"}, {"\xb0\xa3", "\xb0\n"}};
+    Generator gen(1123);
+    int runs = 0, converted = 0, refused = 0, changed = 0;
+    for (int i = 0; i < 20000 && !HasFailure(); ++i) {
+        CharTables tables;
+        for (std::size_t count = 1 + gen.Below(4); count > 0; --count) {
+            const std::size_t k = gen.Below(std::size(sources));
+            tables.simplified += sources[k];
+            tables.traditional += targets[k == 3 ? 3 : gen.Below(3)];
+        }
+        if (gen.Below(4) == 0) {  // at the end, so that a lone lead byte stays lone
+            const auto& entry = reaching[gen.Below(std::size(reaching))];
+            tables.simplified += entry[0];
+            tables.traditional += entry[1];
+        }
+        BuildIndex(tables);
+
+        std::string run;
+        for (std::size_t count = gen.Below(6); count > 0; --count) {
+            run += gen.RandomChars(8);
+            if (gen.Below(4) == 0) run += gen.Below(2) ? "\x81" : "\xb0";
+            if (gen.Below(8) == 0) run += '\r';
+            run += gen.Below(2) ? "\n" : "\r\n";
+        }
+        if (gen.Below(2)) run += gen.RandomChars(8) + (gen.Below(3) == 0 ? "\x81" : "");
+
+        for (const int toTraditional : {1, 0}) {
+            std::vector<std::string> expected = LinesOf(run);
+            for (std::string& line : expected) ConvertTextLiteral(line, toTraditional, tables);
+            std::string fast = run;
+            ++runs;
+            if (!ConvertLineRun(&fast[0], fast.size(), toTraditional, tables)) {
+                ++refused;
+                EXPECT_EQ(Hex(run), Hex(fast)) << "a refused run must stay as it was";
+                continue;
+            }
+            ++converted;
+            changed += fast != run;
+            const std::vector<std::string> lines = LinesOf(fast);
+            EXPECT_EQ(expected.size(), lines.size());
+            for (std::size_t k = 0; k < expected.size() && k < lines.size(); ++k) {
+                EXPECT_EQ(Hex(expected[k]), Hex(lines[k]))
+                    << "line " << k << " of " << Hex(run) << ", simplified " << Hex(tables.simplified)
+                    << " traditional " << Hex(tables.traditional) << " toTraditional " << toTraditional;
+            }
+        }
+    }
+    EXPECT_GT(converted, runs / 2);
+    EXPECT_GT(refused, runs / 20);
+    EXPECT_GT(changed, converted / 4);
+}
+
+TEST(ConvertLineRunDifferentialTest, TablesWithoutAFittingIndexAreRefused) {
+    // Filled by hand, or changed since indexing: line by line is the only safe way.
+    CharTables tables{"\xb0\xa1", "\xb0\xa2"};
+    std::string run = "\xb0\xa1\n";
+    EXPECT_FALSE(ConvertLineRun(&run[0], run.size(), 1, tables));
+    BuildIndex(tables);
+    EXPECT_TRUE(ConvertLineRun(&run[0], run.size(), 1, tables));
+    EXPECT_EQ("\xb0\xa2\n", run);
+    tables.simplified += "l";
+    tables.traditional += "q";
+    EXPECT_FALSE(ConvertLineRun(&run[0], run.size(), 0, tables));
 }
 
 }  // namespace

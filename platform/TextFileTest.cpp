@@ -1,10 +1,9 @@
 // TextFileTest.cpp: the text-mode line rules of the reader and the writer.
-#include "platform/TextFile.hpp"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "platform/TextFile.hpp"
 #include "tests/support/TempDir.hpp"
 
 namespace {
@@ -39,7 +38,8 @@ TEST(TextReaderTest, LineEnds) {
 }
 
 TEST(TextReaderTest, CtrlZEndsTheInputAndNulIsText) {
-    EXPECT_EQ((Lines{"a", "b"}), ReadAll("a\nb\x1a" "c\nd\n"));
+    EXPECT_EQ((Lines{"a", "b"}), ReadAll("a\nb\x1a"
+                                         "c\nd\n"));
     EXPECT_EQ((Lines{"a"}), ReadAll("a\n\x1a"));
     EXPECT_EQ((Lines{std::string("n\0l", 3)}), ReadAll(std::string("n\0l\n", 4)));
 }
@@ -50,6 +50,68 @@ TEST(TextReaderTest, LinesLongerThanTheBufferAndTerminatorsAcrossIt) {
     // A CR at the end of one buffer and its LF at the start of the next.
     const std::string filler(256 * 1024 - 1, 'f');
     EXPECT_EQ((Lines{filler, "z"}), ReadAll(filler + "\r\nz"));
+}
+
+// The runs ReadLines gives for bytes, checked against what every run must be.
+std::vector<std::string> ReadRuns(const std::string& bytes) {
+    TempDir dir;
+    WriteBytes(dir.File("in.txt"), bytes);
+    platform::CTextReader reader;
+    EXPECT_TRUE(reader.Open(dir.File("in.txt")));
+    std::vector<std::string> runs;
+    platform::LineRun run;
+    while (reader.ReadLines(run)) {
+        EXPECT_GT(run.size, 0u);
+        runs.emplace_back(run.data, run.size);
+    }
+    EXPECT_FALSE(reader.Failed());
+    for (std::size_t k = 0; k + 1 < runs.size(); ++k) EXPECT_EQ('\n', runs[k].back()) << "run " << k;
+    return runs;
+}
+
+std::string Joined(const std::vector<std::string>& runs) {
+    std::string all;
+    for (const std::string& run : runs) all += run;
+    return all;
+}
+
+TEST(TextReaderTest, RunsOfWholeLinesHoldEveryByteUpToCtrlZ) {
+    EXPECT_EQ((Lines{"a\r\nb\n"}), ReadRuns("a\r\nb\n"));
+    EXPECT_EQ((Lines{"a\n", "b"}), ReadRuns("a\nb"));  // the last line, without LF, comes on its own
+    EXPECT_EQ((Lines{"a\n", "b"}), ReadRuns("a\nb\x1a"
+                                            "c\n"));
+    EXPECT_EQ((Lines{}), ReadRuns(""));
+    EXPECT_EQ((Lines{}), ReadRuns("\x1a"
+                                  "a\n"));
+
+    // Many short lines across buffer refills, a line longer than the buffer, CR LF split across a refill.
+    std::string many;
+    for (int k = 0; many.size() < 700 * 1024; ++k)
+        many += std::string(k % 50, 'a' + k % 26) + (k % 3 ? "\n" : "\r\n");
+    const std::string longLine(600 * 1024, 'x');
+    const std::string filler(256 * 1024 - 1, 'f');
+    for (const std::string& bytes :
+         {many, many + "tail", longLine + "\r\n" + many, filler + "\r\nz\n" + longLine}) {
+        const std::vector<std::string> runs = ReadRuns(bytes);
+        EXPECT_EQ(bytes.size(), Joined(runs).size());
+        EXPECT_TRUE(Joined(runs) == bytes);
+        EXPECT_GT(runs.size(), 1u);
+    }
+}
+
+TEST(TextReaderTest, ReadLineAndReadLinesShareOnePosition) {
+    TempDir dir;
+    WriteBytes(dir.File("in.txt"), "one\r\ntwo\nthree\n");
+    platform::CTextReader reader;
+    ASSERT_TRUE(reader.Open(dir.File("in.txt")));
+    std::string line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ("one", line);
+    platform::LineRun run;
+    ASSERT_TRUE(reader.ReadLines(run));
+    EXPECT_EQ("two\nthree\n", std::string(run.data, run.size));
+    EXPECT_FALSE(reader.ReadLine(line));
+    EXPECT_EQ("", line);
 }
 
 TEST(TextReaderTest, MissingFileOrDirectoryDoesNotOpen) {

@@ -2,9 +2,9 @@
 #include "ConvertCommand.hpp"
 
 #include "System.hpp"
+#include "convert/ConvertLines.hpp"
 #include "convert/Eligibility.hpp"
 #include "core/CharTables.hpp"
-#include "core/ConvertText.hpp"
 #include "platform/TextFile.hpp"
 
 namespace cli {
@@ -91,24 +91,20 @@ FileOutcome CheckOutput(const std::string& input, const std::string& output, boo
     return FileOutcome::Converted;
 }
 
-// Streams every line of reader through ConvertText into the file at path. False on a read or write failure,
-// with message set in terms of input and output.
-bool ConvertLines(platform::CTextReader& reader, const std::string& path, const std::string& input,
-                  const std::string& output, int toTraditional, const CharTables& tables,
-                  std::string& message) {
+// Streams every line of reader, converted, into the file at path. False on a read or write failure, with
+// message set in terms of input and output.
+bool WriteConverted(platform::CTextReader& reader, const std::string& path, const std::string& input,
+                    const std::string& output, int toTraditional, const CharTables& tables,
+                    std::string& message) {
     platform::CTextWriter writer;
     if (!writer.Create(path)) {
         message = "cannot write " + Quoted(path);
         return false;
     }
-    std::string line;
-    while (reader.ReadLine(line)) {
-        ConvertText(line, toTraditional, tables);
-        if (!writer.WriteLine(line)) break;
-    }
-    const bool readFailed = reader.Failed();
+    const LinesOutcome outcome = ConvertLines(reader, writer, toTraditional, tables, [](int) {});
+    const bool readFailed = outcome == LinesOutcome::ReadFailed;
     reader.Close();
-    const bool written = writer.Close();
+    const bool written = writer.Close() && outcome == LinesOutcome::Done;
     if (readFailed) {
         message = "reading " + Quoted(input) + " failed; nothing was written";
     } else if (!written) {
@@ -268,7 +264,7 @@ FileOutcome ConvertOneFile(const std::string& input, const std::string& output, 
         message = "cannot create a file in the folder of " + Quoted(output);
         return FileOutcome::Failed;
     }
-    if (!ConvertLines(reader, temporary, input, output, toTraditional, tables, message)) {
+    if (!WriteConverted(reader, temporary, input, output, toTraditional, tables, message)) {
         RemoveFile(temporary);
         return FileOutcome::Failed;
     }
