@@ -1,12 +1,15 @@
-// ConvertTextFuzz.cpp: ConvertText must equal ConvertTextLiteral on any tables and any text.
+// ConvertTextFuzz.cpp: ConvertText must equal ConvertTextLiteral on any tables and any text, and ConvertLineRun
+// must convert a run of lines as ConvertTextLiteral converts each line, or refuse and leave it alone.
 //
 // Input: one byte for the length of `simplified`, one for `traditional`, those bytes, then the text. Both
-// directions are converted, then the result converted again, with the index stored in the tables and without.
+// directions are converted, then the result converted again, with the index stored in the tables and without;
+// the text is also taken as a run of lines.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/ConvertText.hpp"
 
@@ -36,6 +39,40 @@ void Check(const CharTables& tables, const std::string& text, int toTraditional)
     std::abort();
 }
 
+// Split as a file reader splits: at LF, the CR right before it going with the terminator.
+std::vector<std::string> LinesOf(const std::string& run) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < run.size();) {
+        const std::size_t lf = run.find('\n', at);
+        std::string line = run.substr(at, lf == std::string::npos ? std::string::npos : lf - at);
+        if (lf != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        at = lf == std::string::npos ? run.size() : lf + 1;
+    }
+    return lines;
+}
+
+void CheckRun(const CharTables& tables, const std::string& run, int toTraditional) {
+    std::string converted = run;
+    const bool taken = ConvertLineRun(converted.empty() ? nullptr : &converted[0], converted.size(),
+                                      toTraditional, tables);
+    std::vector<std::string> expected = LinesOf(run);
+    if (taken) {
+        for (std::string& line : expected) ConvertTextLiteral(line, toTraditional, tables);
+        if (LinesOf(converted) == expected) return;
+    } else if (converted == run) {
+        return;
+    }
+    std::fprintf(stderr, "ConvertLineRun %s, toTraditional %d\n",
+                 taken ? "differs from ConvertTextLiteral line by line" : "refused and changed the run",
+                 toTraditional);
+    PrintHex("simplified", tables.simplified);
+    PrintHex("traditional", tables.traditional);
+    PrintHex("run", run);
+    PrintHex("converted", converted);
+    std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -56,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (int toTraditional = 1; toTraditional >= 0; --toTraditional) {
         Check(tables, text, toTraditional);
+        CheckRun(tables, text, toTraditional);
         std::string once = text;
         ConvertTextLiteral(once, toTraditional, tables);
         Check(tables, once, 1 - toTraditional);

@@ -45,7 +45,7 @@ bool CConvertDlg::OnInitDialog() {
         return false;
     }
 
-    m_progress.SetPos(0);
+    m_progress.SetPos(m_progressPos = 0);
     m_progress.SetRange(0, 1000);
     return true;
 }

@@ -66,5 +66,6 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     CharTables m_tables;
     HICON m_hIcon;
     int m_bStop = 0;  // set by Stop, cleared when a batch starts, read by the batch walk between entries
+    int m_progressPos = 0;  // what the progress bar shows
     CFileConversion m_conversion{m_tables, *this, m_bStop};
 };

@@ -9,7 +9,13 @@ bool CConvertDlg::AskYesNo(const std::string& text) {
     return platform::AppMessageBox(text, MB_YESNO | MB_ICONSTOP) == IDYES;
 }
 
-void CConvertDlg::SetProgress(int position) { m_progress.SetPos(position); }
+// Called after every line, millions of times for a large file, while the bar has a thousand steps: only a
+// change costs a message.
+void CConvertDlg::SetProgress(int position) {
+    if (position == m_progressPos) return;
+    m_progressPos = position;
+    m_progress.SetPos(position);
+}
 
 void CConvertDlg::DispatchWaitingMessages() { platform::DispatchWaitingMessages(); }
 

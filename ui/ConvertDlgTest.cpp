@@ -341,6 +341,8 @@ TEST_F(ConvertDlgTest, ConversionSideOfTheWindow) {
 
     host.SetProgress(250);
     EXPECT_EQ(250, ::SendMessageW(dlg.Item(IDC_PROGRESS), PBM_GETPOS, 0, 0));
+    host.SetProgress(0);
+    EXPECT_EQ(0, ::SendMessageW(dlg.Item(IDC_PROGRESS), PBM_GETPOS, 0, 0));
     host.EnableStart(false);
     host.EnableStop(true);
     EXPECT_FALSE(::IsWindowEnabled(dlg.Item(IDC_START)));
