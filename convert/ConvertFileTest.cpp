@@ -56,6 +56,17 @@ TEST_F(ConvertFileTest, LinesAreConvertedAndEndInCrLf) {
     EXPECT_EQ(Texts{}, host.questions);
 }
 
+TEST_F(ConvertFileTest, TablesThatReachALineEndConvertLineByLine) {
+    // A lone lead byte at the end of the table converts a lone lead byte at the end of a line, but not the
+    // same byte followed by more text: in a run of lines it would be joined to the line's terminator.
+    tables = CharTables{kSimplified + "\xb0", kTraditional + "q"};
+    BuildIndex(tables);
+    const std::string lines = kSimplified + "\xb0\r\n\xb0\n\xb0\xb0" + kSimplified + "\xb0";
+    ASSERT_TRUE(WriteFileBytes(Path("in.txt"), lines));
+    EXPECT_TRUE(Convert("in.txt", "out.txt"));
+    EXPECT_EQ(kTraditional + "q\r\nq\r\n\xb0\xb0" + kTraditional + "q\r\n", ReadFileBytes(Path("out.txt")));
+}
+
 TEST_F(ConvertFileTest, ProgressOfTenMegabytesRisesMonotonicallyAndReturnsToZero) {
     const int lines = 100000;
     const std::string line(98, 'a');
@@ -197,7 +208,7 @@ struct ScriptedReader {
     Texts lines;
     std::size_t next = 0;
     bool failAtEnd = false;
-    std::string current;
+    std::string current{};
 };
 struct ScriptedWriter {
     bool WriteLine(const char* line, std::size_t size) {

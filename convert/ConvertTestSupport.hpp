@@ -52,7 +52,12 @@ const std::string kSui = "\xbf\x5c";      // 縗
 // 汉书 <-> 漢書, 简 <-> 簡.
 const std::string kSimplified = "\xba\xba\xca\xe9";
 const std::string kTraditional = "\x9d\x68\x95\xf8";
-inline CharTables SmallTables() { return {kSimplified + "\xbc\xf2", kTraditional + "\xba\x86"}; }
+// Indexed as LoadTables indexes the program's tables, so that files take the program's path.
+inline CharTables SmallTables() {
+    CharTables tables{kSimplified + "\xbc\xf2", kTraditional + "\xba\x86"};
+    BuildIndex(tables);
+    return tables;
+}
 
 inline bool WriteFileBytes(const std::string& gbkPath, const std::string& bytes) {
     HANDLE file = ::CreateFileW(platform::WideFromGbk(gbkPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
