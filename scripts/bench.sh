@@ -6,6 +6,7 @@
 # Results: the console tables and their ratios, BUILD_DIR/bench.json and BUILD_DIR/bench-files.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh
 build=${1:-build/bench}
 shift || true
 targets=("$@")

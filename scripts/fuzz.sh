@@ -6,6 +6,7 @@
 # <build>/artifacts/ and makes the script fail.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh
 seconds=${1:-60}
 shift || true
 build=${ZENDRIX_FUZZ_BUILD:-build/fuzz}
