@@ -47,8 +47,9 @@ bool CTextReader::ReadMore() {
         m_begin = 0;
     }
     if (m_end == m_capacity) {
-        // realloc rather than new and copy: large blocks then move without being copied or held twice. A
-        // line too long for memory is a failure to read it, not a crash.
+        // realloc rather than new and copy: a C library may grow a large block in place or by remapping it
+        // (glibc does) instead of holding it twice while copying. A line too long for memory is a failure to
+        // read it, not a crash.
         const std::size_t grown = m_capacity < kBufferSize ? kBufferSize : m_capacity * 2;
         char* bigger = grown > m_capacity ? static_cast<char*>(std::realloc(buffer, grown)) : nullptr;
         if (bigger == nullptr) {
