@@ -1,8 +1,7 @@
 // ConversionRunTest.cpp: the Start and Stop handlers: checks, resolved paths, button states.
 #include <gtest/gtest.h>
 
-#include "convert/ConvertTestSupport.hpp"
-#include "convert/FileConversion.hpp"
+#include "convert/ConversionRunFixture.hpp"
 #include "core/Gbk.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"
@@ -13,29 +12,9 @@ using namespace convertsupport;
 using testsupport::TempDir;
 using Texts = std::vector<std::string>;
 
-const Texts kSingleRun = {"Start off", "Start on", "Stop off"};
-const Texts kBatchRun = {"Start off", "Stop on", "Start on", "Stop off"};
-
-class ConversionRunTest : public ::testing::Test {
-protected:
-    ConversionRunTest() : m_saved(platform::CurrentDirectory()) {
-        WriteFileBytes(dir.File("a.txt"), kSimplified);
-        platform::MakeDirectory(src);
-    }
-    ~ConversionRunTest() override { platform::ChangeDirectory(m_saved); }
-
-    void Start(int mode, const std::string& source, const std::string& dest, int direction = 0) {
-        conversion.OnStart(RunValues{mode, direction, source, dest});
-    }
-
-    TempDir dir;
-    std::string src = dir.File("src");
-    CharTables tables = SmallTables();
-    CRecordingHost host;
-    CFileConversion conversion{tables, host};
-
-private:
-    std::string m_saved;
+class ConversionRunTest : public CConversionRunFixture {
+  protected:
+    ConversionRunTest() { WriteFileBytes(dir.File("a.txt"), kSimplified); }
 };
 
 TEST_F(ConversionRunTest, PathsThatStopTheRunBeforeItStarts) {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "convert/ConvertTestSupport.hpp"
+#include "convert/ConversionRunFixture.hpp"
 #include "convert/FaultTestSupport.hpp"
 #include "convert/FileConversion.hpp"
 #include "convert/UnixLink.hpp"
@@ -22,9 +22,6 @@ using faultsupport::CSmallDisk;
 using testsupport::TempDir;
 using Texts = std::vector<std::string>;
 
-const Texts kSingleRun = {"Start off", "Start on", "Stop off"};
-const Texts kBatchRun = {"Start off", "Stop on", "Start on", "Stop off"};
-
 std::string Repeat(const std::string& piece, std::size_t times) {
     std::string text;
     text.reserve(piece.size() * times);
@@ -32,28 +29,14 @@ std::string Repeat(const std::string& piece, std::size_t times) {
     return text;
 }
 
-class FaultTest : public ::testing::Test {
+class FaultTest : public CConversionRunFixture {
   protected:
-    FaultTest() : m_saved(platform::CurrentDirectory()) { platform::MakeDirectory(src); }
-    ~FaultTest() override { platform::ChangeDirectory(m_saved); }
-
-    void Start(int mode, const std::string& source, const std::string& dest) {
-        conversion.OnStart(RunValues{mode, 0, source, dest});
-    }
     std::string Converted(std::string text) const {
         ConvertText(text, 1, tables);
         return text;
     }
 
-    TempDir dir;
     std::string root = dir.File("");  // ends in a backslash
-    std::string src = dir.File("src");
-    CharTables tables = SmallTables();
-    CRecordingHost host;
-    CFileConversion conversion{tables, host};
-
-  private:
-    std::string m_saved;
 };
 
 // A full disk cannot be faked through the writer here: the real one is a tmpfs of a megabyte.

@@ -7,6 +7,7 @@
 
 #include "core/ConversionIndex.hpp"
 #include "core/ConvertText.hpp"
+#include "tests/support/ReaderLines.hpp"
 
 namespace {
 
@@ -173,19 +174,6 @@ TEST(ConvertTextDifferentialTest, EveryShortLengthWithAndWithoutALoneLeadByte) {
     EXPECT_GT(tally.changed, tally.cases / 2);
 }
 
-// The lines of a run as a file reader gives them: split at LF, without the CR right before it.
-std::vector<std::string> LinesOf(const std::string& run) {
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < run.size();) {
-        const std::size_t lf = run.find('\n', at);
-        std::string line = run.substr(at, lf == std::string::npos ? std::string::npos : lf - at);
-        if (lf != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        at = lf == std::string::npos ? run.size() : lf + 1;
-    }
-    return lines;
-}
-
 TEST(ConvertLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
     // Tables of the shipped kind (same-width swaps, no chains), some with an entry that reaches a line end: a
     // character whose trail byte is CR or LF, CR or LF itself, a lone lead byte, or such a counterpart. Lines
@@ -221,7 +209,7 @@ TEST(ConvertLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
         if (gen.Below(2)) run += gen.RandomChars(8) + (gen.Below(3) == 0 ? "\x81" : "");
 
         for (const int toTraditional : {1, 0}) {
-            std::vector<std::string> expected = LinesOf(run);
+            std::vector<std::string> expected = testsupport::ReaderLines(run);
             for (std::string& line : expected) ConvertTextLiteral(line, toTraditional, tables);
             std::string fast = run;
             ++runs;
@@ -232,7 +220,7 @@ TEST(ConvertLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
             }
             ++converted;
             changed += fast != run;
-            const std::vector<std::string> lines = LinesOf(fast);
+            const std::vector<std::string> lines = testsupport::ReaderLines(fast);
             EXPECT_EQ(expected.size(), lines.size());
             for (std::size_t k = 0; k < expected.size() && k < lines.size(); ++k) {
                 EXPECT_EQ(Hex(expected[k]), Hex(lines[k]))

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/ConvertText.hpp"
+#include "tests/support/ReaderLines.hpp"
 
 namespace {
 
@@ -39,27 +40,14 @@ void Check(const CharTables& tables, const std::string& text, int toTraditional)
     std::abort();
 }
 
-// Split as a file reader splits: at LF, the CR right before it going with the terminator.
-std::vector<std::string> LinesOf(const std::string& run) {
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < run.size();) {
-        const std::size_t lf = run.find('\n', at);
-        std::string line = run.substr(at, lf == std::string::npos ? std::string::npos : lf - at);
-        if (lf != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        at = lf == std::string::npos ? run.size() : lf + 1;
-    }
-    return lines;
-}
-
 void CheckRun(const CharTables& tables, const std::string& run, int toTraditional) {
     std::string converted = run;
     const bool taken = ConvertLineRun(converted.empty() ? nullptr : &converted[0], converted.size(),
                                       toTraditional, tables);
-    std::vector<std::string> expected = LinesOf(run);
+    std::vector<std::string> expected = testsupport::ReaderLines(run);
     if (taken) {
         for (std::string& line : expected) ConvertTextLiteral(line, toTraditional, tables);
-        if (LinesOf(converted) == expected) return;
+        if (testsupport::ReaderLines(converted) == expected) return;
     } else if (converted == run) {
         return;
     }
