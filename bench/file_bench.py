@@ -8,8 +8,8 @@ Builds its inputs in WORK from TEXT (all of manpages-zh in GBK, see make_bench_t
 and runs, from BIN:
   zendrix-convert --to-traditional INPUT OUTPUT            the product's single-file mode
   zendrix-convert-copy --to-traditional INPUT OUTPUT       the same program with a ConvertText that does nothing
-  line_loop convert TABLE INPUT OUTPUT                     the window's line loop: no temporary file, no fsync
-  line_loop copy INPUT OUTPUT                              that loop without the conversion
+  line_loop TABLE INPUT OUTPUT                             the window's line loop: no temporary file, no fsync
+  line_loop-copy TABLE INPUT OUTPUT                        that loop without the conversion
   zendrix-convert[-copy] --to-traditional --batch tree OUT  the batch walk, converting and copying
 
 Each command runs once untimed (to warm the page cache and check its output), then RUNS timed rounds; the
@@ -113,15 +113,16 @@ def main() -> int:
     out = work / "out"
     out.mkdir(exist_ok=True)
     convert, copy = str(args.bin / "zendrix-convert"), str(args.bin / "zendrix-convert-copy")
-    loop, table = str(args.bin / "line_loop"), str(args.bin / "Runemap.dll")
+    loop, loop_copy = str(args.bin / "line_loop"), str(args.bin / "line_loop-copy")
+    table = str(args.bin / "Runemap.dll")
     source_bytes = sum(p.stat().st_size for p in tree.rglob("*.txt"))
 
     # name: (argv, output, input bytes, group)
     commands = {
         "zendrix-convert": ([convert, "--to-traditional", big, out / "c.gbk"], out / "c.gbk", "file"),
         "zendrix-convert-copy": ([copy, "--to-traditional", big, out / "cc.gbk"], out / "cc.gbk", "file"),
-        "line_loop convert": ([loop, "convert", table, big, out / "l.gbk"], out / "l.gbk", "file"),
-        "line_loop copy": ([loop, "copy", big, out / "lc.gbk"], out / "lc.gbk", "file"),
+        "line_loop convert": ([loop, table, big, out / "l.gbk"], out / "l.gbk", "file"),
+        "line_loop copy": ([loop_copy, table, big, out / "lc.gbk"], out / "lc.gbk", "file"),
         "zendrix-convert, one line": ([convert, "--to-traditional", oneline, out / "o.gbk"], out / "o.gbk",
                                       "line"),
         "zendrix-convert-copy, one line": ([copy, "--to-traditional", oneline, out / "oc.gbk"],
