@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/ConvertText.hpp"
+#include "core/TextConversion.hpp"
 
 namespace {
 
@@ -168,6 +169,44 @@ void CopyLines(benchmark::State& state) {
                             static_cast<std::int64_t>(text.whole.size() - text.lines.size()));
 }
 
+// The same text in UTF-8 (rate per UTF-8 byte) and in UTF-16, through the Unicode form of the conversion.
+void ConvertUtf8Whole(benchmark::State& state, int toTraditional) {
+    const Text& text = Input(toTraditional);
+    const CTextConversion conversion(TheCorpus().tables, toTraditional);
+    std::string work;
+    for (auto _ : state) {
+        state.PauseTiming();
+        work.assign(text.utf8);
+        state.ResumeTiming();
+        conversion.ConvertUtf8(work);
+        benchmark::DoNotOptimize(work.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.utf8.size()));
+}
+
+void ConvertUtf16Whole(benchmark::State& state, int toTraditional) {
+    const Text& text = Input(toTraditional);
+    const CTextConversion conversion(TheCorpus().tables, toTraditional);
+    std::u16string units;
+    for (std::size_t i = 0; i < text.utf8.size();) {  // the text is BMP only, as all GBK text is
+        const auto b = static_cast<unsigned char>(text.utf8[i]);
+        const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
+        char32_t cp = n == 1 ? b : n == 2 ? b & 0x1F : b & 0x0F;
+        for (int k = 1; k < n; ++k) cp = cp << 6 | (static_cast<unsigned char>(text.utf8[i + k]) & 0x3F);
+        units += static_cast<char16_t>(cp);
+        i += static_cast<std::size_t>(n);
+    }
+    std::u16string work;
+    for (auto _ : state) {
+        state.PauseTiming();
+        work = units;
+        state.ResumeTiming();
+        conversion.ConvertUtf16(work, false);
+        benchmark::DoNotOptimize(work.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(units.size() * 2));
+}
+
 class OpenCC {
   public:
     explicit OpenCC(const std::string& config) : m_converter(opencc_open(config.c_str())) {}
@@ -233,6 +272,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                   "fast/1MB/" + std::string(way));
             Ratio("OpenCC " + s2t + ".json, lines", "OpenCC/" + s2t + ".json/lines",
                   "fast/lines/" + std::string(way));
+            Ratio("OpenCC characters / UTF-8", "OpenCC/characters/1MB/" + s2t, "utf8/1MB/" + std::string(way));
         }
     }
 
@@ -256,6 +296,10 @@ void Register() {
         benchmark::RegisterBenchmark(("fast/1MB/" + way).c_str(), ConvertWhole, &ConvertText, toTraditional)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("fast/lines/" + way).c_str(), ConvertLines, &ConvertText, toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("utf8/1MB/" + way).c_str(), ConvertUtf8Whole, toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("utf16/1MB/" + way).c_str(), ConvertUtf16Whole, toTraditional)
             ->Unit(benchmark::kMicrosecond);
         // One run each: the literal routine needs seconds for this text.
         benchmark::RegisterBenchmark(("literal/1MB/" + way).c_str(), ConvertWhole, &ConvertTextLiteral,

@@ -1,4 +1,5 @@
-// CharStarts.hpp: where the two-byte characters in 64 bytes of GBK begin, as bit masks, branch-free.
+// CharStarts.hpp: where the characters in 64 bytes of GBK (or the three-byte ones of UTF-8) begin, as bit
+// masks, branch-free.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,36 @@ inline std::uint64_t LeadMaskPortable(const unsigned char* p) {
     }
     return mask;
 }
+
+// Bit j set when byte j of the 64 at p begins a three-byte UTF-8 sequence (0xE0 to 0xEF), in plain integers.
+inline std::uint64_t ThreeByteLeadMaskPortable(const unsigned char* p) {
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    std::uint64_t mask = 0;
+    for (int word = 0; word < 8; ++word) {
+        std::uint64_t x;
+        std::memcpy(&x, p + 8 * word, 8);
+        const std::uint64_t t = (x & 0xF0F0F0F0F0F0F0F0u) ^ 0xE0E0E0E0E0E0E0E0u;  // zero where the nibble is E
+        const std::uint64_t zero = ~(((t & ~kHigh) + ~kHigh) | t) & kHigh;
+        mask |= (((zero >> 7) * 0x0102040810204080u) >> 56) << (8 * word);
+    }
+    return mask;
+}
+
+#if defined(__SSE2__)
+inline std::uint64_t ThreeByteLeadMask(const unsigned char* p) {
+    const __m128i high = _mm_set1_epi8(static_cast<char>(0xF0));
+    const __m128i lead = _mm_set1_epi8(static_cast<char>(0xE0));
+    std::uint64_t mask = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        const __m128i is = _mm_cmpeq_epi8(_mm_and_si128(bytes, high), lead);
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(is))) << (16 * part);
+    }
+    return mask;
+}
+#else
+inline std::uint64_t ThreeByteLeadMask(const unsigned char* p) { return ThreeByteLeadMaskPortable(p); }
+#endif
 
 #if defined(__SSE2__)
 inline std::uint64_t LeadMask(const unsigned char* p) {

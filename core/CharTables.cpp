@@ -37,3 +37,12 @@ void BuildIndex(CharTables& tables) {
     index->traditionalSize = tables.traditional.size();
     tables.index = std::move(index);
 }
+
+const ConversionIndex* IndexOf(const CharTables& tables) {
+    const ConversionIndex* index = tables.index.get();
+    if (index != nullptr && index->simplifiedSize == tables.simplified.size() &&
+        index->traditionalSize == tables.traditional.size()) {
+        return index;
+    }
+    return nullptr;
+}

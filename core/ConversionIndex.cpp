@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Gbk.hpp"
+#include "GbkCodec.hpp"
 
 namespace {
 
@@ -71,6 +72,37 @@ bool KeepsLineEnds(const DirectionIndex& index, const std::vector<CharCode>& lis
     return true;
 }
 
+std::size_t Utf8Length(char32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3; }
+
+// Fills the Unicode lookup of a direct index; leaves unicodeDirect false when some character that converts, or
+// its counterpart, has no Unicode form (a table made of bytes that are not GBK characters).
+void BuildUnicodeLookup(DirectionIndex& index, const std::vector<CharCode>& listed) {
+    const gbk::CCodec& codec = gbk::Codec();
+    std::vector<std::uint16_t> delta(std::size_t{1} << 16, 0);
+    bool keepsLength = true;
+    bool changesAscii = false;
+    bool threeByteOnly = true;
+    bool wholeLines = true;
+    for (const CharCode code : listed) {
+        const CounterpartEntry& entry = index.Entry(code);
+        if (entry.kind != Counterpart::Swap) continue;
+        const char32_t from = codec.Decode(code);
+        const char32_t to = codec.Decode(entry.Code());
+        if (from == gbk::kNoCharacter || to == gbk::kNoCharacter) return;
+        delta[from] = static_cast<std::uint16_t>(from ^ to);
+        keepsLength = keepsLength && Utf8Length(from) == Utf8Length(to);
+        changesAscii = changesAscii || from < 0x80;
+        threeByteOnly = threeByteOnly && Utf8Length(from) == 3;
+        wholeLines = wholeLines && from != '\r' && from != '\n' && to != '\r' && to != '\n';
+    }
+    index.unicodeDelta = std::move(delta);
+    index.unicodeKeepsUtf8Length = keepsLength;
+    index.unicodeChangesAscii = changesAscii;
+    index.unicodeThreeByteOnly = threeByteOnly;
+    index.unicodeWholeLines = wholeLines;
+    index.unicodeDirect = true;
+}
+
 }  // namespace
 
 DirectionIndex BuildDirectionIndex(const std::string& search, const std::string& result) {
@@ -112,6 +144,7 @@ DirectionIndex BuildDirectionIndex(const std::string& search, const std::string&
     if (index.direct) {
         BuildDirectLookup(index, listed);
         index.wholeLines = KeepsLineEnds(index, listed);
+        BuildUnicodeLookup(index, listed);
     }
     return index;
 }

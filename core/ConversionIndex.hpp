@@ -54,6 +54,16 @@ struct DirectionIndex {
     // same as one joined to the line's terminator, and converting moves no line end, so a run of whole lines
     // converts as one text (ConvertLineRun).
     bool wholeLines = false;
+
+    // The same direct conversion on Unicode code points, built when every character that converts and every
+    // counterpart is a character GBK decodes (core/GbkCodec.hpp): what to XOR into a code point below U+10000
+    // (every character GBK holds is one) to get its counterpart; 0 for the rest.
+    bool unicodeDirect = false;
+    std::vector<std::uint16_t> unicodeDelta;
+    bool unicodeKeepsUtf8Length = false;  // every counterpart is as long in UTF-8 as its character
+    bool unicodeChangesAscii = false;     // some character below U+0080 converts
+    bool unicodeThreeByteOnly = false;    // every character that converts is three bytes long in UTF-8
+    bool unicodeWholeLines = false;       // neither CR nor LF converts or is a counterpart
 };
 
 DirectionIndex BuildDirectionIndex(const std::string& search, const std::string& result);
@@ -66,3 +76,7 @@ struct ConversionIndex {
     std::size_t simplifiedSize = 0;
     std::size_t traditionalSize = 0;
 };
+
+struct CharTables;
+// The index built for these very tables, or null (never built, or built before the tables changed size).
+const ConversionIndex* IndexOf(const CharTables& tables);

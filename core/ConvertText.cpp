@@ -303,20 +303,10 @@ void Convert(std::string& text, const DirectionIndex& direction) {
     if (MapCharacters(Bytes(text), text.size(), direction)) ConvertLoneLeadByte(text, direction, true);
 }
 
-// The index built for these very tables, or null.
-const ConversionIndex* FittingIndex(const CharTables& tables) {
-    const ConversionIndex* index = tables.index.get();
-    if (index != nullptr && index->simplifiedSize == tables.simplified.size() &&
-        index->traditionalSize == tables.traditional.size()) {
-        return index;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 bool ConvertLineRun(char* run, std::size_t size, int toTraditional, const CharTables& tables) {
-    const ConversionIndex* index = FittingIndex(tables);
+    const ConversionIndex* index = IndexOf(tables);
     if (index == nullptr) return false;
     const DirectionIndex& direction = toTraditional ? index->toTraditional : index->toSimplified;
     if (!direction.wholeLines) return false;
@@ -327,7 +317,7 @@ bool ConvertLineRun(char* run, std::size_t size, int toTraditional, const CharTa
 
 void ConvertText(std::string& text, int toTraditional, const CharTables& tables) {
     if (text.empty()) return;
-    if (const ConversionIndex* index = FittingIndex(tables)) {
+    if (const ConversionIndex* index = IndexOf(tables)) {
         return Convert(text, toTraditional ? index->toTraditional : index->toSimplified);
     }
     const std::string& search = toTraditional ? tables.simplified : tables.traditional;

@@ -1,0 +1,41 @@
+// TextConversion.hpp: one direction of the conversion, for text in GBK, UTF-8 or UTF-16.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "CharTables.hpp"
+
+struct DirectionIndex;
+
+// GBK text converts with ConvertText. Unicode text follows one rule: every character that GBK can hold converts
+// exactly as it would in GBK, each maximal stretch of such characters being one GBK text; every other character
+// (emoji, Hangul, rare CJK), and every byte or unit that does not decode, passes unchanged. So "头发😀" in
+// UTF-8 gives the UTF-8 of what ConvertText makes of 头发 in GBK, followed by the same 😀.
+// For the shipped tables (direct ones) that is one look-up per code point; other tables go through ConvertText
+// stretch by stretch. The tables must outlive the conversion.
+class CTextConversion {
+  public:
+    CTextConversion(const CharTables& tables, int toTraditional);
+
+    int ToTraditional() const { return m_toTraditional; }
+
+    void ConvertGbk(std::string& text) const;
+    void ConvertUtf8(std::string& text) const;
+    // UTF-16 code units in the host's byte order, or in the other one when swapped.
+    void ConvertUtf16(std::u16string& units, bool swapped) const;
+
+    // Runs of whole lines converted in place, each line exactly as the matching call above converts it alone
+    // (a line ends with LF, a CR right before it belonging to its terminator; the last may lack one). False,
+    // with nothing changed, when these tables cannot do that in place: the caller goes line by line.
+    bool ConvertGbkLines(char* run, std::size_t size) const;
+    bool ConvertUtf8Lines(char* run, std::size_t size) const;
+    bool ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const;
+
+  private:
+    // The direct Unicode look-up of this direction, or null when the tables have none.
+    const DirectionIndex* UnicodeLookup() const;
+
+    const CharTables& m_tables;
+    int m_toTraditional;
+};

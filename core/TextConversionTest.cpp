@@ -1,0 +1,297 @@
+// TextConversionTest.cpp: the GBK codec, and Unicode text converted exactly as its GBK form would be.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "core/ConvertText.hpp"
+#include "core/Gbk.hpp"
+#include "core/GbkCodec.hpp"
+#include "core/TextConversion.hpp"
+#include "core/Utf8.hpp"
+#include "tests/support/ShippedTables.hpp"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+const gbk::CCodec& Codec() { return gbk::Codec(); }
+
+std::string Utf8Of(const std::u32string& text) {
+    std::string out;
+    for (const char32_t cp : text) utf8::Append(out, cp);
+    return out;
+}
+
+std::u16string Utf16Of(const std::string& utf8Text, bool swapped) {
+    std::u16string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8Text.data());
+    for (std::size_t i = 0; i < utf8Text.size();) {
+        char32_t cp = 0;
+        i += static_cast<std::size_t>(utf8::DecodeOne(p + i, utf8Text.size() - i, cp));
+        std::u16string units;
+        if (cp >= 0x10000) {
+            units += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            units += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(cp);
+        }
+        for (char16_t unit : units) out += swapped ? static_cast<char16_t>(unit >> 8 | unit << 8) : unit;
+    }
+    return out;
+}
+
+std::string GbkOf(const std::u32string& text) {
+    std::string gbk;
+    for (const char32_t cp : text) {
+        const std::uint16_t code = Codec().Encode(cp);
+        if (code >= 0x100) gbk += static_cast<char>(code >> 8);
+        gbk += static_cast<char>(code);
+    }
+    return gbk;
+}
+
+// The GBK text decoded, or nothing when it holds a byte sequence that is no character.
+bool DecodeAll(const std::string& gbk, std::u32string& text) {
+    text.clear();
+    for (std::size_t i = 0; i < gbk.size();) {
+        const auto lead = static_cast<unsigned char>(gbk[i]);
+        const bool pair = gbk::IsLeadByte(lead) && i + 1 < gbk.size();
+        const char32_t cp =
+            Codec().Decode(static_cast<std::uint16_t>(pair ? lead << 8 | static_cast<unsigned char>(gbk[i + 1]) : lead));
+        if (cp == gbk::kNoCharacter) return false;
+        text += cp;
+        i += pair ? 2 : 1;
+    }
+    return true;
+}
+
+CharTables ShippedTables() {
+    CharTables tables = testsupport::ShippedTables();
+    EXPECT_FALSE(tables.simplified.empty());
+    return tables;
+}
+
+TEST(GbkCodecTest, KnownCharactersAndEveryCodeRoundTrips) {
+    EXPECT_EQ(Codec().Decode(0xD6D0), U'中');
+    EXPECT_EQ(Codec().Decode(0x80), U'€');
+    EXPECT_EQ(Codec().Decode(0xAAA1), char32_t{0xE000});  // first user-defined code
+    EXPECT_EQ(Codec().Decode(0x81), gbk::kNoCharacter);   // a lone lead byte
+    EXPECT_EQ(Codec().Decode(0x817F), gbk::kNoCharacter);
+    EXPECT_EQ(Codec().Encode(U'😀'), gbk::kNoCode);
+    EXPECT_EQ(Codec().Encode(U'한'), gbk::kNoCode);
+    int characters = 0;
+    for (std::uint32_t code = 0; code < 0x10000; ++code) {
+        const char32_t cp = Codec().Decode(static_cast<std::uint16_t>(code));
+        if (cp == gbk::kNoCharacter) continue;
+        ++characters;
+        ASSERT_EQ(Codec().Encode(cp), code) << std::hex << code;
+    }
+    EXPECT_EQ(characters, 128 + 1 + 126 * 190);
+}
+
+#ifdef _WIN32
+// The program's own codec must agree with the system's code page 936 on every code, or a name or a window text
+// would read differently inside than outside.
+TEST(GbkCodecTest, AgreesWithTheSystemOnEveryCode) {
+    for (std::uint32_t code = 0; code < 0x10000; ++code) {
+        char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code)};
+        const int size = code < 0x100 ? 1 : 2;
+        wchar_t wide[4];
+        const int n = ::MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, size == 1 ? bytes + 1 : bytes, size, wide,
+                                            4);
+        const bool lead = code < 0x100 ? gbk::IsLeadByte(static_cast<unsigned char>(code)) : code < 0x8140;
+        if (lead) continue;  // not a code of one character in either form
+        const char32_t ours = Codec().Decode(static_cast<std::uint16_t>(code));
+        if (n == 1) {
+            ASSERT_EQ(ours, char32_t{wide[0]}) << std::hex << code;
+        } else {
+            ASSERT_EQ(ours, gbk::kNoCharacter) << std::hex << code;
+        }
+    }
+}
+#endif
+
+// Pieces of random Unicode text: characters the tables convert, other characters GBK holds (line ends
+// included), characters it does not hold, which end a stretch.
+struct Piece {
+    std::u32string text;
+    bool held;        // GBK holds it
+    std::string raw;  // instead of text: bytes that are no UTF-8 (none begins with a continuation byte, so
+                      // none joins what comes before it)
+};
+
+class Generator {
+  public:
+    Generator(unsigned seed, const CharTables& tables) : m_random(seed) {
+        // The characters of the tables that are characters at all.
+        const std::string lines = tables.simplified + tables.traditional;
+        std::u32string character;
+        for (std::size_t i = 0; i < lines.size(); i += gbk::CharWidth(lines, i)) {
+            if (DecodeAll(lines.substr(i, gbk::CharWidth(lines, i)), character)) m_listed += character;
+        }
+    }
+
+    std::size_t Below(std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(m_random); }
+
+    std::vector<Piece> Text(std::size_t maxPieces) {
+        static const char32_t kHeld[] = {U'a', U'\r', U'\n', U' ', U'中', U'é', U'€', U'·', char32_t{0xE000}};
+        static const char32_t kForeign[] = {U'😀', U'한', U'\U00020000', U'ẞ'};
+        std::vector<Piece> pieces;
+        for (std::size_t count = Below(maxPieces + 1); count > 0; --count) {
+            const std::size_t kind = Below(10);
+            if (m_withRaw && kind == 9 && Below(2) == 0) {
+                static const char* const kRaw[] = {"\xff", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xe5\xa4"};
+                pieces.push_back({U"", false, kRaw[Below(std::size(kRaw))]});
+            } else if (kind < 5 && !m_listed.empty()) {
+                pieces.push_back({std::u32string(1, m_listed[Below(m_listed.size())]), true});
+            } else if (kind < 8) {
+                pieces.push_back({std::u32string(1, kHeld[Below(std::size(kHeld))]), true, {}});
+            } else {
+                pieces.push_back({std::u32string(1, kForeign[Below(std::size(kForeign))]), false, {}});
+            }
+        }
+        return pieces;
+    }
+
+    // UTF-8 only: bytes that do not decode.
+    void WithRaw() { m_withRaw = true; }
+
+  private:
+    std::mt19937 m_random;
+    std::u32string m_listed;
+    bool m_withRaw = false;
+};
+
+// What the rule says, literally: each stretch of characters GBK holds goes through the literal GBK conversion
+// and is decoded; a stretch whose result does not decode stays as it was.
+std::string Expected(const std::vector<Piece>& pieces, int toTraditional, const CharTables& tables) {
+    std::string result;
+    std::u32string stretch;
+    auto flush = [&] {
+        std::string gbk = GbkOf(stretch);
+        ConvertTextLiteral(gbk, toTraditional, tables);
+        std::u32string converted;
+        result += Utf8Of(DecodeAll(gbk, converted) ? converted : stretch);
+        stretch.clear();
+    };
+    for (const Piece& piece : pieces) {
+        if (piece.held) {
+            stretch += piece.text;
+        } else {
+            flush();
+            result += piece.raw.empty() ? Utf8Of(piece.text) : piece.raw;
+        }
+    }
+    flush();
+    return result;
+}
+
+std::string Joined(const std::vector<Piece>& pieces) {
+    std::string text;
+    for (const Piece& piece : pieces) text += piece.raw.empty() ? Utf8Of(piece.text) : piece.raw;
+    return text;
+}
+
+bool AnyRaw(const std::vector<Piece>& pieces) {
+    for (const Piece& piece : pieces) {
+        if (!piece.raw.empty()) return true;
+    }
+    return false;
+}
+
+void ExpectEveryFormAgrees(const std::vector<Piece>& pieces, const CharTables& tables) {
+    for (const int toTraditional : {1, 0}) {
+        const CTextConversion conversion(tables, toTraditional);
+        const std::string expected = Expected(pieces, toTraditional, tables);
+        std::string utf8Text = Joined(pieces);
+        conversion.ConvertUtf8(utf8Text);
+        ASSERT_EQ(utf8Text, expected);
+        if (AnyRaw(pieces)) continue;
+        for (const bool swapped : {false, true}) {
+            std::u16string units = Utf16Of(Joined(pieces), swapped);
+            conversion.ConvertUtf16(units, swapped);
+            ASSERT_EQ(units, Utf16Of(expected, swapped));
+        }
+    }
+}
+
+TEST(TextConversionTest, UnicodeTextConvertsAsItsGbkFormWithTheShippedTable) {
+    const CharTables tables = ShippedTables();
+    Generator generator(7, tables);
+    for (int round = 0; round < 3000; ++round) {
+        if (round == 1000) generator.WithRaw();
+        ExpectEveryFormAgrees(generator.Text(round % 3 == 0 ? 200 : 40), tables);
+    }
+}
+
+// Small tables of real characters: chains, a character listed twice, counterparts of another width (a
+// two-byte character that becomes a letter), and a counterpart that is no character at all.
+TEST(TextConversionTest, UnicodeTextConvertsAsItsGbkFormWithAnyTable) {
+    const std::vector<CharTables> tables = {
+        {"\xd6\xd0\xb9\xfa", "\xb9\xfa\xbc\xd2"},      // 中国 / 国家: a chain
+        {"\xd6\xd0\xd6\xd0", "\xb9\xfa\xbc\xd2"},      // the second 中 never counts
+        {"\xd6\xd0" "a", "xy" "\xb9"},                 // 中 -> "xy", a -> a lone lead byte
+        {"\xd6\xd0\xb9\xfa", "\xb9\xfa\xd6\xd0"},      // a swap both ways round
+        {"\xd6\xd0", "\x81\x30"},                      // 中 -> bytes that are no character
+    };
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        CharTables indexed = tables[t];
+        BuildIndex(indexed);
+        Generator generator(static_cast<unsigned>(t), indexed);
+        generator.WithRaw();
+        for (int round = 0; round < 600; ++round) {
+            const std::vector<Piece> pieces = generator.Text(12);
+            ExpectEveryFormAgrees(pieces, tables[t]);
+            ExpectEveryFormAgrees(pieces, indexed);
+        }
+    }
+}
+
+TEST(TextConversionTest, BytesAndUnitsThatDoNotDecodePassUnchanged) {
+    const CharTables tables = ShippedTables();
+    const CTextConversion conversion(tables, 1);
+    // A lone continuation byte, an overlong form, a surrogate, 0xFF, and 头发 cut short at the end.
+    std::string text = "\x80\xc0\xaf\xed\xa0\x80\xff\xe5\xa4\xb4\xe5\x8f";
+    conversion.ConvertUtf8(text);
+    EXPECT_EQ(text, "\x80\xc0\xaf\xed\xa0\x80\xff\xe9\xa0\xad\xe5\x8f");  // only 头 became 頭
+    std::u16string units = {0xD800, u'头', 0xDC00, 0xD83D, 0xDE00};
+    conversion.ConvertUtf16(units, false);
+    EXPECT_EQ(units, (std::u16string{0xD800, u'頭', 0xDC00, 0xD83D, 0xDE00}));
+}
+
+TEST(TextConversionTest, RunsOfLinesConvertAsLineByLine) {
+    const CharTables tables = ShippedTables();
+    CharTables crTable{"\r", "x"};  // converting reaches a line end: runs must be refused
+    BuildIndex(crTable);
+    Generator generator(11, tables);
+    for (int round = 0; round < 500; ++round) {
+        const std::string text = Joined(generator.Text(60));
+        for (const CharTables* t : {&tables, static_cast<const CharTables*>(&crTable)}) {
+            const CTextConversion conversion(*t, round % 2);
+            std::string run = text;
+            if (!conversion.ConvertUtf8Lines(&run[0], run.size())) {
+                EXPECT_EQ(t, &crTable);
+                continue;
+            }
+            std::string expected;
+            for (std::size_t start = 0; start < text.size();) {
+                std::size_t end = text.find('\n', start);
+                end = end == std::string::npos ? text.size() : end + 1;
+                std::string line = text.substr(start, end - start);
+                std::size_t content = line.size();
+                if (content > 0 && line[content - 1] == '\n') --content;
+                if (content > 0 && line[content - 1] == '\r' && content < line.size()) --content;
+                std::string body = line.substr(0, content);
+                conversion.ConvertUtf8(body);
+                expected += body + line.substr(content);
+                start = end;
+            }
+            ASSERT_EQ(run, expected);
+        }
+    }
+}
+
+}  // namespace
