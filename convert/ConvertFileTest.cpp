@@ -121,7 +121,7 @@ TEST_F(ConvertFileTest, MissingDestinationDirectoriesAreCreatedAlsoWithGbkNames)
 TEST_F(ConvertFileTest, SourceThatCannotBeOpened) {
     ASSERT_TRUE(WriteFileBytes(Path("held.txt"), kSimplified));
     ASSERT_TRUE(platform::MakeDirectory(Path("folder")));
-    HANDLE other = ::CreateFileW(platform::WideFromGbk(Path("held.txt")).c_str(), GENERIC_READ,
+    HANDLE other = ::CreateFileW(platform::WideFromUtf8(Path("held.txt")).c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
     EXPECT_FALSE(Convert("held.txt", "out1.txt"));
@@ -138,7 +138,7 @@ TEST_F(ConvertFileTest, DestinationThatCannotBeCreated) {
     ASSERT_TRUE(platform::SetAttributes(Path("readonly.txt"), platform::kAttributeReadOnly));
     ASSERT_TRUE(WriteFileBytes(Path("held.txt"), "old"));
     ASSERT_TRUE(platform::MakeDirectory(Path("folder")));
-    HANDLE other = ::CreateFileW(platform::WideFromGbk(Path("held.txt")).c_str(), GENERIC_READ,
+    HANDLE other = ::CreateFileW(platform::WideFromUtf8(Path("held.txt")).c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
     EXPECT_FALSE(Convert("in.txt", "readonly.txt"));
@@ -157,9 +157,9 @@ TEST_F(ConvertFileTest, SourceUnderAnotherSpellingIsNeverTouched) {
     ASSERT_TRUE(WriteFileBytes(source, kSimplified));
     std::vector<std::string> spellings = {Path("SOURCE LONG NAME.TXT"), Path("x\\..\\Source Long Name.txt")};
     wchar_t shortName[MAX_PATH];
-    const DWORD length = ::GetShortPathNameW(platform::WideFromGbk(source).c_str(), shortName, MAX_PATH);
-    if (length > 0 && length < MAX_PATH && platform::GbkFromWide(shortName) != source) {
-        spellings.push_back(platform::GbkFromWide(shortName));
+    const DWORD length = ::GetShortPathNameW(platform::WideFromUtf8(source).c_str(), shortName, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && platform::Utf8FromWide(shortName) != source) {
+        spellings.push_back(platform::Utf8FromWide(shortName));
     }
     const std::string saved = platform::CurrentDirectory();
     ASSERT_TRUE(platform::ChangeDirectory(dir.path().string()));

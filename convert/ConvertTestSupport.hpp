@@ -59,8 +59,8 @@ inline CharTables SmallTables() {
     return tables;
 }
 
-inline bool WriteFileBytes(const std::string& gbkPath, const std::string& bytes) {
-    HANDLE file = ::CreateFileW(platform::WideFromGbk(gbkPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+inline bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(platform::WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD put = 0;
@@ -70,8 +70,8 @@ inline bool WriteFileBytes(const std::string& gbkPath, const std::string& bytes)
 }
 
 // The file's bytes; "<missing>" when it cannot be read.
-inline std::string ReadFileBytes(const std::string& gbkPath) {
-    HANDLE file = ::CreateFileW(platform::WideFromGbk(gbkPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+inline std::string ReadFileBytes(const std::string& path) {
+    HANDLE file = ::CreateFileW(platform::WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes;

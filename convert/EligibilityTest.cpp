@@ -35,13 +35,15 @@ TEST(IsConvertibleTest, TableOfCases) {
         {"a.txt", "x.txt", true},
         {"a.txt", "", false},
         {"C:\\dir\\.profile", "*.profile", true},
-        // GBK: the trail byte 0x5C of 乗 is no separator, and a trail byte equal to "." or a letter is no match.
-        {"C:\\src\\\x81\x5c.txt", defaults, true},
-        {"C:\\dir\\x.y\x81\x5c" "z", defaults, false},  // the name is x.y乗z, its extension .y乗z
-        {"C:\\dir\\x.y\x81\x5c" "z", "*.y\x81\x5c" "z", true},
-        {"C:\\src\\a.\xb0\xa1", "*.\xb0\xa1", true},
-        {"C:\\src\\a.\xb0\xa1", "*\xb0.\xb0\xa1", false},  // ".啊" only straddles a character of the filter
-        {"C:\\src\\A.\xa3\xc1", "*.\xa3\xc1", true},       // a two-byte capital (Ａ) is not lowered
+        // Names in any script: "乗" was a trap in GBK (its second byte is a backslash) and must stay harmless.
+        {"C:\\src\\乗.txt", defaults, true},
+        {"C:\\dir\\x.y乗z", defaults, false},  // the name is x.y乗z, its extension .y乗z
+        {"C:\\dir\\x.y乗z", "*.y乗z", true},
+        {"C:\\src\\a.啊", "*.啊", true},
+        {"C:\\src\\A.Ａ", "*.Ａ", true},        // a full-width capital is not lowered
+        {"C:\\src\\A.Ａ", "*.ａ", false},
+        {"C:\\src\\笔记😀.TXT", defaults, true},  // outside GBK
+        {"C:\\src\\笔.记😀", "*.记😀", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.convertible, IsConvertible(c.path, c.filter)) << c.path << " with filter " << c.filter;

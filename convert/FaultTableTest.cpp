@@ -103,7 +103,7 @@ TEST_F(FaultTableTest, FolderHeldOrUnreadableFileIsNotOpenable) {
 
     const std::string held = dir.File("held.dll");
     ASSERT_TRUE(WriteFileBytes(held, "a\n" + std::string(kTableBanner) + "\nb\n"));
-    HANDLE other = ::CreateFileW(platform::WideFromGbk(held).c_str(), GENERIC_READ,
+    HANDLE other = ::CreateFileW(platform::WideFromUtf8(held).c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
     EXPECT_EQ(LoadResult::NotOpenable, LoadTables(tables, held));

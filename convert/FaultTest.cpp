@@ -106,8 +106,8 @@ TEST_F(FaultTest, DestinationThatIsTheSourceThroughALink) {
     // sees.
     const std::string source = src + "\\a.txt";
     ASSERT_TRUE(WriteFileBytes(source, kSimplified));
-    ASSERT_TRUE(::CreateHardLinkW(platform::WideFromGbk(src + "\\hard.txt").c_str(),
-                                  platform::WideFromGbk(source).c_str(), nullptr));
+    ASSERT_TRUE(::CreateHardLinkW(platform::WideFromUtf8(src + "\\hard.txt").c_str(),
+                                  platform::WideFromUtf8(source).c_str(), nullptr));
     EXPECT_FALSE(conversion.ConvertFile(source, src + "\\hard.txt", 1));
     CUnixLink soft(src + "\\soft.txt", "a.txt");
     if (soft.Made()) {
@@ -152,7 +152,7 @@ TEST_F(FaultTest, OneLineOf200MegabytesNeedsMemoryNearItsSize) {
     const int chunks = 200;
     const std::uint64_t lineSize = chunk.size() * chunks;
     {
-        HANDLE file = ::CreateFileW(platform::WideFromGbk(src + "\\line.txt").c_str(), GENERIC_WRITE, 0,
+        HANDLE file = ::CreateFileW(platform::WideFromUtf8(src + "\\line.txt").c_str(), GENERIC_WRITE, 0,
                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, file);
         DWORD put = 0;
@@ -176,7 +176,7 @@ TEST_F(FaultTest, OneLineOf200MegabytesNeedsMemoryNearItsSize) {
     EXPECT_LT(growth, 4 * lineSize);
     EXPECT_EQ(Texts{}, host.messages);
 
-    HANDLE out = ::CreateFileW(platform::WideFromGbk(src + "\\out.txt").c_str(), GENERIC_READ, 0, nullptr,
+    HANDLE out = ::CreateFileW(platform::WideFromUtf8(src + "\\out.txt").c_str(), GENERIC_READ, 0, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, out);
     const std::string expected = Converted(chunk);
@@ -296,7 +296,7 @@ TEST_F(FaultTest, DestinationInsideTheSourceNeverChangesASource) {
 
 TEST_F(FaultTest, BatchFileWhoseNameGbkCannotHold) {
     // 가 has no GBK form: the name comes back with "?", which no file can be opened by.
-    const std::wstring odd = platform::WideFromGbk(src) + L"\\\xAC00.txt";
+    const std::wstring odd = platform::WideFromUtf8(src) + L"\\\xAC00.txt";
     HANDLE file =
         ::CreateFileW(odd.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);

@@ -17,7 +17,7 @@ namespace faultsupport {
 // Unmounted lazily on destruction, so a handle left open cannot keep it.
 class CSmallDisk {
   public:
-    CSmallDisk(const std::string& folder, std::uint64_t bytes) : m_folder(platform::WideFromGbk(folder)) {
+    CSmallDisk(const std::string& folder, std::uint64_t bytes) : m_folder(platform::WideFromUtf8(folder)) {
         m_unixFolder = testsupport::UnixNameOf(m_folder);
         if (m_unixFolder.empty()) {
             m_why = "needs Wine to reach the Unix side";

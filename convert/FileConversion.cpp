@@ -1,85 +1,111 @@
-// FileConversion.cpp: single-file conversion, the batch walk and the Start and Stop handlers.
+// FileConversion.cpp: single-file conversion, the batch walk and the Start and Stop handlers of the window.
 #include "FileConversion.hpp"
 
-#include "convert/ConvertLines.hpp"
 #include "convert/Eligibility.hpp"
 #include "convert/EnsureDirectory.hpp"
-#include "core/Gbk.hpp"
 #include "platform/FileFind.hpp"
 #include "platform/FileSystem.hpp"
-#include "platform/TextFile.hpp"
 
 namespace {
 
 constexpr int kBatchMode = 1;
 constexpr int kTraditionalToSimplified = 1;
 
-// The part of path before its last backslash; the whole path when it has none.
-std::string DirectoryPart(const std::string& path) {
-    const std::size_t slash = gbk::ReverseFind(path, '\\');
-    return slash == std::string::npos ? path : path.substr(0, slash);
+// Whether the lines were being converted when the outcome came: the progress bar then goes back to 0.
+bool LinesRan(FileOutcome outcome) {
+    switch (outcome) {
+        case FileOutcome::Converted:
+        case FileOutcome::ReadFailed:
+        case FileOutcome::WriteFailed:
+        case FileOutcome::CannotReplace:
+        case FileOutcome::AppearedMeanwhile:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void LowerAscii(std::string& path) {
+    for (char& c : path) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
 }
 
 }  // namespace
 
-bool CFileConversion::ConvertFile(const std::string& source, const std::string& dest, int toTraditional) {
+DestinationDecision CFileConversion::Decide(const std::string& source, const std::string& dest) {
+    DestinationDecision decision;
+    decision.replace = true;  // what is there was either asked about, or appeared after the look-up
     platform::FileEntry existing;
     if (platform::FindFile(dest, existing)) {
-        if (!m_host.AskYesNo(dest + ": This File is existed already! Do over it?")) return false;
-    } else {
-        const std::size_t slash = gbk::ReverseFind(dest, '\\');
-        if (slash != std::string::npos && slash >= 1 && !EnsureDirectory(dest.substr(0, slash))) {
-            m_host.ShowMessage("Do not Create file path!");
-            return false;
+        if (!m_host.AskYesNo(dest + ": This File is existed already! Do over it?")) {
+            decision.refusal = FileOutcome::Declined;
+            return decision;
         }
+        // Windows refuses to overwrite a read-only file (Wine running as root would not), a folder cannot take
+        // a file's place, and the source itself, through a link, stays what it is.
+        decision.refuseToCreate = (existing.attributes & platform::kAttributeReadOnly) != 0 ||
+                                  existing.IsDirectory() || platform::SameFile(source, dest);
+        return decision;
     }
-
-    // The source first: held exclusively, it cannot be the file created next under another spelling.
-    platform::CTextReader reader;
-    if (!reader.Open(source)) {
-        m_host.ShowMessage("Open File occur Err!");
-        return false;
+    const std::size_t slash = dest.rfind('\\');
+    if (slash != std::string::npos && slash >= 1 && !EnsureDirectory(dest.substr(0, slash))) {
+        decision.refusal = FileOutcome::NoDestinationFolder;
     }
-    // Windows refuses to overwrite a read-only file; Wine running as root would not, so refuse it here too.
-    const bool readOnly = (existing.attributes & platform::kAttributeReadOnly) != 0;
-    platform::CTextWriter writer;
-    if (readOnly || !writer.Create(dest)) {
-        m_host.ShowMessage("Create File occur Err!");
-        reader.Close();
-        return false;
+    return decision;
+}
+
+void CFileConversion::Report(FileOutcome outcome) {
+    switch (outcome) {
+        case FileOutcome::Converted:
+        case FileOutcome::Declined:
+            return;
+        case FileOutcome::NoDestinationFolder:
+            return m_host.ShowMessage("Do not Create file path!");
+        case FileOutcome::SourceUnreadable:
+            return m_host.ShowMessage("Open File occur Err!");
+        case FileOutcome::ReadFailed:
+            return m_host.ShowMessage("Read File occur Err!");
+        case FileOutcome::WriteFailed:
+            return m_host.ShowMessage("Write File occur Err!");
+        case FileOutcome::DestinationIsSource:
+        case FileOutcome::DestinationIsFolder:
+        case FileOutcome::CannotCreate:
+        case FileOutcome::CannotReplace:
+        case FileOutcome::AppearedMeanwhile:
+            return m_host.ShowMessage("Create File occur Err!");
     }
+}
 
-    const LinesOutcome outcome = ConvertLines(reader, writer, toTraditional, m_tables,
-                                              [this](int position) { m_host.SetProgress(position); });
-    reader.Close();
-    const bool written = writer.Close() && outcome == LinesOutcome::Done;
-    m_host.SetProgress(0);
-    if (written) return true;
+bool CFileConversion::ConvertFile(const std::string& source, const std::string& dest, int toTraditional) {
+    const CTextConversion conversion(m_tables, toTraditional);
+    const FileReport report = ConvertOneFile(FileJob{source, dest, &conversion, std::nullopt}, *this);
+    if (LinesRan(report.outcome)) m_host.SetProgress(0);
+    Report(report.outcome);
+    return report.outcome == FileOutcome::Converted;
+}
 
-    // A half-written destination must not pass for a converted file; this call created it, so it goes.
-    platform::RemoveFile(dest);
-    m_host.ShowMessage(outcome == LinesOutcome::ReadFailed ? "Read File occur Err!" : "Write File occur Err!");
-    return false;
+void CFileConversion::FileDone(const std::string&, const std::string&, const FileReport& report) {
+    if (LinesRan(report.outcome)) m_host.SetProgress(0);
+    Report(report.outcome);
+}
+
+bool CFileConversion::AfterEntry() {
+    m_host.DispatchWaitingMessages();
+    return m_bStop == 0;
 }
 
 void CFileConversion::ConvertDirectory(const std::string& sourceDir, const std::string& destDir,
                                        int toTraditional) {
-    platform::CDirectoryEnumeration entries;
-    if (!entries.Open(sourceDir + "\\*.*")) return;
-    platform::FileEntry entry;
-    while (entries.Next(entry)) {
-        if (entry.IsDots()) continue;
-        const std::string entryPath = sourceDir + "\\" + entry.name;
-        if (entry.IsDirectory()) {
-            if (!entry.IsReparsePoint()) ConvertDirectory(entryPath, destDir, toTraditional);
-        } else if (IsConvertible(entryPath, m_host.Filter())) {
-            std::string target = entryPath;
-            gbk::ReplaceAll(target, sourceDir, destDir);
-            ConvertFile(entryPath, target, toTraditional);
-        }
-        m_host.DispatchWaitingMessages();
-        if (m_bStop) return;
-    }
+    // A source that is a file is no folder to walk: nothing happens, without a word.
+    if (!platform::IsDirectory(sourceDir)) return;
+    const CTextConversion conversion(m_tables, toTraditional);
+    m_unreadable.clear();
+    WalkFolder(sourceDir, destDir, conversion, std::nullopt, *this, WalkOptions{});
+    if (m_unreadable.empty()) return;
+    std::string text = "These folders could not be read; their files were not converted:";
+    for (const std::string& folder : m_unreadable) text += "\n" + folder;
+    m_host.ShowMessage(text);
 }
 
 void CFileConversion::OnStart(const RunValues& values) {
@@ -101,11 +127,11 @@ void CFileConversion::OnStart(const RunValues& values) {
             return;
         }
     } else {
-        const std::size_t slash = gbk::ReverseFind(values.dest, '\\');
+        const std::size_t slash = values.dest.rfind('\\');
         std::string dir;
         if (slash == std::string::npos || slash == 0) {
             // A bare file name goes beside the executable, whatever the current directory is.
-            dir = DirectoryPart(platform::ExecutablePath());
+            dir = platform::FolderOf(platform::ExecutablePath());
         } else {
             dir = values.dest.substr(0, slash);
             if (!EnsureDirectory(dir)) {
@@ -116,8 +142,8 @@ void CFileConversion::OnStart(const RunValues& values) {
         destFull = dir + "\\" + values.dest.substr(slash == std::string::npos ? 0 : slash + 1);
     }
 
-    gbk::LowerAscii(sourceFull);
-    gbk::LowerAscii(destFull);
+    LowerAscii(sourceFull);
+    LowerAscii(destFull);
     if (sourceFull == destFull) {
         m_host.ShowMessage("File path is same!");
         return;

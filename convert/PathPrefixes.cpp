@@ -3,12 +3,12 @@
 
 #include <algorithm>
 
-#include "core/Gbk.hpp"
 
 std::vector<std::size_t> DirectoryPrefixLengths(const std::string& path) {
     std::vector<std::size_t> lengths;
-    for (std::size_t pos = 0; pos < path.size(); pos += gbk::CharWidth(path, pos)) {
-        if (path[pos] == '\\' && gbk::CharWidth(path, pos) == 1) lengths.push_back(pos);
+    // In UTF-8 a backslash byte is always the character: no multi-byte character holds one.
+    for (std::size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1)) {
+        lengths.push_back(pos);
     }
     if (!path.empty()) lengths.push_back(path.size());
     return lengths;

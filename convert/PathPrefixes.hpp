@@ -6,8 +6,7 @@
 #include <vector>
 
 // The levels EnsureDirectory tries to create, split at the backslash characters of path: "C:\out\a" gives C:,
-// C:\out, C:\out\a; "C:\out\" gives C:, C:\out and C:\out\ . The trail byte 0x5C of a character such as 乗 is
-// not a backslash and splits nothing.
+// C:\out, C:\out\a; "C:\out\" gives C:, C:\out and C:\out\ . The path is UTF-8.
 std::vector<std::string> DirectoryPrefixes(const std::string& path);
 
 // The byte lengths of those levels: "C:\out\a" gives 2, 6, 8. A path of n backslashes has n + 1 levels, so

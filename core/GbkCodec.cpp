@@ -1,7 +1,7 @@
 // GbkCodec.cpp: the two look-up tables of the GBK codec, made from the generated rows.
 #include "GbkCodec.hpp"
 
-#include "Utf8.hpp"
+#include "platform/Utf8.hpp"
 
 namespace gbk {
 

@@ -9,7 +9,7 @@
 #include "ConvertText.hpp"
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
-#include "Utf8.hpp"
+#include "platform/Utf8.hpp"
 
 namespace {
 

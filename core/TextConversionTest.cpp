@@ -8,7 +8,7 @@
 #include "core/Gbk.hpp"
 #include "core/GbkCodec.hpp"
 #include "core/TextConversion.hpp"
-#include "core/Utf8.hpp"
+#include "platform/Utf8.hpp"
 #include "tests/support/ShippedTables.hpp"
 
 #ifdef _WIN32

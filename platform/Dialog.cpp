@@ -132,11 +132,11 @@ HICON CTemplateDialog::OnQueryDragIcon() { return nullptr; }
 void CTemplateDialog::ExchangeText(bool save, int id, std::string& value) {
     HWND control = Item(id);
     if (save) {
-        value = GetWindowGbkText(control);
+        value = GetWindowUtf8Text(control);
         return;
     }
-    // Compared as GBK: a box whose text has characters outside GBK keeps them until its member changes.
-    if (GetWindowGbkText(control) != value) SetWindowGbkText(control, value);
+    // Only a change is written: setting the same text would move the caret and notify the window again.
+    if (GetWindowUtf8Text(control) != value) SetWindowUtf8Text(control, value);
 }
 
 void CTemplateDialog::ExchangeRadio(bool save, int firstId, int& index) {

@@ -10,7 +10,7 @@
 namespace platform {
 
 // One dialog window made from the template with the given ID in the executable's resources. It runs modally
-// (RunModal) or without a loop of its own (CreateModeless, driven by the caller's loop). Texts are GBK.
+// (RunModal) or without a loop of its own (CreateModeless, driven by the caller's loop). Texts are UTF-8.
 class CTemplateDialog {
   public:
     // A dialog without a parent is owned by the main window (SetMainDialog), if there is one.

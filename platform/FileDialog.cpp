@@ -20,8 +20,7 @@ constexpr std::size_t kFileBufferSize = 65536;
 
 std::vector<wchar_t> NulSeparated(const std::string& filter) {
     if (filter.empty()) return {};
-    // Replaced after the conversion: a GBK trail byte can be 0x7C, the code of "|".
-    const std::wstring wide = WideFromGbk(filter);
+    const std::wstring wide = WideFromUtf8(filter);
     std::vector<wchar_t> list(wide.begin(), wide.end());
     std::replace(list.begin(), list.end(), L'|', L'\0');
     // Two NULs end the list even when the filter lacks its final "||".
@@ -35,8 +34,8 @@ std::vector<wchar_t> NulSeparated(const std::string& filter) {
 CFileDialog::CFileDialog(bool openFileDialog, const std::string& defaultExtension,
                          const std::string& fileName, DWORD flags, const std::string& filter, HWND parent)
     : m_open(openFileDialog),
-      m_defaultExtension(WideFromGbk(defaultExtension)),
-      m_fileName(WideFromGbk(fileName)),
+      m_defaultExtension(WideFromUtf8(defaultExtension)),
+      m_fileName(WideFromUtf8(fileName)),
       m_flags(flags),
       m_filter(NulSeparated(filter)),
       m_parent(parent) {}
@@ -61,7 +60,7 @@ INT_PTR CFileDialog::RunModal() {
     const BOOL chosen = m_open ? ::GetOpenFileNameW(&ofn) : ::GetSaveFileNameW(&ofn);
     m_hook = nullptr;
     if (chosen) {
-        m_pathName = GbkFromWide(file.data());
+        m_pathName = Utf8FromWide(file.data());
         return IDOK;
     }
     // Without an error code the user cancelled; otherwise the dialog failed (no window, buffer too small).
@@ -110,7 +109,7 @@ int CFileDialog::FileNameBoxId() const {
 }
 
 void CFileDialog::SetControlText(int id, const std::string& text) {
-    const std::wstring wide = WideFromGbk(text);
+    const std::wstring wide = WideFromUtf8(text);
     ::SendMessageW(DialogWindow(), CDM_SETCONTROLTEXT, static_cast<WPARAM>(id),
                    reinterpret_cast<LPARAM>(wide.c_str()));
 }
@@ -122,7 +121,7 @@ void CFileDialog::HideControl(int id) {
 void CFileDialog::EnableControl(int id, bool enable) { ::EnableWindow(Control(id), enable ? TRUE : FALSE); }
 
 void CFileDialog::SetTitle(const std::string& title) {
-    ::SetWindowTextW(DialogWindow(), WideFromGbk(title).c_str());
+    ::SetWindowTextW(DialogWindow(), WideFromUtf8(title).c_str());
 }
 
 std::string CFileDialog::FolderPath() const {
@@ -134,7 +133,7 @@ std::string CFileDialog::FolderPath() const {
     if (::SendMessageW(dialog, CDM_GETFOLDERPATH, path.size(), reinterpret_cast<LPARAM>(path.data())) <= 0)
         return {};
     path.resize(::wcsnlen(path.data(), path.size()));
-    return GbkFromWide(path);
+    return Utf8FromWide(path);
 }
 
 HWND CFileDialog::FileList() const {
@@ -168,7 +167,7 @@ std::string CFileDialog::ListItemText(int index) const {
                                               reinterpret_cast<LPARAM>(&item));
         if (length < size - 1) {
             text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-            return GbkFromWide(text);
+            return Utf8FromWide(text);
         }
     }
     return {};

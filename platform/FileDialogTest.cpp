@@ -12,7 +12,7 @@
 namespace {
 
 using platform::CFileDialog;
-using platform::GbkFromWide;
+using platform::Utf8FromWide;
 
 // An Open dialog that, once up, shows a folder, then chooses a name there with OK (or cancels without a
 // name); its validation refuses the first try. Each act runs from a thread timer inside the dialog's own
@@ -90,18 +90,18 @@ TEST(FileDialogTest, ChoosesANameThatPassesValidation) {
     testsupport::TempDir dir;
     const std::wstring folder = dir.path().wstring() + L"\\文件夹";
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
-    const std::wstring previous = platform::WideFromGbk(platform::CurrentDirectory());
+    const std::wstring previous = platform::WideFromUtf8(platform::CurrentDirectory());
 
     // 亅 is 0x81 0x7C in GBK: its trail byte is the code of "|", which must not split the description.
-    CChoosingDialog dialog(GbkFromWide(L"亅 文本|*.txt;*.asp|All|*.*||"), folder, L"新 文件.txt");
+    CChoosingDialog dialog(Utf8FromWide(L"亅 文本|*.txt;*.asp|All|*.*||"), folder, L"新 文件.txt");
     EXPECT_EQ(IDOK, dialog.RunModal());
     ::SetCurrentDirectoryW(previous.c_str());  // the dialog entered the folder; it must go with the test
 
     EXPECT_EQ((std::vector<std::wstring>{L"亅 文本", L"All"}), dialog.types);
     EXPECT_EQ(1, dialog.inits);
     EXPECT_EQ(2, dialog.validations);
-    EXPECT_EQ(GbkFromWide(folder), dialog.folderAtValidation);
-    EXPECT_EQ(GbkFromWide(folder + L"\\新 文件.txt"), dialog.PathName());
+    EXPECT_EQ(Utf8FromWide(folder), dialog.folderAtValidation);
+    EXPECT_EQ(Utf8FromWide(folder + L"\\新 文件.txt"), dialog.PathName());
     EXPECT_EQ(nullptr, dialog.DialogWindow());
 }
 

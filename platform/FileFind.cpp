@@ -1,4 +1,4 @@
-// FileFind.cpp: FindFirstFileW and friends behind GBK names.
+// FileFind.cpp: FindFirstFileW and friends behind UTF-8 names.
 #include "FileFind.hpp"
 
 #include <windows.h>
@@ -30,7 +30,7 @@ bool IsBareDriveName(const std::wstring& path) {
 
 FileEntry EntryFrom(const WIN32_FIND_DATAW& data) {
     FileEntry entry;
-    entry.name = GbkFromWide(data.cFileName);
+    entry.name = Utf8FromWide(data.cFileName);
     entry.attributes = data.dwFileAttributes;
     return entry;
 }
@@ -38,7 +38,7 @@ FileEntry EntryFrom(const WIN32_FIND_DATAW& data) {
 }  // namespace
 
 bool FindFile(const std::string& path, FileEntry& entry, std::string* fullPath) {
-    std::wstring searched = WideFromGbk(path);
+    std::wstring searched = WideFromUtf8(path);
     if (IsBareDriveName(searched)) {
         // Windows resolves D: to the drive's current directory; Wine answers with that directory plus a final
         // "\", which finds nothing. Search the directory itself, so both agree; a root still finds nothing.
@@ -49,15 +49,15 @@ bool FindFile(const std::string& path, FileEntry& entry, std::string* fullPath) 
     // Windows finds nothing for a text ending in a separator; say so here rather than rely on every version.
     if (searched.empty() || searched.back() == L'\\' || searched.back() == L'/') return false;
     WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(searched.c_str(), &data);
+    HANDLE find = ::FindFirstFileW(LongPathForm(searched).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     ::FindClose(find);
     entry = EntryFrom(data);
     if (fullPath) {
-        std::wstring full = FullPathOf(searched);
+        std::wstring full = WithoutLongPrefix(FullPathOf(searched));
         const std::size_t slash = full.rfind(L'\\');
         full = (slash == std::wstring::npos ? std::wstring() : full.substr(0, slash + 1)) + data.cFileName;
-        *fullPath = GbkFromWide(full);
+        *fullPath = Utf8FromWide(full);
     }
     return true;
 }
@@ -65,7 +65,7 @@ bool FindFile(const std::string& path, FileEntry& entry, std::string* fullPath) 
 bool CDirectoryEnumeration::Open(const std::string& pattern) {
     Close();
     WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(WideFromGbk(pattern).c_str(), &data);
+    HANDLE find = ::FindFirstFileW(WidePath(pattern).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     m_handle = find;
     m_first = EntryFrom(data);

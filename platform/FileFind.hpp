@@ -1,4 +1,4 @@
-// FileFind.hpp: the file look-up and directory enumeration, with GBK names.
+// FileFind.hpp: the file look-up and directory enumeration of the window (Windows only), with UTF-8 names.
 #pragma once
 
 #include <cstdint>

@@ -31,11 +31,11 @@ std::wstring NameWithoutExtension(const std::wstring& path) {
 
 }  // namespace
 
-std::string ApplicationName() { return GbkFromWide(NameWithoutExtension(ExecutablePath())); }
+std::string ApplicationName() { return Utf8FromWide(NameWithoutExtension(ExecutablePath())); }
 
-int AppMessageBox(const std::string& gbkText, UINT type) {
+int AppMessageBox(const std::string& text, UINT type) {
     const std::wstring caption = NameWithoutExtension(ExecutablePath());
-    return ::MessageBoxW(MainWindow(), WideFromGbk(gbkText).c_str(), caption.c_str(), type);
+    return ::MessageBoxW(MainWindow(), WideFromUtf8(text).c_str(), caption.c_str(), type);
 }
 
 }  // namespace platform

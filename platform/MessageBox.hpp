@@ -13,6 +13,6 @@ std::string ApplicationName();
 // A modal message box owned by the main window (see SetMainDialog) and captioned with ApplicationName().
 // The default is one OK button with the warning icon; pass MB_YESNO with an icon to ask. Returns the button
 // pressed (IDOK, IDYES, IDNO), or 0 when the box could not be shown.
-int AppMessageBox(const std::string& gbkText, UINT type = MB_OK | MB_ICONEXCLAMATION);
+int AppMessageBox(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATION);
 
 }  // namespace platform

@@ -20,12 +20,12 @@ std::wstring ModuleNameWithoutExtension() {
 }
 
 TEST(MessageBoxTest, WarningWithOkCaptionedWithTheExecutableName) {
-    EXPECT_EQ(platform::GbkFromWide(ModuleNameWithoutExtension()), platform::ApplicationName());
+    EXPECT_EQ(platform::Utf8FromWide(ModuleNameWithoutExtension()), platform::ApplicationName());
 
     CDialogResponder responder(IDOK);
     // Trail bytes 0x5C in 乗 and 蔦: the text is GBK, not the system's code page.
     const std::wstring text = L"乗蔦 C:\\路径\\a.txt\nOpen File err!";
-    EXPECT_EQ(IDOK, platform::AppMessageBox(platform::GbkFromWide(text)));
+    EXPECT_EQ(IDOK, platform::AppMessageBox(platform::Utf8FromWide(text)));
     ASSERT_EQ(1u, responder.Seen().size());
     const auto& box = responder.Seen()[0];
     EXPECT_EQ(ModuleNameWithoutExtension(), box.caption);

@@ -14,21 +14,30 @@ public:
     CRawFile(const CRawFile&) = delete;
     CRawFile& operator=(const CRawFile&) = delete;
 
-    // Both open with exclusive sharing where the system has it: nobody else may hold the file meanwhile.
-    // gbkPath is GBK bytes; a directory is never opened.
-    bool OpenForReading(const std::string& gbkPath);
-    bool CreateForWriting(const std::string& gbkPath);  // creates or truncates
+    // All open with exclusive sharing where the system has it: nobody else may hold the file meanwhile. Paths
+    // are UTF-8; a directory is never opened.
+    bool OpenForReading(const std::string& path);
+    bool CreateForWriting(const std::string& path);  // creates or truncates
+    // Creates a file that does not exist yet; fails if the name is taken by anything, a link included, so what
+    // is written goes to this new file and nowhere else.
+    bool CreateNew(const std::string& path);
+    // The process's standard input or output (a pipe, a terminal or a redirected file), not closed by Close.
+    void UseStandardInput();
+    void UseStandardOutput();
 
     // Returns the bytes read, 0 at the end; -1 on failure.
     std::ptrdiff_t Read(char* buffer, std::size_t size);
     bool Write(const char* data, std::size_t size);
-    std::int64_t Size() const;  // -1 when unknown
+    // Back to the first byte; false where the file cannot go back (a pipe).
+    bool Rewind();
+    std::int64_t Size() const;  // -1 when unknown (a pipe)
     bool IsOpen() const { return m_handle != kInvalid; }
     bool Close();  // false when the system reports a failure (data may not have reached the disk)
 
 private:
     static constexpr std::intptr_t kInvalid = -1;
     std::intptr_t m_handle = kInvalid;  // a HANDLE or a file descriptor
+    bool m_standard = false;            // a standard stream: left open
 };
 
 }  // namespace platform

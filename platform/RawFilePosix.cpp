@@ -9,9 +9,18 @@
 
 namespace platform {
 
-bool CRawFile::OpenForReading(const std::string& gbkPath) {
+namespace {
+
+bool IsRegular(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool CRawFile::OpenForReading(const std::string& path) {
     Close();
-    const int fd = ::open(gbkPath.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -22,12 +31,33 @@ bool CRawFile::OpenForReading(const std::string& gbkPath) {
     return true;
 }
 
-bool CRawFile::CreateForWriting(const std::string& gbkPath) {
+bool CRawFile::CreateForWriting(const std::string& path) {
     Close();
-    const int fd = ::open(gbkPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     m_handle = fd;
     return true;
+}
+
+bool CRawFile::CreateNew(const std::string& path) {
+    Close();
+    // O_EXCL with O_CREAT fails on any existing name, and does not follow a symbolic link.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    m_handle = fd;
+    return true;
+}
+
+void CRawFile::UseStandardInput() {
+    Close();
+    m_handle = STDIN_FILENO;
+    m_standard = true;
+}
+
+void CRawFile::UseStandardOutput() {
+    Close();
+    m_handle = STDOUT_FILENO;
+    m_standard = true;
 }
 
 std::ptrdiff_t CRawFile::Read(char* buffer, std::size_t size) {
@@ -48,17 +78,26 @@ bool CRawFile::Write(const char* data, std::size_t size) {
     return true;
 }
 
+bool CRawFile::Rewind() {
+    return IsRegular(static_cast<int>(m_handle)) && ::lseek(static_cast<int>(m_handle), 0, SEEK_SET) == 0;
+}
+
 std::int64_t CRawFile::Size() const {
     struct stat st {};
-    if (::fstat(static_cast<int>(m_handle), &st) != 0) return -1;
+    if (::fstat(static_cast<int>(m_handle), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
     return st.st_size;
 }
 
 bool CRawFile::Close() {
     if (m_handle == kInvalid) return true;
-    const bool ok = ::close(static_cast<int>(m_handle)) == 0;
+    const int fd = static_cast<int>(m_handle);
     m_handle = kInvalid;
-    return ok;
+    if (m_standard) {
+        m_standard = false;
+        // Data on a disk must be there; a pipe or a terminal has nothing to flush.
+        return !IsRegular(fd) || ::fsync(fd) == 0;
+    }
+    return ::close(fd) == 0;
 }
 
 }  // namespace platform

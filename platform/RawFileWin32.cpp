@@ -1,4 +1,4 @@
-// RawFileWin32.cpp: the Win32 backend of CRawFile; GBK names go through code page 936 to the wide API.
+// RawFileWin32.cpp: the Win32 backend of CRawFile; UTF-8 names go to the wide API.
 #include <windows.h>
 
 #include "CodePage.hpp"
@@ -7,32 +7,61 @@
 namespace platform {
 
 namespace {
+
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+// Share mode 0: the file stays ours alone until it is closed.
+HANDLE OpenExclusive(const std::string& path, DWORD access, DWORD disposition) {
+    return ::CreateFileW(WidePath(path).c_str(), access, 0, nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
 }  // namespace
 
-bool CRawFile::OpenForReading(const std::string& gbkPath) {
+bool CRawFile::OpenForReading(const std::string& path) {
     Close();
-    // Share mode 0: the file stays ours alone until it is closed.
-    HANDLE h = ::CreateFileW(WideFromGbk(gbkPath).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE h = OpenExclusive(path, GENERIC_READ, OPEN_EXISTING);
     if (h == INVALID_HANDLE_VALUE) return false;
     m_handle = reinterpret_cast<std::intptr_t>(h);
     return true;
 }
 
-bool CRawFile::CreateForWriting(const std::string& gbkPath) {
+bool CRawFile::CreateForWriting(const std::string& path) {
     Close();
-    HANDLE h = ::CreateFileW(WideFromGbk(gbkPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE h = OpenExclusive(path, GENERIC_WRITE, CREATE_ALWAYS);
     if (h == INVALID_HANDLE_VALUE) return false;
     m_handle = reinterpret_cast<std::intptr_t>(h);
     return true;
+}
+
+bool CRawFile::CreateNew(const std::string& path) {
+    Close();
+    // CREATE_NEW fails on any existing name, a symbolic link included (it is not followed).
+    HANDLE h = OpenExclusive(path, GENERIC_WRITE, CREATE_NEW);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    m_handle = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+void CRawFile::UseStandardInput() {
+    Close();
+    m_handle = reinterpret_cast<std::intptr_t>(::GetStdHandle(STD_INPUT_HANDLE));
+    m_standard = true;
+}
+
+void CRawFile::UseStandardOutput() {
+    Close();
+    m_handle = reinterpret_cast<std::intptr_t>(::GetStdHandle(STD_OUTPUT_HANDLE));
+    m_standard = true;
 }
 
 std::ptrdiff_t CRawFile::Read(char* buffer, std::size_t size) {
     DWORD got = 0;
     const DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-    if (!::ReadFile(AsHandle(m_handle), buffer, want, &got, nullptr)) return -1;
+    if (!::ReadFile(AsHandle(m_handle), buffer, want, &got, nullptr)) {
+        // The writing end of a pipe was closed: the end of the input, not a failure.
+        return ::GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
+    }
     return static_cast<std::ptrdiff_t>(got);
 }
 
@@ -47,7 +76,14 @@ bool CRawFile::Write(const char* data, std::size_t size) {
     return true;
 }
 
+bool CRawFile::Rewind() {
+    if (::GetFileType(AsHandle(m_handle)) != FILE_TYPE_DISK) return false;
+    LARGE_INTEGER start{};
+    return ::SetFilePointerEx(AsHandle(m_handle), start, nullptr, FILE_BEGIN) != 0;
+}
+
 std::int64_t CRawFile::Size() const {
+    if (::GetFileType(AsHandle(m_handle)) != FILE_TYPE_DISK) return -1;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(AsHandle(m_handle), &size)) return -1;
     return size.QuadPart;
@@ -55,8 +91,11 @@ std::int64_t CRawFile::Size() const {
 
 bool CRawFile::Close() {
     if (m_handle == kInvalid) return true;
-    const bool ok = ::CloseHandle(AsHandle(m_handle)) != 0;
+    const bool ok = m_standard ? ::FlushFileBuffers(AsHandle(m_handle)) != 0 ||
+                                     ::GetFileType(AsHandle(m_handle)) != FILE_TYPE_DISK
+                               : ::CloseHandle(AsHandle(m_handle)) != 0;
     m_handle = kInvalid;
+    m_standard = false;
     return ok;
 }
 

@@ -5,12 +5,12 @@
 
 namespace platform {
 
-bool AppendSystemMenuCommand(HWND window, UINT commandId, const std::string& gbkText) {
+bool AppendSystemMenuCommand(HWND window, UINT commandId, const std::string& text) {
     HMENU menu = ::GetSystemMenu(window, FALSE);
     if (!menu) return false;
-    const std::wstring text = WideFromGbk(gbkText);
+    const std::wstring wide = WideFromUtf8(text);
     return ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) &&
-           ::AppendMenuW(menu, MF_STRING, commandId, text.c_str());
+           ::AppendMenuW(menu, MF_STRING, commandId, wide.c_str());
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@ namespace platform {
 namespace {
 constexpr std::size_t kBufferSize = 256 * 1024;
 constexpr char kEndOfInput = 0x1A;  // Ctrl-Z ends a text-mode stream
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 }  // namespace
 
 CTextReader::CTextReader()
@@ -17,17 +18,31 @@ CTextReader::~CTextReader() { Close(); }
 
 void CTextReader::FreeBuffer::operator()(char* buffer) const { std::free(buffer); }
 
-bool CTextReader::Open(const std::string& gbkPath) {
+// Nothing of an earlier file stays but the buffer.
+void CTextReader::Reset() {
     Close();
-    m_begin = m_searched = m_end = 0;
-    m_atEnd = m_failed = false;
-    if (!m_file.OpenForReading(gbkPath)) return false;
+    m_begin = m_searched = m_end = m_rawEnd = 0;
+    m_bufferOffset = m_length = 0;
+    m_endMark = -1;
+    m_layout = LineLayout();
+    m_atEnd = m_failed = m_seekable = false;
+}
+
+bool CTextReader::Open(const std::string& path) {
+    Reset();
+    if (!m_file.OpenForReading(path)) return false;
     m_length = m_file.Size();
-    if (m_length < 0) {
-        m_file.Close();
-        return false;
-    }
+    m_seekable = m_length >= 0;
+    if (m_length < 0) m_length = 0;
     return true;
+}
+
+void CTextReader::OpenStandardInput() {
+    Reset();
+    m_file.UseStandardInput();
+    m_length = m_file.Size();
+    m_seekable = false;  // even when it is a file: its position is not ours to move
+    if (m_length < 0) m_length = 0;
 }
 
 void CTextReader::Close() {
@@ -35,68 +50,142 @@ void CTextReader::Close() {
     m_atEnd = true;
 }
 
-// Appends the file's next bytes to the unread ones, first moving those to the front of the buffer, and
-// growing it when they fill it: a line longer than the buffer. False when nothing more will come.
-bool CTextReader::ReadMore() {
+bool CTextReader::Grow() {
+    // realloc rather than new and copy: a C library may grow a large block in place or by remapping it
+    // (glibc does) instead of holding it twice while copying. A line too long for memory is a failure to read
+    // it, not a crash.
+    const std::size_t grown = m_capacity < kBufferSize ? kBufferSize : m_capacity * 2;
+    char* bigger = grown > m_capacity ? static_cast<char*>(std::realloc(m_buffer.get(), grown)) : nullptr;
+    if (bigger == nullptr) {
+        m_failed = m_atEnd = true;
+        return false;
+    }
+    static_cast<void>(m_buffer.release());  // realloc has freed or moved it
+    m_buffer.reset(bigger);
+    m_capacity = grown;
+    return true;
+}
+
+// Appends the file's next bytes to the buffer, as they are, first moving the unread ones to its front and
+// growing it when they fill it. False when nothing more will come.
+bool CTextReader::ReadRaw() {
     if (m_atEnd) return false;
     char* buffer = m_buffer.get();
     if (m_begin > 0) {
-        std::memmove(buffer, buffer + m_begin, m_end - m_begin);
+        std::memmove(buffer, buffer + m_begin, m_rawEnd - m_begin);
         m_end -= m_begin;
+        m_rawEnd -= m_begin;
         m_searched -= m_begin;
+        m_bufferOffset += static_cast<std::int64_t>(m_begin);
         m_begin = 0;
     }
-    if (m_end == m_capacity) {
-        // realloc rather than new and copy: a C library may grow a large block in place or by remapping it
-        // (glibc does) instead of holding it twice while copying. A line too long for memory is a failure to
-        // read it, not a crash.
-        const std::size_t grown = m_capacity < kBufferSize ? kBufferSize : m_capacity * 2;
-        char* bigger = grown > m_capacity ? static_cast<char*>(std::realloc(buffer, grown)) : nullptr;
-        if (bigger == nullptr) {
-            m_failed = m_atEnd = true;
-            return false;
-        }
-        static_cast<void>(m_buffer.release());  // realloc has freed or moved it
-        m_buffer.reset(bigger);
-        m_capacity = grown;
-        buffer = bigger;
-    }
-    char* fresh = buffer + m_end;
-    std::ptrdiff_t got = m_file.Read(fresh, m_capacity - m_end);
+    if (m_rawEnd == m_capacity && !Grow()) return false;
+    const std::ptrdiff_t got = m_file.Read(m_buffer.get() + m_rawEnd, m_capacity - m_rawEnd);
     if (got <= 0) {
         m_failed = got < 0;
         m_atEnd = true;
         return false;
     }
-    if (const void* stop = std::memchr(fresh, kEndOfInput, static_cast<std::size_t>(got))) {
-        got = static_cast<const char*>(stop) - fresh;
-        m_atEnd = true;
-    }
-    m_end += static_cast<std::size_t>(got);
+    m_rawEnd += static_cast<std::size_t>(got);
     return true;
 }
 
-// The unread bytes up to and including the first LF, or the last one with allWholeLines, reading on until
+// The bytes read from `from` on become lines, up to a 0x1A where the layout says it ends the input.
+void CTextReader::CutAtEndMark(std::size_t from) {
+    m_end = m_rawEnd;
+    if (!m_layout.ctrlZEnds || from >= m_end) return;
+    if (const void* mark = std::memchr(m_buffer.get() + from, kEndOfInput, m_end - from)) {
+        m_end = static_cast<std::size_t>(static_cast<const char*>(mark) - m_buffer.get());
+        m_endMark = m_bufferOffset + static_cast<std::int64_t>(m_end);
+        m_atEnd = true;
+    }
+}
+
+bool CTextReader::ReadMore() {
+    if (!ReadRaw()) return false;
+    CutAtEndMark(m_end);  // the fresh bytes begin where the valid ones ended
+    return true;
+}
+
+void CTextReader::Peek(const std::function<bool(const char*, std::size_t)>& look) {
+    bool dropped = false;  // bytes left the buffer: the file must go back to its start
+    std::size_t looked = 0;
+    for (;;) {
+        if (looked == m_rawEnd) {
+            if (m_rawEnd == m_capacity && m_seekable) {
+                m_rawEnd = 0;
+                looked = 0;
+                dropped = true;
+            }
+            if (!ReadRaw()) break;
+        }
+        const bool more = look(m_buffer.get() + looked, m_rawEnd - looked);
+        looked = m_rawEnd;
+        if (!more) break;
+    }
+    if (dropped) {
+        m_rawEnd = 0;
+        m_bufferOffset = 0;
+        m_atEnd = false;
+        if (m_failed || !m_file.Rewind()) m_failed = m_atEnd = true;
+    }
+    m_end = m_rawEnd;
+}
+
+void CTextReader::SetLayout(const LineLayout& layout, std::size_t skip) {
+    m_layout = layout;
+    m_end = m_begin;
+    CutAtEndMark(m_begin);
+    while (m_end - m_begin < skip && ReadMore()) {
+    }
+    m_begin += m_end - m_begin < skip ? m_end - m_begin : skip;
+    m_searched = m_begin;
+}
+
+// Just past the first line end in [from, to), or the last one with `last`; kNone when there is none.
+std::size_t CTextReader::FindLineEnd(std::size_t from, std::size_t to, bool last) const {
+    const char* data = m_buffer.get();
+    if (m_layout.unitSize == 1) {
+        const void* first = std::memchr(data + from, '\n', to - from);
+        if (first == nullptr) return kNone;
+        const std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(first) - data) + 1;
+        if (last) {
+            for (std::size_t at = to; at > stop; --at) {
+                if (data[at - 1] == '\n') return at;
+            }
+        }
+        return stop;
+    }
+    // Units of two bytes, counted from m_begin, which is always where one begins.
+    const char low = m_layout.bigEndian ? '\0' : '\n';
+    const char high = m_layout.bigEndian ? '\n' : '\0';
+    const std::size_t units = (to - from) / 2;
+    if (last) {
+        for (std::size_t k = units; k > 0; --k) {
+            const std::size_t at = from + 2 * (k - 1);
+            if (data[at] == low && data[at + 1] == high) return at + 2;
+        }
+        return kNone;
+    }
+    for (std::size_t k = 0; k < units; ++k) {
+        const std::size_t at = from + 2 * k;
+        if (data[at] == low && data[at + 1] == high) return at + 2;
+    }
+    return kNone;
+}
+
+// The unread bytes up to and including the first line end, or the last one with allWholeLines, reading on until
 // there is one; at the end of the input, the unread rest, which has none.
 bool CTextReader::Take(bool allWholeLines, LineRun& run) {
     for (;;) {
-        char* data = m_buffer.get();
-        const std::size_t fresh = m_end - m_searched;
-        if (const void* first = std::memchr(data + m_searched, '\n', fresh)) {
-            std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(first) - data) + 1;
-            if (allWholeLines) {
-                for (std::size_t at = m_end; at > stop; --at) {
-                    if (data[at - 1] == '\n') {
-                        stop = at;
-                        break;
-                    }
-                }
-            }
-            run = LineRun{data + m_begin, stop - m_begin};
+        const std::size_t stop = FindLineEnd(m_searched, m_end, allWholeLines);
+        if (stop != kNone) {
+            run = LineRun{m_buffer.get() + m_begin, stop - m_begin};
             m_begin = m_searched = stop;
             return true;
         }
-        m_searched = m_end;
+        // A unit cut in two by the end of what was read is searched again once it is whole.
+        m_searched = m_begin + (m_end - m_begin) / m_layout.unitSize * m_layout.unitSize;
         if (!ReadMore()) break;
     }
     // A read failure loses the line it cut short: the caller is told, and must not take the rest as written.
@@ -123,17 +212,54 @@ bool CTextReader::ReadLine(std::string& line) {
     return true;
 }
 
+std::int64_t CTextReader::BytesAfterEndMark() {
+    if (m_endMark < 0) return 0;
+    if (m_seekable) return m_length - m_endMark - 1;
+    std::int64_t after = m_bufferOffset + static_cast<std::int64_t>(m_rawEnd) - m_endMark - 1;
+    m_atEnd = false;
+    for (m_begin = m_end = m_searched = m_rawEnd; ReadRaw(); m_begin = m_end = m_searched = m_rawEnd) {
+        after += static_cast<std::int64_t>(m_rawEnd - m_begin);
+    }
+    return after;
+}
+
 CTextWriter::CTextWriter() : m_buffer(new char[kBufferSize]) {}
 CTextWriter::~CTextWriter() { Close(); }
 
-bool CTextWriter::Create(const std::string& gbkPath) {
-    Close();
+bool CTextWriter::Start() {
     m_used = 0;
     m_failed = false;
-    return m_file.CreateForWriting(gbkPath);
+    m_lineBreak = "\r\n";
+    return true;
 }
 
-bool CTextWriter::Put(const char* data, std::size_t size) {
+bool CTextWriter::Create(const std::string& path) {
+    Close();
+    Start();
+    return m_file.CreateForWriting(path);
+}
+
+bool CTextWriter::CreateNew(const std::string& path) {
+    Close();
+    Start();
+    return m_file.CreateNew(path);
+}
+
+void CTextWriter::UseStandardOutput() {
+    Close();
+    Start();
+    m_file.UseStandardOutput();
+}
+
+void CTextWriter::SetLineBreak(const LineLayout& layout) {
+    if (layout.unitSize == 1) {
+        m_lineBreak = "\r\n";
+    } else {
+        m_lineBreak = layout.bigEndian ? std::string("\0\r\0\n", 4) : std::string("\r\0\n\0", 4);
+    }
+}
+
+bool CTextWriter::Write(const char* data, std::size_t size) {
     if (m_failed) return false;
     if (m_used + size > kBufferSize) {
         if (!Flush()) return false;
@@ -153,7 +279,9 @@ bool CTextWriter::Flush() {
     return !m_failed;
 }
 
-bool CTextWriter::WriteLine(const char* line, std::size_t size) { return Put(line, size) && Put("\r\n", 2); }
+bool CTextWriter::WriteLine(const char* line, std::size_t size) {
+    return Write(line, size) && Write(m_lineBreak.data(), m_lineBreak.size());
+}
 
 bool CTextWriter::Close() {
     if (!m_file.IsOpen()) return !m_failed;

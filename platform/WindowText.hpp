@@ -1,4 +1,4 @@
-// WindowText.hpp: window texts and string resources as GBK, through the wide API and code page 936.
+// WindowText.hpp: window texts and string resources as UTF-8, through the wide API.
 #pragma once
 
 #include <windows.h>
@@ -7,13 +7,13 @@
 
 namespace platform {
 
-std::string GetWindowGbkText(HWND window);
-void SetWindowGbkText(HWND window, const std::string& gbk);
+std::string GetWindowUtf8Text(HWND window);
+void SetWindowUtf8Text(HWND window, const std::string& text);
 
 // The module whose resources the program uses: the executable itself.
 HINSTANCE ResourceModule();
 
 // A string of the string table, or "" when it has none with that ID.
-std::string LoadGbkString(UINT id);
+std::string LoadUtf8String(UINT id);
 
 }  // namespace platform

@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
-"""literal_convert.py: converts a GBK file between Simplified and Traditional characters, step by step.
+"""literal_convert.py: converts a text file between Simplified and Traditional characters, step by step.
 
 An independent second implementation of the conversion, written from the algorithm's description rather than from
 the C++ code, so that the two can be compared byte for byte (scripts/checks/cli.sh). It is slow on purpose: every
 character costs a search of the table and every differing match a pass over the whole line.
 
-    literal_convert.py --to-traditional|--to-simplified --table FILE INPUT OUTPUT
+    literal_convert.py --to-traditional|--to-simplified --table FILE [--encoding E] INPUT OUTPUT
+
+The encoding is given, never guessed: gbk (the default), utf-8, utf-16le or utf-16be. In UTF-8 and UTF-16 every
+stretch of characters that GBK holds converts as that stretch would in GBK; other characters, and bytes that do
+not decode, pass unchanged; a byte order mark is kept.
 
 Exit codes: 0 written, 2 bad table file or arguments.
 """
@@ -104,6 +108,82 @@ def convert_text(text, to_traditional, simplified, traditional):
     return text
 
 
+BOMS = {"utf-8": b"\xef\xbb\xbf", "utf-16le": b"\xff\xfe", "utf-16be": b"\xfe\xff"}
+# Bytes that do not decode travel as lone surrogates and come back as they were.
+ERRORS = {"utf-8": "surrogateescape", "utf-16le": "surrogatepass", "utf-16be": "surrogatepass"}
+
+
+def gbk_bytes(char):
+    """The GBK form of one character, or None. The euro sign is the single byte 0x80 of code page 936."""
+    if char == "\u20ac":
+        return b"\x80"
+    try:
+        return char.encode("gbk")
+    except UnicodeEncodeError:
+        return None
+
+
+def gbk_text(data):
+    """The characters of a GBK text, or None when some bytes are no character."""
+    chars = []
+    pos = 0
+    while pos < len(data):
+        width = 2 if is_lead(data[pos]) and pos + 1 < len(data) else 1
+        piece = data[pos:pos + width]
+        try:
+            chars.append("\u20ac" if piece == b"\x80" else piece.decode("gbk"))
+        except UnicodeDecodeError:
+            return None
+        pos += width
+    return "".join(chars)
+
+
+def convert_unicode(line, to_traditional, simplified, traditional):
+    """A line of decoded text: each maximal stretch of characters GBK holds through the GBK conversion."""
+    out = []
+    stretch = []
+
+    def flush():
+        if stretch:
+            gbk = b"".join(gbk_bytes(c) for c in stretch)
+            converted = gbk_text(convert_text(gbk, to_traditional, simplified, traditional))
+            out.append(converted if converted is not None else "".join(stretch))
+            stretch.clear()
+
+    for char in line:
+        if gbk_bytes(char) is not None:
+            stretch.append(char)
+        else:
+            flush()
+            out.append(char)
+    flush()
+    return "".join(out)
+
+
+def unicode_lines(data, encoding):
+    """(byte order mark, lines, stray byte): lines end at the unit LF, a CR unit right before it dropped."""
+    bom = BOMS[encoding] if data.startswith(BOMS[encoding]) else b""
+    data = data[len(bom):]
+    stray = b""
+    if encoding != "utf-8" and len(data) % 2:
+        data, stray = data[:-1], data[-1:]
+    unit = 1 if encoding == "utf-8" else 2
+    units = [data[i:i + unit] for i in range(0, len(data), unit)]
+    lf, cr = "\n".encode(encoding), "\r".encode(encoding)
+    lines, current = [], []
+    for u in units:
+        if u == lf:
+            if current and current[-1] == cr:
+                current.pop()
+            lines.append(b"".join(current))
+            current = []
+        else:
+            current.append(u)
+    if current:
+        lines.append(b"".join(current))
+    return bom, lines, stray
+
+
 def load_tables(path):
     """(simplified, traditional) from lines 1 and 3, or None when line 2 is not the banner."""
     with open(path, "rb") as f:
@@ -120,6 +200,7 @@ def main(argv):
     direction.add_argument("--to-traditional", action="store_true")
     direction.add_argument("--to-simplified", action="store_true")
     parser.add_argument("--table", required=True)
+    parser.add_argument("--encoding", default="gbk", choices=["gbk", "utf-8", "utf-16le", "utf-16be"])
     parser.add_argument("input")
     parser.add_argument("output")
     args = parser.parse_args(argv)
@@ -130,10 +211,19 @@ def main(argv):
         return 2
     simplified, traditional = tables
     with open(args.input, "rb") as f:
-        lines = text_mode_lines(f.read())
+        data = f.read()
     with open(args.output, "wb") as out:
+        if args.encoding == "gbk":
+            for line in text_mode_lines(data):
+                out.write(convert_text(line, args.to_traditional, simplified, traditional) + b"\r\n")
+            return 0
+        bom, lines, stray = unicode_lines(data, args.encoding)
+        errors = ERRORS[args.encoding]
+        out.write(bom)
         for line in lines:
-            out.write(convert_text(line, args.to_traditional, simplified, traditional) + b"\r\n")
+            text = convert_unicode(line.decode(args.encoding, errors), args.to_traditional, simplified, traditional)
+            out.write((text + "\r\n").encode(args.encoding, errors))
+        out.write(stray)
     return 0
 
 

@@ -4,7 +4,7 @@
 #include "AboutDlg.hpp"
 #include "PathDlg.hpp"
 #include "convert/Eligibility.hpp"
-#include "core/ConvertText.hpp"
+#include "core/TextConversion.hpp"
 #include "platform/MessageBox.hpp"
 #include "platform/SystemMenu.hpp"
 #include "platform/WindowText.hpp"
@@ -31,7 +31,7 @@ void CConvertDlg::DoDataExchange(bool save) {
 bool CConvertDlg::OnInitDialog() {
     platform::CTemplateDialog::OnInitDialog();
 
-    const std::string about = platform::LoadGbkString(IDS_ABOUTBOX);
+    const std::string about = platform::LoadUtf8String(IDS_ABOUTBOX);
     if (!about.empty()) platform::AppendSystemMenuCommand(Handle(), IDM_ABOUTBOX, about);
 
     ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -107,7 +107,7 @@ void CConvertDlg::OnToTraditional() {
     TakeValues();
     if (m_strSimplified.empty()) return;
     std::string text = m_strSimplified;
-    ConvertText(text, 1, m_tables);
+    CTextConversion(m_tables, 1).ConvertUtf8(text);
     m_strTraditional = text;
     ShowValues();
 }
@@ -116,7 +116,7 @@ void CConvertDlg::OnToSimplified() {
     TakeValues();
     if (m_strTraditional.empty()) return;
     std::string text = m_strTraditional;
-    ConvertText(text, 0, m_tables);
+    CTextConversion(m_tables, 0).ConvertUtf8(text);
     m_strSimplified = text;
     ShowValues();
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-using platform::GbkFromWide;
+using platform::Utf8FromWide;
 using testsupport::CCurrentDirectory;
 using testsupport::CDialogResponder;
 using testsupport::Click;
@@ -48,7 +48,7 @@ TEST_F(ConvertDlgTest, StartsWithTheDefaults) {
     HWND window = dlg.Handle();
 
     EXPECT_EQ(kDefaultFilter, Text(window, IDC_FILTER));
-    EXPECT_EQ(GbkFromWide(kDefaultFilter), dlg.m_strFilter);
+    EXPECT_EQ(Utf8FromWide(kDefaultFilter), dlg.m_strFilter);
     EXPECT_TRUE(IsChecked(window, IDC_MODE_SINGLE));
     EXPECT_FALSE(IsChecked(window, IDC_MODE_BATCH));
     EXPECT_TRUE(IsChecked(window, IDC_DIRECTION_TO_TRADITIONAL));
@@ -91,7 +91,7 @@ TEST_F(ConvertDlgTest, ArrowsConvertWhateverTheDirectionRadiosSay) {
     Click(window, IDC_TO_TRADITIONAL);
     EXPECT_EQ(L"簡體中文\r\n後來的發展", Text(window, IDC_TRADITIONAL_TEXT));
     EXPECT_EQ(L"简体中文\r\n后来的发展", Text(window, IDC_SIMPLIFIED_TEXT));
-    EXPECT_EQ(GbkFromWide(L"簡體中文\r\n後來的發展"), dlg.m_strTraditional);
+    EXPECT_EQ(Utf8FromWide(L"簡體中文\r\n後來的發展"), dlg.m_strTraditional);
     EXPECT_TRUE(IsChecked(window, IDC_DIRECTION_TO_SIMPLIFIED));
 
     // "←" with "简转繁" chosen still converts to Simplified.
@@ -172,16 +172,16 @@ TEST_F(ConvertDlgTest, EditsAndChoicesAreTakenAsTheyHappen) {
     HWND window = dlg.Handle();
 
     testsupport::TypeText(window, IDC_FILTER, L"*.htm;*.乗");
-    EXPECT_EQ(GbkFromWide(L"*.htm;*.乗"), dlg.m_strFilter);
+    EXPECT_EQ(Utf8FromWide(L"*.htm;*.乗"), dlg.m_strFilter);
     EXPECT_EQ(dlg.m_strFilter, dlg.Filter());
     testsupport::TypeText(window, IDC_SOURCE_PATH, L"C:\\蔦\\in.txt");
-    EXPECT_EQ(GbkFromWide(L"C:\\蔦\\in.txt"), dlg.m_strSource);
+    EXPECT_EQ(Utf8FromWide(L"C:\\蔦\\in.txt"), dlg.m_strSource);
     testsupport::TypeText(window, IDC_DEST_PATH, L"out.txt");
     EXPECT_EQ("out.txt", dlg.m_strDest);
     testsupport::TypeText(window, IDC_SIMPLIFIED_TEXT, L"左\r\n边");
-    EXPECT_EQ(GbkFromWide(L"左\r\n边"), dlg.m_strSimplified);
+    EXPECT_EQ(Utf8FromWide(L"左\r\n边"), dlg.m_strSimplified);
     testsupport::TypeText(window, IDC_TRADITIONAL_TEXT, L"右邊");
-    EXPECT_EQ(GbkFromWide(L"右邊"), dlg.m_strTraditional);
+    EXPECT_EQ(Utf8FromWide(L"右邊"), dlg.m_strTraditional);
     // A text change takes every value, the radio groups included.
     ::SendMessageW(dlg.Item(IDC_DIRECTION_TO_TRADITIONAL), BM_SETCHECK, BST_UNCHECKED, 0);
     ::SendMessageW(dlg.Item(IDC_DIRECTION_TO_SIMPLIFIED), BM_SETCHECK, BST_CHECKED, 0);
@@ -208,7 +208,7 @@ TEST_F(ConvertDlgTest, MissingTableFileIsReportedAndEndsTheWindow) {
     ASSERT_EQ(1u, boxes.size());
     const SeenDialog& box = boxes[0];
     EXPECT_EQ(L"Open File err!", box.text);
-    EXPECT_EQ(platform::WideFromGbk(platform::ApplicationName()), box.caption);
+    EXPECT_EQ(platform::WideFromUtf8(platform::ApplicationName()), box.caption);
     EXPECT_EQ(::LoadIconW(nullptr, IDI_EXCLAMATION), box.icon);
     EXPECT_EQ((std::vector<int>{IDOK}), box.buttons);
     EXPECT_NE(nullptr, box.owner);

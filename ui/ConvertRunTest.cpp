@@ -21,7 +21,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::GbkFromWide;
+using platform::Utf8FromWide;
 using testsupport::CCurrentDirectory;
 using testsupport::CDialogResponder;
 using testsupport::Click;
@@ -137,8 +137,8 @@ class ConvertRunTest : public ::testing::Test {
     // A source file, remembered so that every test can check no run changed it.
     fs::path Source(const fs::path& file, const std::wstring& text) {
         fs::create_directories(file.parent_path());
-        Write(file, GbkFromWide(text));
-        m_sources[file] = GbkFromWide(text);
+        Write(file, Utf8FromWide(text));
+        m_sources[file] = Utf8FromWide(text);
         return file;
     }
     void ExpectSourcesUnchanged() const {
@@ -196,7 +196,7 @@ TEST_F(ConvertRunTest, SingleFileTakesPathsAndDirectionFromTheWindow) {
         EXPECT_EQ(0, watch.withStartEnabled);
         EXPECT_EQ(0, watch.withStopEnabled);
     }
-    EXPECT_EQ(GbkFromWide(L"後來的發展\r\n簡體中文\r\n發展\r\n"), Bytes(dir / L"new" / L"out.txt"));
+    EXPECT_EQ(Utf8FromWide(L"後來的發展\r\n簡體中文\r\n發展\r\n"), Bytes(dir / L"new" / L"out.txt"));
     EXPECT_EQ((Names{L"In.txt", L"New\\"}), Listing(dir));
     EXPECT_EQ((Names{L"out.txt"}), Listing(dir / L"New"));
     ExpectIdle();
@@ -207,7 +207,7 @@ TEST_F(ConvertRunTest, SingleFileTakesPathsAndDirectionFromTheWindow) {
     TypePaths(traditional, dir / L"s.txt");
     Click(window, IDC_DIRECTION_TO_SIMPLIFIED);
     Click(window, IDC_START);
-    EXPECT_EQ(GbkFromWide(L"简体中文\r\n转换繁体\r\n"), Bytes(dir / L"s.txt"));
+    EXPECT_EQ(Utf8FromWide(L"简体中文\r\n转换繁体\r\n"), Bytes(dir / L"s.txt"));
     ExpectIdle();
 
     EXPECT_TRUE(responder.Seen().empty());
@@ -237,7 +237,7 @@ TEST_F(ConvertRunTest, OverwriteQuestionComesFromTheWindow) {
         EXPECT_EQ(window, box.owner);
         EXPECT_FALSE(box.ownerEnabled);
         EXPECT_FALSE(startEnabledDuringQuestion);
-        EXPECT_EQ(answer == IDYES ? GbkFromWide(L"後來的發展\r\n") : old, Bytes(dest)) << answer;
+        EXPECT_EQ(answer == IDYES ? Utf8FromWide(L"後來的發展\r\n") : old, Bytes(dest)) << answer;
         ExpectIdle();
     }
     EXPECT_EQ((Names{L"in.txt", L"Out.TXT"}), Listing(dir));
@@ -284,9 +284,9 @@ TEST_F(ConvertRunTest, BatchFlattensTheTreeInEitherDirection) {
     Click(window, IDC_MODE_BATCH);
     Run(src, dir / L"Out");
     EXPECT_EQ((Names{L"a.txt", L"b.asp", L"c.h"}), Listing(dir / L"out"));
-    EXPECT_EQ(GbkFromWide(L"後來的發展\r\n"), Bytes(dir / L"out" / L"a.txt"));
-    EXPECT_EQ(GbkFromWide(L"簡體中文\r\n"), Bytes(dir / L"out" / L"b.asp"));
-    EXPECT_EQ(GbkFromWide(L"發展\r\n後來\r\n"), Bytes(dir / L"out" / L"c.h"));
+    EXPECT_EQ(Utf8FromWide(L"後來的發展\r\n"), Bytes(dir / L"out" / L"a.txt"));
+    EXPECT_EQ(Utf8FromWide(L"簡體中文\r\n"), Bytes(dir / L"out" / L"b.asp"));
+    EXPECT_EQ(Utf8FromWide(L"發展\r\n後來\r\n"), Bytes(dir / L"out" / L"c.h"));
     ExpectIdle();
 
     const fs::path back = dir / L"back";
@@ -295,7 +295,7 @@ TEST_F(ConvertRunTest, BatchFlattensTheTreeInEitherDirection) {
     Click(window, IDC_DIRECTION_TO_SIMPLIFIED);
     Click(window, IDC_START);
     EXPECT_EQ((Names{L"t.txt"}), Listing(dir / L"simple"));
-    EXPECT_EQ(GbkFromWide(L"简体中文\r\n转换繁体\r\n"), Bytes(dir / L"simple" / L"t.txt"));
+    EXPECT_EQ(Utf8FromWide(L"简体中文\r\n转换繁体\r\n"), Bytes(dir / L"simple" / L"t.txt"));
     ExpectIdle();
 
     EXPECT_TRUE(responder.Seen().empty());
@@ -317,7 +317,7 @@ TEST_F(ConvertRunTest, StopClickedDuringABatchEndsItAndTheNextRunRedoesEverythin
     for (int i = 0; i < kManyFiles; ++i) {
         const std::wstring name = Numbered(L"f", i, L".txt");
         Source(src / name, L"后来的发展 " + std::to_wstring(i));
-        expected[name] = GbkFromWide(L"後來的發展 " + std::to_wstring(i) + L"\r\n");
+        expected[name] = Utf8FromWide(L"後來的發展 " + std::to_wstring(i) + L"\r\n");
     }
     auto expectConverted = [&] {
         for (const std::wstring& name : Listing(out)) EXPECT_EQ(expected[name], Bytes(out / name)) << name;

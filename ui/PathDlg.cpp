@@ -4,7 +4,7 @@
 #include "platform/CodePage.hpp"
 #include "platform/FileSystem.hpp"
 
-using platform::GbkFromWide;
+using platform::Utf8FromWide;
 
 CPathDlg::CPathDlg(bool openFileDialog, const std::string& defaultExtension, const std::string& fileName,
                    DWORD flags, const std::string& filter, HWND parent)
@@ -12,15 +12,15 @@ CPathDlg::CPathDlg(bool openFileDialog, const std::string& defaultExtension, con
 
 void CPathDlg::OnInitDialog() {
     platform::CFileDialog::OnInitDialog();
-    SetControlText(IDCANCEL, GbkFromWide(L"确定"));
+    SetControlText(IDCANCEL, Utf8FromWide(L"确定"));
     HideControl(IDOK);
     // The box only shows the folder chosen; typing a name there has no meaning here.
     EnableControl(FileNameBoxId(), false);
     HideControl(platform::kFileTypeList);
     HideControl(platform::kFileTypeLabel);
-    SetControlText(platform::kFileNameLabel, GbkFromWide(L"路径名："));
-    SetControlText(platform::kLookInLabel, GbkFromWide(L"当前路径："));
-    SetTitle(GbkFromWide(L"选择路径"));
+    SetControlText(platform::kFileNameLabel, Utf8FromWide(L"路径名："));
+    SetControlText(platform::kLookInLabel, Utf8FromWide(L"当前路径："));
+    SetTitle(Utf8FromWide(L"选择路径"));
 
     // Up to the row of the file-name box. The offsets are taken from the window's corner but used as client
     // coordinates: the 25 pixels stand for the title bar. Only offsets count: Wine places the dialog later.

@@ -20,7 +20,7 @@
 
 namespace {
 
-using platform::GbkFromWide;
+using platform::Utf8FromWide;
 using testsupport::CCurrentDirectory;
 using testsupport::CDialogResponder;
 using testsupport::Click;
@@ -156,7 +156,7 @@ void TypeAndEnter(HWND dialog, const std::wstring& path) {
 
 void Press(HWND dialog, int id) { CDialogResponder::Press(dialog, id); }
 
-std::wstring CurrentDirectory() { return platform::WideFromGbk(platform::CurrentDirectory()); }
+std::wstring CurrentDirectory() { return platform::WideFromUtf8(platform::CurrentDirectory()); }
 
 // A folder with three subfolders and two files; the current directory is restored after each test.
 class PathPickerTest : public ::testing::Test {
@@ -223,12 +223,12 @@ TEST_F(PathPickerTest, SelectingAFolderChoosesItAndEntersIt) {
            [&](HWND dialog) {
                Select(dialog, L"alpha");
                EXPECT_EQ(Path(L"alpha"), FileNameText(dialog));
-               EXPECT_EQ(GbkFromWide(Path(L"alpha")), chooser.m_strPath);
+               EXPECT_EQ(Utf8FromWide(Path(L"alpha")), chooser.m_strPath);
                EXPECT_EQ(Path(L"alpha"), CurrentDirectory());
 
                Select(dialog, L"资料");
                EXPECT_EQ(Path(L"资料"), FileNameText(dialog));
-               EXPECT_EQ(GbkFromWide(Path(L"资料")), chooser.m_strPath);
+               EXPECT_EQ(Utf8FromWide(Path(L"资料")), chooser.m_strPath);
                EXPECT_EQ(Path(L"资料"), CurrentDirectory());
 
                // A file is no choice; the current directory stays where the last folder put it.
@@ -240,10 +240,10 @@ TEST_F(PathPickerTest, SelectingAFolderChoosesItAndEntersIt) {
                // Of two folders the one listed first counts, whichever was clicked first.
                Select(dialog, L"beta");
                Select(dialog, L"alpha", true);
-               EXPECT_EQ(GbkFromWide(Path(L"alpha")), chooser.m_strPath);
+               EXPECT_EQ(Utf8FromWide(Path(L"alpha")), chooser.m_strPath);
                Select(dialog, L"alpha");
                Select(dialog, L"beta", true);
-               EXPECT_EQ(GbkFromWide(Path(L"alpha")), chooser.m_strPath);
+               EXPECT_EQ(Utf8FromWide(Path(L"alpha")), chooser.m_strPath);
 
                // A click beside the items, which selects none, keeps the last choice.
                Select(dialog, L"beta");
@@ -253,7 +253,7 @@ TEST_F(PathPickerTest, SelectingAFolderChoosesItAndEntersIt) {
            [](HWND dialog) { Press(dialog, IDCANCEL); }},
           [&] { result = chooser.RunModal(); });
     EXPECT_EQ(IDCANCEL, result);
-    EXPECT_EQ(GbkFromWide(Path(L"beta")), chooser.m_strPath);
+    EXPECT_EQ(Utf8FromWide(Path(L"beta")), chooser.m_strPath);
     EXPECT_EQ(Path(L"beta"), CurrentDirectory());
 }
 
@@ -300,7 +300,7 @@ TEST_F(PickerFromWindowTest, BatchModePicksFoldersForBothBoxes) {
           },
           [](HWND dialog) { Select(dialog, L"资料"); }, [](HWND dialog) { Press(dialog, IDCANCEL); }});
     EXPECT_EQ(Path(L"资料"), Text(m_window, IDC_SOURCE_PATH));
-    EXPECT_EQ(GbkFromWide(Path(L"资料")), m_dlg.m_strSource);
+    EXPECT_EQ(Utf8FromWide(Path(L"资料")), m_dlg.m_strSource);
     EXPECT_EQ(Path(L"资料"), CurrentDirectory());
 
     // Escape before anything is selected: the box is emptied.
@@ -348,7 +348,7 @@ TEST_F(PickerFromWindowTest, SingleFileModeOpensTheFilterAndAllFiles) {
           },
           [](HWND dialog) { Press(dialog, IDOK); }});
     EXPECT_EQ(Path(L"a.txt"), Text(m_window, IDC_SOURCE_PATH));
-    EXPECT_EQ(GbkFromWide(Path(L"a.txt")), m_dlg.m_strSource);
+    EXPECT_EQ(Utf8FromWide(Path(L"a.txt")), m_dlg.m_strSource);
 
     // A destination is a new name typed in the same dialog.
     Pick(IDC_BROWSE_DEST, kOpenTitle,

@@ -51,7 +51,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it) {
         const fs::file_status status = it->symlink_status();
-        const std::string name = it->path().lexically_relative(folder).generic_string();
+        const std::string name = Utf8Name(it->path().lexically_relative(folder));
         if (fs::is_directory(status)) {
             files[name] = "<folder>";
         } else if (fs::is_regular_file(status)) {
@@ -113,14 +113,14 @@ TEST(BatchTest, EveryEligibleFileAtAnyDepthLandsInDestUnderItsOwnName) {
 
     const std::string out = P({"new", "out"});
     for (const std::string& line :
-         {"converted " + P({"src", "sub", "deep", "c.h"}) + " -> " + P({out, "c.h"}) + "\n",
-          "converted " + P({"src", "x", "n.txt"}) + " -> " + P({out, "n.txt"}) + "\n",
-          "skipped " + P({"src", "y", "n.txt"}) + ": " + P({out, "n.txt"}) + " was converted from " +
-              P({"src", "x", "n.txt"}) + " in this run: same file name (--force replaces it)\n"}) {
+         {"converted " + P({"src", "sub", "deep", "c.h"}) + " -> " + P({out, "c.h"}) + " (GBK)\n",
+          "converted " + P({"src", "x", "n.txt"}) + " -> " + P({out, "n.txt"}) + " (GBK)\n",
+          "skipped " + P({"src", "y", "n.txt"}) + ": same name as " + P({"src", "x", "n.txt"}) + ", converted into " +
+              P({out, "n.txt"}) + " in this run\n",
+          "passed over " + P({"src", "pic.gif"}) + " (not admitted by the filter)\n",
+          "passed over " + P({"src", "m.min.js"}) + " (not admitted by the filter)\n"}) {
         EXPECT_NE(std::string::npos, run.out.find(line)) << line << "in\n" << run.out;
     }
-    EXPECT_EQ(std::string::npos, run.out.find("pic.gif"));  // refused files pass without a word
-    EXPECT_EQ(std::string::npos, run.out.find("m.min.js"));
     EXPECT_EQ("converted 7, skipped 1, failed 0", LastLine(run.out));
 }
 
@@ -146,17 +146,17 @@ TEST(BatchTest, ExistingOutputsAreSkippedUntilForcedAndAFileIsNeverConvertedOnto
         << run.out;
     EXPECT_EQ("older", Read(t.dir.path() / "out" / "a.txt"));
 
+    // --force replaces what was there before the run, never what the run itself wrote: the second n.txt stays
+    // skipped, and the first one's output stays on disk.
     run = t.Batch("out", {"--force", "--verbose"});
     EXPECT_EQ(0, run.code) << run.err;
-    EXPECT_EQ("converted 8, skipped 1, failed 0", LastLine(run.out));
+    EXPECT_EQ("converted 7, skipped 2, failed 0", LastLine(run.out));
     EXPECT_NE(std::string::npos, run.out.find("skipped " + P({"src", "h.txt"}) + ": the output '" +
                                               P({"out", "h.txt"}) + "' is the input file itself"))
         << run.out;
-    EXPECT_NE(std::string::npos,
-              run.out.find(" (replacing the one converted from " + P({"src", "x", "n.txt"})));
+    EXPECT_NE(std::string::npos, run.out.find("skipped " + P({"src", "y", "n.txt"}) + ": same name as"));
     auto expected = Tree::Expected();
-    expected["n.txt"] = kOtherConverted;  // with --force the second n.txt wins
-    expected["h.txt"] = kInput;           // the source itself, untouched
+    expected["h.txt"] = kInput;  // the source itself, untouched
     EXPECT_EQ(expected, Snapshot(t.dir.path() / "out"));
     EXPECT_EQ(before, Snapshot(t.src));
 }
@@ -167,15 +167,17 @@ TEST(BatchTest, DestInsideSourceIsNeverEnteredNotEvenOnASecondRun) {
     Result run = t.Batch(dest);
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ("converted 7, skipped 1, failed 0\n", run.out);  // without --verbose: the summary only
+    // ... and on stderr the one file of SOURCE that has no output of its own.
+    EXPECT_EQ("zendrix-convert: skipped " + P({"src", "y", "n.txt"}) + ": same name as " + P({"src", "x", "n.txt"}) +
+                  ", converted into " + P({dest, "n.txt"}) + " in this run\n",
+              run.err);
     // Had the walk entered DEST, its seven outputs would now be inputs: skipped as themselves, or converted
     // again.
     run = t.Batch(dest, {"--force", "--verbose"});
     EXPECT_EQ(0, run.code) << run.err;
-    EXPECT_EQ("converted 8, skipped 0, failed 0", LastLine(run.out));
+    EXPECT_EQ("converted 7, skipped 1, failed 0", LastLine(run.out));
     EXPECT_NE(std::string::npos, run.out.find("not entered: " + dest + " (the destination folder)\n"));
-    auto expected = Tree::Expected();
-    expected["n.txt"] = kOtherConverted;
-    EXPECT_EQ(expected, Snapshot(t.src / "new" / "out"));
+    EXPECT_EQ(Tree::Expected(), Snapshot(t.src / "new" / "out"));
     EXPECT_EQ(std::vector<std::string>{"out"}, Listing(t.src / "new"));
 }
 
@@ -218,7 +220,8 @@ TEST(BatchUsageTest, BadUseIsRefusedWithExitCode2AndWritesNothing) {
         {{"--batch", "src"}, "missing DEST"},
         {{"--batch", "src", "out", "more"}, "one SOURCE and one DEST only; unexpected 'more'"},
         {{"--filter", "*.txt", "file.txt", "out.txt"}, "--filter works with --batch only"},
-        {{"--verbose", "file.txt", "out.txt"}, "--verbose works with --batch only"},
+        {{"--batch", "-", "out"}, "--batch works with folders, not with '-'"},
+        {{"--batch", "src", "out", "--encoding", "latin1"}, "--encoding takes auto, gbk, utf-8"},
         {{"--batch", "src", "out", "--filter"}, "--filter needs a TEXT"},
         {{"--batch", "src", "out", "--table", "file.txt"}, "'file.txt' is not a Zendrix character table"},
     };
@@ -233,9 +236,9 @@ TEST(BatchUsageTest, BadUseIsRefusedWithExitCode2AndWritesNothing) {
     }
     EXPECT_EQ(before, Snapshot(t.dir.path()));
 
-    // A DEST that cannot be created is a failure, not bad use.
+    // A DEST that cannot be created is found before anything is written: bad use too.
     const Result run = t.Batch(P({"file.txt", "out"}));
-    EXPECT_EQ(1, run.code);
+    EXPECT_EQ(2, run.code);
     EXPECT_NE(std::string::npos, run.err.find("cannot create the destination folder")) << run.err;
     EXPECT_EQ(before, Snapshot(t.dir.path()));
 }
@@ -339,13 +342,13 @@ TEST(BatchTerminalTest, AProgressLineIsShownOnATerminalAndClearedBeforeTheSummar
     EXPECT_EQ("converted 7, skipped 1, failed 0", LastLine(run.out));
 }
 #else
-TEST(BatchFailureTest, AFileInUseAndANameGbkCannotHoldFailWithoutStoppingTheRun) {
+TEST(BatchFailureTest, AFileInUseFailsWithoutStoppingTheRunAndNamesOutsideGbkWork) {
     Tree t;
     fs::remove_all(t.src);
     fs::create_directories(t.src);
     Write(t.src / "a.txt", kInput);
     Write(t.src / "b.txt", kInput);
-    Write(t.src / L"\uD55C.txt", kInput);  // U+D55C has no GBK form
+    Write(t.src / L"\uD55C\U0001F600.txt", kInput);  // no GBK form for either character
     Write(t.src / "c.txt", kOther);
     HANDLE held = ::CreateFileW((t.src / "b.txt").wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -353,12 +356,11 @@ TEST(BatchFailureTest, AFileInUseAndANameGbkCannotHoldFailWithoutStoppingTheRun)
     const Result run = t.Batch("out");
     ::CloseHandle(held);
     EXPECT_EQ(1, run.code);
-    EXPECT_EQ("converted 2, skipped 0, failed 2\n", run.out);
+    EXPECT_EQ("converted 3, skipped 0, failed 1\n", run.out);
     EXPECT_NE(std::string::npos, run.err.find("cannot open the input 'src\\b.txt'")) << run.err;
-    EXPECT_NE(std::string::npos, run.err.find("its name holds a character that GBK cannot represent"))
-        << run.err;
-    EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", kConverted}, {"c.txt", kOtherConverted}}),
-              Snapshot(t.dir.path() / "out"));
+    const std::map<std::string, std::string> expected{
+        {"a.txt", kConverted}, {"c.txt", kOtherConverted}, {"한😀.txt", kConverted}};
+    EXPECT_EQ(expected, Snapshot(t.dir.path() / "out"));
     EXPECT_EQ(kInput, Read(t.src / "b.txt"));
 }
 #endif

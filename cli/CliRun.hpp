@@ -28,12 +28,21 @@ namespace clitest {
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 
-// A GBK file name as the test opens it: the same bytes on Linux, the same characters on Windows.
-inline fs::path FsPath(const std::string& gbk) {
+// A UTF-8 file name as the test opens it: the same bytes on Linux, the same characters on Windows.
+inline fs::path FsPath(const std::string& name) {
 #ifdef _WIN32
-    return fs::path(platform::WideFromGbk(gbk));
+    return fs::path(platform::WideFromUtf8(name));
 #else
-    return fs::path(gbk);
+    return fs::path(name);
+#endif
+}
+
+// The reverse: a path's name as UTF-8 (std::filesystem would use the system's code page on Windows).
+inline std::string Utf8Name(const fs::path& path) {
+#ifdef _WIN32
+    return platform::Utf8FromWide(path.generic_wstring());
+#else
+    return path.generic_string();
 #endif
 }
 
@@ -50,7 +59,7 @@ inline void Write(const fs::path& path, const std::string& bytes) {
 inline std::vector<std::string> Listing(const fs::path& folder) {
     std::vector<std::string> names;
     std::transform(fs::directory_iterator(folder), fs::directory_iterator(), std::back_inserter(names),
-                   [](const fs::directory_entry& entry) { return entry.path().filename().string(); });
+                   [](const fs::directory_entry& entry) { return Utf8Name(entry.path().filename()); });
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -88,9 +97,12 @@ inline std::wstring Quote(const std::wstring& arg) {
     return quoted + L"\"";
 }
 
-// Runs the converter in folder with a wide command line, as Explorer or cmd.exe would.
-inline Result RunConverterWide(const fs::path& folder, const std::vector<std::wstring>& args) {
+// Runs the converter in folder with a wide command line, as Explorer or cmd.exe would; standard input reads
+// stdinBytes.
+inline Result RunConverterWide(const fs::path& folder, const std::vector<std::wstring>& args,
+                               const std::string& stdinBytes = "") {
     TempDir capture;
+    Write(capture.path() / "stdin", stdinBytes);
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     auto create = [&](const char* name) {
         return ::CreateFileW((capture.path() / name).wstring().c_str(), GENERIC_WRITE,
@@ -99,11 +111,14 @@ inline Result RunConverterWide(const fs::path& folder, const std::vector<std::ws
     };
     HANDLE out = create("stdout");
     HANDLE err = create("stderr");
+    HANDLE in = ::CreateFileW((capture.path() / "stdin").wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     std::wstring command = Quote(kConverter.wstring());
     for (const std::wstring& arg : args) command += L" " + Quote(arg);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in;
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
@@ -117,6 +132,7 @@ inline Result RunConverterWide(const fs::path& folder, const std::vector<std::ws
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
     }
+    ::CloseHandle(in);
     ::CloseHandle(out);
     ::CloseHandle(err);
     result.out = Read(capture.path() / "stdout");
@@ -125,21 +141,25 @@ inline Result RunConverterWide(const fs::path& folder, const std::vector<std::ws
 }
 
 // Runs the converter in folder; file size limits exist only natively.
-inline Result RunConverter(const fs::path& folder, const std::vector<std::string>& args, long = 0) {
+inline Result RunConverter(const fs::path& folder, const std::vector<std::string>& args, long = 0,
+                           const std::string& stdinBytes = "") {
     std::vector<std::wstring> wide(args.size());
     std::transform(args.begin(), args.end(), wide.begin(),
-                   [](const std::string& a) { return platform::WideFromGbk(a); });
-    return RunConverterWide(folder, wide);
+                   [](const std::string& a) { return platform::WideFromUtf8(a); });
+    return RunConverterWide(folder, wide, stdinBytes);
 }
 #else
 inline const fs::path kConverter = fs::read_symlink("/proc/self/exe").parent_path() / "zendrix-convert";
 
-// Runs the converter in folder; a positive fileSizeLimit makes writes beyond it fail with EFBIG.
-inline Result RunConverter(const fs::path& folder, const std::vector<std::string>& args,
-                           long fileSizeLimit = 0) {
+// Runs the converter in folder; a positive fileSizeLimit makes writes beyond it fail with EFBIG. Standard input
+// reads stdinBytes.
+inline Result RunConverter(const fs::path& folder, const std::vector<std::string>& args, long fileSizeLimit = 0,
+                           const std::string& stdinBytes = "") {
     TempDir capture;
     const std::string outPath = capture.File("stdout");
     const std::string errPath = capture.File("stderr");
+    const std::string inPath = capture.File("stdin");
+    Write(inPath, stdinBytes);
     std::vector<std::string> strings{kConverter.string()};
     strings.insert(strings.end(), args.begin(), args.end());
     std::vector<char*> argv(strings.size());
@@ -148,9 +168,11 @@ inline Result RunConverter(const fs::path& folder, const std::vector<std::string
 
     const pid_t pid = ::fork();
     if (pid == 0) {
+        const int in = ::open(inPath.c_str(), O_RDONLY);
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(folder.c_str()) != 0) {
+        if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+            ::chdir(folder.c_str()) != 0) {
             ::_exit(126);
         }
         if (fileSizeLimit > 0) {

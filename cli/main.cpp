@@ -1,22 +1,24 @@
-// main.cpp: zendrix-convert, the command-line converter (exit codes: see ConvertCommand.hpp or --help).
+// main.cpp: zendrix-convert, the command-line converter (exit codes: see Options.hpp or --help).
 #include <string>
 #include <vector>
 
-#include "BatchCommand.hpp"
-#include "ConvertCommand.hpp"
-#include "System.hpp"
+#include "Commands.hpp"
+#include "Console.hpp"
 
 int main(int argc, char** argv) {
     const std::string name = "zendrix-convert: ";
-    std::vector<std::string> args;
     cli::ConvertOptions options;
     std::string error;
-    if (!cli::ProgramArguments(argc, argv, args, error) || !cli::ParseArguments(args, options, error)) {
+    if (!cli::ParseArguments(cli::ProgramArguments(argc, argv), options, error)) {
         cli::WriteError(name + error + "\nTry 'zendrix-convert --help'.\n");
         return cli::kExitUsage;
     }
     if (options.help) {
         cli::WriteOutput(cli::UsageText());
+        return cli::kExitOk;
+    }
+    if (options.version) {
+        cli::WriteOutput("zendrix-convert " + cli::VersionText() + "\n");
         return cli::kExitOk;
     }
     const int code = options.batch ? cli::RunBatch(options, error) : cli::RunConversion(options, error);

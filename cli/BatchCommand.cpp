@@ -1,0 +1,194 @@
+// BatchCommand.cpp: zendrix-convert --batch: the command line's side of the folder walk.
+#include <map>
+
+#include "Commands.hpp"
+#include "Console.hpp"
+#include "convert/FolderWalk.hpp"
+#include "platform/FileSystem.hpp"
+
+namespace cli {
+
+namespace {
+
+class CBatchRun : public IWalkHost {
+  public:
+    explicit CBatchRun(const ConvertOptions& options) : m_options(options), m_showProgress(ErrorIsTerminal()) {}
+
+    // Clears the progress line and writes the summary.
+    void Finish();
+    bool AnyFailed() const { return m_failed > 0; }
+
+    DestinationDecision Decide(const std::string& source, const std::string& dest) override;
+    std::string Filter() override { return m_options.filter; }
+    void FileDone(const std::string& source, const std::string& dest, const FileReport& report) override;
+    void PassedOver(const std::string& path, PassReason reason) override;
+    void FolderUnreadable(const std::string& folder) override {
+        Failed("cannot read the folder " + Quoted(folder) + "; its files were not converted");
+    }
+    bool AfterEntry() override { return true; }
+
+  private:
+    void Converted(const std::string& line);
+    void Skipped(const std::string& line, bool always);
+    void Failed(const std::string& message);
+    void Say(const std::string& line);  // a --verbose line
+    void ClearProgress();
+    void ShowProgress();
+    std::string Counts() const;
+
+    const ConvertOptions& m_options;
+    const bool m_showProgress;
+    std::size_t m_progressWidth = 0;  // of the progress line on the terminal now; 0 when there is none
+    std::map<std::string, std::string> m_written;  // output path -> the input converted into it in this run
+    unsigned long m_converted = 0;
+    unsigned long m_skipped = 0;
+    unsigned long m_failed = 0;
+    unsigned long m_truncated = 0;
+};
+
+DestinationDecision CBatchRun::Decide(const std::string& source, const std::string& dest) {
+    DestinationDecision decision;
+    decision.replace = m_options.force;
+    if (m_written.count(dest) != 0) {
+        decision.refusal = FileOutcome::Declined;  // an output of this run: never replaced
+    } else if (platform::PathExists(dest)) {
+        if (platform::SameFile(source, dest)) {
+            decision.refusal = FileOutcome::DestinationIsSource;
+        } else if (platform::IsDirectory(dest)) {
+            decision.refusal = FileOutcome::DestinationIsFolder;
+        } else if (!m_options.force) {
+            decision.refusal = FileOutcome::Declined;
+        }
+    }
+    return decision;
+}
+
+void CBatchRun::FileDone(const std::string& source, const std::string& dest, const FileReport& report) {
+    const std::string notice = EndMarkNotice(source, report);
+    if (!notice.empty()) {
+        ++m_truncated;
+        ClearProgress();
+        WriteError("zendrix-convert: " + notice + "\n");
+    }
+    const auto earlier = m_written.find(dest);
+    switch (report.outcome) {
+        case FileOutcome::Converted:
+            m_written[dest] = source;
+            Converted("converted " + source + " -> " + dest + " (" + EncodingName(report.encoding.encoding) + ")");
+            return;
+        case FileOutcome::Declined:
+            if (earlier != m_written.end()) {
+                // Always said: a file of SOURCE that is not in DEST must not go unnoticed.
+                Skipped("skipped " + source + ": same name as " + earlier->second + ", converted into " + dest +
+                            " in this run",
+                        true);
+            } else {
+                Skipped("skipped " + source + ": " + OutcomeMessage(report.outcome, source, dest), false);
+            }
+            return;
+        case FileOutcome::DestinationIsSource:
+            Skipped("skipped " + source + ": " + OutcomeMessage(report.outcome, source, dest), false);
+            return;
+        default:
+            Failed(OutcomeMessage(report.outcome, source, dest));
+            return;
+    }
+}
+
+void CBatchRun::PassedOver(const std::string& path, PassReason reason) {
+    switch (reason) {
+        case PassReason::Filtered:
+            return Say("passed over " + path + " (not admitted by the filter)");
+        case PassReason::FolderLink:
+            return Say("not followed: " + path + " (a link to a folder)");
+        case PassReason::DestinationFolder:
+            return Say("not entered: " + path + " (the destination folder)");
+        case PassReason::NotAFile:
+            return Skipped("skipped " + path + ": not a regular file (a device, pipe, socket or broken link)",
+                           false);
+    }
+}
+
+void CBatchRun::Converted(const std::string& line) {
+    ++m_converted;
+    Say(line);
+    ShowProgress();
+}
+
+void CBatchRun::Skipped(const std::string& line, bool always) {
+    ++m_skipped;
+    if (always && !m_options.verbose) {
+        ClearProgress();
+        WriteError("zendrix-convert: " + line + "\n");
+    }
+    Say(line);
+    ShowProgress();
+}
+
+void CBatchRun::Failed(const std::string& message) {
+    ++m_failed;
+    ClearProgress();
+    WriteError("zendrix-convert: " + message + "\n");
+    ShowProgress();
+}
+
+void CBatchRun::Say(const std::string& line) {
+    if (!m_options.verbose) return;
+    ClearProgress();
+    WriteOutput(line + "\n");
+}
+
+void CBatchRun::ClearProgress() {
+    if (m_progressWidth == 0) return;
+    WriteError("\r" + std::string(m_progressWidth, ' ') + "\r");
+    m_progressWidth = 0;
+}
+
+void CBatchRun::ShowProgress() {
+    if (!m_showProgress) return;
+    const std::string counts = Counts();
+    WriteError("\r" + counts);
+    m_progressWidth = counts.size();
+}
+
+std::string CBatchRun::Counts() const {
+    return "converted " + std::to_string(m_converted) + ", skipped " + std::to_string(m_skipped) + ", failed " +
+           std::to_string(m_failed) + (m_truncated > 0 ? ", truncated " + std::to_string(m_truncated) : "");
+}
+
+void CBatchRun::Finish() {
+    ClearProgress();
+    WriteOutput(Counts() + "\n");
+}
+
+}  // namespace
+
+int RunBatch(const ConvertOptions& options, std::string& message) {
+    CharTables tables;
+    if (const int refused = LoadTablesFor(options, tables, message)) return refused;
+    const std::string& source = options.input;
+    const std::string& dest = options.output;
+    if (!platform::IsDirectory(source)) {
+        message = "the source " + Quoted(source) + " is not a folder";
+        return kExitUsage;
+    }
+    if (platform::PathExists(dest) && !platform::IsDirectory(dest)) {
+        message = "the destination " + Quoted(dest) + " exists and is not a folder";
+        return kExitUsage;
+    }
+    if (platform::SameFile(source, dest)) {
+        message = "the destination " + Quoted(dest) + " is the source folder itself";
+        return kExitUsage;
+    }
+    if (!platform::MakeFolders(dest)) {
+        message = "cannot create the destination folder " + Quoted(dest);
+        return kExitUsage;
+    }
+    const CTextConversion conversion(tables, options.toTraditional);
+    CBatchRun run(options);
+    WalkFolder(source, dest, conversion, options.encoding, run, WalkOptions{true});
+    run.Finish();
+    return run.AnyFailed() ? kExitFailed : kExitOk;
+}
+
+}  // namespace cli

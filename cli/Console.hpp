@@ -1,0 +1,24 @@
+// Console.hpp: what zendrix-convert needs from the system beyond files: its arguments, its own folder, its
+// version and its two output streams. One backend per system.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// The arguments after the program's name, UTF-8: on Linux as they come, on Windows from the wide command line.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// "Runemap.dll" in the folder of the running executable (the bare name if that folder cannot be found).
+std::string DefaultTablePath();
+
+// The version from the program's version record ("1.0.0.1").
+std::string VersionText();
+
+bool ErrorIsTerminal();  // stderr is a terminal or console, not a file or pipe
+
+void WriteOutput(const std::string& text);  // stdout
+void WriteError(const std::string& text);   // stderr; shown right on a Windows console whatever its code page
+
+}  // namespace cli

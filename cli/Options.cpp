@@ -1,0 +1,250 @@
+// Options.cpp: argument parsing and the --help text of zendrix-convert.
+#include "Options.hpp"
+
+#include "Console.hpp"
+#include "convert/Eligibility.hpp"
+
+namespace cli {
+
+namespace {
+
+const std::string kUsageLine =
+    "zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] [--force] [--verbose]\n"
+    "                INPUT OUTPUT";
+const std::string kBatchUsageLine =
+    "zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] --batch SOURCE DEST\n"
+    "                [--filter TEXT] [--force] [--verbose]";
+
+bool SetDirection(ConvertOptions& options, int toTraditional, std::string& error) {
+    if (options.toTraditional != -1 && options.toTraditional != toTraditional) {
+        error = "give one direction only: --to-traditional or --to-simplified";
+        return false;
+    }
+    options.toTraditional = toTraditional;
+    return true;
+}
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; false if there is none (an empty value
+// counts as one only when allowEmpty).
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, bool allowEmpty,
+               std::string& value) {
+    const std::string& arg = args[i];
+    if (arg == name) {
+        if (i + 1 == args.size()) return false;
+        value = args[++i];
+    } else {
+        value = arg.substr(name.size() + 1);
+    }
+    return allowEmpty || !value.empty();
+}
+
+bool IsOption(const std::string& arg, const std::string& name) {
+    return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
+}
+
+bool ParseEncoding(const std::string& name, std::optional<TextEncoding>& encoding) {
+    std::string lowered = name;
+    for (char& c : lowered) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (lowered == "auto") {
+        encoding.reset();
+    } else if (lowered == "gbk" || lowered == "cp936") {
+        encoding = TextEncoding::Gbk;
+    } else if (lowered == "utf-8" || lowered == "utf8") {
+        encoding = TextEncoding::Utf8;
+    } else if (lowered == "utf-16le" || lowered == "utf16le") {
+        encoding = TextEncoding::Utf16Le;
+    } else if (lowered == "utf-16be" || lowered == "utf16be") {
+        encoding = TextEncoding::Utf16Be;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool CheckNames(const std::vector<std::string>& names, const ConvertOptions& options, std::string& error) {
+    const std::string first = options.batch ? "SOURCE" : "INPUT";
+    const std::string second = options.batch ? "DEST" : "OUTPUT";
+    if (names.size() < 2) {
+        error = names.empty() ? "missing " + first + " and " + second : "missing " + second;
+    } else if (names.size() > 2) {
+        error = "one " + first + " and one " + second + " only; unexpected " + Quoted(names[2]);
+    } else if (names[0].empty() || names[1].empty()) {
+        error = options.batch ? "an empty folder name" : "an empty file name";
+    } else if (options.batch && (names[0] == "-" || names[1] == "-")) {
+        error = "--batch works with folders, not with '-' (standard input or output)";
+    } else {
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& options, std::string& error) {
+    options = ConvertOptions();
+    options.filter = kDefaultFilter;
+    if (args.empty()) {
+        error = "no arguments; usage: zendrix-convert --to-traditional|--to-simplified INPUT OUTPUT (or --batch "
+                "SOURCE DEST, see --help)";
+        return false;
+    }
+    std::vector<std::string> names;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            names.push_back(arg);  // a lone "-" too: standard input or output
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--to-traditional" || arg == "--to-simplified") {
+            if (!SetDirection(options, arg == "--to-traditional" ? 1 : 0, error)) return false;
+        } else if (arg == "--force") {
+            options.force = true;
+        } else if (arg == "--batch") {
+            options.batch = true;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
+        } else if (IsOption(arg, "--table")) {
+            if (!TakeValue(args, i, "--table", false, options.table)) {
+                error = "--table needs a FILE";
+                return false;
+            }
+        } else if (IsOption(arg, "--encoding")) {
+            std::string name;
+            if (!TakeValue(args, i, "--encoding", false, name) || !ParseEncoding(name, options.encoding)) {
+                error = "--encoding takes auto, gbk, utf-8, utf-16le or utf-16be";
+                return false;
+            }
+        } else if (IsOption(arg, "--filter")) {
+            // An empty filter is meaningful: only files without an extension pass.
+            if (!TakeValue(args, i, "--filter", true, options.filter)) {
+                error = "--filter needs a TEXT";
+                return false;
+            }
+            options.filterGiven = true;
+        } else {
+            error = "unknown option " + Quoted(arg);
+            return false;
+        }
+    }
+    if (options.help || options.version) return true;
+    if (options.toTraditional == -1) {
+        error = "choose a direction: --to-traditional or --to-simplified";
+        return false;
+    }
+    if (!options.batch && options.filterGiven) {
+        error = "--filter works with --batch only";
+        return false;
+    }
+    if (!CheckNames(names, options, error)) return false;
+    options.input = names[0];
+    options.output = names[1];
+    return true;
+}
+
+std::string UsageText() {
+    return "Usage: " + kUsageLine + "\n       " + kBatchUsageLine + R"(
+       zendrix-convert --help | --version
+
+Converts the text file INPUT into OUTPUT between Simplified and Traditional Chinese characters,
+line by line, exactly as the Zendrix window converts a single file. INPUT may be GBK, UTF-8 or
+UTF-16 text; OUTPUT is written in the same encoding. With --batch, converts every eligible file
+below the folder SOURCE, at any depth, into the folder DEST, as the window's batch conversion does.
+
+Options:
+  --to-traditional  Simplified to Traditional
+  --to-simplified   Traditional to Simplified
+  --table FILE      the character table to use (also --table=FILE); by default Runemap.dll in the
+                    folder of this program, whatever the current folder
+  --encoding E      the input's encoding: auto (the default), gbk, utf-8, utf-16le or utf-16be
+  --force           replace an output that existed before this run (never an input itself)
+  --batch           folder mode: SOURCE and DEST are folders
+  --filter TEXT     with --batch: the eligibility filter (also --filter=TEXT), as typed in the
+                    window's filter box; by default
+                    )" +
+           std::string(kDefaultFilter) + R"(
+  --verbose         name the encoding found for each file on stdout; with --batch, one line for each
+                    file converted, skipped or passed over by the filter, each folder link not followed
+                    and the DEST folder not entered
+  --version         show the version
+  --help, -h        show this text
+  --                end of the options, for a file name that starts with '-'
+INPUT '-' reads standard input and OUTPUT '-' writes standard output (not with --batch).
+
+Encodings: a file that starts with a byte order mark is UTF-8 (EF BB BF), UTF-16LE (FF FE) or
+UTF-16BE (FE FF). A file without one is UTF-8 when all of it is valid UTF-8 and its non-ASCII
+characters read as real text in UTF-8; anything else is GBK. Short texts can be valid in both:
+two Chinese characters in GBK may decode as a Hebrew mark and a combining accent in UTF-8, and the
+detection then chooses GBK. When it guesses wrong, --encoding says what the file is. UTF-16 without
+a byte order mark is not recognised: give --encoding utf-16le or utf-16be.
+Every character GBK can hold converts exactly as it would in a GBK file; characters GBK cannot hold
+(emoji, Hangul, rare CJK) and bytes that do not decode pass unchanged. The byte order mark, if any,
+is kept.
+
+Text: a line ends at LF and a CR right before the LF is dropped; every output line ends in CR LF
+(in UTF-16, in 16-bit units), the last one included; an empty INPUT gives an empty OUTPUT. In GBK
+a byte 0x1A ends the text, as in the classic text mode: the bytes after it are not converted, which
+is reported on stderr unless the 0x1A is the file's last byte (the old end-of-file mark). In UTF-8
+and UTF-16, 0x1A is an ordinary character. INPUT is only read, never changed.
+
+Output: the result is written to a new file in OUTPUT's folder (OUTPUT.zendrix-PID-N.tmp) and
+renamed to OUTPUT once complete, so a failure leaves no half-written OUTPUT and an existing OUTPUT
+stays as it was. OUTPUT's folder must exist. A replaced OUTPUT is a new file: it does not keep the
+old one's permissions or links.
+
+Batch: a file is eligible when its name has no extension, or when its extension (from the first dot
+of the name, lowered: a.min.js has .min.js) is not one of .doc .exe .dll .gif .jpg .jpge .ppt .xls
+.xlc .bmp .ico .cur .swf .mdb .sys .com .mdf .dbf .ldf and occurs in the filter text after its first
+character (a plain text search: .htm passes with *.html; a.txt passes with *.txt, not with .txt).
+Other files are passed over. Every output goes directly into DEST under the file's own name:
+SOURCE/a.txt and SOURCE/sub/b.txt become DEST/a.txt and DEST/b.txt. DEST is created, with its
+missing parent folders. Each file is converted as in the single-file mode; one that fails leaves no
+output and the run goes on with the next. An existing output is skipped unless --force is given;
+the second of two files with the same name in different folders is always skipped and reported,
+so that no output of this run is replaced by another. Links to folders (and junctions) are not
+followed; DEST is not entered when it lies inside SOURCE; a file is never converted onto itself;
+a folder that cannot be read is reported. Folders are walked in the order of their names. On a
+terminal, stderr shows a progress line; at the end stdout gets the summary line
+"converted N, skipped N, failed N" (", truncated N" follows when N inputs ended at a 0x1A byte).
+
+File names are taken as given: bytes on Linux; on Windows, from the wide command line, so any name
+Windows can hold works.
+
+Exit codes:
+  0  OUTPUT written; with --batch: no file failed (skipped files are no failure)
+  1  conversion failed: reading an input or writing an output failed, or an output could not be
+     created or renamed into place; no partial output is left. With --batch: some file failed or a
+     folder could not be read (the others were converted)
+  2  bad use, nothing written: unknown option, missing or extra argument, no direction or both, the
+     table file missing, unreadable or without its banner line; INPUT missing or unreadable, OUTPUT
+     being INPUT (under any spelling or link), OUTPUT existing without --force, OUTPUT a folder,
+     OUTPUT's folder missing; --batch: SOURCE not a folder, DEST existing but not a folder or not
+     creatable, DEST being SOURCE itself
+)";
+}
+
+int LoadTablesFor(const ConvertOptions& options, CharTables& tables, std::string& message) {
+    const std::string tablePath = options.table.empty() ? DefaultTablePath() : options.table;
+    switch (LoadTables(tables, tablePath)) {
+        case LoadResult::NotOpenable:
+            message = "cannot open the table file " + Quoted(tablePath);
+            return kExitUsage;
+        case LoadResult::BannerMismatch:
+            message =
+                Quoted(tablePath) + " is not a Zendrix character table (its second line is not the banner)";
+            return kExitUsage;
+        case LoadResult::Loaded:
+            break;
+    }
+    return kExitOk;
+}
+
+}  // namespace cli

@@ -1,0 +1,49 @@
+// Options.hpp: zendrix-convert's options, its --help text and its exit codes.
+//
+// zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] [--force] [--verbose]
+//                 INPUT OUTPUT
+// zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] --batch SOURCE DEST
+//                 [--filter TEXT] [--force] [--verbose]
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/CharTables.hpp"
+#include "core/EncodingDetection.hpp"
+
+namespace cli {
+
+// 0: done (with --batch: no file failed; skipped files are no failure); also --help and --version.
+// 1: a conversion failed while it ran (reading or writing); with --batch the other files were still converted.
+// 2: bad use, found before a byte was written: arguments, the table, the input, the output or its folder.
+enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+struct ConvertOptions {
+    int toTraditional = -1;  // -1 until a direction is given
+    bool force = false;
+    bool help = false;
+    bool version = false;
+    bool batch = false;
+    bool verbose = false;
+    bool filterGiven = false;
+    std::optional<TextEncoding> encoding;  // forced with --encoding; found in each file otherwise
+    std::string filter;  // --batch only; the window's default filter unless given
+    std::string table;   // empty: the table file beside the executable
+    std::string input;   // INPUT ("-": standard input), or SOURCE with --batch
+    std::string output;  // OUTPUT ("-": standard output), or DEST with --batch
+};
+
+// Reads the arguments that follow the program's name. On bad use returns false and says why in error.
+bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& options, std::string& error);
+
+// The --help text.
+std::string UsageText();
+
+// Loads the table that options name. Returns kExitOk, or kExitUsage with message set.
+int LoadTablesFor(const ConvertOptions& options, CharTables& tables, std::string& message);
+
+std::string Quoted(const std::string& path);
+
+}  // namespace cli

@@ -1,0 +1,119 @@
+// SingleCommand.cpp: zendrix-convert INPUT OUTPUT, and what every outcome of the engine means here.
+#include "Commands.hpp"
+#include "Console.hpp"
+#include "platform/FileSystem.hpp"
+
+namespace cli {
+
+namespace {
+
+// The command line's answers to the engine for one file.
+class CSingleFileHost : public IFileHost {
+  public:
+    explicit CSingleFileHost(bool force) : m_force(force) {}
+
+    DestinationDecision Decide(const std::string& source, const std::string& dest) override {
+        DestinationDecision decision;
+        decision.replace = m_force;
+        if (dest.empty()) return decision;  // standard output
+        if (!platform::PathExists(dest)) {
+            const std::string folder = platform::FolderOf(dest);
+            if (!folder.empty() && !platform::IsDirectory(folder)) decision.refusal = FileOutcome::NoDestinationFolder;
+        } else if (!source.empty() && platform::SameFile(source, dest)) {
+            decision.refusal = FileOutcome::DestinationIsSource;
+        } else if (platform::IsDirectory(dest)) {
+            decision.refusal = FileOutcome::DestinationIsFolder;
+        } else if (!m_force) {
+            decision.refusal = FileOutcome::Declined;
+        }
+        return decision;
+    }
+
+  private:
+    bool m_force;
+};
+
+std::string NameOf(const std::string& path, const char* standard) { return path.empty() ? standard : Quoted(path); }
+
+}  // namespace
+
+std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const std::string& output) {
+    const std::string in = NameOf(input, "standard input");
+    const std::string out = NameOf(output, "standard output");
+    switch (outcome) {
+        case FileOutcome::Converted:
+            return {};
+        case FileOutcome::Declined:
+            return "the output " + out + " exists already (--force replaces it)";
+        case FileOutcome::NoDestinationFolder:
+            return "the folder " + Quoted(platform::FolderOf(output)) + " of the output " + out + " does not exist";
+        case FileOutcome::DestinationIsSource:
+            return "the output " + out + " is the input file itself";
+        case FileOutcome::DestinationIsFolder:
+            return "the output " + out + " is a folder";
+        case FileOutcome::SourceUnreadable:
+            return "cannot open the input " + in + " (missing, a folder, unreadable or in use)";
+        case FileOutcome::CannotCreate:
+            return "cannot create a file in the folder of " + out;
+        case FileOutcome::ReadFailed:
+            return "reading " + in + " failed; nothing was written";
+        case FileOutcome::WriteFailed:
+            return "writing " + out + " failed (disk full?); nothing was written";
+        case FileOutcome::CannotReplace:
+            return "cannot rename the finished output to " + out + "; nothing was written";
+        case FileOutcome::AppearedMeanwhile:
+            return "the output " + out + " appeared meanwhile; left as it is";
+    }
+    return {};
+}
+
+int ExitCodeOf(FileOutcome outcome) {
+    switch (outcome) {
+        case FileOutcome::Converted:
+            return kExitOk;
+        case FileOutcome::CannotCreate:
+        case FileOutcome::ReadFailed:
+        case FileOutcome::WriteFailed:
+        case FileOutcome::CannotReplace:
+            return kExitFailed;
+        default:
+            return kExitUsage;
+    }
+}
+
+std::string EndMarkNotice(const std::string& input, const FileReport& report) {
+    if (report.endMarkOffset < 0) return {};
+    return NameOf(input, "standard input") + ": a 0x1A byte at offset " + std::to_string(report.endMarkOffset) +
+           " ends the GBK text; the " + std::to_string(report.bytesNotConverted) +
+           " bytes after it were not converted";
+}
+
+int RunConversion(const ConvertOptions& options, std::string& message) {
+    CharTables tables;
+    if (const int refused = LoadTablesFor(options, tables, message)) return refused;
+    const CTextConversion conversion(tables, options.toTraditional);
+    const std::string input = options.input == "-" ? std::string() : options.input;
+    const std::string output = options.output == "-" ? std::string() : options.output;
+    CSingleFileHost host(options.force);
+    const FileReport report = ConvertOneFile(FileJob{input, output, &conversion, options.encoding}, host);
+    const std::string notice = EndMarkNotice(input, report);
+    if (!notice.empty()) WriteError("zendrix-convert: " + notice + "\n");
+    if (report.outcome != FileOutcome::Converted) {
+        message = OutcomeMessage(report.outcome, input, output);
+        return ExitCodeOf(report.outcome);
+    }
+    if (options.verbose) {
+        const std::string line = "converted " + (input.empty() ? "-" : input) + " -> " +
+                                 (output.empty() ? "-" : output) + " (" + EncodingName(report.encoding.encoding) +
+                                 ")\n";
+        // Standard output may be the converted text itself.
+        if (output.empty()) {
+            WriteError(line);
+        } else {
+            WriteOutput(line);
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace cli

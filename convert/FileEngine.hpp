@@ -1,0 +1,64 @@
+// FileEngine.hpp: converting one file into another, for the window and the command line alike.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/EncodingDetection.hpp"
+#include "core/TextConversion.hpp"
+
+enum class FileOutcome {
+    Converted,
+    Declined,             // the destination exists and is to stay (the user said No; no --force)
+    NoDestinationFolder,  // the destination's folder is missing and was not made
+    DestinationIsSource,  // the same file under another spelling or through a link
+    DestinationIsFolder,
+    SourceUnreadable,     // missing, a folder, unreadable or in use
+    CannotCreate,         // no new file can be made beside the destination, or it may not be replaced
+    ReadFailed,
+    WriteFailed,
+    CannotReplace,        // the finished output could not take the destination's name
+    AppearedMeanwhile,    // the destination appeared while the output was written, and was not to be replaced
+};
+
+// What the front end decides about the destination before anything is read or written.
+struct DestinationDecision {
+    FileOutcome refusal = FileOutcome::Converted;  // anything else: stop here with this outcome
+    bool replace = false;                          // an existing destination may be replaced
+    // Go on reading the source, but refuse to write (CannotCreate) once it has opened: where the window's
+    // order of messages puts an unreadable source first.
+    bool refuseToCreate = false;
+};
+
+class IFileHost {
+  public:
+    virtual ~IFileHost() = default;
+    virtual DestinationDecision Decide(const std::string& source, const std::string& dest) = 0;
+    virtual void SetProgress(int /*position*/) {}
+};
+
+struct FileJob {
+    std::string source;  // empty: standard input
+    std::string dest;    // empty: standard output
+    const CTextConversion* conversion = nullptr;
+    std::optional<TextEncoding> encoding;  // the source's encoding when given; found in the source otherwise
+};
+
+struct FileReport {
+    FileOutcome outcome = FileOutcome::Converted;
+    EncodingGuess encoding;
+    // Where a 0x1A byte ended a GBK source that had more after it, and how much more: those bytes were not
+    // converted. A 0x1A that is the last byte is the old end-of-file mark and not reported (-1).
+    std::int64_t endMarkOffset = -1;
+    std::int64_t bytesNotConverted = 0;
+};
+
+// Converts job.source into job.dest in the source's own encoding and with its byte order mark, line by line
+// with CR LF line ends. The output is written to a new file beside dest, created exclusively and written
+// through the handle that created it, and takes dest's name only once complete: a failure never leaves a
+// half-written file, and an existing dest stays as it was unless the conversion succeeded.
+FileReport ConvertOneFile(const FileJob& job, IFileHost& host);
+
+// The name of the temporary output beside dest: dest.zendrix-PID-N.tmp.
+std::string TemporaryName(const std::string& dest, int attempt);

@@ -1,0 +1,88 @@
+// FolderWalk.cpp: the recursive walk of a batch conversion.
+#include "FolderWalk.hpp"
+
+#include <algorithm>
+#include <vector>
+
+#include "Eligibility.hpp"
+#include "platform/FileSystem.hpp"
+
+namespace {
+
+// The filter judges the name after the last backslash, as on Windows; where the separator is '/', the path is
+// shown to it with backslashes (no byte of a multi-byte UTF-8 character is either).
+std::string EligibilityPath(std::string path) {
+    if (platform::kSeparator != '\\') std::replace(path.begin(), path.end(), platform::kSeparator, '\\');
+    return path;
+}
+
+class CWalk {
+  public:
+    CWalk(const std::string& destDir, const CTextConversion& conversion, const std::optional<TextEncoding>& encoding,
+          IWalkHost& host, const WalkOptions& options)
+        : m_destDir(destDir), m_conversion(conversion), m_encoding(encoding), m_host(host), m_options(options) {}
+
+    // False when the walk is to end.
+    bool Walk(const std::string& folder);
+
+  private:
+    bool Entry(const std::string& folder, const platform::FolderEntry& entry);
+
+    const std::string& m_destDir;
+    const CTextConversion& m_conversion;
+    const std::optional<TextEncoding>& m_encoding;
+    IWalkHost& m_host;
+    const WalkOptions& m_options;
+};
+
+bool CWalk::Walk(const std::string& folder) {
+    std::vector<platform::FolderEntry> entries;
+    if (!platform::ListFolder(folder, entries)) {
+        m_host.FolderUnreadable(folder);
+        return true;
+    }
+    if (m_options.byName) {
+        std::sort(entries.begin(), entries.end(),
+                  [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.name < b.name; });
+    }
+    for (const platform::FolderEntry& entry : entries) {
+        if (!Entry(folder, entry)) return false;
+        // A stop asked for from inside a nested walk arrives here as well, level by level.
+        if (!m_host.AfterEntry()) return false;
+    }
+    return true;
+}
+
+bool CWalk::Entry(const std::string& folder, const platform::FolderEntry& entry) {
+    const std::string path = platform::JoinPath(folder, entry.name);
+    switch (entry.kind) {
+        case platform::EntryKind::Folder:
+            if (platform::SameFile(path, m_destDir)) {
+                m_host.PassedOver(path, PassReason::DestinationFolder);
+                return true;
+            }
+            return Walk(path);
+        case platform::EntryKind::FolderLink:
+            m_host.PassedOver(path, PassReason::FolderLink);
+            return true;
+        case platform::EntryKind::File:
+        case platform::EntryKind::Special:
+            break;
+    }
+    if (!IsConvertible(EligibilityPath(path), m_host.Filter())) {
+        m_host.PassedOver(path, PassReason::Filtered);
+    } else if (entry.kind == platform::EntryKind::Special) {
+        m_host.PassedOver(path, PassReason::NotAFile);
+    } else {
+        const std::string dest = platform::JoinPath(m_destDir, entry.name);
+        m_host.FileDone(path, dest, ConvertOneFile(FileJob{path, dest, &m_conversion, m_encoding}, m_host));
+    }
+    return true;
+}
+
+}  // namespace
+
+void WalkFolder(const std::string& sourceDir, const std::string& destDir, const CTextConversion& conversion,
+                const std::optional<TextEncoding>& encoding, IWalkHost& host, const WalkOptions& options) {
+    CWalk(destDir, conversion, encoding, host, options).Walk(sourceDir);
+}

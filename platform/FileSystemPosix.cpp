@@ -1,0 +1,130 @@
+// FileSystemPosix.cpp: the file system on Linux (the native build and the command-line converter).
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "FileSystem.hpp"
+
+namespace platform {
+
+namespace {
+
+EntryKind KindOf(int folder, const char* name) {
+    struct stat st {};
+    if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::Special;
+    const bool link = S_ISLNK(st.st_mode);
+    if (link && ::fstatat(folder, name, &st, 0) != 0) return EntryKind::Special;
+    if (S_ISDIR(st.st_mode)) return link ? EntryKind::FolderLink : EntryKind::Folder;
+    return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Special;
+}
+
+}  // namespace
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsReadOnly(const std::string&) { return false; }
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool MakeDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
+bool MakeFolders(const std::string& path) {
+    if (IsDirectory(path)) return true;
+    const std::string parent = FolderOf(path);
+    if (!parent.empty() && parent != path && !IsDirectory(parent)) MakeFolders(parent);
+    MakeDirectory(path);
+    return IsDirectory(path);
+}
+
+bool SetAttributes(const std::string& path, std::uint32_t) { return PathExists(path); }
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool replace) {
+    // The data must be on the disk before the name says the file is finished.
+    const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return MoveResult::Failed;
+    const bool synced = ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !synced) return MoveResult::Failed;
+
+    if (replace) return ::rename(from.c_str(), to.c_str()) == 0 ? MoveResult::Moved : MoveResult::Failed;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return MoveResult::Moved;
+    if (errno == EEXIST) return MoveResult::TargetExists;
+    if (errno != EINVAL && errno != ENOSYS) return MoveResult::Failed;
+    // A file system that cannot refuse to replace: check, then rename.
+    if (PathExists(to)) return MoveResult::TargetExists;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? MoveResult::Moved : MoveResult::Failed;
+}
+
+std::string CurrentDirectory() {
+    std::string dir(4096, '\0');
+    while (::getcwd(dir.data(), dir.size()) == nullptr) {
+        if (errno != ERANGE) return {};
+        dir.resize(dir.size() * 2);
+    }
+    dir.resize(dir.find('\0'));
+    return dir;
+}
+
+bool ChangeDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+
+std::string ExecutablePath() {
+    std::string exe(4096, '\0');
+    for (;;) {
+        const ssize_t got = ::readlink("/proc/self/exe", exe.data(), exe.size());
+        if (got <= 0) return {};
+        if (static_cast<std::size_t>(got) < exe.size()) {
+            exe.resize(static_cast<std::size_t>(got));
+            return exe;
+        }
+        exe.resize(exe.size() * 2);
+    }
+}
+
+unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return false;
+    const int fd = ::dirfd(dir);
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") entries.push_back({name, KindOf(fd, entry->d_name)});
+        errno = 0;
+    }
+    const bool complete = errno == 0;
+    ::closedir(dir);
+    return complete;
+}
+
+}  // namespace platform
