@@ -208,9 +208,8 @@ TEST(CliUsageTest, OptionsMayComeInAnyOrderAndDoubleDashEndsThem) {
 #ifdef _WIN32
 TEST(CliUsageTest, NamesThatGbkCannotHoldWorkFromTheWideCommandLine) {
     Workspace w;
-    // U+D55C and U+1F600 have no GBK form; a lone surrogate is no character at all, yet a name Windows allows.
-    for (const std::wstring& name :
-         {std::wstring(L"\uD55C.txt"), std::wstring(L"\U0001F600.txt"), std::wstring(L"a\xD800.txt")}) {
+    // U+D55C and U+1F600 have no GBK form.
+    for (const std::wstring& name : {std::wstring(L"\uD55C.txt"), std::wstring(L"\U0001F600.txt")}) {
         const Result run =
             RunConverterWide(w.dir.path(), {L"--to-traditional", L"--table", L"chain.tbl", L"in.txt", name});
         EXPECT_EQ(0, run.code) << run.err;

@@ -216,28 +216,31 @@ struct ScriptedWriter {
         written.emplace_back(line, size);
         return true;
     }
+    bool Write(const char*, std::size_t) { return true; }
     Texts written;
     std::size_t acceptLines = 100;
 };
 
 TEST(ConvertLinesTest, StopsAtTheFirstReadOrWriteFailure) {
     const CharTables tables = SmallTables();
+    const CTextConversion conversion(tables, 1);
+    const TextEncoding gbk = TextEncoding::Gbk;
     std::vector<int> positions;
     auto record = [&](int position) { positions.push_back(position); };
 
     ScriptedReader reader{{kSimplified, "b", "c"}};
     ScriptedWriter writer;
     writer.acceptLines = 1;
-    EXPECT_EQ(LinesOutcome::WriteFailed, ConvertLines(reader, writer, 1, tables, record));
+    EXPECT_EQ(LinesOutcome::WriteFailed, ConvertLines(reader, writer, conversion, gbk, record));
     EXPECT_EQ(Texts{kTraditional}, writer.written);
     EXPECT_EQ(2u, reader.next);  // nothing read after the failed line
     EXPECT_EQ(std::vector<int>{40}, positions);
 
     ScriptedReader failing{{"a"}, 0, true};
     ScriptedWriter all;
-    EXPECT_EQ(LinesOutcome::ReadFailed, ConvertLines(failing, all, 1, tables, record));
+    EXPECT_EQ(LinesOutcome::ReadFailed, ConvertLines(failing, all, conversion, gbk, record));
     ScriptedReader fine{{"a"}};
-    EXPECT_EQ(LinesOutcome::Done, ConvertLines(fine, all, 1, tables, record));
+    EXPECT_EQ(LinesOutcome::Done, ConvertLines(fine, all, conversion, gbk, record));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // ConvertTestSupport.hpp: what the file conversion tests share: a recording window stand-in, a small table
-// and file helpers that take GBK paths.
+// and file helpers that take UTF-8 paths.
 #pragma once
 
 #include <windows.h>
@@ -44,10 +44,10 @@ public:
 
 namespace convertsupport {
 
-// Characters whose trail byte is the byte of "\\".
-const std::string kNorikae = "\x81\x5c";  // 乗
-const std::string kTsuta = "\xca\x5c";    // 蔦
-const std::string kSui = "\xbf\x5c";      // 縗
+// Characters whose GBK trail byte is the byte of "\\": names the program once had to take care with.
+const std::string kNorikae = "乗";
+const std::string kTsuta = "蔦";
+const std::string kSui = "縗";
 
 // 汉书 <-> 漢書, 简 <-> 簡.
 const std::string kSimplified = "\xba\xba\xca\xe9";

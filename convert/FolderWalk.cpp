@@ -26,7 +26,7 @@ class CWalk {
     bool Walk(const std::string& folder);
 
   private:
-    bool Entry(const std::string& folder, const platform::FolderEntry& entry);
+    void Entry(const std::string& folder, const platform::FolderEntry& entry);
 
     const std::string& m_destDir;
     const CTextConversion& m_conversion;
@@ -46,25 +46,26 @@ bool CWalk::Walk(const std::string& folder) {
                   [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.name < b.name; });
     }
     for (const platform::FolderEntry& entry : entries) {
-        if (!Entry(folder, entry)) return false;
-        // A stop asked for from inside a nested walk arrives here as well, level by level.
+        Entry(folder, entry);
+        // After a nested walk too: a stop asked for inside it ends every level, each breathing once more.
         if (!m_host.AfterEntry()) return false;
     }
     return true;
 }
 
-bool CWalk::Entry(const std::string& folder, const platform::FolderEntry& entry) {
+void CWalk::Entry(const std::string& folder, const platform::FolderEntry& entry) {
     const std::string path = platform::JoinPath(folder, entry.name);
     switch (entry.kind) {
         case platform::EntryKind::Folder:
             if (platform::SameFile(path, m_destDir)) {
                 m_host.PassedOver(path, PassReason::DestinationFolder);
-                return true;
+            } else {
+                Walk(path);
             }
-            return Walk(path);
+            return;
         case platform::EntryKind::FolderLink:
             m_host.PassedOver(path, PassReason::FolderLink);
-            return true;
+            return;
         case platform::EntryKind::File:
         case platform::EntryKind::Special:
             break;
@@ -77,7 +78,6 @@ bool CWalk::Entry(const std::string& folder, const platform::FolderEntry& entry)
         const std::string dest = platform::JoinPath(m_destDir, entry.name);
         m_host.FileDone(path, dest, ConvertOneFile(FileJob{path, dest, &m_conversion, m_encoding}, m_host));
     }
-    return true;
 }
 
 }  // namespace

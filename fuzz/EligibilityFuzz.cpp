@@ -1,5 +1,5 @@
-// EligibilityFuzz.cpp: IsConvertible on any path and filter never fails and agrees with a plain reading of
-// the rule done on whole characters.
+// EligibilityFuzz.cpp: IsConvertible on any path and filter never fails, and on UTF-8 text agrees with a plain
+// reading of the rule done on whole characters.
 //
 // Input: one byte n, then n bytes of filter (or the default filter when n is 0), then the path.
 #include <algorithm>
@@ -10,17 +10,19 @@
 #include <vector>
 
 #include "convert/Eligibility.hpp"
+#include "platform/Utf8.hpp"
 
 namespace {
 
 using Chars = std::vector<std::string>;
 
-// GBK characters: a byte 0x81-0xFE and the byte after it (if any), or one byte.
+// The UTF-8 characters of a text that is UTF-8.
 Chars Split(const std::string& text) {
     Chars chars;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t i = 0; i < text.size();) {
-        const unsigned char b = static_cast<unsigned char>(text[i]);
-        const std::size_t width = b >= 0x81 && b <= 0xFE && i + 1 < text.size() ? 2 : 1;
+        char32_t cp = 0;
+        const auto width = static_cast<std::size_t>(utf8::DecodeOne(p + i, text.size() - i, cp));
         chars.push_back(text.substr(i, width));
         i += width;
     }
@@ -65,7 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* bytes = reinterpret_cast<const char*>(data) + 1;
     const std::string filter = filterSize == 0 ? std::string(kDefaultFilter) : std::string(bytes, filterSize);
     const std::string path(bytes + filterSize, size - 1 - filterSize);
-    if (IsConvertible(path, filter) != Expected(path, filter)) {
+    const bool convertible = IsConvertible(path, filter);
+    // Names and filters are UTF-8 inside the program; other bytes must only do no harm.
+    if (!utf8::IsValid(path) || !utf8::IsValid(filter)) return 0;
+    if (convertible != Expected(path, filter)) {
         std::fprintf(stderr, "IsConvertible disagrees with the character-wise rule\n");
         std::abort();
     }

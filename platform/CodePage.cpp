@@ -14,6 +14,7 @@ bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // The classic limit, less room for the 8.3 name that CreateDirectory insists on keeping free.
 constexpr std::size_t kClassicLimit = MAX_PATH - 12;
+constexpr std::size_t kLongLimit = 32767 - 8;  // room for "\\?\UNC\"
 
 }  // namespace
 
@@ -72,7 +73,8 @@ std::string Utf8FromWide(const std::wstring& wide) {
 std::wstring WidePath(const std::string& path) { return LongPathForm(WideFromUtf8(path)); }
 
 std::wstring LongPathForm(const std::wstring& wide) {
-    if (wide.size() < kClassicLimit || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+    // Beyond 32,767 units no form works: the plain one fails cleanly (some systems mistake a longer long form).
+    if (wide.size() < kClassicLimit || wide.size() > kLongLimit || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
     DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     std::wstring full;
     while (size > 0) {

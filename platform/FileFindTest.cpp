@@ -17,7 +17,7 @@ using platform::FindFile;
 using testsupport::TempDir;
 using testsupport::WriteBytes;
 
-const std::string kNorikae = "\x81\x5c";  // 乗: its trail byte is a backslash
+const std::string kNorikae = "乗";  // in GBK its trail byte is a backslash
 
 // Puts the current directory back when a test ends.
 class CurrentDirectoryGuard {

@@ -1,4 +1,4 @@
-// WindowTextTest.cpp: window texts, the string table and the system menu in GBK.
+// WindowTextTest.cpp: window texts, the string table and the system menu in UTF-8, and the boundary itself.
 #include <gtest/gtest.h>
 
 #include "platform/CodePage.hpp"
@@ -7,7 +7,6 @@
 
 namespace {
 
-using platform::Utf8FromWide;
 
 class WindowTextTest : public ::testing::Test {
   protected:
@@ -21,25 +20,42 @@ class WindowTextTest : public ::testing::Test {
     HWND m_window = nullptr;
 };
 
-TEST_F(WindowTextTest, TextGoesBothWaysThroughCodePage936) {
-    // 0x5C as a trail byte, a lone ASCII backslash and a line break.
-    const std::string gbk = Utf8FromWide(L"乗蔦\\简體\r\n");
-    ASSERT_EQ(std::string("\x81\x5C\xCA\x5C\x5C", 5), gbk.substr(0, 5));
-    platform::SetWindowUtf8Text(m_window, gbk);
+TEST_F(WindowTextTest, TextGoesBothWaysUnchanged) {
+    // A backslash, a line break, characters GBK holds and characters it does not.
+    const std::string text = "乗蔦\\简體\r\n한😀";
+    platform::SetWindowUtf8Text(m_window, text);
     wchar_t wide[64] = {};
     ::GetWindowTextW(m_window, wide, 64);
-    EXPECT_STREQ(L"乗蔦\\简體\r\n", wide);
-    EXPECT_EQ(gbk, platform::GetWindowUtf8Text(m_window));
+    EXPECT_STREQ(L"乗蔦\\简體\r\n한😀", wide);
+    EXPECT_EQ(text, platform::GetWindowUtf8Text(m_window));
 
     platform::SetWindowUtf8Text(m_window, "");
     EXPECT_EQ("", platform::GetWindowUtf8Text(m_window));
 }
 
+TEST(CodePageTest, EveryWindowsNameComesBackUnchangedAndBadBytesAreMarked) {
+    // A lone surrogate is no character, yet Windows allows it in a name: it must come back as it went.
+    for (const std::wstring& name : {std::wstring(L"a\xD800" L"b"), std::wstring(L"\xDFFF"), std::wstring(L"\xD83D\xDE00"),
+                                     std::wstring(L"\xDE00\xD83D")}) {
+        EXPECT_EQ(name, platform::WideFromUtf8(platform::Utf8FromWide(name)));
+    }
+    EXPECT_EQ("a\xED\xA0\x80" "b", platform::Utf8FromWide(L"a\xD800" L"b"));
+    EXPECT_EQ(L"\xFFFD\xFFFD" L"a", platform::WideFromUtf8("\xFF\xC0" "a"));
+}
+
+TEST(CodePageTest, OnlyLongPathsTakeTheLongForm) {
+    EXPECT_EQ(L"C:\\short\\*.txt", platform::WidePath("C:\\short\\*.txt"));
+    const std::string longName = "C:\\" + std::string(300, 'x') + "\\..\\y.txt";
+    EXPECT_EQ(L"\\\\?\\C:\\y.txt", platform::WidePath(longName));
+    EXPECT_EQ(L"\\\\?\\UNC\\srv\\" + std::wstring(300, L'z'), platform::WidePath("\\\\srv\\" + std::string(300, 'z')));
+    EXPECT_EQ(L"\\\\srv\\x", platform::WithoutLongPrefix(L"\\\\?\\UNC\\srv\\x"));
+}
+
 TEST_F(WindowTextTest, LongTextIsNotCut) {
-    std::string gbk;
-    for (int i = 0; i < 20000; ++i) gbk += Utf8FromWide(L"繁");
-    platform::SetWindowUtf8Text(m_window, gbk);
-    EXPECT_EQ(gbk, platform::GetWindowUtf8Text(m_window));
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "繁";
+    platform::SetWindowUtf8Text(m_window, text);
+    EXPECT_EQ(text, platform::GetWindowUtf8Text(m_window));
 }
 
 TEST_F(WindowTextTest, MissingStringReadsEmpty) {
@@ -51,7 +67,7 @@ TEST_F(WindowTextTest, SystemMenuGetsASeparatorAndTheCommand) {
     HMENU menu = ::GetSystemMenu(m_window, FALSE);
     ASSERT_NE(nullptr, menu);
     const int before = ::GetMenuItemCount(menu);
-    ASSERT_TRUE(platform::AppendSystemMenuCommand(m_window, 0x0010, Utf8FromWide(L"关于 Zendrix(&A)...")));
+    ASSERT_TRUE(platform::AppendSystemMenuCommand(m_window, 0x0010, "关于 Zendrix(&A)..."));
     ASSERT_EQ(before + 2, ::GetMenuItemCount(menu));
     EXPECT_TRUE(::GetMenuState(menu, static_cast<UINT>(before), MF_BYPOSITION) & MF_SEPARATOR);
     EXPECT_EQ(0x0010u, ::GetMenuItemID(menu, before + 1));

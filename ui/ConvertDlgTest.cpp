@@ -122,12 +122,15 @@ TEST_F(ConvertDlgTest, TextOutsideGbkSurvivesInTheBoxItWasTypedIn) {
     ASSERT_TRUE(OpenModeless(dlg));
     HWND window = dlg.Handle();
 
-    // Hangul has no GBK code: the conversion sees "?", but the box the user typed into is not rewritten.
-    const std::wstring typed = L"简한体";
+    // Hangul, emoji and rare CJK have no GBK code: they pass the conversion unchanged, both ways.
+    const std::wstring typed = L"简한😀体\U00020000发";
     SetText(window, IDC_SIMPLIFIED_TEXT, typed);
     Click(window, IDC_TO_TRADITIONAL);
-    EXPECT_EQ(L"簡?體", Text(window, IDC_TRADITIONAL_TEXT));
+    EXPECT_EQ(L"簡한😀體\U00020000發", Text(window, IDC_TRADITIONAL_TEXT));
     EXPECT_EQ(typed, Text(window, IDC_SIMPLIFIED_TEXT));
+    SetText(window, IDC_SIMPLIFIED_TEXT, L"");
+    Click(window, IDC_TO_SIMPLIFIED);
+    EXPECT_EQ(L"简한😀体\U00020000发", Text(window, IDC_SIMPLIFIED_TEXT));
 }
 
 TEST_F(ConvertDlgTest, ChangingTheModeEmptiesBothPathBoxesAndOnlyThen) {
