@@ -76,10 +76,14 @@ bool PeerWrong(const std::string& text, bool gbk) {
 #endif
 }
 
-void PrintHex(const std::string& text) {
-    std::printf("    ");
-    for (const unsigned char b : text.substr(0, 120)) std::printf("%02x", b);
-    std::printf("\n");
+std::string Hex(const std::string& text) {
+    std::string hex = "    ";
+    char digits[3];
+    for (const unsigned char b : text.substr(0, 120)) {
+        std::snprintf(digits, sizeof digits, "%02x", b);
+        hex += digits;
+    }
+    return hex + "\n";
 }
 
 double Rate(std::size_t files, std::size_t wrong) {
@@ -132,7 +136,8 @@ int main(int argc, char** argv) {
         row.half = stem.substr(b + 1, c - b - 1);
         row.shape = stem.substr(c + 1);
         const bool gbk = row.enc == "gbk";
-        std::size_t shown = 0;
+        std::string shown;
+        std::size_t shownCount = 0;
         for (const std::string& text : ReadRecords(dir + "/" + name)) {
             const bool wrong = (DetectEncoding(text.data(), text.size()).encoding == TextEncoding::Gbk) != gbk;
             const bool isLong = NonAsciiChars(text, gbk) >= 10;
@@ -141,15 +146,15 @@ int main(int argc, char** argv) {
             row.long_files += isLong;
             row.long_wrong += wrong && isLong;
             if (peer) row.peer_wrong += PeerWrong(text, gbk);
-            if (wrong && shown < show) {
-                ++shown;
-                PrintHex(text);
+            if (wrong && shownCount < show) {
+                ++shownCount;
+                shown += Hex(text);
             }
         }
         std::printf("%-22s %-5s %-6s %8zu %7zu %9.3f", (row.enc + "-" + row.lang).c_str(), row.half.c_str(),
                     row.shape.c_str(), row.files, row.wrong, Rate(row.files, row.wrong));
         if (peer) std::printf(" %17zu", row.peer_wrong);
-        std::printf("\n");
+        std::printf("\n%s", shown.c_str());
         rows.push_back(row);
     }
 

@@ -6,7 +6,8 @@ pages of manpages-zh (/usr/share/man/zh_CN and zh_TW, text taken as make_bench_t
   GBK:   zh_CN and zh_TW catalogues and both sets of manual pages, converted to GBK (lines GBK cannot hold are
          dropped): Traditional text converted to GBK uses GBK's extension areas, as users' Traditional files do.
   UTF-8: the catalogues of every language asked for, and both sets of manual pages.
-Each catalogue or page goes to one half, "dev" or "test", by the CRC-32 of its name, so that the detector can be
+Only files with a character outside ASCII are kept: pure ASCII is GBK by the rule. Each catalogue or page goes
+to one half, "dev" or "test", by the CRC-32 of its name, so that the detector can be
 developed on one half and judged on the other. Three shapes of file are written per set and half:
   OUT/<enc>-<lang>-<half>-line.rec    every distinct line with a non-ASCII character, a file of its own
   OUT/<enc>-<lang>-<half>-short.rec   four consecutive lines of one catalogue or page, a file of its own
@@ -117,7 +118,9 @@ def build_set(out: pathlib.Path, encoding: str, name: str, docs: list[tuple[str,
             group = b"\n".join(encoded[k:k + SHORT_LINES]) + b"\n"
             if max(group) >= 0x80:
                 shapes[(half, "short")].append(group)
-        shapes[(half, "whole")].append(b"\n".join(encoded) + b"\n")
+        whole = b"\n".join(encoded) + b"\n"
+        if max(whole) >= 0x80:
+            shapes[(half, "whole")].append(whole)
     tag = "gbk" if encoding == "gbk" else "utf8"
     for (half, shape), records in shapes.items():
         write_records(out / f"{tag}-{name}-{half}-{shape}.rec", records)

@@ -12,6 +12,10 @@ namespace {
 // text is UTF-8 if it stays valid: reading on would only cost time.
 constexpr detection::Cost kConvinced = 2 * 48;
 
+// Zendrix's files have been GBK all along: a text is taken for UTF-8 only when that reading is more than 4 bits
+// (16 times) likelier. Short texts of one or two characters are where this matters.
+constexpr detection::Cost kGbkPrior = 2 * 4;
+
 constexpr std::uint64_t kHighBits = 0x8080808080808080u;
 
 bool HasHighByte(const unsigned char* p) {
@@ -177,7 +181,7 @@ EncodingGuess CEncodingDetector::Finish() {
     }
     m_utf8.End();
     m_gbk.Finish();
-    const bool utf8 = m_sawNonAscii && (!m_weighing || m_gbk.Total() > m_utf8.Total());
+    const bool utf8 = m_sawNonAscii && (!m_weighing || m_gbk.Total() - kGbkPrior > m_utf8.Total());
     Settle(utf8 ? TextEncoding::Utf8 : TextEncoding::Gbk, 0);
     return m_guess;
 }

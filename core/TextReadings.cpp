@@ -37,19 +37,26 @@ Cost LetterJoin(std::uint8_t before, std::uint8_t next) {
 
 Cost JoinCost(CharClass before, CharClass next) {
     if (before.kind == kUnusable || next.kind == kUnusable) return 0;  // priced enough by their rarity
+    const bool letterBefore = before.kind == kLetter || before.kind == kCapital;
     switch (next.kind) {
         case kLetter:
-            if (before.kind == kLetter) return LetterJoin(before.script, next.script);
+        case kCapital:
+            if (letterBefore) {
+                const Cost shift = before.kind == kLetter && next.kind == kCapital ? Bits(6) : 0;
+                return shift + LetterJoin(before.script, next.script);
+            }
             if (before.kind == kMark) {
                 return before.script == next.script || before.script == kInherited ? 1 : Bits(8);
             }
-            return 3;  // a word starts
+            return before.kind == kSymbol ? Bits(1) : 3;  // a word starts
         case kMark:
-            if ((before.kind == kLetter || before.kind == kMark) &&
+            if ((letterBefore || before.kind == kMark) &&
                 (next.script == kInherited || next.script == before.script)) {
                 return 2;
             }
             return Bits(12);  // a mark on a space, a digit or a letter of another script
+        case kSymbol:
+            return letterBefore || before.kind == kMark ? Bits(1) : 1;
         default:
             return 1;
     }
@@ -83,7 +90,7 @@ CharClass ClassOfGbkPair(unsigned char lead, unsigned char trail, Cost& rarity) 
     }
     // GB2312's rows.
     if (lead >= 0xB0 && lead <= 0xD7) {
-        rarity = Bits(lead == 0xD7 && trail > 0xF9 ? 20 : 11);  // level 1, in order of pronunciation
+        rarity = Bits(lead == 0xD7 && trail > 0xF9 ? 20 : 10);  // level 1, in order of pronunciation
         return hanzi;
     }
     if (lead >= 0xD8 && lead <= 0xF7) {
@@ -124,9 +131,16 @@ CharClass ClassOfStrayGbkByte(Cost& rarity) {
 }
 
 CharClass ClassOfAscii(unsigned char b) {
-    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) return CharClass{kLetter, kLatin};
+    if (b >= 'A' && b <= 'Z') return CharClass{kCapital, kLatin};
+    if (b >= 'a' && b <= 'z') return CharClass{kLetter, kLatin};
     if (b == ' ' || b == '\t' || b == '\r' || b == '\n') return CharClass{kSpace, kCommon};
     return CharClass{kPunct, kCommon};
+}
+
+void CGbkReading::AddStray() {
+    Cost rarity = 0;
+    const CharClass cls = ClassOfStrayGbkByte(rarity);
+    m_reading.AddOther(cls, rarity);
 }
 
 void CGbkReading::AddByte(unsigned char b) {
@@ -140,21 +154,20 @@ void CGbkReading::AddByte(unsigned char b) {
             return;
         }
         // No trail byte can be this: the lead stands alone and the byte is read for itself.
-        m_reading.AddOther(ClassOfStrayGbkByte(rarity), rarity);
+        AddStray();
     }
     if (b < 0x80) {
         m_reading.AddAscii(b);
     } else if (b >= 0x81 && b <= 0xFE) {
         m_lead = b;
     } else {
-        m_reading.AddOther(ClassOfStrayGbkByte(rarity), rarity);
+        AddStray();
     }
 }
 
 void CGbkReading::Finish() {
     if (m_lead != 0) {
-        Cost rarity = 0;
-        m_reading.AddOther(ClassOfStrayGbkByte(rarity), rarity);
+        AddStray();
         m_lead = 0;
     }
     m_reading.End();

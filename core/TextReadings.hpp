@@ -12,8 +12,10 @@ using Cost = std::int64_t;
 enum CharKind : std::uint8_t {
     kSpace,     // white space, and the edges of the text
     kLetter,    // letters, ideographs, syllables: what words are made of
+    kCapital,   // capital letters: a word may start with them or be made of them, not go on with them
     kMark,      // combining marks, which belong to the letter before them
-    kPunct,     // punctuation, symbols, digits
+    kPunct,     // punctuation, which opens and closes words
+    kSymbol,    // symbols, digits and fractions, which stand apart from words
     kUnusable,  // C1 controls, unassigned code points, bytes that are no character of the encoding
 };
 
@@ -78,6 +80,8 @@ public:
     Cost Total() const { return m_reading.Total(); }
 
 private:
+    void AddStray();
+
     CReading m_reading;
     unsigned char m_lead = 0;
 };

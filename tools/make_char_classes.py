@@ -24,18 +24,21 @@ BLOCKS = [
     (0x0100, 0x017F, "Latin", 5),  # Latin Extended-A: central Europe, Turkish, pinyin tones
     (0x0180, 0x024F, "Latin", 8),  # Latin Extended-B: a few letters of Vietnamese, Romanian, pinyin
     (0x0250, 0x02AF, "Latin", 11),  # IPA
-    (0x02B0, 0x02FF, "Common", 9),  # spacing modifiers: tone marks, primes
+    (0x02B0, 0x02FF, "Common", 12),  # spacing modifiers: seldom seen outside phonetics
+    (0x02BB, 0x02BC, "Latin", 9),  # the apostrophes that are letters: Hawaiian, Tongan, Gwich'in, Ukrainian
     (0x0300, 0x036F, "Inherited", 8),  # combining diacritics
     (0x0370, 0x03FF, "Greek", 5),
     (0x0370, 0x0385, "Greek", 13),  # archaic letters, numeral signs, lone tonos
     (0x03CF, 0x03FF, "Greek", 12),  # symbols, Coptic
     (0x0400, 0x045F, "Cyrillic", 5),
     (0x0460, 0x048F, "Cyrillic", 13),  # historic letters and signs
-    (0x0490, 0x04FF, "Cyrillic", 8),  # letters of Ukrainian, Kazakh, ...
+    (0x0490, 0x0491, "Cyrillic", 7),  # Ukrainian ghe with upturn
+    (0x0492, 0x04FF, "Cyrillic", 11),  # letters of Kazakh, Tajik, Bashkir, ...
     (0x0500, 0x052F, "Cyrillic", 13),
     (0x0530, 0x058F, "Armenian", 6),
     (0x0590, 0x05FF, "Hebrew", 6),
-    (0x05EF, 0x05FF, "Hebrew", 12),  # Yiddish ligatures, geresh and gershayim
+    (0x05EF, 0x05F2, "Hebrew", 12),  # Yiddish ligatures
+    (0x05F3, 0x05F4, "Hebrew", 8),  # geresh and gershayim, inside Hebrew words
     (0x0600, 0x06FF, "Arabic", 6),
     (0x0600, 0x060B, "Arabic", 12),
     (0x06D4, 0x06FF, "Arabic", 10),
@@ -103,7 +106,7 @@ BLOCKS = [
     (0x3200, 0x33FF, "Common", 9),  # enclosed and squared CJK
     (0x3400, 0x4DBF, "Han", 13),  # extension A
     (0x4DC0, 0x4DFF, "Common", 13),
-    (0x4E00, 0x9FFF, "Han", 11),
+    (0x4E00, 0x9FFF, "Han", 10),
     (0xA000, 0xA4CF, "Historic", 13),  # Yi
     (0xA4D0, 0xABFF, "Historic", 13),
     (0xAC00, 0xD7AF, "Hangul", 9),
@@ -134,8 +137,26 @@ BLOCKS = [
 BLOCK_ONLY_FROM = 0x10000
 UNASSIGNED_PLANES = (0x40000, 0xDFFFF)
 
-# Digits outside ASCII stand where punctuation stands, between words, so they share its kind.
-KINDS = {"L": "kLetter", "M": "kMark", "N": "kPunct", "P": "kPunct", "S": "kPunct", "Z": "kSpace"}
+# Digits and fractions stand apart from words as symbols do, while punctuation closes or opens words.
+KINDS = {"Lu": "kCapital", "Lt": "kCapital", "L": "kLetter", "M": "kMark", "N": "kSymbol", "P": "kPunct",
+         "S": "kSymbol", "Z": "kSpace"}
+# Letters that exist only for compatibility with older character sets (Catalan's L with middle dot, ligatures)
+# and combining marks that no precomposed letter of a modern alphabet uses are rarer than their block.
+COMPAT_LETTER_EXTRA = 4
+RARE_MARK_EXTRA = 4
+ALPHABETS = [(0x00C0, 0x024F), (0x0370, 0x04FF), (0x1E00, 0x1FFF)]
+
+
+def marks_of_alphabets() -> set[int]:
+    marks = set()
+    for first, last in ALPHABETS:
+        for cp in range(first, last + 1):
+            for part in unicodedata.normalize("NFD", chr(cp))[1:]:
+                marks.add(ord(part))
+    return marks
+
+
+COMMON_MARKS = marks_of_alphabets()
 UNUSABLE_COST = 24  # C1 controls, unassigned code points, noncharacters
 PRIVATE_COST = 15
 
@@ -162,7 +183,12 @@ def classify(cp: int) -> tuple[str, str, int]:
         return script, "kPunct", cost  # soft hyphen, joiners, direction marks
     if category[0] == "L" and script == "Common" or category == "Lm" and script in ("Latin", "Greek"):
         return script, "kPunct", cost  # modifier letters stand beside letters, not inside words
-    return script, KINDS[category[0]], cost
+    decomposition = unicodedata.decomposition(chr(cp))
+    if category[0] == "L" and decomposition.startswith("<"):
+        cost += COMPAT_LETTER_EXTRA
+    if category[0] == "M" and script == "Inherited" and cp not in COMMON_MARKS:
+        cost += RARE_MARK_EXTRA
+    return script, KINDS.get(category, KINDS[category[0]]), cost
 
 
 def main() -> int:
