@@ -96,7 +96,9 @@ void CEncodingDetector::Feed(const char* data, std::size_t size) {
     const unsigned char* end = p + size;
     if (!m_headChecked) {
         while (m_headSize < sizeof m_head && p < end) m_head[m_headSize++] = *p++;
-        if (m_headSize < sizeof m_head) return;
+        const bool utf16Mark = m_headSize == 2 && ((m_head[0] == 0xFF && m_head[1] == 0xFE) ||
+                                                   (m_head[0] == 0xFE && m_head[1] == 0xFF));
+        if (m_headSize < sizeof m_head && !utf16Mark) return;
         CheckHead();
     }
     if (!m_settled) Scan(p, end);

@@ -143,7 +143,7 @@ KINDS = {"Lu": "kCapital", "Lt": "kCapital", "L": "kLetter", "M": "kMark", "N": 
 # Letters that exist only for compatibility with older character sets (Catalan's L with middle dot, ligatures)
 # and combining marks that no precomposed letter of a modern alphabet uses are rarer than their block.
 COMPAT_LETTER_EXTRA = 4
-RARE_MARK_EXTRA = 4
+RARE_MARK_EXTRA = 8
 ALPHABETS = [(0x00C0, 0x024F), (0x0370, 0x04FF), (0x1E00, 0x1FFF)]
 
 
