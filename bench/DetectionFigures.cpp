@@ -20,7 +20,7 @@
 #include "core/EncodingDetection.hpp"
 
 #ifdef ZENDRIX_WITH_UCHARDET
-#include <uchardet/uchardet.h>
+#include <uchardet.h>
 #endif
 
 namespace {

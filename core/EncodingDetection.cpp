@@ -30,10 +30,11 @@ const unsigned char* AsciiRunEnd(const unsigned char* p, const unsigned char* en
     return p;
 }
 
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+// Both bytes in 80 to BF.
+bool AreContinuations(unsigned char b1, unsigned char b2) { return ((b1 ^ 0x80) | (b2 ^ 0x80)) < 0x40; }
 
 // The first byte at or after p where strict UTF-8 stops: an invalid sequence, one cut by the end, or end.
-// The same decisions as utf8::DecodeOne, unrolled for the common lengths.
+// The same decisions as utf8::DecodeOne, unrolled, with the three-byte sequences of CJK text first.
 const unsigned char* SkipValidUtf8(const unsigned char* p, const unsigned char* end) {
     while (p < end) {
         const unsigned char b0 = *p;
@@ -49,18 +50,18 @@ const unsigned char* SkipValidUtf8(const unsigned char* p, const unsigned char* 
             continue;
         }
         const unsigned char b1 = p[1];
-        if (b0 >= 0xE0 && b0 <= 0xEF) {
-            const unsigned char low = b0 == 0xE0 ? 0xA0 : 0x80;
-            const unsigned char high = b0 == 0xED ? 0x9F : 0xBF;
-            if (b1 < low || b1 > high || !IsContinuation(p[2])) return p;
+        if ((b0 & 0xF0) == 0xE0) {
+            if (!AreContinuations(b1, p[2])) return p;
+            // E0 would be overlong below A0, ED a surrogate from A0.
+            if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 > 0x9F)) return p;
             p += 3;
         } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-            if (!IsContinuation(b1)) return p;
+            if ((b1 & 0xC0) != 0x80) return p;
             p += 2;
         } else if (b0 >= 0xF0 && b0 <= 0xF4) {
             const unsigned char low = b0 == 0xF0 ? 0x90 : 0x80;
             const unsigned char high = b0 == 0xF4 ? 0x8F : 0xBF;
-            if (b1 < low || b1 > high || !IsContinuation(p[2]) || !IsContinuation(p[3])) return p;
+            if (b1 < low || b1 > high || !AreContinuations(p[2], p[3])) return p;
             p += 4;
         } else {
             return p;
