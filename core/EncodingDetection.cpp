@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Utf8.hpp"
+#include "Utf8Validity.hpp"
 
 namespace {
 
@@ -27,46 +28,6 @@ bool HasHighByte(const unsigned char* p) {
 const unsigned char* AsciiRunEnd(const unsigned char* p, const unsigned char* end) {
     while (end - p >= 8 && !HasHighByte(p)) p += 8;
     while (p < end && *p < 0x80) ++p;
-    return p;
-}
-
-// Both bytes in 80 to BF.
-bool AreContinuations(unsigned char b1, unsigned char b2) { return ((b1 ^ 0x80) | (b2 ^ 0x80)) < 0x40; }
-
-// The first byte at or after p where strict UTF-8 stops: an invalid sequence, one cut by the end, or end.
-// The same decisions as utf8::DecodeOne, unrolled, with the three-byte sequences of CJK text first.
-const unsigned char* SkipValidUtf8(const unsigned char* p, const unsigned char* end) {
-    while (p < end) {
-        const unsigned char b0 = *p;
-        if (b0 < 0x80) {
-            p = AsciiRunEnd(p + 1, end);
-            continue;
-        }
-        if (end - p < 4) {
-            char32_t cp;
-            const int length = utf8::DecodeOne(p, static_cast<std::size_t>(end - p), cp);
-            if (length <= 0) return p;
-            p += length;
-            continue;
-        }
-        const unsigned char b1 = p[1];
-        if ((b0 & 0xF0) == 0xE0) {
-            if (!AreContinuations(b1, p[2])) return p;
-            // E0 would be overlong below A0, ED a surrogate from A0.
-            if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 > 0x9F)) return p;
-            p += 3;
-        } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-            if ((b1 & 0xC0) != 0x80) return p;
-            p += 2;
-        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-            const unsigned char low = b0 == 0xF0 ? 0x90 : 0x80;
-            const unsigned char high = b0 == 0xF4 ? 0x8F : 0xBF;
-            if (b1 < low || b1 > high || !AreContinuations(p[2], p[3])) return p;
-            p += 4;
-        } else {
-            return p;
-        }
-    }
     return p;
 }
 
@@ -134,7 +95,7 @@ void CEncodingDetector::Scan(const unsigned char* p, const unsigned char* end) {
     }
     while (p < end) {
         if (!m_weighing) {
-            p = SkipValidUtf8(p, end);
+            p = utf8::SkipValid(p, end);
             if (p == end) return;
         }
         if (*p < 0x80) {
