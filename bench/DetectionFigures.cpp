@@ -5,12 +5,13 @@
 // many were taken for the wrong encoding, and the rate right. Then the three targets: one-line GBK files,
 // one-line UTF-8 files per language, and every file with 10 or more characters outside ASCII. --show prints
 // up to N wrong files of each row, as hex. --peer adds the same counts for uchardet, when built with it.
+#include <dirent.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -35,7 +36,8 @@ std::vector<std::string> ReadRecords(const std::string& path) {
     std::vector<std::string> records;
     unsigned char size[4];
     while (in.read(reinterpret_cast<char*>(size), 4)) {
-        const std::uint32_t n = size[0] | size[1] << 8 | size[2] << 16 | static_cast<std::uint32_t>(size[3]) << 24;
+        const std::uint32_t n =
+            size[0] | size[1] << 8 | size[2] << 16 | static_cast<std::uint32_t>(size[3]) << 24;
         std::string record(n, '\0');
         if (!in.read(&record[0], n)) break;
         records.push_back(std::move(record));
@@ -139,7 +141,8 @@ int main(int argc, char** argv) {
         std::string shown;
         std::size_t shownCount = 0;
         for (const std::string& text : ReadRecords(dir + "/" + name)) {
-            const bool wrong = (DetectEncoding(text.data(), text.size()).encoding == TextEncoding::Gbk) != gbk;
+            const bool wrong =
+                (DetectEncoding(text.data(), text.size()).encoding == TextEncoding::Gbk) != gbk;
             const bool isLong = NonAsciiChars(text, gbk) >= 10;
             ++row.files;
             row.wrong += wrong;
@@ -164,8 +167,8 @@ int main(int argc, char** argv) {
         for (const Row& r : rows) {
             if (r.enc == "gbk" && r.shape == "line" && r.half == half) files += r.files, wrong += r.wrong;
         }
-        std::printf("  one-line GBK files, %-4s: %zu of %zu wrong, %.3f%% right (target 99.9)\n", half, wrong, files,
-                    Rate(files, wrong));
+        std::printf("  one-line GBK files, %-4s: %zu of %zu wrong, %.3f%% right (target 99.9)\n", half, wrong,
+                    files, Rate(files, wrong));
     }
     for (const bool unseen : {false, true}) {
         std::printf("  one-line UTF-8 files per language (%s):\n",
@@ -173,8 +176,9 @@ int main(int argc, char** argv) {
         for (const Row& r : rows) {
             if (r.enc != "utf8" || r.shape != "line") continue;
             if ((unseenLine.find(" " + r.lang + " ") != std::string::npos) != unseen) continue;
-            std::printf("    %-12s %-4s %zu of %zu wrong, %.3f%% right%s\n", r.lang.c_str(), r.half.c_str(), r.wrong,
-                        r.files, Rate(r.files, r.wrong), Rate(r.files, r.wrong) < 99.9 ? "  BELOW TARGET" : "");
+            std::printf("    %-12s %-4s %zu of %zu wrong, %.3f%% right%s\n", r.lang.c_str(), r.half.c_str(),
+                        r.wrong, r.files, Rate(r.files, r.wrong),
+                        Rate(r.files, r.wrong) < 99.9 ? "  BELOW TARGET" : "");
         }
     }
     for (const char* half : {"dev", "test"}) {
@@ -182,8 +186,8 @@ int main(int argc, char** argv) {
         for (const Row& r : rows) {
             if (r.half == half) files += r.long_files, wrong += r.long_wrong;
         }
-        std::printf("  files with 10 or more characters outside ASCII, %-4s: %zu of %zu wrong (target 0)\n", half,
-                    wrong, files);
+        std::printf("  files with 10 or more characters outside ASCII, %-4s: %zu of %zu wrong (target 0)\n",
+                    half, wrong, files);
     }
     return 0;
 }

@@ -13,8 +13,8 @@ namespace {
 // text is UTF-8 if it stays valid: reading on would only cost time.
 constexpr detection::Cost kConvinced = 2 * 48;
 
-// Zendrix's files have been GBK all along: a text is taken for UTF-8 only when that reading is more than 4 bits
-// (16 times) likelier. Short texts of one or two characters are where this matters.
+// Zendrix's files have been GBK all along: a text is taken for UTF-8 only when that reading is more than 4
+// bits (16 times) likelier. Short texts of one or two characters are where this matters.
 constexpr detection::Cost kGbkPrior = 2 * 4;
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080u;

@@ -18,12 +18,13 @@ const char* EncodingName(TextEncoding encoding);
 // The rule: a byte order mark decides (EF BB BF UTF-8, FF FE UTF-16LE, FE FF UTF-16BE). Without one, a text
 // is UTF-8 when it is strict UTF-8 to its end and its characters other than ASCII read as more likely text in
 // UTF-8 than in GBK (TextReadings.hpp); everything else is GBK, pure ASCII included. So "Créer" in UTF-8 is
-// UTF-8, while 状态 in GBK (D7 B4 CC AC), which is also valid UTF-8 (a Hebrew mark and a combining mark), is GBK.
+// UTF-8, while 状态 in GBK (D7 B4 CC AC), which is also valid UTF-8 (a Hebrew mark and a combining mark), is
+// GBK.
 //
 // Incremental: the text may be fed in chunks of any size, in order, and gives the answer a single call gives.
 // Memory stays the same whatever the size of the text.
 class CEncodingDetector {
-public:
+  public:
     void Feed(const char* data, std::size_t size);
     // True once more bytes cannot change the answer: a byte order mark was seen, or bytes that are not UTF-8
     // (a GBK text usually shows some within its first few Chinese characters). The caller may stop reading.
@@ -31,7 +32,7 @@ public:
     // After the last Feed.
     EncodingGuess Finish();
 
-private:
+  private:
     void CheckHead();
     void Scan(const unsigned char* p, const unsigned char* end);
     void ReadSequence(const unsigned char* sequence, int length, char32_t cp);
@@ -46,7 +47,8 @@ private:
     bool m_settled = false;
     EncodingGuess m_guess;
     bool m_sawNonAscii = false;
-    bool m_weighing = true;  // false once the UTF-8 reading is so far ahead that only validity can still matter
+    // False once the UTF-8 reading is so far ahead that only validity can still matter.
+    bool m_weighing = true;
     detection::CReading m_utf8;
     detection::CGbkReading m_gbk;
 };

@@ -1,11 +1,11 @@
 // EncodingDetectionTest.cpp: byte order marks, strict UTF-8, short ambiguous texts, chunking and Settled().
-#include "core/EncodingDetection.hpp"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
+
+#include "core/EncodingDetection.hpp"
 
 namespace {
 

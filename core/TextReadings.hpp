@@ -43,7 +43,7 @@ CharClass ClassOfAscii(unsigned char b);
 
 // One reading of a text: the running cost of its characters and of their joins.
 class CReading {
-public:
+  public:
     void Add(CharClass cls, Cost rarity) {
         m_cost += rarity + JoinCost(m_last, cls);
         m_last = cls;
@@ -66,7 +66,7 @@ public:
     }
     Cost Total() const { return m_cost; }
 
-private:
+  private:
     Cost m_cost = 0;
     CharClass m_last{kSpace, 0};
     bool m_lastAscii = true;  // the start of the text reads as a space
@@ -74,12 +74,12 @@ private:
 
 // The text read as GBK, byte by byte: a lead byte waits for the byte after it.
 class CGbkReading {
-public:
+  public:
     void AddByte(unsigned char b);
     void Finish();  // a lead byte left at the end forms no character
     Cost Total() const { return m_reading.Total(); }
 
-private:
+  private:
     void AddStray();
 
     CReading m_reading;

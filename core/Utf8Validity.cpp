@@ -19,7 +19,8 @@ bool AreContinuations(unsigned char b1, unsigned char b2) { return ((b1 ^ 0x80) 
 
 // Sequences that start before limit, one at a time; they may reach up to end. Returns where it stopped: at or
 // after limit on a character boundary, or before limit at a sequence that is invalid or cut by end.
-const unsigned char* SkipSequences(const unsigned char* p, const unsigned char* limit, const unsigned char* end) {
+const unsigned char* SkipSequences(const unsigned char* p, const unsigned char* limit,
+                                   const unsigned char* end) {
     while (p < limit) {
         const unsigned char b0 = *p;
         if (b0 < 0x80) {
@@ -85,7 +86,8 @@ BlockBits ReadBlock(const unsigned char* p) {
         special = _mm_or_si128(special, _mm_or_si128(_mm_cmpeq_epi8(x7, e0), _mm_cmpeq_epi8(x7, ed)));
         special = _mm_or_si128(special, _mm_cmpeq_epi8(x7, f0));
         special = _mm_or_si128(special, _mm_cmpgt_epi8(_mm_xor_si128(x7, flip), f3));  // F4 and above
-        bits.special |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(special))) << shift;
+        bits.special |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(special)))
+                        << shift;
     }
     return bits;
 }

@@ -1,12 +1,11 @@
 // Utf8ValidityTest.cpp: SkipValid stops exactly where decoding one code point at a time stops.
-#include "core/Utf8Validity.hpp"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
 #include "core/Utf8.hpp"
+#include "core/Utf8Validity.hpp"
 
 namespace {
 
@@ -30,9 +29,10 @@ std::size_t ValidLength(const std::string& text) {
 // Texts of valid sequences of every length, with the lead bytes whose second byte has a narrower range, and
 // now and then a byte that breaks the sequence it lands in, at every position of the 64-byte blocks.
 TEST(Utf8ValidityTest, StopsWhereDecodingStops) {
-    const char32_t samples[] = {'a', 0x7F, 0x80, 0x7FF, 0x800, 0xFFF, 0x1000, 0x4E2D, 0xD7FF, 0xE000,
-                                0xFFFF, 0x10000, 0x3FFFF, 0x40000, 0xFFFFF, 0x100000, 0x10FFFF};
-    const unsigned char breakers[] = {0x80, 0xBF, 0xC0, 0xC1, 0xC2, 0xE0, 0xED, 0xF0, 0xF4, 0xF5, 0xFF, 0x9F, 0xA0};
+    const char32_t samples[] = {'a',    0x7F,   0x80,    0x7FF,   0x800,   0xFFF,   0x1000,   0x4E2D,  0xD7FF,
+                                0xE000, 0xFFFF, 0x10000, 0x3FFFF, 0x40000, 0xFFFFF, 0x100000, 0x10FFFF};
+    const unsigned char breakers[] = {0x80, 0xBF, 0xC0, 0xC1, 0xC2, 0xE0, 0xED,
+                                      0xF0, 0xF4, 0xF5, 0xFF, 0x9F, 0xA0};
     std::mt19937 random(2024);
     for (int round = 0; round < 20000; ++round) {
         std::string text;

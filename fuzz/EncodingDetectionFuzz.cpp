@@ -1,5 +1,6 @@
-// EncodingDetectionFuzz.cpp: any bytes fed in any chunks give the answer of the whole-text call; an answer once
-// settled is the answer for the text so far and for the whole text; SkipValid stops where DecodeOne stops.
+// EncodingDetectionFuzz.cpp: any bytes fed in any chunks give the answer of the whole-text call; an answer
+// once settled is the answer for the text so far and for the whole text; SkipValid stops where DecodeOne
+// stops.
 //
 // Input: one byte that seeds the chunk sizes (1 to 16 bytes each), then the text.
 #include <algorithm>
@@ -14,7 +15,9 @@
 
 namespace {
 
-bool Same(const EncodingGuess& a, const EncodingGuess& b) { return a.encoding == b.encoding && a.bomSize == b.bomSize; }
+bool Same(const EncodingGuess& a, const EncodingGuess& b) {
+    return a.encoding == b.encoding && a.bomSize == b.bomSize;
+}
 
 void Fail(const char* what, const std::string& text) {
     std::fprintf(stderr, "%s, text \"", what);
@@ -57,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    if (static_cast<std::size_t>(utf8::SkipValid(p, p + text.size()) - p) != ReferenceValidLength(p, text.size())) {
+    if (static_cast<std::size_t>(utf8::SkipValid(p, p + text.size()) - p) !=
+        ReferenceValidLength(p, text.size())) {
         Fail("SkipValid differs from DecodeOne", text);
     }
     return 0;
