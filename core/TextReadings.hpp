@@ -1,7 +1,6 @@
 // TextReadings.hpp: what the same bytes cost read as UTF-8 and read as GBK, under one model of ordinary text.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 namespace detection {
@@ -44,9 +43,11 @@ CharClass ClassOfAscii(unsigned char b);
 // One reading of a text: the running cost of its characters and of their joins.
 class CReading {
   public:
-    void Add(CharClass cls, Cost rarity) {
+    // A character that is not ASCII in this reading.
+    void AddOther(CharClass cls, Cost rarity) {
         m_cost += rarity + JoinCost(m_last, cls);
         m_last = cls;
+        m_lastAscii = false;
     }
     // An ASCII character: only its joins with the characters that are not ASCII are priced.
     void AddAscii(unsigned char b) {
@@ -54,10 +55,6 @@ class CReading {
         if (!m_lastAscii) m_cost += JoinCost(m_last, cls);
         m_last = cls;
         m_lastAscii = true;
-    }
-    void AddOther(CharClass cls, Cost rarity) {
-        Add(cls, rarity);
-        m_lastAscii = false;
     }
     // The end of the text joins the last character as a space would.
     void End() {
