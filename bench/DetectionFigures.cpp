@@ -1,0 +1,193 @@
+// DetectionFigures.cpp: how often DetectEncoding names the right encoding, over the corpora that
+// make_detection_corpus.py writes. Usage: detection_figures CORPUS_DIR [--show N] [--peer]
+//
+// One row per set (encoding and language), half (dev, test) and shape (line, short, whole): the files, how
+// many were taken for the wrong encoding, and the rate right. Then the three targets: one-line GBK files,
+// one-line UTF-8 files per language, and every file with 10 or more characters outside ASCII. --show prints
+// up to N wrong files of each row, as hex. --peer adds the same counts for uchardet, when built with it.
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/EncodingDetection.hpp"
+
+#ifdef ZENDRIX_WITH_UCHARDET
+#include <uchardet.h>
+#endif
+
+namespace {
+
+struct Row {
+    std::string enc, lang, half, shape;
+    std::size_t files = 0, wrong = 0, long_files = 0, long_wrong = 0, peer_wrong = 0;
+};
+
+std::vector<std::string> ReadRecords(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> records;
+    unsigned char size[4];
+    while (in.read(reinterpret_cast<char*>(size), 4)) {
+        const std::uint32_t n =
+            size[0] | size[1] << 8 | size[2] << 16 | static_cast<std::uint32_t>(size[3]) << 24;
+        std::string record(n, '\0');
+        if (!in.read(&record[0], n)) break;
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+// Characters outside ASCII, counted in the encoding the record is really in.
+std::size_t NonAsciiChars(const std::string& text, bool gbk) {
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const unsigned char b = static_cast<unsigned char>(text[k]);
+        if (b < 0x80) continue;
+        if (gbk) {
+            ++count;
+            ++k;
+        } else if ((b & 0xC0) != 0x80) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+bool PeerWrong(const std::string& text, bool gbk) {
+#ifdef ZENDRIX_WITH_UCHARDET
+    uchardet_t detector = uchardet_new();
+    uchardet_handle_data(detector, text.data(), text.size());
+    uchardet_data_end(detector);
+    const std::string name = uchardet_get_charset(detector);
+    uchardet_delete(detector);
+    // uchardet names pure ASCII "ASCII"; that text reads the same in GBK.
+    const bool saidUtf8 = name == "UTF-8";
+    return gbk ? saidUtf8 : !saidUtf8;
+#else
+    (void)text;
+    (void)gbk;
+    return false;
+#endif
+}
+
+std::string Hex(const std::string& text) {
+    std::string hex = "    ";
+    char digits[3];
+    for (const unsigned char b : text.substr(0, 120)) {
+        std::snprintf(digits, sizeof digits, "%02x", b);
+        hex += digits;
+    }
+    return hex + "\n";
+}
+
+double Rate(std::size_t files, std::size_t wrong) {
+    return files == 0 ? 100.0 : 100.0 * static_cast<double>(files - wrong) / static_cast<double>(files);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_DIR [--show N] [--peer]\n", argv[0]);
+        return 2;
+    }
+    const std::string dir = argv[1];
+    std::size_t show = 0;
+    bool peer = false;
+    for (int k = 2; k < argc; ++k) {
+        if (std::strcmp(argv[k], "--show") == 0 && k + 1 < argc) show = std::strtoul(argv[++k], nullptr, 10);
+        if (std::strcmp(argv[k], "--peer") == 0) peer = true;
+    }
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            const std::string name = e->d_name;
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".rec") == 0) names.push_back(name);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    if (names.empty()) {
+        std::fprintf(stderr, "no .rec files in %s (make_detection_corpus.py writes them)\n", dir.c_str());
+        return 1;
+    }
+    std::ifstream setsFile(dir + "/sets.txt");
+    std::string unseenLine;
+    for (std::string line; std::getline(setsFile, line);) {
+        if (line.rfind("unseen ", 0) == 0) unseenLine = " " + line.substr(7) + " ";
+    }
+
+    std::vector<Row> rows;
+    std::printf("%-22s %-5s %-6s %8s %7s %9s%s\n", "set", "half", "shape", "files", "wrong", "right %",
+                peer ? "   uchardet wrong" : "");
+    for (const std::string& name : names) {
+        // <enc>-<lang>-<half>-<shape>.rec; lang may hold a dash (man-zh_CN).
+        Row row;
+        const std::string stem = name.substr(0, name.size() - 4);
+        const std::size_t a = stem.find('-'), c = stem.rfind('-'), b = stem.rfind('-', c - 1);
+        row.enc = stem.substr(0, a);
+        row.lang = stem.substr(a + 1, b - a - 1);
+        row.half = stem.substr(b + 1, c - b - 1);
+        row.shape = stem.substr(c + 1);
+        const bool gbk = row.enc == "gbk";
+        std::string shown;
+        std::size_t shownCount = 0;
+        for (const std::string& text : ReadRecords(dir + "/" + name)) {
+            const bool wrong =
+                (DetectEncoding(text.data(), text.size()).encoding == TextEncoding::Gbk) != gbk;
+            const bool isLong = NonAsciiChars(text, gbk) >= 10;
+            ++row.files;
+            row.wrong += wrong;
+            row.long_files += isLong;
+            row.long_wrong += wrong && isLong;
+            if (peer) row.peer_wrong += PeerWrong(text, gbk);
+            if (wrong && shownCount < show) {
+                ++shownCount;
+                shown += Hex(text);
+            }
+        }
+        std::printf("%-22s %-5s %-6s %8zu %7zu %9.3f", (row.enc + "-" + row.lang).c_str(), row.half.c_str(),
+                    row.shape.c_str(), row.files, row.wrong, Rate(row.files, row.wrong));
+        if (peer) std::printf(" %17zu", row.peer_wrong);
+        std::printf("\n%s", shown.c_str());
+        rows.push_back(row);
+    }
+
+    std::printf("\nTargets (dev half / test half):\n");
+    for (const char* half : {"dev", "test"}) {
+        std::size_t files = 0, wrong = 0;
+        for (const Row& r : rows) {
+            if (r.enc == "gbk" && r.shape == "line" && r.half == half) files += r.files, wrong += r.wrong;
+        }
+        std::printf("  one-line GBK files, %-4s: %zu of %zu wrong, %.3f%% right (target 99.9)\n", half, wrong,
+                    files, Rate(files, wrong));
+    }
+    for (const bool unseen : {false, true}) {
+        std::printf("  one-line UTF-8 files per language (%s):\n",
+                    unseen ? "languages not designed for" : "languages designed for");
+        for (const Row& r : rows) {
+            if (r.enc != "utf8" || r.shape != "line") continue;
+            if ((unseenLine.find(" " + r.lang + " ") != std::string::npos) != unseen) continue;
+            std::printf("    %-12s %-4s %zu of %zu wrong, %.3f%% right%s\n", r.lang.c_str(), r.half.c_str(),
+                        r.wrong, r.files, Rate(r.files, r.wrong),
+                        Rate(r.files, r.wrong) < 99.9 ? "  BELOW TARGET" : "");
+        }
+    }
+    for (const char* half : {"dev", "test"}) {
+        std::size_t files = 0, wrong = 0;
+        for (const Row& r : rows) {
+            if (r.half == half) files += r.long_files, wrong += r.long_wrong;
+        }
+        std::printf("  files with 10 or more characters outside ASCII, %-4s: %zu of %zu wrong (target 0)\n",
+                    half, wrong, files);
+    }
+    return 0;
+}

@@ -1,0 +1,176 @@
+// TextReadings.cpp: character classes of both encodings and the price of their joins.
+#include "TextReadings.hpp"
+
+#include <algorithm>
+#include <iterator>
+
+namespace detection {
+namespace {
+
+struct CharRange {
+    char32_t first;
+    std::uint8_t script;
+    CharKind kind;
+    std::uint8_t bits;
+};
+
+#include "CharClasses.inc"
+
+constexpr Cost Bits(int bits) { return 2 * bits; }
+
+// Scripts whose words sit next to each other without a space in ordinary text: Japanese mixes kanji and
+// kana, Chinese and Japanese text put Latin words and ideographs side by side, Korean sometimes has Hanja.
+bool IsCjk(std::uint8_t script) {
+    return script == kHan || script == kKana || script == kHangul || script == kBopomofo;
+}
+
+Cost LetterJoin(std::uint8_t before, std::uint8_t next) {
+    if (before == next) return 0;
+    if ((before == kHan && next == kKana) || (before == kKana && next == kHan)) return 1;
+    if ((before == kHan && next == kBopomofo) || (before == kBopomofo && next == kHan)) return 2;
+    if ((before == kLatin && IsCjk(next)) || (IsCjk(before) && next == kLatin)) return Bits(2);
+    if (IsCjk(before) && IsCjk(next)) return Bits(3);
+    return Bits(8);
+}
+
+}  // namespace
+
+Cost JoinCost(CharClass before, CharClass next) {
+    if (before.kind == kUnusable || next.kind == kUnusable) return 0;  // priced enough by their rarity
+    const bool letterBefore = before.kind == kLetter || before.kind == kCapital;
+    switch (next.kind) {
+        case kLetter:
+        case kCapital:
+            if (letterBefore) {
+                const Cost shift = before.kind == kLetter && next.kind == kCapital ? Bits(6) : 0;
+                return shift + LetterJoin(before.script, next.script);
+            }
+            if (before.kind == kMark) {
+                return before.script == next.script || before.script == kInherited ? 1 : Bits(8);
+            }
+            return before.kind == kSymbol ? Bits(1) : 3;  // a word starts
+        case kMark:
+            if ((letterBefore || before.kind == kMark) &&
+                (next.script == kInherited || next.script == before.script)) {
+                return 2;
+            }
+            return Bits(12);  // a mark on a space, a digit or a letter of another script
+        case kSymbol:
+            return letterBefore || before.kind == kMark ? Bits(1) : 1;
+        default:
+            return 1;
+    }
+}
+
+CharClass ClassOfCodePoint(char32_t cp, Cost& rarity) {
+    const CharRange* range = std::upper_bound(std::begin(kCharRanges), std::end(kCharRanges), cp,
+                                              [](char32_t c, const CharRange& r) { return c < r.first; }) -
+                             1;
+    rarity = Bits(range->bits);
+    return CharClass{range->kind, range->script};
+}
+
+CharClass ClassOfGbkPair(unsigned char lead, unsigned char trail, Cost& rarity) {
+    const CharClass hanzi{kLetter, kHan};
+    const CharClass symbol{kPunct, kCommon};
+    if (trail < 0xA1) {
+        // Lead 81 to A0 with any trail, or AA to FE with a low trail: GBK's extension hanzi, which Simplified
+        // text seldom needs and Traditional text needs often. A8 and A9 hold symbols there, A1 to A7 the
+        // user-defined area.
+        if (lead <= 0xA0 || lead >= 0xAA) {
+            rarity = Bits(15);
+            return hanzi;
+        }
+        rarity = Bits(lead >= 0xA8 ? 16 : 20);
+        return symbol;
+    }
+    if (lead <= 0xA0) {
+        rarity = Bits(15);
+        return hanzi;
+    }
+    // GB2312's rows.
+    if (lead >= 0xB0 && lead <= 0xD7) {
+        rarity = Bits(lead == 0xD7 && trail > 0xF9 ? 20 : 10);  // level 1, in order of pronunciation
+        return hanzi;
+    }
+    if (lead >= 0xD8 && lead <= 0xF7) {
+        rarity = Bits(14);  // level 2, the less common hanzi
+        return hanzi;
+    }
+    switch (lead) {
+        case 0xA1:  // 、。“”《》…
+            rarity = Bits(6);
+            return symbol;
+        case 0xA3:  // full-width ASCII: ，：（）
+            rarity = Bits(7);
+            return symbol;
+        case 0xA4:
+        case 0xA5:
+            rarity = Bits(9);
+            return CharClass{kLetter, kKana};
+        case 0xA6:
+            rarity = Bits(10);
+            return CharClass{kLetter, kGreek};
+        case 0xA7:
+            rarity = Bits(10);
+            return CharClass{kLetter, kCyrillic};
+        case 0xA2:
+        case 0xA8:
+        case 0xA9:
+            rarity = Bits(10);  // numbers in circles and brackets, pinyin, box drawing
+            return symbol;
+        default:
+            rarity = Bits(20);  // user-defined rows AA to AF and F8 to FE
+            return symbol;
+    }
+}
+
+CharClass ClassOfStrayGbkByte(Cost& rarity) {
+    rarity = Bits(24);
+    return CharClass{kUnusable, kCommon};
+}
+
+CharClass ClassOfAscii(unsigned char b) {
+    if (b >= 'A' && b <= 'Z') return CharClass{kCapital, kLatin};
+    if (b >= 'a' && b <= 'z') return CharClass{kLetter, kLatin};
+    if (b == ' ' || b == '\t' || b == '\r' || b == '\n') return CharClass{kSpace, kCommon};
+    return CharClass{kPunct, kCommon};
+}
+
+void CGbkReading::AddStray() {
+    Cost rarity = 0;
+    const CharClass cls = ClassOfStrayGbkByte(rarity);
+    m_reading.AddOther(cls, rarity);
+}
+
+void CGbkReading::AddByte(unsigned char b) {
+    Cost rarity = 0;
+    if (m_lead != 0) {
+        const unsigned char lead = m_lead;
+        m_lead = 0;
+        if (b >= 0x40 && b != 0x7F && b != 0xFF) {
+            const CharClass cls = ClassOfGbkPair(lead, b, rarity);
+            m_reading.AddOther(cls, rarity);
+            return;
+        }
+        // No trail byte can be this: the lead stands alone and the byte is read for itself.
+        AddStray();
+    }
+    if (b < 0x80) {
+        m_reading.AddAscii(b);
+    } else if (b >= 0x81 && b <= 0xFE) {
+        m_lead = b;
+    } else {
+        AddStray();
+    }
+}
+
+void CGbkReading::Finish() {
+    if (m_lead != 0) {
+        AddStray();
+        m_lead = 0;
+    }
+    m_reading.End();
+}
+
+}  // namespace detection

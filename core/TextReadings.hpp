@@ -1,0 +1,86 @@
+// TextReadings.hpp: what the same bytes cost read as UTF-8 and read as GBK, under one model of ordinary text.
+#pragma once
+
+#include <cstdint>
+
+namespace detection {
+
+// Costs are in half bits: the cost of a text is minus the base-2 log of its likelihood, doubled.
+using Cost = std::int64_t;
+
+enum CharKind : std::uint8_t {
+    kSpace,     // white space, and the edges of the text
+    kLetter,    // letters, ideographs, syllables: what words are made of
+    kCapital,   // capital letters: a word may start with them or be made of them, not go on with them
+    kMark,      // combining marks, which belong to the letter before them
+    kPunct,     // punctuation, which opens and closes words
+    kSymbol,    // symbols, digits and fractions, which stand apart from words
+    kUnusable,  // C1 controls, unassigned code points, bytes that are no character of the encoding
+};
+
+struct CharClass {
+    CharKind kind;
+    std::uint8_t script;  // a CharScript of CharClasses.inc
+};
+
+// The model: a character costs its own rarity (per character, from its range) plus a price for standing
+// beside the character before it. Within a word letters of one script follow each other freely; a word of
+// one script glued to a word of another, or a combining mark with no letter under it, is what text produced
+// by reading bytes in the wrong encoding looks like, and is priced high. ASCII bytes read the same in both
+// encodings, so only the places next to other characters are priced.
+Cost JoinCost(CharClass before, CharClass next);
+
+// The class and rarity of the code point cp (at least U+0080) read from UTF-8.
+CharClass ClassOfCodePoint(char32_t cp, Cost& rarity);
+
+// The class and rarity of a GBK two-byte character (lead 81 to FE, trail 40 to FE but 7F), or of a byte that
+// forms none.
+CharClass ClassOfGbkPair(unsigned char lead, unsigned char trail, Cost& rarity);
+CharClass ClassOfStrayGbkByte(Cost& rarity);
+
+CharClass ClassOfAscii(unsigned char b);
+
+// One reading of a text: the running cost of its characters and of their joins.
+class CReading {
+  public:
+    // A character that is not ASCII in this reading.
+    void AddOther(CharClass cls, Cost rarity) {
+        m_cost += rarity + JoinCost(m_last, cls);
+        m_last = cls;
+        m_lastAscii = false;
+    }
+    // An ASCII character: only its joins with the characters that are not ASCII are priced.
+    void AddAscii(unsigned char b) {
+        const CharClass cls = ClassOfAscii(b);
+        if (!m_lastAscii) m_cost += JoinCost(m_last, cls);
+        m_last = cls;
+        m_lastAscii = true;
+    }
+    // The end of the text joins the last character as a space would.
+    void End() {
+        if (!m_lastAscii) m_cost += JoinCost(m_last, CharClass{kSpace, 0});
+        m_lastAscii = true;
+    }
+    Cost Total() const { return m_cost; }
+
+  private:
+    Cost m_cost = 0;
+    CharClass m_last{kSpace, 0};
+    bool m_lastAscii = true;  // the start of the text reads as a space
+};
+
+// The text read as GBK, byte by byte: a lead byte waits for the byte after it.
+class CGbkReading {
+  public:
+    void AddByte(unsigned char b);
+    void Finish();  // a lead byte left at the end forms no character
+    Cost Total() const { return m_reading.Total(); }
+
+  private:
+    void AddStray();
+
+    CReading m_reading;
+    unsigned char m_lead = 0;
+};
+
+}  // namespace detection
