@@ -12,7 +12,8 @@ namespace {
 
 class CBatchRun : public IWalkHost {
   public:
-    explicit CBatchRun(const ConvertOptions& options) : m_options(options), m_showProgress(ErrorIsTerminal()) {}
+    explicit CBatchRun(const ConvertOptions& options)
+        : m_options(options), m_showProgress(ErrorIsTerminal()) {}
 
     // Clears the progress line and writes the summary.
     void Finish();
@@ -74,13 +75,14 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
     switch (report.outcome) {
         case FileOutcome::Converted:
             m_written[dest] = source;
-            Converted("converted " + source + " -> " + dest + " (" + EncodingName(report.encoding.encoding) + ")");
+            Converted("converted " + source + " -> " + dest + " (" + EncodingName(report.encoding.encoding) +
+                      ")");
             return;
         case FileOutcome::Declined:
             if (earlier != m_written.end()) {
                 // Always said: a file of SOURCE that is not in DEST must not go unnoticed.
-                Skipped("skipped " + source + ": same name as " + earlier->second + ", converted into " + dest +
-                            " in this run",
+                Skipped("skipped " + source + ": same name as " + earlier->second + ", converted into " +
+                            dest + " in this run",
                         true);
             } else {
                 Skipped("skipped " + source + ": " + OutcomeMessage(report.outcome, source, dest), false);
@@ -152,8 +154,9 @@ void CBatchRun::ShowProgress() {
 }
 
 std::string CBatchRun::Counts() const {
-    return "converted " + std::to_string(m_converted) + ", skipped " + std::to_string(m_skipped) + ", failed " +
-           std::to_string(m_failed) + (m_truncated > 0 ? ", truncated " + std::to_string(m_truncated) : "");
+    return "converted " + std::to_string(m_converted) + ", skipped " + std::to_string(m_skipped) +
+           ", failed " + std::to_string(m_failed) +
+           (m_truncated > 0 ? ", truncated " + std::to_string(m_truncated) : "");
 }
 
 void CBatchRun::Finish() {

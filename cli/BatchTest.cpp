@@ -115,8 +115,8 @@ TEST(BatchTest, EveryEligibleFileAtAnyDepthLandsInDestUnderItsOwnName) {
     for (const std::string& line :
          {"converted " + P({"src", "sub", "deep", "c.h"}) + " -> " + P({out, "c.h"}) + " (GBK)\n",
           "converted " + P({"src", "x", "n.txt"}) + " -> " + P({out, "n.txt"}) + " (GBK)\n",
-          "skipped " + P({"src", "y", "n.txt"}) + ": same name as " + P({"src", "x", "n.txt"}) + ", converted into " +
-              P({out, "n.txt"}) + " in this run\n",
+          "skipped " + P({"src", "y", "n.txt"}) + ": same name as " + P({"src", "x", "n.txt"}) +
+              ", converted into " + P({out, "n.txt"}) + " in this run\n",
           "passed over " + P({"src", "pic.gif"}) + " (not admitted by the filter)\n",
           "passed over " + P({"src", "m.min.js"}) + " (not admitted by the filter)\n"}) {
         EXPECT_NE(std::string::npos, run.out.find(line)) << line << "in\n" << run.out;
@@ -168,8 +168,8 @@ TEST(BatchTest, DestInsideSourceIsNeverEnteredNotEvenOnASecondRun) {
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ("converted 7, skipped 1, failed 0\n", run.out);  // without --verbose: the summary only
     // ... and on stderr the one file of SOURCE that has no output of its own.
-    EXPECT_EQ("zendrix-convert: skipped " + P({"src", "y", "n.txt"}) + ": same name as " + P({"src", "x", "n.txt"}) +
-                  ", converted into " + P({dest, "n.txt"}) + " in this run\n",
+    EXPECT_EQ("zendrix-convert: skipped " + P({"src", "y", "n.txt"}) + ": same name as " +
+                  P({"src", "x", "n.txt"}) + ", converted into " + P({dest, "n.txt"}) + " in this run\n",
               run.err);
     // Had the walk entered DEST, its seven outputs would now be inputs: skipped as themselves, or converted
     // again.

@@ -111,8 +111,8 @@ inline Result RunConverterWide(const fs::path& folder, const std::vector<std::ws
     };
     HANDLE out = create("stdout");
     HANDLE err = create("stderr");
-    HANDLE in = ::CreateFileW((capture.path() / "stdin").wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE in = ::CreateFileW((capture.path() / "stdin").wstring().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     std::wstring command = Quote(kConverter.wstring());
     for (const std::wstring& arg : args) command += L" " + Quote(arg);
     STARTUPINFOW startup{};
@@ -151,10 +151,10 @@ inline Result RunConverter(const fs::path& folder, const std::vector<std::string
 #else
 inline const fs::path kConverter = fs::read_symlink("/proc/self/exe").parent_path() / "zendrix-convert";
 
-// Runs the converter in folder; a positive fileSizeLimit makes writes beyond it fail with EFBIG. Standard input
-// reads stdinBytes.
-inline Result RunConverter(const fs::path& folder, const std::vector<std::string>& args, long fileSizeLimit = 0,
-                           const std::string& stdinBytes = "") {
+// Runs the converter in folder; a positive fileSizeLimit makes writes beyond it fail with EFBIG. Standard
+// input reads stdinBytes.
+inline Result RunConverter(const fs::path& folder, const std::vector<std::string>& args,
+                           long fileSizeLimit = 0, const std::string& stdinBytes = "") {
     TempDir capture;
     const std::string outPath = capture.File("stdout");
     const std::string errPath = capture.File("stderr");

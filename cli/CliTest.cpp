@@ -68,7 +68,8 @@ TEST(CliGoldenTest, EveryCaseGivesTheExpectedBytesAndLeavesTheInputAlone) {
         if (c.notice == "-") {
             EXPECT_EQ("", run.err);
         } else {
-            EXPECT_NE(std::string::npos, run.err.find("a 0x1A byte at offset " + c.notice.substr(7))) << run.err;
+            EXPECT_NE(std::string::npos, run.err.find("a 0x1A byte at offset " + c.notice.substr(7)))
+                << run.err;
         }
         EXPECT_EQ(expected, Read(dir.path() / "out.txt"));
         EXPECT_EQ(input, Read(dir.path() / "in.txt"));
@@ -181,10 +182,26 @@ TEST(CliUsageTest, HelpDocumentsEveryOptionAndTheExitCodes) {
     TempDir dir;
     const Result run = RunConverter(dir.path(), {"--help"});
     EXPECT_EQ(0, run.code);
-    for (const char* word : {"--to-traditional", "--to-simplified", "--table FILE", "--force", "Exit codes",
-                             "  0  ", "  1  ", "  2  ", "CR LF", "0x1A", "--batch", "--filter TEXT",
-                             "--verbose", "*.txt;*.asp;*.php", "converted N, skipped N, failed N", "--encoding E",
-                             "UTF-16LE (FF FE)", "byte order mark", "--version", "standard input"}) {
+    for (const char* word : {"--to-traditional",
+                             "--to-simplified",
+                             "--table FILE",
+                             "--force",
+                             "Exit codes",
+                             "  0  ",
+                             "  1  ",
+                             "  2  ",
+                             "CR LF",
+                             "0x1A",
+                             "--batch",
+                             "--filter TEXT",
+                             "--verbose",
+                             "*.txt;*.asp;*.php",
+                             "converted N, skipped N, failed N",
+                             "--encoding E",
+                             "UTF-16LE (FF FE)",
+                             "byte order mark",
+                             "--version",
+                             "standard input"}) {
         EXPECT_NE(std::string::npos, run.out.find(word)) << word;
     }
 }

@@ -7,7 +7,8 @@
 
 namespace cli {
 
-// The arguments after the program's name, UTF-8: on Linux as they come, on Windows from the wide command line.
+// The arguments after the program's name, UTF-8: on Linux as they come, on Windows from the wide command
+// line.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 // "Runemap.dll" in the folder of the running executable (the bare name if that folder cannot be found).

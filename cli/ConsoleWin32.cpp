@@ -64,11 +64,14 @@ std::string VersionText() {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     if (!::GetFileVersionInfoW(exe.c_str(), 0, size, record.get()) ||
-        !::VerQueryValueW(record.get(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr) {
+        !::VerQueryValueW(record.get(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+        fixed == nullptr) {
         return "unknown";
     }
-    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
-           "." + std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionLS));
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionLS));
 }
 
 bool ErrorIsTerminal() {

@@ -88,8 +88,9 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
     options = ConvertOptions();
     options.filter = kDefaultFilter;
     if (args.empty()) {
-        error = "no arguments; usage: zendrix-convert --to-traditional|--to-simplified INPUT OUTPUT (or --batch "
-                "SOURCE DEST, see --help)";
+        error =
+            "no arguments; usage: zendrix-convert --to-traditional|--to-simplified INPUT OUTPUT (or --batch "
+            "SOURCE DEST, see --help)";
         return false;
     }
     std::vector<std::string> names;

@@ -16,8 +16,9 @@
 namespace cli {
 
 // 0: done (with --batch: no file failed; skipped files are no failure); also --help and --version.
-// 1: a conversion failed while it ran (reading or writing); with --batch the other files were still converted.
-// 2: bad use, found before a byte was written: arguments, the table, the input, the output or its folder.
+// 1: a conversion failed while it ran (reading or writing); with --batch the other files were still
+// converted. 2: bad use, found before a byte was written: arguments, the table, the input, the output or its
+// folder.
 enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 struct ConvertOptions {
@@ -29,10 +30,10 @@ struct ConvertOptions {
     bool verbose = false;
     bool filterGiven = false;
     std::optional<TextEncoding> encoding;  // forced with --encoding; found in each file otherwise
-    std::string filter;  // --batch only; the window's default filter unless given
-    std::string table;   // empty: the table file beside the executable
-    std::string input;   // INPUT ("-": standard input), or SOURCE with --batch
-    std::string output;  // OUTPUT ("-": standard output), or DEST with --batch
+    std::string filter;                    // --batch only; the window's default filter unless given
+    std::string table;                     // empty: the table file beside the executable
+    std::string input;                     // INPUT ("-": standard input), or SOURCE with --batch
+    std::string output;                    // OUTPUT ("-": standard output), or DEST with --batch
 };
 
 // Reads the arguments that follow the program's name. On bad use returns false and says why in error.

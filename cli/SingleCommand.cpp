@@ -18,7 +18,8 @@ class CSingleFileHost : public IFileHost {
         if (dest.empty()) return decision;  // standard output
         if (!platform::PathExists(dest)) {
             const std::string folder = platform::FolderOf(dest);
-            if (!folder.empty() && !platform::IsDirectory(folder)) decision.refusal = FileOutcome::NoDestinationFolder;
+            if (!folder.empty() && !platform::IsDirectory(folder))
+                decision.refusal = FileOutcome::NoDestinationFolder;
         } else if (!source.empty() && platform::SameFile(source, dest)) {
             decision.refusal = FileOutcome::DestinationIsSource;
         } else if (platform::IsDirectory(dest)) {
@@ -33,7 +34,9 @@ class CSingleFileHost : public IFileHost {
     bool m_force;
 };
 
-std::string NameOf(const std::string& path, const char* standard) { return path.empty() ? standard : Quoted(path); }
+std::string NameOf(const std::string& path, const char* standard) {
+    return path.empty() ? standard : Quoted(path);
+}
 
 }  // namespace
 
@@ -46,7 +49,8 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
         case FileOutcome::Declined:
             return "the output " + out + " exists already (--force replaces it)";
         case FileOutcome::NoDestinationFolder:
-            return "the folder " + Quoted(platform::FolderOf(output)) + " of the output " + out + " does not exist";
+            return "the folder " + Quoted(platform::FolderOf(output)) + " of the output " + out +
+                   " does not exist";
         case FileOutcome::DestinationIsSource:
             return "the output " + out + " is the input file itself";
         case FileOutcome::DestinationIsFolder:
@@ -83,9 +87,9 @@ int ExitCodeOf(FileOutcome outcome) {
 
 std::string EndMarkNotice(const std::string& input, const FileReport& report) {
     if (report.endMarkOffset < 0) return {};
-    return NameOf(input, "standard input") + ": a 0x1A byte at offset " + std::to_string(report.endMarkOffset) +
-           " ends the GBK text; the " + std::to_string(report.bytesNotConverted) +
-           " bytes after it were not converted";
+    return NameOf(input, "standard input") + ": a 0x1A byte at offset " +
+           std::to_string(report.endMarkOffset) + " ends the GBK text; the " +
+           std::to_string(report.bytesNotConverted) + " bytes after it were not converted";
 }
 
 int RunConversion(const ConvertOptions& options, std::string& message) {
@@ -104,8 +108,8 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
     }
     if (options.verbose) {
         const std::string line = "converted " + (input.empty() ? "-" : input) + " -> " +
-                                 (output.empty() ? "-" : output) + " (" + EncodingName(report.encoding.encoding) +
-                                 ")\n";
+                                 (output.empty() ? "-" : output) + " (" +
+                                 EncodingName(report.encoding.encoding) + ")\n";
         // Standard output may be the converted text itself.
         if (output.empty()) {
             WriteError(line);

@@ -45,16 +45,19 @@ TEST(CliStreamsTest, StandardInputAndOutputWorkBothWaysWithTheEncodingFound) {
 
 TEST(CliStreamsTest, AForcedEncodingIsTakenAsGiven) {
     TempDir dir;
-    // UTF-16LE without a byte order mark is never guessed; said, it converts. UTF-8 said to be GBK converts its
-    // bytes as GBK pairs, as the program did before it knew UTF-8.
+    // UTF-16LE without a byte order mark is never guessed; said, it converts. UTF-8 said to be GBK converts
+    // its bytes as GBK pairs, as the program did before it knew UTF-8.
     const std::string utf16 = std::string("\x80\x7b\x53\x4f\x0a\x00", 6);  // 简体 LF
     Write(dir.path() / "in16.txt", utf16);
-    Result run = RunConverter(dir.path(), {"--to-traditional", "--encoding", "utf-16le", "in16.txt", "out16.txt"});
+    Result run =
+        RunConverter(dir.path(), {"--to-traditional", "--encoding", "utf-16le", "in16.txt", "out16.txt"});
     EXPECT_EQ(0, run.code) << run.err;
-    EXPECT_EQ(std::string("\x21\x7c\xd4\x9a\x0d\x00\x0a\x00", 8), Read(dir.path() / "out16.txt"));  // 簡體 CR LF
+    EXPECT_EQ(std::string("\x21\x7c\xd4\x9a\x0d\x00\x0a\x00", 8),
+              Read(dir.path() / "out16.txt"));  // 簡體 CR LF
 
     Write(dir.path() / "in8.txt", "\xc3\xa9\n");  // é in UTF-8, and a GBK pair that no table entry lists
-    run = RunConverter(dir.path(), {"--to-traditional", "--encoding=GBK", "--verbose", "in8.txt", "out8.txt"});
+    run =
+        RunConverter(dir.path(), {"--to-traditional", "--encoding=GBK", "--verbose", "in8.txt", "out8.txt"});
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ("converted in8.txt -> out8.txt (GBK)\n", run.out);
     EXPECT_EQ("\xc3\xa9\r\n", Read(dir.path() / "out8.txt"));
@@ -63,22 +66,28 @@ TEST(CliStreamsTest, AForcedEncodingIsTakenAsGiven) {
 TEST(CliStreamsTest, A0x1AByteWithTextAfterItIsReportedAndCounted) {
     TempDir dir;
     fs::create_directory(dir.path() / "src");
-    Write(dir.path() / "src" / "cut.txt", "ab\x1a" "cd");
+    Write(dir.path() / "src" / "cut.txt",
+          "ab\x1a"
+          "cd");
     Write(dir.path() / "src" / "end.txt", "ab\x1a");  // the old end-of-file mark: nothing to say
     Result run = RunConverter(dir.path(), {"--to-traditional", "--batch", "src", "out"});
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ("converted 2, skipped 0, failed 0, truncated 1\n", run.out);
-    EXPECT_NE(std::string::npos,
-              run.err.find("cut.txt': a 0x1A byte at offset 2 ends the GBK text; the 2 bytes after it were not "
-                           "converted"))
+    EXPECT_NE(
+        std::string::npos,
+        run.err.find("cut.txt': a 0x1A byte at offset 2 ends the GBK text; the 2 bytes after it were not "
+                     "converted"))
         << run.err;
     EXPECT_EQ(std::string::npos, run.err.find("end.txt")) << run.err;
     EXPECT_EQ("ab\r\n", Read(dir.path() / "out" / "cut.txt"));
 
-    run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, "ab\x1a" "cde");
+    run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0,
+                       "ab\x1a"
+                       "cde");
     EXPECT_EQ(0, run.code);
     EXPECT_EQ("ab\r\n", run.out);
-    EXPECT_NE(std::string::npos, run.err.find("standard input: a 0x1A byte at offset 2 ends the GBK text; the 3"))
+    EXPECT_NE(std::string::npos,
+              run.err.find("standard input: a 0x1A byte at offset 2 ends the GBK text; the 3"))
         << run.err;
 }
 

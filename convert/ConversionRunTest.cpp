@@ -26,7 +26,7 @@ TEST_F(ConversionRunTest, PathsThatStopTheRunBeforeItStarts) {
     Start(1, src + "\\", dir.File("out"));
     Start(1, root, dir.File("out"));
     Start(0, dir.File("a.txt"), dir.File("a.txt\\out.txt"));  // its directory would be a file
-    Start(1, src, dir.File("out\\"));                        // made, but a final "\" finds nothing
+    Start(1, src, dir.File("out\\"));                         // made, but a final "\" finds nothing
     Start(0, dir.File("a.txt"), dir.File("A.TXT"));
     Start(0, "a.txt", dir.File("A.txt"));  // the source is looked up and made absolute
     WriteFileBytes(dir.File("pic.gif"), "GIF");
@@ -50,7 +50,8 @@ TEST_F(ConversionRunTest, SingleFileWithRelativeLoweredDestinationAndEitherDirec
     Start(0, "t.txt", "new\\s.txt", 1);
     EXPECT_EQ(kSimplified + "\r\n", ReadFileBytes(dir.File("new\\s.txt")));
     EXPECT_EQ(Texts{}, host.messages);
-    EXPECT_EQ((Texts{"Start off", "Start on", "Stop off", "Start off", "Start on", "Stop off"}), host.buttons);
+    EXPECT_EQ((Texts{"Start off", "Start on", "Stop off", "Start off", "Start on", "Stop off"}),
+              host.buttons);
 }
 
 TEST_F(ConversionRunTest, BareDestinationNameGoesBesideTheExecutable) {

@@ -14,7 +14,7 @@ using testsupport::TempDir;
 using Texts = std::vector<std::string>;
 
 class ConvertDirectoryTest : public ::testing::Test {
-protected:
+  protected:
     ConvertDirectoryTest() {
         platform::MakeDirectory(src);
         platform::MakeDirectory(out);
@@ -133,6 +133,53 @@ TEST_F(ConvertDirectoryTest, GbkNamesWithBackslashTrailBytes) {
     Walk();
     EXPECT_EQ((Texts{kNorikae + ".txt", kTsuta + ".txt"}), NamesIn(out));
     EXPECT_EQ(kTraditional + "\r\n", ReadFileBytes(out + "\\" + kTsuta + ".txt"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ConvertDirectoryTest, FoldersThatCannotBeReadAreNamedOnceWhenTheWalkEnds) {
+    // Folders that disappear after their parent was listed: the walk cannot read them when it gets there.
+    Dir("gone1");
+    Dir("gone2");
+    Put("a.txt");
+    Put("gone1\\x.txt");
+    Put("gone2\\y.txt");
+    host.onDispatch = [&](int count) {
+        if (count != 1) return;
+        for (const char* name : {"gone1", "gone2"}) {
+            const std::string folder = src + "\\" + name;
+            for (const std::string& file : NamesIn(folder)) platform::RemoveFile(folder + "\\" + file);
+            ::RemoveDirectoryW(platform::WideFromUtf8(folder).c_str());
+        }
+    };
+    Walk();
+    ASSERT_EQ(1u, host.messages.size());
+    const std::string& message = host.messages[0];
+    EXPECT_EQ(0u, message.find("These folders could not be read; their files were not converted:\n"))
+        << message;
+    const std::size_t first = message.find(src + "\\gone");
+    EXPECT_NE(std::string::npos, first) << message;
+    EXPECT_NE(std::string::npos, message.find(src + "\\gone", first + 1)) << message;
+}
+
+TEST_F(ConvertDirectoryTest, EveryEncodingIsConvertedInItsOwnWithNamesOutsideGbk) {
+    // 汉书 in UTF-8 with and without a byte order mark, and in UTF-16 of both byte orders.
+    const std::string hanshu8 = "\xe6\xb1\x89\xe4\xb9\xa6";
+    const std::string hanshu8Traditional = "\xe6\xbc\xa2\xe6\x9b\xb8";
+    ASSERT_TRUE(WriteFileBytes(src + "\\u8.txt", hanshu8 + "😀\n"));
+    ASSERT_TRUE(WriteFileBytes(src + "\\笔记😀.txt", "\xef\xbb\xbf" + hanshu8 + "\r\n"));
+    ASSERT_TRUE(WriteFileBytes(src + "\\le.txt", std::string("\xff\xfe\x49\x6c\x66\x4e\x0a\x00", 8)));
+    ASSERT_TRUE(WriteFileBytes(src + "\\be.txt", std::string("\xfe\xff\x6c\x49\x4e\x66", 6)));
+    Put("g.txt");
+    Walk();
+    EXPECT_EQ(Texts{}, host.messages);
+    EXPECT_EQ(hanshu8Traditional + "😀\r\n", ReadFileBytes(out + "\\u8.txt"));
+    EXPECT_EQ("\xef\xbb\xbf" + hanshu8Traditional + "\r\n", ReadFileBytes(out + "\\笔记😀.txt"));
+    EXPECT_EQ(std::string("\xff\xfe\x22\x6f\xf8\x66\x0d\x00\x0a\x00", 10), ReadFileBytes(out + "\\le.txt"));
+    EXPECT_EQ(std::string("\xfe\xff\x6f\x22\x66\xf8\x00\x0d\x00\x0a", 10), ReadFileBytes(out + "\\be.txt"));
+    EXPECT_EQ(kTraditional + "\r\n", ReadFileBytes(out + "\\g.txt"));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ const std::string kOverwrite = ": This File is existed already! Do over it?";
 using Texts = std::vector<std::string>;
 
 class ConvertFileTest : public ::testing::Test {
-protected:
+  protected:
     std::string Path(const std::string& name) const { return dir.File("") + name; }  // GBK names too
     bool Convert(const std::string& from, const std::string& to, int toTraditional = 1) {
         return conversion.ConvertFile(Path(from), Path(to), toTraditional);
@@ -76,7 +76,8 @@ TEST_F(ConvertFileTest, ProgressOfTenMegabytesRisesMonotonicallyAndReturnsToZero
     ASSERT_TRUE(Convert("big.txt", "out.txt"));
 
     ASSERT_EQ(static_cast<std::size_t>(lines) + 1, host.progress.size());
-    for (std::size_t i = 1; i + 1 < host.progress.size(); ++i) ASSERT_LE(host.progress[i - 1], host.progress[i]);
+    for (std::size_t i = 1; i + 1 < host.progress.size(); ++i)
+        ASSERT_LE(host.progress[i - 1], host.progress[i]);
     // Terminators count toward the length only: 98 of every 100 bytes.
     EXPECT_EQ(980, host.progress[host.progress.size() - 2]);
     EXPECT_EQ(0, host.progress.back());
@@ -174,7 +175,7 @@ TEST_F(ConvertFileTest, SourceUnderAnotherSpellingIsNeverTouched) {
     EXPECT_GE(spellings.size(), 4u) << "no short name to try";
 }
 
-TEST_F(ConvertFileTest, ReadFailureRemovesTheUnfinishedDestination) {
+TEST_F(ConvertFileTest, ReadFailureLeavesNoFileAndKeepsTheOldDestination) {
     // Reading the process's own memory file from offset 0 fails.
     CUnixLink link(Path("mem.txt"), "/proc/self/mem");
     if (!link.Made()) GTEST_SKIP() << "needs Wine to make a Unix link";
@@ -183,6 +184,14 @@ TEST_F(ConvertFileTest, ReadFailureRemovesTheUnfinishedDestination) {
     EXPECT_EQ(Texts{"mem.txt"}, NamesIn(dir.path().string()));
     ASSERT_FALSE(host.progress.empty());
     EXPECT_EQ(0, host.progress.back());
+
+    // Yes to replacing an older output, then the failure: the older output is still all there.
+    ASSERT_TRUE(WriteFileBytes(Path("out.txt"), "older"));
+    EXPECT_FALSE(Convert("mem.txt", "out.txt"));
+    EXPECT_EQ((Texts{"Read File occur Err!", "Read File occur Err!"}), host.messages);
+    EXPECT_EQ(Texts{Path("out.txt") + kOverwrite}, host.questions);
+    EXPECT_EQ("older", ReadFileBytes(Path("out.txt")));
+    EXPECT_EQ((Texts{"mem.txt", "out.txt"}), NamesIn(dir.path().string()));
 }
 
 TEST_F(ConvertFileTest, SourceThatReportsNoLengthStillConverts) {

@@ -5,7 +5,7 @@
 
 // The main window implements this; tests implement it with a recorder. Texts are GBK.
 class IConvertHost {
-public:
+  public:
     virtual ~IConvertHost() = default;
 
     // An OK message box with the warning icon.
@@ -14,7 +14,8 @@ public:
     virtual bool AskYesNo(const std::string& text) = 0;
     // Progress bar position, 0 to 1000.
     virtual void SetProgress(int position) = 0;
-    // Removes, translates and delivers every waiting message of the thread (the window stays live in a batch).
+    // Removes, translates and delivers every waiting message of the thread (the window stays live in a
+    // batch).
     virtual void DispatchWaitingMessages() = 0;
     // The filter box's text as last taken from the window (it may change during a batch run).
     virtual std::string Filter() const = 0;

@@ -21,8 +21,8 @@ inline int ProgressPosition(std::int64_t written, std::int64_t total) {
     return static_cast<int>(written / (total / 1000));
 }
 
-// The lines of each encoding: GBK ends its input at a 0x1A byte as the classic text mode does; UTF-8 and UTF-16
-// take 0x1A as the character it is, and UTF-16 ends its lines at the unit LF.
+// The lines of each encoding: GBK ends its input at a 0x1A byte as the classic text mode does; UTF-8 and
+// UTF-16 take 0x1A as the character it is, and UTF-16 ends its lines at the unit LF.
 inline platform::LineLayout LayoutOf(TextEncoding encoding) {
     switch (encoding) {
         case TextEncoding::Utf8:
@@ -37,8 +37,9 @@ inline platform::LineLayout LayoutOf(TextEncoding encoding) {
     return {1, false, true};
 }
 
-// Calls take(begin, size) for every line of units[0, count), without its terminator (LF, or CR LF), until take
-// returns false; returns whether every call returned true. lf and cr are the units as they lie in memory.
+// Calls take(begin, size) for every line of units[0, count), without its terminator (LF, or CR LF), until
+// take returns false; returns whether every call returned true. lf and cr are the units as they lie in
+// memory.
 template <class Unit, class Take>
 bool ForEachLine(const Unit* units, std::size_t count, Unit lf, Unit cr, Take&& take) {
     std::size_t at = 0;
@@ -46,7 +47,8 @@ bool ForEachLine(const Unit* units, std::size_t count, Unit lf, Unit cr, Take&& 
         std::size_t end = at;
         if constexpr (sizeof(Unit) == 1) {
             const void* found = std::memchr(units + at, static_cast<unsigned char>(lf), count - at);
-            end = found != nullptr ? static_cast<std::size_t>(static_cast<const Unit*>(found) - units) : count;
+            end =
+                found != nullptr ? static_cast<std::size_t>(static_cast<const Unit*>(found) - units) : count;
         } else {
             while (end < count && units[end] != lf) ++end;
         }
@@ -80,12 +82,12 @@ inline bool HostIsBigEndian() {
 // Reads every line, converts it, writes it with its line break and reports the position after each line; the
 // line terminators count toward the reader's Length() but not toward the bytes written. Stops at the first
 // failure. Lines come in runs, converted a run at a time where the tables allow and one by one otherwise. The
-// reader's layout must be that of the encoding (LayoutOf), and so must the writer's line break. A UTF-16 input
-// that ends in half a unit keeps that byte, after the last line.
-// Reader: Length(), ReadLines(run), Failed(). Writer: WriteLine(data, size), Write(data, size).
+// reader's layout must be that of the encoding (LayoutOf), and so must the writer's line break. A UTF-16
+// input that ends in half a unit keeps that byte, after the last line. Reader: Length(), ReadLines(run),
+// Failed(). Writer: WriteLine(data, size), Write(data, size).
 template <class Reader, class Writer, class Progress>
-LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion& conversion, TextEncoding encoding,
-                          Progress&& setProgress) {
+LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion& conversion,
+                          TextEncoding encoding, Progress&& setProgress) {
     const std::int64_t total = reader.Length();
     std::int64_t written = 0;
     const auto put = [&](const char* data, std::size_t size) {
@@ -100,13 +102,14 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
     std::string line;      // for lines converted one by one
     std::u16string units;  // a UTF-16 run, as units
     std::u16string unitLine;
-    std::string stray;     // half a unit at the end of a UTF-16 input
+    std::string stray;  // half a unit at the end of a UTF-16 input
     platform::LineRun run;
     while (reader.ReadLines(run)) {
         bool allWritten = true;
         if (!utf16) {
-            const bool converted = encoding == TextEncoding::Gbk ? conversion.ConvertGbkLines(run.data, run.size)
-                                                                 : conversion.ConvertUtf8Lines(run.data, run.size);
+            const bool converted = encoding == TextEncoding::Gbk
+                                       ? conversion.ConvertGbkLines(run.data, run.size)
+                                       : conversion.ConvertUtf8Lines(run.data, run.size);
             allWritten = ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
                 if (converted) return put(run.data + at, size);
                 line.assign(run.data + at, size);
@@ -124,15 +127,16 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
             const bool converted = conversion.ConvertUtf16Lines(&units[0], units.size(), swapped);
             const char16_t lf = linesdetail::InFileOrder(u'\n', bigEndian);
             const char16_t cr = linesdetail::InFileOrder(u'\r', bigEndian);
-            allWritten = ForEachLine(units.data(), units.size(), lf, cr, [&](std::size_t at, std::size_t size) {
-                const char16_t* begin = units.data() + at;
-                if (!converted) {
-                    unitLine.assign(begin, size);
-                    conversion.ConvertUtf16(unitLine, swapped);
-                    begin = unitLine.data();
-                }
-                return put(reinterpret_cast<const char*>(begin), size * 2);
-            });
+            allWritten =
+                ForEachLine(units.data(), units.size(), lf, cr, [&](std::size_t at, std::size_t size) {
+                    const char16_t* begin = units.data() + at;
+                    if (!converted) {
+                        unitLine.assign(begin, size);
+                        conversion.ConvertUtf16(unitLine, swapped);
+                        begin = unitLine.data();
+                    }
+                    return put(reinterpret_cast<const char*>(begin), size * 2);
+                });
         }
         if (!allWritten) return LinesOutcome::WriteFailed;
     }

@@ -17,7 +17,7 @@
 
 // Records what the window would show and answers as scripted.
 class CRecordingHost : public IConvertHost {
-public:
+  public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     bool AskYesNo(const std::string& text) override {
         questions.push_back(text);
@@ -39,7 +39,8 @@ public:
     std::vector<std::string> buttons;  // every enable call, in order
     std::string filter = kDefaultFilter;
     int dispatches = 0;
-    std::function<void(int dispatches)> onDispatch;  // what the user does while the walk lets the window breathe
+    std::function<void(int dispatches)>
+        onDispatch;  // what the user does while the walk lets the window breathe
 };
 
 namespace convertsupport {
@@ -60,8 +61,8 @@ inline CharTables SmallTables() {
 }
 
 inline bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = ::CreateFileW(platform::WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileW(platform::WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD put = 0;
     const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) != 0;

@@ -1,7 +1,7 @@
 // EligibilityTest.cpp: the extension test, case by case.
-#include "convert/Eligibility.hpp"
-
 #include <gtest/gtest.h>
+
+#include "convert/Eligibility.hpp"
 
 namespace {
 
@@ -35,12 +35,13 @@ TEST(IsConvertibleTest, TableOfCases) {
         {"a.txt", "x.txt", true},
         {"a.txt", "", false},
         {"C:\\dir\\.profile", "*.profile", true},
-        // Names in any script: "乗" was a trap in GBK (its second byte is a backslash) and must stay harmless.
+        // Names in any script: "乗" was a trap in GBK (its second byte is a backslash) and must stay
+        // harmless.
         {"C:\\src\\乗.txt", defaults, true},
         {"C:\\dir\\x.y乗z", defaults, false},  // the name is x.y乗z, its extension .y乗z
         {"C:\\dir\\x.y乗z", "*.y乗z", true},
         {"C:\\src\\a.啊", "*.啊", true},
-        {"C:\\src\\A.Ａ", "*.Ａ", true},        // a full-width capital is not lowered
+        {"C:\\src\\A.Ａ", "*.Ａ", true},  // a full-width capital is not lowered
         {"C:\\src\\A.Ａ", "*.ａ", false},
         {"C:\\src\\笔记😀.TXT", defaults, true},  // outside GBK
         {"C:\\src\\笔.记😀", "*.记😀", true},

@@ -1,9 +1,8 @@
 // EnsureDirectoryTest.cpp: directory creation level by level, on the real file system.
-#include "convert/EnsureDirectory.hpp"
-
 #include <gtest/gtest.h>
 
 #include "convert/ConvertTestSupport.hpp"
+#include "convert/EnsureDirectory.hpp"
 #include "platform/FileFind.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"

@@ -42,8 +42,8 @@ DestinationDecision CFileConversion::Decide(const std::string& source, const std
             decision.refusal = FileOutcome::Declined;
             return decision;
         }
-        // Windows refuses to overwrite a read-only file (Wine running as root would not), a folder cannot take
-        // a file's place, and the source itself, through a link, stays what it is.
+        // Windows refuses to overwrite a read-only file (Wine running as root would not), a folder cannot
+        // take a file's place, and the source itself, through a link, stays what it is.
         decision.refuseToCreate = (existing.attributes & platform::kAttributeReadOnly) != 0 ||
                                   existing.IsDirectory() || platform::SameFile(source, dest);
         return decision;

@@ -1,4 +1,5 @@
-// FileConversion.hpp: the window's file conversion: one file or a whole folder, and the Start and Stop handlers.
+// FileConversion.hpp: the window's file conversion: one file or a whole folder, and the Start and Stop
+// handlers.
 #pragma once
 
 #include <string>
@@ -16,26 +17,27 @@ struct RunValues {
     std::string dest;
 };
 
-// The logic behind the main window's Start and Stop buttons, on the engine the command line uses too; what the
-// window's design fixes (its questions, its messages, the flat output, the order of the walk) is decided here.
-// Talks to the window only through the host; the window's own handlers forward to it.
+// The logic behind the main window's Start and Stop buttons, on the engine the command line uses too; what
+// the window's design fixes (its questions, its messages, the flat output, the order of the walk) is decided
+// here. Talks to the window only through the host; the window's own handlers forward to it.
 class CFileConversion : private IWalkHost {
-public:
+  public:
     // stopFlag is the window's stop flag: Stop sets it, a batch start clears it, the walk reads it after each
     // entry. Without one, the conversion keeps its own.
     CFileConversion(const CharTables& tables, IConvertHost& host, int& stopFlag)
         : m_tables(tables), m_host(host), m_bStop(stopFlag) {}
-    CFileConversion(const CharTables& tables, IConvertHost& host) : CFileConversion(tables, host, m_ownStop) {}
+    CFileConversion(const CharTables& tables, IConvertHost& host)
+        : CFileConversion(tables, host, m_ownStop) {}
 
-    // Converts source into dest line by line in its own encoding, each line ending in CR LF. An existing dest is
-    // replaced only after a Yes, and only once the conversion is complete; a missing directory of dest is
+    // Converts source into dest line by line in its own encoding, each line ending in CR LF. An existing dest
+    // is replaced only after a Yes, and only once the conversion is complete; a missing directory of dest is
     // created. Every failure is reported in a message box and gives false.
     bool ConvertFile(const std::string& source, const std::string& dest, int toTraditional);
 
-    // Converts every eligible file below sourceDir, at any depth, into destDir itself (the tree is flattened):
-    // C:\src\sub\b.txt goes to D:\out\b.txt. Lets the window breathe after each entry and ends at a stop request.
-    // Links to folders are not followed and destDir is not entered; folders that cannot be read are named in
-    // one message at the end.
+    // Converts every eligible file below sourceDir, at any depth, into destDir itself (the tree is
+    // flattened): C:\src\sub\b.txt goes to D:\out\b.txt. Lets the window breathe after each entry and ends at
+    // a stop request. Links to folders are not followed and destDir is not entered; folders that cannot be
+    // read are named in one message at the end.
     void ConvertDirectory(const std::string& sourceDir, const std::string& destDir, int toTraditional);
 
     // Checks and resolves the two paths, then runs a single-file or a batch conversion.
@@ -43,7 +45,7 @@ public:
     // Asks a running batch to end after the current file.
     void OnStop();
 
-private:
+  private:
     // IWalkHost: the window's answers to the engine.
     DestinationDecision Decide(const std::string& source, const std::string& dest) override;
     void SetProgress(int position) override { m_host.SetProgress(position); }

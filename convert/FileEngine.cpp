@@ -39,7 +39,8 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job) {
 }  // namespace
 
 std::string TemporaryName(const std::string& dest, int attempt) {
-    return dest + ".zendrix-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+    return dest + ".zendrix-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt) +
+           ".tmp";
 }
 
 FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
@@ -80,10 +81,10 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
                             : report.encoding.encoding == TextEncoding::Utf16Le ? "\xFF\xFE"
                                                                                 : "\xFE\xFF";
     const bool bomWritten = report.encoding.bomSize == 0 || writer.Write(bom.data(), report.encoding.bomSize);
-    const LinesOutcome lines =
-        bomWritten ? ConvertLines(reader, writer, *job.conversion, report.encoding.encoding,
-                                  [&host](int position) { host.SetProgress(position); })
-                   : LinesOutcome::WriteFailed;
+    const LinesOutcome lines = bomWritten
+                                   ? ConvertLines(reader, writer, *job.conversion, report.encoding.encoding,
+                                                  [&host](int position) { host.SetProgress(position); })
+                                   : LinesOutcome::WriteFailed;
     if (lines == LinesOutcome::Done && reader.EndMarkOffset() >= 0) {
         report.bytesNotConverted = reader.BytesAfterEndMark();
         if (report.bytesNotConverted > 0) report.endMarkOffset = reader.EndMarkOffset();
@@ -92,7 +93,8 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     const bool closed = writer.Close();
     if (lines != LinesOutcome::Done || !closed) {
         if (!temporary.empty()) platform::RemoveFile(temporary);
-        report.outcome = lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed : FileOutcome::WriteFailed;
+        report.outcome =
+            lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed : FileOutcome::WriteFailed;
         return report;
     }
     if (temporary.empty()) return report;

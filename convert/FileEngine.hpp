@@ -14,12 +14,12 @@ enum class FileOutcome {
     NoDestinationFolder,  // the destination's folder is missing and was not made
     DestinationIsSource,  // the same file under another spelling or through a link
     DestinationIsFolder,
-    SourceUnreadable,     // missing, a folder, unreadable or in use
-    CannotCreate,         // no new file can be made beside the destination, or it may not be replaced
+    SourceUnreadable,  // missing, a folder, unreadable or in use
+    CannotCreate,      // no new file can be made beside the destination, or it may not be replaced
     ReadFailed,
     WriteFailed,
-    CannotReplace,        // the finished output could not take the destination's name
-    AppearedMeanwhile,    // the destination appeared while the output was written, and was not to be replaced
+    CannotReplace,      // the finished output could not take the destination's name
+    AppearedMeanwhile,  // the destination appeared while the output was written, and was not to be replaced
 };
 
 // What the front end decides about the destination before anything is read or written.

@@ -18,9 +18,13 @@ std::string EligibilityPath(std::string path) {
 
 class CWalk {
   public:
-    CWalk(const std::string& destDir, const CTextConversion& conversion, const std::optional<TextEncoding>& encoding,
-          IWalkHost& host, const WalkOptions& options)
-        : m_destDir(destDir), m_conversion(conversion), m_encoding(encoding), m_host(host), m_options(options) {}
+    CWalk(const std::string& destDir, const CTextConversion& conversion,
+          const std::optional<TextEncoding>& encoding, IWalkHost& host, const WalkOptions& options)
+        : m_destDir(destDir),
+          m_conversion(conversion),
+          m_encoding(encoding),
+          m_host(host),
+          m_options(options) {}
 
     // False when the walk is to end.
     bool Walk(const std::string& folder);
@@ -42,8 +46,9 @@ bool CWalk::Walk(const std::string& folder) {
         return true;
     }
     if (m_options.byName) {
-        std::sort(entries.begin(), entries.end(),
-                  [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.name < b.name; });
+        std::sort(
+            entries.begin(), entries.end(),
+            [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.name < b.name; });
     }
     for (const platform::FolderEntry& entry : entries) {
         Entry(folder, entry);

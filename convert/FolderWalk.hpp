@@ -29,7 +29,7 @@ struct WalkOptions {
 };
 
 // Converts every eligible file below sourceDir, at any depth, directly into destDir under its own name:
-// C:\src\sub\b.txt goes to D:\out\b.txt. A file is eligible when IsConvertible admits its path with the host's
-// filter. Ends early when AfterEntry says so.
+// C:\src\sub\b.txt goes to D:\out\b.txt. A file is eligible when IsConvertible admits its path with the
+// host's filter. Ends early when AfterEntry says so.
 void WalkFolder(const std::string& sourceDir, const std::string& destDir, const CTextConversion& conversion,
                 const std::optional<TextEncoding>& encoding, IWalkHost& host, const WalkOptions& options);

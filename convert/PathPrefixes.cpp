@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-
 std::vector<std::size_t> DirectoryPrefixLengths(const std::string& path) {
     std::vector<std::size_t> lengths;
     // In UTF-8 a backslash byte is always the character: no multi-byte character holds one.

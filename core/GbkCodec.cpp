@@ -21,7 +21,8 @@ CCodec::CCodec() : m_toUnicode(0x10000, kNoCharacter), m_fromUnicode(0x10000, kN
     // Filled backwards so that a character with two codes gets the lower one; GBK has none, but the rule is
     // then the same as the table search's "first occurrence counts".
     for (std::size_t code = m_toUnicode.size(); code-- > 0;) {
-        if (m_toUnicode[code] != kNoCharacter) m_fromUnicode[m_toUnicode[code]] = static_cast<std::uint16_t>(code);
+        if (m_toUnicode[code] != kNoCharacter)
+            m_fromUnicode[m_toUnicode[code]] = static_cast<std::uint16_t>(code);
     }
 }
 

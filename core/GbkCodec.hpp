@@ -18,10 +18,12 @@ constexpr std::uint16_t kNoCode = 0xFFFF;
 // Both directions, built once on first use (256 KB).
 class CCodec {
   public:
-    // The character of a GBK code: lead * 256 + trail for two bytes, the byte itself for one. kNoCharacter for a
-    // lone lead byte, 0xFF and codes that are not GBK. Decode(0xD6D0) is U+4E2D (中), Decode(0x80) U+20AC (€).
+    // The character of a GBK code: lead * 256 + trail for two bytes, the byte itself for one. kNoCharacter
+    // for a lone lead byte, 0xFF and codes that are not GBK. Decode(0xD6D0) is U+4E2D (中), Decode(0x80)
+    // U+20AC (€).
     char32_t Decode(std::uint16_t code) const { return m_toUnicode[code]; }
-    // The GBK code of a character, or kNoCode when GBK cannot hold it (emoji, Hangul, most of CJK Extension B).
+    // The GBK code of a character, or kNoCode when GBK cannot hold it (emoji, Hangul, most of CJK Extension
+    // B).
     std::uint16_t Encode(char32_t cp) const { return cp < 0x10000 ? m_fromUnicode[cp] : kNoCode; }
     bool Holds(char32_t cp) const { return Encode(cp) != kNoCode; }
 

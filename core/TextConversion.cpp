@@ -58,8 +58,8 @@ class CStretch {
     }
     // Ends the stretch at `end` of the input; encode(cp, out) appends a character in the output encoding.
     template <class Encode>
-    void Flush(const Unit* input, std::size_t end, std::basic_string<Unit>& out, const CTextConversion& conversion,
-               Encode&& encode) {
+    void Flush(const Unit* input, std::size_t end, std::basic_string<Unit>& out,
+               const CTextConversion& conversion, Encode&& encode) {
         if (!Open()) return;
         conversion.ConvertGbk(m_gbk);
         const std::size_t before = out.size();
@@ -95,7 +95,8 @@ void ConvertUtf8ByStretches(std::string& text, const CTextConversion& conversion
             continue;
         }
         stretch.Flush(text.data(), i, out, conversion, encode);
-        const std::size_t step = length > 0 ? static_cast<std::size_t>(length) : 1;  // a bad byte passes alone
+        const std::size_t step =
+            length > 0 ? static_cast<std::size_t>(length) : 1;  // a bad byte passes alone
         out.append(text, i, step);
         i += step;
     }
@@ -141,8 +142,8 @@ void WriteUtf8(unsigned char* p, char32_t cp, int length) {
 }
 
 // Maps every code point of p[0, n) through a direct look-up whose counterparts keep their UTF-8 length, in
-// place; bytes that are not UTF-8 pass one at a time, as in ConvertUtf8ByStretches. Three-byte characters (all
-// of Chinese) take a short path of their own; everything else goes through the strict decoder.
+// place; bytes that are not UTF-8 pass one at a time, as in ConvertUtf8ByStretches. Three-byte characters
+// (all of Chinese) take a short path of their own; everything else goes through the strict decoder.
 void MapUtf8InPlace(unsigned char* p, std::size_t n, const DirectionIndex& index) {
     const std::uint16_t* delta = index.unicodeDelta.data();
     const bool asciiChanges = index.unicodeChangesAscii;
@@ -193,8 +194,8 @@ inline std::uint32_t Loaded(unsigned char b0, unsigned char b1, unsigned char b2
 
 // A three-byte sequence at q: XOR the counterpart's delta into the payload bits of its bytes, which keeps it
 // three bytes long. For look-ups that convert three-byte characters only: an overlong form or a surrogate
-// decodes to a code point below U+0800 or in D800-DFFF, whose delta is 0, so only the continuation bytes need a
-// check; anything else that is no well-formed sequence stays as it is.
+// decodes to a code point below U+0800 or in D800-DFFF, whose delta is 0, so only the continuation bytes need
+// a check; anything else that is no well-formed sequence stays as it is.
 inline void MapThreeByteCharacter(unsigned char* q, const std::uint16_t* delta) {
     const std::uint32_t continuationMask = Loaded(0, 0xC0, 0xC0, 0);
     const std::uint32_t continuations = Loaded(0, 0x80, 0x80, 0);
@@ -211,9 +212,9 @@ inline void MapThreeByteCharacter(unsigned char* q, const std::uint16_t* delta) 
     q[2] = static_cast<unsigned char>(b2 ^ (d & 0x3Fu));
 }
 
-// MapUtf8InPlace for look-ups that convert three-byte characters only (the shipped tables): a lead byte can only
-// begin a sequence, so each is looked at on its own, found 64 bytes at a time with a mask instead of a branch
-// per character between Chinese and Latin text.
+// MapUtf8InPlace for look-ups that convert three-byte characters only (the shipped tables): a lead byte can
+// only begin a sequence, so each is looked at on its own, found 64 bytes at a time with a mask instead of a
+// branch per character between Chinese and Latin text.
 void MapThreeByteUtf8InPlace(unsigned char* p, std::size_t n, const DirectionIndex& index) {
     const std::uint16_t* delta = index.unicodeDelta.data();
     std::size_t i = 0;

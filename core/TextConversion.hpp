@@ -8,11 +8,11 @@
 
 struct DirectionIndex;
 
-// GBK text converts with ConvertText. Unicode text follows one rule: every character that GBK can hold converts
-// exactly as it would in GBK, each maximal stretch of such characters being one GBK text; every other character
-// (emoji, Hangul, rare CJK), and every byte or unit that does not decode, passes unchanged. So "头发😀" in
-// UTF-8 gives the UTF-8 of what ConvertText makes of 头发 in GBK, followed by the same 😀.
-// For the shipped tables (direct ones) that is one look-up per code point; other tables go through ConvertText
+// GBK text converts with ConvertText. Unicode text follows one rule: every character that GBK can hold
+// converts exactly as it would in GBK, each maximal stretch of such characters being one GBK text; every
+// other character (emoji, Hangul, rare CJK), and every byte or unit that does not decode, passes unchanged.
+// So "头发😀" in UTF-8 gives the UTF-8 of what ConvertText makes of 头发 in GBK, followed by the same 😀. For
+// the shipped tables (direct ones) that is one look-up per code point; other tables go through ConvertText
 // stretch by stretch. The tables must outlive the conversion.
 class CTextConversion {
   public:

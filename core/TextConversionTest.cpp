@@ -59,8 +59,8 @@ bool DecodeAll(const std::string& gbk, std::u32string& text) {
     for (std::size_t i = 0; i < gbk.size();) {
         const auto lead = static_cast<unsigned char>(gbk[i]);
         const bool pair = gbk::IsLeadByte(lead) && i + 1 < gbk.size();
-        const char32_t cp =
-            Codec().Decode(static_cast<std::uint16_t>(pair ? lead << 8 | static_cast<unsigned char>(gbk[i + 1]) : lead));
+        const char32_t cp = Codec().Decode(
+            static_cast<std::uint16_t>(pair ? lead << 8 | static_cast<unsigned char>(gbk[i + 1]) : lead));
         if (cp == gbk::kNoCharacter) return false;
         text += cp;
         i += pair ? 2 : 1;
@@ -93,15 +93,15 @@ TEST(GbkCodecTest, KnownCharactersAndEveryCodeRoundTrips) {
 }
 
 #ifdef _WIN32
-// The program's own codec must agree with the system's code page 936 on every code, or a name or a window text
-// would read differently inside than outside.
+// The program's own codec must agree with the system's code page 936 on every code, or a name or a window
+// text would read differently inside than outside.
 TEST(GbkCodecTest, AgreesWithTheSystemOnEveryCode) {
     for (std::uint32_t code = 0; code < 0x10000; ++code) {
         char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code)};
         const int size = code < 0x100 ? 1 : 2;
         wchar_t wide[4];
-        const int n = ::MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, size == 1 ? bytes + 1 : bytes, size, wide,
-                                            4);
+        const int n =
+            ::MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, size == 1 ? bytes + 1 : bytes, size, wide, 4);
         const bool lead = code < 0x100 ? gbk::IsLeadByte(static_cast<unsigned char>(code)) : code < 0x8140;
         if (lead) continue;  // not a code of one character in either form
         const char32_t ours = Codec().Decode(static_cast<std::uint16_t>(code));
@@ -134,7 +134,9 @@ class Generator {
         }
     }
 
-    std::size_t Below(std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(m_random); }
+    std::size_t Below(std::size_t bound) {
+        return std::uniform_int_distribution<std::size_t>(0, bound - 1)(m_random);
+    }
 
     std::vector<Piece> Text(std::size_t maxPieces) {
         static const char32_t kHeld[] = {U'a', U'\r', U'\n', U' ', U'中', U'é', U'€', U'·', char32_t{0xE000}};
@@ -143,7 +145,8 @@ class Generator {
         for (std::size_t count = Below(maxPieces + 1); count > 0; --count) {
             const std::size_t kind = Below(10);
             if (m_withRaw && kind == 9 && Below(2) == 0) {
-                static const char* const kRaw[] = {"\xff", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xe5\xa4"};
+                static const char* const kRaw[] = {"\xff", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80",
+                                                   "\xe5\xa4"};
                 pieces.push_back({U"", false, kRaw[Below(std::size(kRaw))]});
             } else if (kind < 5 && !m_listed.empty()) {
                 pieces.push_back({std::u32string(1, m_listed[Below(m_listed.size())]), true});
@@ -231,11 +234,14 @@ TEST(TextConversionTest, UnicodeTextConvertsAsItsGbkFormWithTheShippedTable) {
 // two-byte character that becomes a letter), and a counterpart that is no character at all.
 TEST(TextConversionTest, UnicodeTextConvertsAsItsGbkFormWithAnyTable) {
     const std::vector<CharTables> tables = {
-        {"\xd6\xd0\xb9\xfa", "\xb9\xfa\xbc\xd2"},      // 中国 / 国家: a chain
-        {"\xd6\xd0\xd6\xd0", "\xb9\xfa\xbc\xd2"},      // the second 中 never counts
-        {"\xd6\xd0" "a", "xy" "\xb9"},                 // 中 -> "xy", a -> a lone lead byte
-        {"\xd6\xd0\xb9\xfa", "\xb9\xfa\xd6\xd0"},      // a swap both ways round
-        {"\xd6\xd0", "\x81\x30"},                      // 中 -> bytes that are no character
+        {"\xd6\xd0\xb9\xfa", "\xb9\xfa\xbc\xd2"},  // 中国 / 国家: a chain
+        {"\xd6\xd0\xd6\xd0", "\xb9\xfa\xbc\xd2"},  // the second 中 never counts
+        {"\xd6\xd0"
+         "a",
+         "xy"
+         "\xb9"},                                  // 中 -> "xy", a -> a lone lead byte
+        {"\xd6\xd0\xb9\xfa", "\xb9\xfa\xd6\xd0"},  // a swap both ways round
+        {"\xd6\xd0", "\x81\x30"},                  // 中 -> bytes that are no character
     };
     for (std::size_t t = 0; t < tables.size(); ++t) {
         CharTables indexed = tables[t];

@@ -1,5 +1,6 @@
-// ConvertTextFuzz.cpp: ConvertText must equal ConvertTextLiteral on any tables and any text, and ConvertLineRun
-// must convert a run of lines as ConvertTextLiteral converts each line, or refuse and leave it alone.
+// ConvertTextFuzz.cpp: ConvertText must equal ConvertTextLiteral on any tables and any text, and
+// ConvertLineRun must convert a run of lines as ConvertTextLiteral converts each line, or refuse and leave it
+// alone.
 //
 // Input: one byte for the length of `simplified`, one for `traditional`, those bytes, then the text. Both
 // directions are converted, then the result converted again, with the index stored in the tables and without;
@@ -42,8 +43,8 @@ void Check(const CharTables& tables, const std::string& text, int toTraditional)
 
 void CheckRun(const CharTables& tables, const std::string& run, int toTraditional) {
     std::string converted = run;
-    const bool taken = ConvertLineRun(converted.empty() ? nullptr : &converted[0], converted.size(),
-                                      toTraditional, tables);
+    const bool taken =
+        ConvertLineRun(converted.empty() ? nullptr : &converted[0], converted.size(), toTraditional, tables);
     std::vector<std::string> expected = testsupport::ReaderLines(run);
     if (taken) {
         for (std::string& line : expected) ConvertTextLiteral(line, toTraditional, tables);

@@ -1,5 +1,5 @@
-// EligibilityFuzz.cpp: IsConvertible on any path and filter never fails, and on UTF-8 text agrees with a plain
-// reading of the rule done on whole characters.
+// EligibilityFuzz.cpp: IsConvertible on any path and filter never fails, and on UTF-8 text agrees with a
+// plain reading of the rule done on whole characters.
 //
 // Input: one byte n, then n bytes of filter (or the default filter when n is 0), then the path.
 #include <algorithm>

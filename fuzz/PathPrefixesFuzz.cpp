@@ -1,5 +1,5 @@
-// PathPrefixesFuzz.cpp: DirectoryPrefixes on any path splits exactly at its backslashes (in UTF-8 no byte of a
-// longer character is one), and every level is the path up to such a backslash.
+// PathPrefixesFuzz.cpp: DirectoryPrefixes on any path splits exactly at its backslashes (in UTF-8 no byte of
+// a longer character is one), and every level is the path up to such a backslash.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-// TextConversionFuzz.cpp: UTF-8 and UTF-16 text of any bytes, through tables of any bytes, converts exactly as
-// each stretch of characters GBK holds would convert in GBK by the literal routine, everything else unchanged;
-// and a run of lines as its lines one by one.
+// TextConversionFuzz.cpp: UTF-8 and UTF-16 text of any bytes, through tables of any bytes, converts exactly
+// as each stretch of characters GBK holds would convert in GBK by the literal routine, everything else
+// unchanged; and a run of lines as its lines one by one.
 //
 // Input: two bytes a and b, then a bytes of line 1 of the table, b bytes of line 3, and the text.
 #include <cstdint>
@@ -22,8 +22,8 @@ void Fail(const char* what) {
 }
 
 // The rule read plainly, on UTF-8: characters GBK holds gather into a stretch, which goes through the literal
-// GBK conversion and is decoded; a stretch whose result does not decode stays; every other character and every
-// byte that does not decode is copied.
+// GBK conversion and is decoded; a stretch whose result does not decode stays; every other character and
+// every byte that does not decode is copied.
 std::string Expected(const std::string& text, int toTraditional, const CharTables& tables) {
     const gbk::CCodec& codec = gbk::Codec();
     std::string out;

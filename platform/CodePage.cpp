@@ -73,8 +73,10 @@ std::string Utf8FromWide(const std::wstring& wide) {
 std::wstring WidePath(const std::string& path) { return LongPathForm(WideFromUtf8(path)); }
 
 std::wstring LongPathForm(const std::wstring& wide) {
-    // Beyond 32,767 units no form works: the plain one fails cleanly (some systems mistake a longer long form).
-    if (wide.size() < kClassicLimit || wide.size() > kLongLimit || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+    // Beyond 32,767 units no form works: the plain one fails cleanly (some systems mistake a longer long
+    // form).
+    if (wide.size() < kClassicLimit || wide.size() > kLongLimit || wide.rfind(L"\\\\?\\", 0) == 0)
+        return wide;
     DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     std::wstring full;
     while (size > 0) {

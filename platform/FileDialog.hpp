@@ -18,8 +18,8 @@ constexpr int kFileNameEdit = 1152;   // edt1
 constexpr int kShellView = 1121;      // lst2: the shell view window, holding the file list
 constexpr int kShellViewList = 1;     // the list view inside the shell view
 
-// One Open or Save dialog, run modally. Texts are UTF-8. The filter lists description|patterns pairs separated
-// by "|", e.g. "Text (*.txt)|*.txt|All|*.*||"; patterns within a pair are separated by ";".
+// One Open or Save dialog, run modally. Texts are UTF-8. The filter lists description|patterns pairs
+// separated by "|", e.g. "Text (*.txt)|*.txt|All|*.*||"; patterns within a pair are separated by ";".
 //
 // With a hook the Explorer-style dialog is made of two windows: the hook's own empty child dialog and, as its
 // parent, the real dialog with the buttons, the labels, the file-name box and the file list. The operations

@@ -32,7 +32,7 @@ bool FindFile(const std::string& path, FileEntry& entry, std::string* fullPath =
 // Walks the entries matching a pattern such as C:\src\*.* in the order the file system returns them ("." and
 // ".." included). Closed on destruction.
 class CDirectoryEnumeration {
-public:
+  public:
     CDirectoryEnumeration() = default;
     ~CDirectoryEnumeration() { Close(); }
     CDirectoryEnumeration(const CDirectoryEnumeration&) = delete;
@@ -42,7 +42,7 @@ public:
     bool Next(FileEntry& entry);            // false after the last entry
     void Close();
 
-private:
+  private:
     void* m_handle = nullptr;  // a find handle; null when closed
     FileEntry m_first;         // the entry Open found, handed out by the first Next
     bool m_hasFirst = false;

@@ -1,12 +1,11 @@
 // FileFindTest.cpp: the file look-up and directory enumeration against real folders.
-#include "platform/FileFind.hpp"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
+#include "platform/FileFind.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"
 
@@ -21,11 +20,11 @@ const std::string kNorikae = "乗";  // in GBK its trail byte is a backslash
 
 // Puts the current directory back when a test ends.
 class CurrentDirectoryGuard {
-public:
+  public:
     CurrentDirectoryGuard() : m_saved(platform::CurrentDirectory()) {}
     ~CurrentDirectoryGuard() { platform::ChangeDirectory(m_saved); }
 
-private:
+  private:
     std::string m_saved;
 };
 

@@ -47,7 +47,8 @@ std::string FolderOf(const std::string& path);
 enum class EntryKind {
     File,        // a regular file, or a link to one
     Folder,      // a real folder
-    FolderLink,  // a symbolic link or junction to a folder: never followed, so a link up the tree makes no loop
+    FolderLink,  // a symbolic link or junction to a folder: never followed, so a link up the tree makes no
+                 // loop
     Special,     // a device, pipe or socket (opening a pipe could wait forever), or a link to nothing
 };
 

@@ -65,7 +65,8 @@ MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool re
     if (::close(fd) != 0 || !synced) return MoveResult::Failed;
 
     if (replace) return ::rename(from.c_str(), to.c_str()) == 0 ? MoveResult::Moved : MoveResult::Failed;
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return MoveResult::Moved;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return MoveResult::Moved;
     if (errno == EEXIST) return MoveResult::TargetExists;
     if (errno != EINVAL && errno != ENOSYS) return MoveResult::Failed;
     // A file system that cannot refuse to replace: check, then rename.

@@ -1,9 +1,8 @@
 // FileSystemTest.cpp: what the conversion tests do not already cover of the directory services.
-#include "platform/FileSystem.hpp"
-
 #include <gtest/gtest.h>
 
 #include "platform/FileFind.hpp"
+#include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"
 
 namespace {

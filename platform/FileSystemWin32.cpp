@@ -1,4 +1,5 @@
-// FileSystemWin32.cpp: the file system on Windows, UTF-8 names through the wide API (long ones in the \\?\ form).
+// FileSystemWin32.cpp: the file system on Windows, UTF-8 names through the wide API (long ones in the
+// \\?\ form).
 #include <windows.h>
 
 #include "CodePage.hpp"
@@ -13,8 +14,9 @@ DWORD AttributesOf(const std::string& path) { return ::GetFileAttributesW(WidePa
 // Opens for the file's identity only: no data access, so the exclusive sharing of an open reader is no
 // obstacle. Backup semantics let a directory be opened as well.
 bool QueryIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-    HANDLE h = ::CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h =
+        ::CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     const bool ok = ::GetFileInformationByHandle(h, &info) != 0;
     ::CloseHandle(h);
@@ -77,13 +79,16 @@ bool SameFile(const std::string& a, const std::string& b) {
     return ComparableSpelling(a) == ComparableSpelling(b);
 }
 
-bool MakeDirectory(const std::string& path) { return ::CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0; }
+bool MakeDirectory(const std::string& path) {
+    return ::CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
+}
 
 bool MakeFolders(const std::string& path) {
     if (IsDirectory(path)) return true;
     const std::string parent = FolderOf(path);
     // A drive or share root (C:, \\server\share) has no parent to make.
-    if (!parent.empty() && parent != path && parent.back() != ':' && !IsDirectory(parent)) MakeFolders(parent);
+    if (!parent.empty() && parent != path && parent.back() != ':' && !IsDirectory(parent))
+        MakeFolders(parent);
     MakeDirectory(path);
     return IsDirectory(path);
 }
@@ -98,7 +103,8 @@ MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool re
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     if (::MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), flags)) return MoveResult::Moved;
     const DWORD error = ::GetLastError();
-    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) return MoveResult::TargetExists;
+    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
+        return MoveResult::TargetExists;
     return MoveResult::Failed;
 }
 
@@ -138,7 +144,8 @@ std::string ExecutablePath() {
 unsigned long ProcessId() { return static_cast<unsigned long>(::GetCurrentProcessId()); }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-    const bool separated = !folder.empty() && (folder.back() == '\\' || folder.back() == '/' || folder.back() == ':');
+    const bool separated =
+        !folder.empty() && (folder.back() == '\\' || folder.back() == '/' || folder.back() == ':');
     return folder.empty() || separated ? folder + name : folder + "\\" + name;
 }
 

@@ -8,7 +8,7 @@
 namespace platform {
 
 class CRawFile {
-public:
+  public:
     CRawFile() = default;
     ~CRawFile() { Close(); }
     CRawFile(const CRawFile&) = delete;
@@ -18,8 +18,8 @@ public:
     // are UTF-8; a directory is never opened.
     bool OpenForReading(const std::string& path);
     bool CreateForWriting(const std::string& path);  // creates or truncates
-    // Creates a file that does not exist yet; fails if the name is taken by anything, a link included, so what
-    // is written goes to this new file and nowhere else.
+    // Creates a file that does not exist yet; fails if the name is taken by anything, a link included, so
+    // what is written goes to this new file and nowhere else.
     bool CreateNew(const std::string& path);
     // The process's standard input or output (a pipe, a terminal or a redirected file), not closed by Close.
     void UseStandardInput();
@@ -34,7 +34,7 @@ public:
     bool IsOpen() const { return m_handle != kInvalid; }
     bool Close();  // false when the system reports a failure (data may not have reached the disk)
 
-private:
+  private:
     static constexpr std::intptr_t kInvalid = -1;
     std::intptr_t m_handle = kInvalid;  // a HANDLE or a file descriptor
     bool m_standard = false;            // a standard stream: left open

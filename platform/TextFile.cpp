@@ -174,8 +174,8 @@ std::size_t CTextReader::FindLineEnd(std::size_t from, std::size_t to, bool last
     return kNone;
 }
 
-// The unread bytes up to and including the first line end, or the last one with allWholeLines, reading on until
-// there is one; at the end of the input, the unread rest, which has none.
+// The unread bytes up to and including the first line end, or the last one with allWholeLines, reading on
+// until there is one; at the end of the input, the unread rest, which has none.
 bool CTextReader::Take(bool allWholeLines, LineRun& run) {
     for (;;) {
         const std::size_t stop = FindLineEnd(m_searched, m_end, allWholeLines);

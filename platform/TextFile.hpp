@@ -10,8 +10,8 @@
 
 namespace platform {
 
-// Whole lines straight from a reader's buffer: each ends with its line feed except the last line of the input,
-// which may end without one. Valid, and free to change in place, until the reader's next call.
+// Whole lines straight from a reader's buffer: each ends with its line feed except the last line of the
+// input, which may end without one. Valid, and free to change in place, until the reader's next call.
 struct LineRun {
     char* data = nullptr;
     std::size_t size = 0;
@@ -30,7 +30,7 @@ struct LineLayout {
 // ends the input; lines have no length limit (the buffer grows to hold the longest). The file is held with
 // exclusive sharing while open.
 class CTextReader {
-public:
+  public:
     CTextReader();
     ~CTextReader();
 
@@ -52,14 +52,16 @@ public:
     // even offset of the buffer; the input's last run may end in an odd byte.
     bool ReadLines(LineRun& run);
     bool Failed() const { return m_failed; }
-    std::int64_t Length() const { return m_length; }  // the file's length in bytes, 0x1A and all; 0 if unknown
+    std::int64_t Length() const {
+        return m_length;
+    }  // the file's length in bytes, 0x1A and all; 0 if unknown
     // Where a 0x1A byte ended the input (its offset in the file), or -1.
     std::int64_t EndMarkOffset() const { return m_endMark; }
     // The bytes after that 0x1A byte: counted from the length, or read to the end where it is unknown.
     std::int64_t BytesAfterEndMark();
     void Close();
 
-private:
+  private:
     void Reset();
     bool Take(bool allWholeLines, LineRun& run);
     std::size_t FindLineEnd(std::size_t from, std::size_t to, bool last) const;
@@ -74,10 +76,10 @@ private:
     CRawFile m_file;
     std::unique_ptr<char, FreeBuffer> m_buffer;
     std::size_t m_capacity = 0;
-    std::size_t m_begin = 0;     // next unread byte in m_buffer
-    std::size_t m_searched = 0;  // the unread bytes before this hold no line end
-    std::size_t m_end = 0;       // end of the valid bytes in m_buffer
-    std::size_t m_rawEnd = 0;    // end of the bytes read into m_buffer (beyond m_end after a 0x1A)
+    std::size_t m_begin = 0;          // next unread byte in m_buffer
+    std::size_t m_searched = 0;       // the unread bytes before this hold no line end
+    std::size_t m_end = 0;            // end of the valid bytes in m_buffer
+    std::size_t m_rawEnd = 0;         // end of the bytes read into m_buffer (beyond m_end after a 0x1A)
     std::int64_t m_bufferOffset = 0;  // the file offset of m_buffer[0]
     std::int64_t m_length = 0;
     std::int64_t m_endMark = -1;
@@ -90,7 +92,7 @@ private:
 // Writes lines, each followed by CR LF (in the writer's units). Every failure is remembered: a full disk must
 // not look like success.
 class CTextWriter {
-public:
+  public:
     CTextWriter();
     ~CTextWriter();
 
@@ -109,7 +111,7 @@ public:
     // Flushes and closes; false if anything written since Create failed to reach the file.
     bool Close();
 
-private:
+  private:
     bool Start();
     bool Flush();
 

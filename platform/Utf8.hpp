@@ -12,9 +12,10 @@ enum : int {
     kTruncated = -1,  // a well-formed start that the bytes end in the middle of
 };
 
-// Decodes the code point at p[0, n), n > 0. Returns its length (1 to 4) and sets cp, or kInvalid, or kTruncated.
-// Strict: no overlong forms, no surrogates (U+D800 to U+DFFF), nothing above U+10FFFF. "中" is E4 B8 AD: 3,
-// U+4E2D; C0 80 (an overlong NUL) and ED A0 80 (a surrogate) are kInvalid; E4 B8 alone is kTruncated.
+// Decodes the code point at p[0, n), n > 0. Returns its length (1 to 4) and sets cp, or kInvalid, or
+// kTruncated. Strict: no overlong forms, no surrogates (U+D800 to U+DFFF), nothing above U+10FFFF. "中" is E4
+// B8 AD: 3, U+4E2D; C0 80 (an overlong NUL) and ED A0 80 (a surrogate) are kInvalid; E4 B8 alone is
+// kTruncated.
 inline int DecodeOne(const unsigned char* p, std::size_t n, char32_t& cp) {
     const unsigned char b0 = p[0];
     if (b0 < 0x80) {
@@ -23,7 +24,8 @@ inline int DecodeOne(const unsigned char* p, std::size_t n, char32_t& cp) {
     }
     int length;
     char32_t value;
-    unsigned char low = 0x80;  // the second byte's range, narrowed where it rules out overlongs and surrogates
+    unsigned char low =
+        0x80;  // the second byte's range, narrowed where it rules out overlongs and surrogates
     unsigned char high = 0xBF;
     if (b0 >= 0xC2 && b0 <= 0xDF) {
         length = 2;

@@ -7,7 +7,6 @@
 
 namespace {
 
-
 class WindowTextTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -35,19 +34,30 @@ TEST_F(WindowTextTest, TextGoesBothWaysUnchanged) {
 
 TEST(CodePageTest, EveryWindowsNameComesBackUnchangedAndBadBytesAreMarked) {
     // A lone surrogate is no character, yet Windows allows it in a name: it must come back as it went.
-    for (const std::wstring& name : {std::wstring(L"a\xD800" L"b"), std::wstring(L"\xDFFF"), std::wstring(L"\xD83D\xDE00"),
-                                     std::wstring(L"\xDE00\xD83D")}) {
+    for (const std::wstring& name :
+         {std::wstring(L"a\xD800"
+                       L"b"),
+          std::wstring(L"\xDFFF"), std::wstring(L"\xD83D\xDE00"), std::wstring(L"\xDE00\xD83D")}) {
         EXPECT_EQ(name, platform::WideFromUtf8(platform::Utf8FromWide(name)));
     }
-    EXPECT_EQ("a\xED\xA0\x80" "b", platform::Utf8FromWide(L"a\xD800" L"b"));
-    EXPECT_EQ(L"\xFFFD\xFFFD" L"a", platform::WideFromUtf8("\xFF\xC0" "a"));
+    EXPECT_EQ(
+        "a\xED\xA0\x80"
+        "b",
+        platform::Utf8FromWide(L"a\xD800"
+                               L"b"));
+    EXPECT_EQ(
+        L"\xFFFD\xFFFD"
+        L"a",
+        platform::WideFromUtf8("\xFF\xC0"
+                               "a"));
 }
 
 TEST(CodePageTest, OnlyLongPathsTakeTheLongForm) {
     EXPECT_EQ(L"C:\\short\\*.txt", platform::WidePath("C:\\short\\*.txt"));
     const std::string longName = "C:\\" + std::string(300, 'x') + "\\..\\y.txt";
     EXPECT_EQ(L"\\\\?\\C:\\y.txt", platform::WidePath(longName));
-    EXPECT_EQ(L"\\\\?\\UNC\\srv\\" + std::wstring(300, L'z'), platform::WidePath("\\\\srv\\" + std::string(300, 'z')));
+    EXPECT_EQ(L"\\\\?\\UNC\\srv\\" + std::wstring(300, L'z'),
+              platform::WidePath("\\\\srv\\" + std::string(300, 'z')));
     EXPECT_EQ(L"\\\\srv\\x", platform::WithoutLongPrefix(L"\\\\?\\UNC\\srv\\x"));
 }
 

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -16,6 +18,7 @@
 #include "res/resource.h"
 #include "tests/support/DialogDriver.hpp"
 #include "tests/support/DialogResponder.hpp"
+#include "tests/support/GbkText.hpp"
 #include "tests/support/TempDir.hpp"
 
 namespace {
@@ -25,6 +28,7 @@ using platform::Utf8FromWide;
 using testsupport::CCurrentDirectory;
 using testsupport::CDialogResponder;
 using testsupport::Click;
+using testsupport::GbkOf;
 using testsupport::SeenDialog;
 using testsupport::SetText;
 using Names = std::set<std::wstring>;
@@ -38,8 +42,15 @@ std::wstring ExecutableName() {
     return fs::path(path).stem().wstring();
 }
 
-std::string Bytes(const fs::path& file) { return testsupport::ReadBytes(file.string()); }
-void Write(const fs::path& file, const std::string& bytes) { testsupport::WriteBytes(file.string(), bytes); }
+// Through the path itself: its name may hold characters the system's code page cannot.
+std::string Bytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+void Write(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 // Names of the entries of a folder; directories end in "\".
 Names Listing(const fs::path& dir) {
@@ -137,8 +148,8 @@ class ConvertRunTest : public ::testing::Test {
     // A source file, remembered so that every test can check no run changed it.
     fs::path Source(const fs::path& file, const std::wstring& text) {
         fs::create_directories(file.parent_path());
-        Write(file, Utf8FromWide(text));
-        m_sources[file] = Utf8FromWide(text);
+        Write(file, GbkOf(text));
+        m_sources[file] = GbkOf(text);
         return file;
     }
     void ExpectSourcesUnchanged() const {
@@ -196,7 +207,7 @@ TEST_F(ConvertRunTest, SingleFileTakesPathsAndDirectionFromTheWindow) {
         EXPECT_EQ(0, watch.withStartEnabled);
         EXPECT_EQ(0, watch.withStopEnabled);
     }
-    EXPECT_EQ(Utf8FromWide(L"後來的發展\r\n簡體中文\r\n發展\r\n"), Bytes(dir / L"new" / L"out.txt"));
+    EXPECT_EQ(GbkOf(L"後來的發展\r\n簡體中文\r\n發展\r\n"), Bytes(dir / L"new" / L"out.txt"));
     EXPECT_EQ((Names{L"In.txt", L"New\\"}), Listing(dir));
     EXPECT_EQ((Names{L"out.txt"}), Listing(dir / L"New"));
     ExpectIdle();
@@ -207,7 +218,7 @@ TEST_F(ConvertRunTest, SingleFileTakesPathsAndDirectionFromTheWindow) {
     TypePaths(traditional, dir / L"s.txt");
     Click(window, IDC_DIRECTION_TO_SIMPLIFIED);
     Click(window, IDC_START);
-    EXPECT_EQ(Utf8FromWide(L"简体中文\r\n转换繁体\r\n"), Bytes(dir / L"s.txt"));
+    EXPECT_EQ(GbkOf(L"简体中文\r\n转换繁体\r\n"), Bytes(dir / L"s.txt"));
     ExpectIdle();
 
     EXPECT_TRUE(responder.Seen().empty());
@@ -237,7 +248,7 @@ TEST_F(ConvertRunTest, OverwriteQuestionComesFromTheWindow) {
         EXPECT_EQ(window, box.owner);
         EXPECT_FALSE(box.ownerEnabled);
         EXPECT_FALSE(startEnabledDuringQuestion);
-        EXPECT_EQ(answer == IDYES ? Utf8FromWide(L"後來的發展\r\n") : old, Bytes(dest)) << answer;
+        EXPECT_EQ(answer == IDYES ? GbkOf(L"後來的發展\r\n") : old, Bytes(dest)) << answer;
         ExpectIdle();
     }
     EXPECT_EQ((Names{L"in.txt", L"Out.TXT"}), Listing(dir));
@@ -284,9 +295,9 @@ TEST_F(ConvertRunTest, BatchFlattensTheTreeInEitherDirection) {
     Click(window, IDC_MODE_BATCH);
     Run(src, dir / L"Out");
     EXPECT_EQ((Names{L"a.txt", L"b.asp", L"c.h"}), Listing(dir / L"out"));
-    EXPECT_EQ(Utf8FromWide(L"後來的發展\r\n"), Bytes(dir / L"out" / L"a.txt"));
-    EXPECT_EQ(Utf8FromWide(L"簡體中文\r\n"), Bytes(dir / L"out" / L"b.asp"));
-    EXPECT_EQ(Utf8FromWide(L"發展\r\n後來\r\n"), Bytes(dir / L"out" / L"c.h"));
+    EXPECT_EQ(GbkOf(L"後來的發展\r\n"), Bytes(dir / L"out" / L"a.txt"));
+    EXPECT_EQ(GbkOf(L"簡體中文\r\n"), Bytes(dir / L"out" / L"b.asp"));
+    EXPECT_EQ(GbkOf(L"發展\r\n後來\r\n"), Bytes(dir / L"out" / L"c.h"));
     ExpectIdle();
 
     const fs::path back = dir / L"back";
@@ -295,11 +306,44 @@ TEST_F(ConvertRunTest, BatchFlattensTheTreeInEitherDirection) {
     Click(window, IDC_DIRECTION_TO_SIMPLIFIED);
     Click(window, IDC_START);
     EXPECT_EQ((Names{L"t.txt"}), Listing(dir / L"simple"));
-    EXPECT_EQ(Utf8FromWide(L"简体中文\r\n转换繁体\r\n"), Bytes(dir / L"simple" / L"t.txt"));
+    EXPECT_EQ(GbkOf(L"简体中文\r\n转换繁体\r\n"), Bytes(dir / L"simple" / L"t.txt"));
     ExpectIdle();
 
     EXPECT_TRUE(responder.Seen().empty());
     ExpectSourcesUnchanged();
+}
+
+TEST_F(ConvertRunTest, EveryEncodingAndNamesOutsideGbkThroughTheWindow) {
+    // A folder named outside GBK, typed into the box; files in GBK, UTF-8 with and without a byte order mark
+    // and UTF-16LE, one of them named outside GBK as well.
+    const fs::path src = dir / L"资料😀";
+    fs::create_directories(src);
+    Write(src / L"gbk.txt", GbkOf(L"头发\n"));
+    Write(src / L"u8.txt", Utf8FromWide(L"头发한\n"));
+    Write(src / L"한글.txt", "\xef\xbb\xbf" + Utf8FromWide(L"头发\r\n"));
+    const std::wstring utf16 = L"\xFEFF头发😀\n";
+    Write(src / L"u16.txt", std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2));
+    CDialogResponder responder(IDOK);
+
+    Click(window, IDC_MODE_BATCH);
+    Run(src, dir / L"出力😀");
+    EXPECT_TRUE(responder.Seen().empty());
+    const fs::path out = dir / L"出力😀";
+    EXPECT_EQ(GbkOf(L"頭發\r\n"), Bytes(out / L"gbk.txt"));
+    EXPECT_EQ(Utf8FromWide(L"頭發한\r\n"), Bytes(out / L"u8.txt"));
+    EXPECT_EQ("\xef\xbb\xbf" + Utf8FromWide(L"頭發\r\n"), Bytes(out / L"한글.txt"));
+    const std::wstring converted16 = L"\xFEFF頭發😀\r\n";
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(converted16.data()), converted16.size() * 2),
+              Bytes(out / L"u16.txt"));
+
+    // One file, named outside GBK, in single-file mode, and its overwrite question with that name in it.
+    Click(window, IDC_MODE_SINGLE);
+    Run(src / L"한글.txt", out / L"한글.txt");
+    ASSERT_EQ(1u, responder.Seen().size());
+    const std::wstring& question = responder.Seen()[0].text;  // the destination under its lowered name
+    EXPECT_EQ(Lowered((out / L"한글.txt").wstring()) + kExists,
+              Lowered(question.substr(0, question.find(L':', 2))) + question.substr(question.find(L':', 2)));
+    ExpectIdle();
 }
 
 // Many small files, so that a timer falls due in the middle of the walk.
@@ -317,7 +361,7 @@ TEST_F(ConvertRunTest, StopClickedDuringABatchEndsItAndTheNextRunRedoesEverythin
     for (int i = 0; i < kManyFiles; ++i) {
         const std::wstring name = Numbered(L"f", i, L".txt");
         Source(src / name, L"后来的发展 " + std::to_wstring(i));
-        expected[name] = Utf8FromWide(L"後來的發展 " + std::to_wstring(i) + L"\r\n");
+        expected[name] = GbkOf(L"後來的發展 " + std::to_wstring(i) + L"\r\n");
     }
     auto expectConverted = [&] {
         for (const std::wstring& name : Listing(out)) EXPECT_EQ(expected[name], Bytes(out / name)) << name;

@@ -11,7 +11,7 @@
 namespace testsupport {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         static std::atomic<int> counter{0};
         const auto base = std::filesystem::temp_directory_path();
@@ -32,7 +32,7 @@ public:
     // An ASCII path as the program's own string type (temporary folders have ASCII names).
     std::string File(const std::string& name) const { return (m_path / name).string(); }
 
-private:
+  private:
     static long Pid();
     std::filesystem::path m_path;
 };
