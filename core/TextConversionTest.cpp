@@ -149,7 +149,7 @@ class Generator {
                                                    "\xe5\xa4"};
                 pieces.push_back({U"", false, kRaw[Below(std::size(kRaw))]});
             } else if (kind < 5 && !m_listed.empty()) {
-                pieces.push_back({std::u32string(1, m_listed[Below(m_listed.size())]), true});
+                pieces.push_back({std::u32string(1, m_listed[Below(m_listed.size())]), true, {}});
             } else if (kind < 8) {
                 pieces.push_back({std::u32string(1, kHeld[Below(std::size(kHeld))]), true, {}});
             } else {
