@@ -75,9 +75,11 @@ TEST_F(ConvertFileTest, ProgressOfTenMegabytesRisesMonotonicallyAndReturnsToZero
     ASSERT_TRUE(WriteFileBytes(Path("big.txt"), text));
     ASSERT_TRUE(Convert("big.txt", "out.txt"));
 
-    ASSERT_EQ(static_cast<std::size_t>(lines) + 1, host.progress.size());
+    // One call per change of the position, not per line: a thousand steps at most, then the reset.
+    ASSERT_GE(host.progress.size(), 900u);
+    ASSERT_LE(host.progress.size(), 1001u);
     for (std::size_t i = 1; i + 1 < host.progress.size(); ++i)
-        ASSERT_LE(host.progress[i - 1], host.progress[i]);
+        ASSERT_LT(host.progress[i - 1], host.progress[i]);
     // Terminators count toward the length only: 98 of every 100 bytes.
     EXPECT_EQ(980, host.progress[host.progress.size() - 2]);
     EXPECT_EQ(0, host.progress.back());
@@ -226,6 +228,14 @@ struct ScriptedWriter {
         return true;
     }
     bool Write(const char*, std::size_t) { return true; }
+    // Line by line, so that a failure can come in the middle of a run.
+    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
+        return ForEachLine(run, size, '\n', '\r', [&](std::size_t at, std::size_t length) {
+            lineBytes += static_cast<std::int64_t>(length);
+            return WriteLine(run + at, length);
+        });
+    }
+    bool WriteLines(const char16_t*, std::size_t, std::int64_t&) { return false; }
     Texts written;
     std::size_t acceptLines = 100;
 };

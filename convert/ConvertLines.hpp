@@ -79,21 +79,57 @@ inline bool HostIsBigEndian() {
 
 }  // namespace linesdetail
 
-// Reads every line, converts it, writes it with its line break and reports the position after each line; the
-// line terminators count toward the reader's Length() but not toward the bytes written. Stops at the first
+// The position of the progress bar after each line, computed only when it can have changed: a division per
+// line would cost more than converting it. set(position) is called at each change.
+template <class Progress>
+class CProgressTracker {
+  public:
+    CProgressTracker(std::int64_t total, Progress& set) : m_total(total), m_set(set) {}
+
+    void Add(std::int64_t bytes) {
+        m_written += bytes;
+        if (m_written < m_next) return;
+        const int position = ProgressPosition(m_written, m_total);
+        if (position != m_position) m_set(position);
+        m_position = position;
+        // The first count of bytes that gives the next position: position + 1 = floor(written * 1000 / total).
+        m_next = position >= 1000 || m_total <= 0 ? INT64_MAX : NextThreshold(position + 1);
+    }
+
+  private:
+    std::int64_t NextThreshold(int position) const {
+        if (m_total <= INT64_MAX / 1000) return (static_cast<std::int64_t>(position) * m_total + 999) / 1000;
+        return m_written + 1;  // beyond 9 PB: every line, as ProgressPosition scales the total there
+    }
+
+    std::int64_t m_total;
+    Progress& m_set;
+    std::int64_t m_written = 0;
+    std::int64_t m_next = 1;
+    int m_position = 0;
+};
+
+// Reads every line, converts it, writes it with its line break and reports the position as it goes (after each
+// line, or after each run of lines converted together); the line terminators count toward the reader's Length()
+// but not toward the bytes written. Stops at the first
 // failure. Lines come in runs, converted a run at a time where the tables allow and one by one otherwise. The
 // reader's layout must be that of the encoding (LayoutOf), and so must the writer's line break. A UTF-16
 // input that ends in half a unit keeps that byte, after the last line. Reader: Length(), ReadLines(run),
-// Failed(). Writer: WriteLine(data, size), Write(data, size).
+// Failed(). Writer: WriteLine(data, size), WriteLines(units, count, lineBytes), Write(data, size).
 template <class Reader, class Writer, class Progress>
 LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion& conversion,
                           TextEncoding encoding, Progress&& setProgress) {
-    const std::int64_t total = reader.Length();
-    std::int64_t written = 0;
+    CProgressTracker<Progress> progress(reader.Length(), setProgress);
+    // A run converted in place goes out whole, its progress counted once for all its lines.
+    const auto putRun = [&](const auto* units, std::size_t count) {
+        std::int64_t lineBytes = 0;
+        if (!writer.WriteLines(units, count, lineBytes)) return false;
+        progress.Add(lineBytes);
+        return true;
+    };
     const auto put = [&](const char* data, std::size_t size) {
         if (!writer.WriteLine(data, size)) return false;
-        written += static_cast<std::int64_t>(size);
-        setProgress(ProgressPosition(written, total));
+        progress.Add(static_cast<std::int64_t>(size));
         return true;
     };
     const bool utf16 = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
@@ -110,16 +146,19 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
             const bool converted = encoding == TextEncoding::Gbk
                                        ? conversion.ConvertGbkLines(run.data, run.size)
                                        : conversion.ConvertUtf8Lines(run.data, run.size);
-            allWritten = ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
-                if (converted) return put(run.data + at, size);
-                line.assign(run.data + at, size);
-                if (encoding == TextEncoding::Gbk) {
-                    conversion.ConvertGbk(line);
-                } else {
-                    conversion.ConvertUtf8(line);
-                }
-                return put(line.data(), line.size());
-            });
+            if (converted) {
+                allWritten = putRun(run.data, run.size);
+            } else {
+                allWritten = ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
+                    line.assign(run.data + at, size);
+                    if (encoding == TextEncoding::Gbk) {
+                        conversion.ConvertGbk(line);
+                    } else {
+                        conversion.ConvertUtf8(line);
+                    }
+                    return put(line.data(), line.size());
+                });
+            }
         } else {
             units.resize(run.size / 2);
             std::memcpy(&units[0], run.data, units.size() * 2);
@@ -127,16 +166,16 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
             const bool converted = conversion.ConvertUtf16Lines(&units[0], units.size(), swapped);
             const char16_t lf = linesdetail::InFileOrder(u'\n', bigEndian);
             const char16_t cr = linesdetail::InFileOrder(u'\r', bigEndian);
-            allWritten =
-                ForEachLine(units.data(), units.size(), lf, cr, [&](std::size_t at, std::size_t size) {
-                    const char16_t* begin = units.data() + at;
-                    if (!converted) {
-                        unitLine.assign(begin, size);
+            if (converted) {
+                allWritten = putRun(units.data(), units.size());
+            } else {
+                allWritten =
+                    ForEachLine(units.data(), units.size(), lf, cr, [&](std::size_t at, std::size_t size) {
+                        unitLine.assign(units.data() + at, size);
                         conversion.ConvertUtf16(unitLine, swapped);
-                        begin = unitLine.data();
-                    }
-                    return put(reinterpret_cast<const char*>(begin), size * 2);
-                });
+                        return put(reinterpret_cast<const char*>(unitLine.data()), size * 2);
+                    });
+            }
         }
         if (!allWritten) return LinesOutcome::WriteFailed;
     }

@@ -95,6 +95,16 @@ void BuildUnicodeLookup(DirectionIndex& index, const std::vector<CharCode>& list
         threeByteOnly = threeByteOnly && Utf8Length(from) == 3;
         wholeLines = wholeLines && from != '\r' && from != '\n' && to != '\r' && to != '\n';
     }
+    if (threeByteOnly) {
+        index.utf8Change.assign(delta.size(), 0);
+        for (std::size_t cp = 0x800; cp < delta.size(); ++cp) {
+            const unsigned d = delta[cp];
+            const unsigned char change[4] = {static_cast<unsigned char>(d >> 12),
+                                             static_cast<unsigned char>(d >> 6 & 0x3F),
+                                             static_cast<unsigned char>(d & 0x3F), 0};
+            std::memcpy(&index.utf8Change[cp], change, 4);
+        }
+    }
     index.unicodeDelta = std::move(delta);
     index.unicodeKeepsUtf8Length = keepsLength;
     index.unicodeChangesAscii = changesAscii;

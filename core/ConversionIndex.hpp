@@ -63,6 +63,9 @@ struct DirectionIndex {
     bool unicodeKeepsUtf8Length = false;  // every counterpart is as long in UTF-8 as its character
     bool unicodeChangesAscii = false;     // some character below U+0080 converts
     bool unicodeThreeByteOnly = false;    // every character that converts is three bytes long in UTF-8
+    // For those: what to XOR into a three-byte UTF-8 sequence, loaded from memory as 32 bits in host byte
+    // order (the fourth byte untouched), indexed by its code point. One load and one XOR per character.
+    std::vector<std::uint32_t> utf8Change;
     bool unicodeWholeLines = false;       // neither CR nor LF converts or is a counterpart
 };
 

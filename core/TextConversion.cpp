@@ -192,35 +192,38 @@ inline std::uint32_t Loaded(unsigned char b0, unsigned char b1, unsigned char b2
     return value;
 }
 
-// A three-byte sequence at q: XOR the counterpart's delta into the payload bits of its bytes, which keeps it
-// three bytes long. For look-ups that convert three-byte characters only: an overlong form or a surrogate
-// decodes to a code point below U+0800 or in D800-DFFF, whose delta is 0, so only the continuation bytes need
-// a check; anything else that is no well-formed sequence stays as it is.
-inline void MapThreeByteCharacter(unsigned char* q, const std::uint16_t* delta) {
+// A three-byte sequence at q: XOR the change of its code point into its bytes, which keeps it three bytes long.
+// For look-ups that convert three-byte characters only: an overlong form or a surrogate decodes to a code point
+// below U+0800 or in D800-DFFF, whose change is 0, so only the continuation bytes need a check; anything else
+// that is no well-formed sequence stays as it is.
+inline void MapThreeByteCharacter(unsigned char* q, const std::uint32_t* change) {
     const std::uint32_t continuationMask = Loaded(0, 0xC0, 0xC0, 0);
     const std::uint32_t continuations = Loaded(0, 0x80, 0x80, 0);
     std::uint32_t w;  // the sequence and the byte after it, in one load; only the first three are written
     std::memcpy(&w, q, 4);
-    const unsigned b0 = ByteOf(w, 0);
-    const unsigned b1 = ByteOf(w, 1);
-    const unsigned b2 = ByteOf(w, 2);
-    const unsigned cp = (b0 & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
-    const bool wellFormed = (w & continuationMask) == continuations;
-    const unsigned d = delta[cp] & (0u - static_cast<unsigned>(wellFormed));
-    q[0] = static_cast<unsigned char>(b0 ^ (d >> 12));
-    q[1] = static_cast<unsigned char>(b1 ^ (d >> 6 & 0x3Fu));
-    q[2] = static_cast<unsigned char>(b2 ^ (d & 0x3Fu));
+    const unsigned cp = (ByteOf(w, 0) & 0x0Fu) << 12 | (ByteOf(w, 1) & 0x3Fu) << 6 | (ByteOf(w, 2) & 0x3Fu);
+    const std::uint32_t wellFormed = 0u - static_cast<std::uint32_t>((w & continuationMask) == continuations);
+    w ^= change[cp] & wellFormed;
+    // Three bytes only: the next character's load begins at q[3], and a store it overlaps would stall it.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    const auto firstTwo = static_cast<std::uint16_t>(w);
+    std::memcpy(q, &firstTwo, 2);
+    q[2] = static_cast<unsigned char>(w >> 16);
+#else
+    for (int k = 0; k < 3; ++k) q[k] = static_cast<unsigned char>(ByteOf(w, k));
+#endif
 }
 
 // MapUtf8InPlace for look-ups that convert three-byte characters only (the shipped tables): a lead byte can
 // only begin a sequence, so each is looked at on its own, found 64 bytes at a time with a mask instead of a
 // branch per character between Chinese and Latin text.
 void MapThreeByteUtf8InPlace(unsigned char* p, std::size_t n, const DirectionIndex& index) {
-    const std::uint16_t* delta = index.unicodeDelta.data();
+    const std::uint32_t* change = index.utf8Change.data();
     std::size_t i = 0;
     for (; i + 67 <= n; i += 64) {  // a lead byte in the window reads up to three bytes past it
-        for (std::uint64_t leads = gbk::ThreeByteLeadMask(p + i); leads != 0; leads &= leads - 1) {
-            MapThreeByteCharacter(p + i + static_cast<std::size_t>(__builtin_ctzll(leads)), delta);
+        unsigned char* window = p + i;
+        for (std::uint64_t leads = gbk::ThreeByteLeadMask(window); leads != 0; leads &= leads - 1) {
+            MapThreeByteCharacter(window + static_cast<unsigned>(__builtin_ctzll(leads)), change);
         }
     }
     // The rest through a copy with room for the fourth byte of the last sequence.
@@ -228,7 +231,7 @@ void MapThreeByteUtf8InPlace(unsigned char* p, std::size_t n, const DirectionInd
     const std::size_t size = n - i;
     std::memcpy(rest, p + i, size);
     for (std::size_t j = 0; j + 2 < size; ++j) {
-        if ((rest[j] & 0xF0) == 0xE0) MapThreeByteCharacter(rest + j, delta);
+        if ((rest[j] & 0xF0) == 0xE0) MapThreeByteCharacter(rest + j, change);
     }
     std::memcpy(p + i, rest, size);
 }

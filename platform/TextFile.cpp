@@ -283,6 +283,53 @@ bool CTextWriter::WriteLine(const char* line, std::size_t size) {
     return Write(line, size) && Write(m_lineBreak.data(), m_lineBreak.size());
 }
 
+// The line feed and carriage return of the units are those of the line break, as they lie in memory.
+template <class Unit>
+bool CTextWriter::WriteUnitLines(const Unit* units, std::size_t count, std::int64_t& lineBytes) {
+    Unit cr;
+    Unit lf;
+    std::memcpy(&cr, m_lineBreak.data(), sizeof(Unit));
+    std::memcpy(&lf, m_lineBreak.data() + sizeof(Unit), sizeof(Unit));
+    const auto bytes = [](const Unit* at) { return reinterpret_cast<const char*>(at); };
+    const std::size_t breakSize = m_lineBreak.size();
+    std::size_t piece = 0;  // the first unit not written yet
+    std::size_t at = 0;
+    while (at < count) {
+        std::size_t end = at;
+        if constexpr (sizeof(Unit) == 1) {
+            const void* found = std::memchr(units + at, lf, count - at);
+            end = found ? static_cast<std::size_t>(static_cast<const Unit*>(found) - units) : count;
+        } else {
+            while (end < count && units[end] != lf) ++end;
+        }
+        const bool crLf = end < count && end > at && units[end - 1] == cr;
+        lineBytes += static_cast<std::int64_t>((end - at - (crLf ? 1 : 0)) * sizeof(Unit));
+        // A line that ends in CR LF already is written as it is, with the lines around it; otherwise what
+        // came before goes out, and CR LF in place of its LF. Short pieces go straight into the buffer.
+        if (!crLf) {
+            const std::size_t size = (end - piece) * sizeof(Unit);
+            if (m_used + size + breakSize <= kBufferSize && !m_failed) {
+                std::memcpy(m_buffer.get() + m_used, bytes(units + piece), size);
+                std::memcpy(m_buffer.get() + m_used + size, m_lineBreak.data(), breakSize);
+                m_used += size + breakSize;
+            } else if (!Write(bytes(units + piece), size) || !Write(m_lineBreak.data(), breakSize)) {
+                return false;
+            }
+            piece = end < count ? end + 1 : count;
+        }
+        at = end < count ? end + 1 : count;
+    }
+    return Write(bytes(units + piece), (count - piece) * sizeof(Unit));
+}
+
+bool CTextWriter::WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
+    return WriteUnitLines(run, size, lineBytes);
+}
+
+bool CTextWriter::WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes) {
+    return WriteUnitLines(units, count, lineBytes);
+}
+
 bool CTextWriter::Close() {
     if (!m_file.IsOpen()) return !m_failed;
     Flush();

@@ -106,6 +106,12 @@ class CTextWriter {
 
     bool WriteLine(const char* line, std::size_t size);
     bool WriteLine(const std::string& line) { return WriteLine(line.data(), line.size()); }
+    // Writes a run of whole lines as the reader hands them out (each ends with LF, a CR right before it being
+    // part of its terminator; the last may lack one), each line with CR LF as WriteLine would, in as few
+    // copies as the line ends allow. Adds the bytes of the lines without their terminators to lineBytes.
+    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes);
+    // The same for UTF-16 units, in the byte order of the line break (SetLineBreak).
+    bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes);
     bool Write(const char* data, std::size_t size);  // bytes as they are: a byte order mark
     bool Failed() const { return m_failed; }
     // Flushes and closes; false if anything written since Create failed to reach the file.
@@ -114,6 +120,8 @@ class CTextWriter {
   private:
     bool Start();
     bool Flush();
+    template <class Unit>
+    bool WriteUnitLines(const Unit* units, std::size_t count, std::int64_t& lineBytes);
 
     CRawFile m_file;
     std::unique_ptr<char[]> m_buffer;
