@@ -99,3 +99,31 @@ TEST(CliStreamsTest, VersionComesFromTheVersionRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliStreamsTest, AFileThatStopsBeingUtf8LateIsConvertedAsGbkAsAWhole) {
+    // Far more than one buffer of UTF-8 Chinese, so that it is converted as UTF-8 before its end is seen; then
+    // a byte that UTF-8 does not have.
+    std::string utf8;
+    while (utf8.size() < 600 * 1024) utf8 += "简体中文的文字，转换为繁体。\n";
+    TempDir dir;
+    for (const bool broken : {false, true}) {
+        const std::string input = utf8 + (broken ? "\xff\n" : "");
+        Write(dir.path() / "in.txt", input);
+        Result run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "in.txt", "auto.txt"});
+        ASSERT_EQ(0, run.code) << run.err;
+        EXPECT_NE(std::string::npos, run.out.find(broken ? "(GBK)" : "(UTF-8)")) << run.out;
+        const std::string forced = broken ? "gbk" : "utf-8";
+        run = RunConverter(dir.path(), {"--to-traditional", "--encoding", forced, "in.txt", "forced.txt"});
+        ASSERT_EQ(0, run.code) << run.err;
+        EXPECT_TRUE(Read(dir.path() / "auto.txt") == Read(dir.path() / "forced.txt")) << forced;
+        // Through standard input, which cannot go back, the same.
+        run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, input);
+        EXPECT_TRUE(run.out == Read(dir.path() / "forced.txt")) << forced;
+        fs::remove(dir.path() / "auto.txt");
+        fs::remove(dir.path() / "forced.txt");
+    }
+}
+
+}  // namespace

@@ -17,7 +17,12 @@ bool CreateTemporary(platform::CTextWriter& writer, const std::string& dest, std
     return false;
 }
 
-EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job) {
+// The encoding as given, or as found in the input's first bytes. A file whose beginning is UTF-8 beyond doubt
+// is not read twice: it is converted as UTF-8 while the detector checks the rest as it comes (provisional),
+// and converted again as GBK in the rare case that the rest is not UTF-8 after all.
+EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CEncodingDetector& detector,
+                           bool& provisional) {
+    provisional = false;
     if (job.encoding) {
         EncodingGuess forced{*job.encoding, 0};
         // A forced encoding still keeps its own byte order mark out of the text.
@@ -28,19 +33,41 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job) {
         });
         return forced;
     }
-    CEncodingDetector detector;
+    const bool mayGoBack = reader.CanRewind();
     reader.Peek([&](const char* data, std::size_t size) {
         detector.Feed(data, size);
-        return !detector.Settled();
+        return !detector.Settled() && !(mayGoBack && detector.OnlyValidityLeft());
     });
-    return detector.Finish();
+    if (detector.Settled() || reader.PeekedToTheEnd() || !detector.OnlyValidityLeft()) return detector.Finish();
+    reader.Watch([&detector](const char* data, std::size_t size) { detector.Feed(data, size); });
+    provisional = true;
+    return EncodingGuess{TextEncoding::Utf8, 0};
+}
+
+// Writes the input's lines converted in its encoding, after its byte order mark as it was.
+LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter& writer, const FileJob& job,
+                            const EncodingGuess& encoding, IFileHost& host) {
+    const platform::LineLayout layout = LayoutOf(encoding.encoding);
+    reader.SetLayout(layout, encoding.bomSize);
+    writer.SetLineBreak(layout);
+    const std::string bom = encoding.encoding == TextEncoding::Utf8      ? "\xEF\xBB\xBF"
+                            : encoding.encoding == TextEncoding::Utf16Le ? "\xFF\xFE"
+                                                                         : "\xFE\xFF";
+    if (encoding.bomSize > 0 && !writer.Write(bom.data(), encoding.bomSize)) return LinesOutcome::WriteFailed;
+    return ConvertLines(reader, writer, *job.conversion, encoding.encoding,
+                        [&host](int position) { host.SetProgress(position); });
+}
+
+bool OpenOutput(platform::CTextWriter& writer, const FileJob& job, std::string& temporary) {
+    if (!job.dest.empty()) return CreateTemporary(writer, job.dest, temporary);
+    writer.UseStandardOutput();
+    return true;
 }
 
 }  // namespace
 
 std::string TemporaryName(const std::string& dest, int attempt) {
-    return dest + ".zendrix-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt) +
-           ".tmp";
+    return dest + ".zendrix-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
 }
 
 FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
@@ -62,29 +89,25 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
         report.outcome = FileOutcome::CannotCreate;
         return report;
     }
-    report.encoding = FindEncoding(reader, job);
-    const platform::LineLayout layout = LayoutOf(report.encoding.encoding);
-    reader.SetLayout(layout, report.encoding.bomSize);
+    CEncodingDetector detector;
+    bool provisional = false;
+    report.encoding = FindEncoding(reader, job, detector, provisional);
 
     platform::CTextWriter writer;
     std::string temporary;
-    if (job.dest.empty()) {
-        writer.UseStandardOutput();
-    } else if (!CreateTemporary(writer, job.dest, temporary)) {
+    if (!OpenOutput(writer, job, temporary)) {
         report.outcome = FileOutcome::CannotCreate;
         return report;
     }
-    writer.SetLineBreak(layout);
-
-    // The byte order mark as it was: only a file that had one gets one.
-    const std::string bom = report.encoding.encoding == TextEncoding::Utf8      ? "\xEF\xBB\xBF"
-                            : report.encoding.encoding == TextEncoding::Utf16Le ? "\xFF\xFE"
-                                                                                : "\xFE\xFF";
-    const bool bomWritten = report.encoding.bomSize == 0 || writer.Write(bom.data(), report.encoding.bomSize);
-    const LinesOutcome lines = bomWritten
-                                   ? ConvertLines(reader, writer, *job.conversion, report.encoding.encoding,
-                                                  [&host](int position) { host.SetProgress(position); })
-                                   : LinesOutcome::WriteFailed;
+    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, host);
+    if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
+        // Not UTF-8 after all: all of it again, as GBK, into a fresh output.
+        writer.Close();
+        platform::RemoveFile(temporary);
+        report.encoding = EncodingGuess{};
+        const bool again = reader.Rewind() && OpenOutput(writer, job, temporary);
+        lines = again ? WriteConverted(reader, writer, job, report.encoding, host) : LinesOutcome::ReadFailed;
+    }
     if (lines == LinesOutcome::Done && reader.EndMarkOffset() >= 0) {
         report.bytesNotConverted = reader.BytesAfterEndMark();
         if (report.bytesNotConverted > 0) report.endMarkOffset = reader.EndMarkOffset();
@@ -93,8 +116,7 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     const bool closed = writer.Close();
     if (lines != LinesOutcome::Done || !closed) {
         if (!temporary.empty()) platform::RemoveFile(temporary);
-        report.outcome =
-            lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed : FileOutcome::WriteFailed;
+        report.outcome = lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed : FileOutcome::WriteFailed;
         return report;
     }
     if (temporary.empty()) return report;

@@ -25,7 +25,19 @@ void CTextReader::Reset() {
     m_bufferOffset = m_length = 0;
     m_endMark = -1;
     m_layout = LineLayout();
+    m_watch = nullptr;
     m_atEnd = m_failed = m_seekable = false;
+}
+
+bool CTextReader::Rewind() {
+    if (!m_seekable || !m_file.Rewind()) return false;
+    m_begin = m_searched = m_end = m_rawEnd = 0;
+    m_bufferOffset = 0;
+    m_endMark = -1;
+    m_layout = LineLayout();
+    m_watch = nullptr;
+    m_atEnd = m_failed = false;
+    return true;
 }
 
 bool CTextReader::Open(const std::string& path) {
@@ -86,6 +98,7 @@ bool CTextReader::ReadRaw() {
         m_atEnd = true;
         return false;
     }
+    if (m_watch) m_watch(m_buffer.get() + m_rawEnd, static_cast<std::size_t>(got));
     m_rawEnd += static_cast<std::size_t>(got);
     return true;
 }

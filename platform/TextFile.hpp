@@ -43,6 +43,15 @@ class CTextReader {
     void Peek(const std::function<bool(const char*, std::size_t)>& look);
     // Sets the layout of the lines; then the first `skip` bytes (a byte order mark) are passed over.
     void SetLayout(const LineLayout& layout, std::size_t skip = 0);
+    // Whether Peek saw the whole input.
+    bool PeekedToTheEnd() const { return m_atEnd; }
+    // A file can go back to its start (Rewind); a pipe cannot.
+    bool CanRewind() const { return m_seekable; }
+    // From now on watch(data, size) sees every byte read after those Peek looked at, before any line holding it
+    // is handed out (and so before the caller changes it in place).
+    void Watch(std::function<void(const char*, std::size_t)> watch) { m_watch = std::move(watch); }
+    // Back to the first byte, as just opened: no lines read, the default layout.
+    bool Rewind();
 
     // Puts the next line, without its terminator, into line (its storage is reused). False, with line empty,
     // at the end of the input or on a read failure; Failed() tells which. One-byte units only.
@@ -84,6 +93,7 @@ class CTextReader {
     std::int64_t m_length = 0;
     std::int64_t m_endMark = -1;
     LineLayout m_layout;
+    std::function<void(const char*, std::size_t)> m_watch;
     bool m_atEnd = false;  // no more bytes will come (end of file, 0x1A seen, or a failure)
     bool m_failed = false;
     bool m_seekable = false;  // a file that can go back to its start
