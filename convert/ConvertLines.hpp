@@ -116,9 +116,10 @@ class CProgressTracker {
 // reader's layout must be that of the encoding (LayoutOf), and so must the writer's line break. A UTF-16
 // input that ends in half a unit keeps that byte, after the last line. Reader: Length(), ReadLines(run),
 // Failed(). Writer: WriteLine(data, size), WriteLines(units, count, lineBytes), Write(data, size).
+// knownValid: the input is strict UTF-8 throughout, as the detection found it (or the result is not kept).
 template <class Reader, class Writer, class Progress>
 LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion& conversion,
-                          TextEncoding encoding, Progress&& setProgress) {
+                          TextEncoding encoding, Progress&& setProgress, bool knownValid = false) {
     CProgressTracker<Progress> progress(reader.Length(), setProgress);
     // A run converted in place goes out whole, its progress counted once for all its lines.
     const auto putRun = [&](const auto* units, std::size_t count) {
@@ -145,7 +146,7 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
         if (!utf16) {
             const bool converted = encoding == TextEncoding::Gbk
                                        ? conversion.ConvertGbkLines(run.data, run.size)
-                                       : conversion.ConvertUtf8Lines(run.data, run.size);
+                                       : conversion.ConvertUtf8Lines(run.data, run.size, knownValid);
             if (converted) {
                 allWritten = putRun(run.data, run.size);
             } else {

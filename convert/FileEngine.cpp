@@ -54,8 +54,10 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
                             : encoding.encoding == TextEncoding::Utf16Le ? "\xFF\xFE"
                                                                          : "\xFE\xFF";
     if (encoding.bomSize > 0 && !writer.Write(bom.data(), encoding.bomSize)) return LinesOutcome::WriteFailed;
+    // UTF-8 found without a byte order mark was checked to its end, or is converted again if it fails the check.
+    const bool knownValid = encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding;
     return ConvertLines(reader, writer, *job.conversion, encoding.encoding,
-                        [&host](int position) { host.SetProgress(position); });
+                        [&host](int position) { host.SetProgress(position); }, knownValid);
 }
 
 bool OpenOutput(platform::CTextWriter& writer, const FileJob& job, std::string& temporary) {

@@ -196,14 +196,19 @@ inline std::uint32_t Loaded(unsigned char b0, unsigned char b1, unsigned char b2
 // For look-ups that convert three-byte characters only: an overlong form or a surrogate decodes to a code point
 // below U+0800 or in D800-DFFF, whose change is 0, so only the continuation bytes need a check; anything else
 // that is no well-formed sequence stays as it is.
+template <bool kKnownValid>
 inline void MapThreeByteCharacter(unsigned char* q, const std::uint32_t* change) {
     const std::uint32_t continuationMask = Loaded(0, 0xC0, 0xC0, 0);
     const std::uint32_t continuations = Loaded(0, 0x80, 0x80, 0);
     std::uint32_t w;  // the sequence and the byte after it, in one load; only the first three are written
     std::memcpy(&w, q, 4);
     const unsigned cp = (ByteOf(w, 0) & 0x0Fu) << 12 | (ByteOf(w, 1) & 0x3Fu) << 6 | (ByteOf(w, 2) & 0x3Fu);
-    const std::uint32_t wellFormed = 0u - static_cast<std::uint32_t>((w & continuationMask) == continuations);
-    w ^= change[cp] & wellFormed;
+    if (kKnownValid) {
+        w ^= change[cp];
+    } else {
+        const std::uint32_t wellFormed = 0u - static_cast<std::uint32_t>((w & continuationMask) == continuations);
+        w ^= change[cp] & wellFormed;
+    }
     // Three bytes only: the next character's load begins at q[3], and a store it overlaps would stall it.
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     const auto firstTwo = static_cast<std::uint16_t>(w);
@@ -217,13 +222,14 @@ inline void MapThreeByteCharacter(unsigned char* q, const std::uint32_t* change)
 // MapUtf8InPlace for look-ups that convert three-byte characters only (the shipped tables): a lead byte can
 // only begin a sequence, so each is looked at on its own, found 64 bytes at a time with a mask instead of a
 // branch per character between Chinese and Latin text.
+template <bool kKnownValid>
 void MapThreeByteUtf8InPlace(unsigned char* p, std::size_t n, const DirectionIndex& index) {
     const std::uint32_t* change = index.utf8Change.data();
     std::size_t i = 0;
     for (; i + 67 <= n; i += 64) {  // a lead byte in the window reads up to three bytes past it
         unsigned char* window = p + i;
         for (std::uint64_t leads = gbk::ThreeByteLeadMask(window); leads != 0; leads &= leads - 1) {
-            MapThreeByteCharacter(window + static_cast<unsigned>(__builtin_ctzll(leads)), change);
+            MapThreeByteCharacter<kKnownValid>(window + static_cast<unsigned>(__builtin_ctzll(leads)), change);
         }
     }
     // The rest through a copy with room for the fourth byte of the last sequence.
@@ -231,7 +237,7 @@ void MapThreeByteUtf8InPlace(unsigned char* p, std::size_t n, const DirectionInd
     const std::size_t size = n - i;
     std::memcpy(rest, p + i, size);
     for (std::size_t j = 0; j + 2 < size; ++j) {
-        if ((rest[j] & 0xF0) == 0xE0) MapThreeByteCharacter(rest + j, change);
+        if ((rest[j] & 0xF0) == 0xE0) MapThreeByteCharacter<kKnownValid>(rest + j, change);
     }
     std::memcpy(p + i, rest, size);
 }
@@ -249,9 +255,11 @@ void MapUtf16InPlace(char16_t* units, std::size_t count, bool swapped, const Dir
     }
 }
 
-void MapUtf8(unsigned char* p, std::size_t n, const DirectionIndex& index) {
-    if (index.unicodeThreeByteOnly) {
-        MapThreeByteUtf8InPlace(p, n, index);
+void MapUtf8(unsigned char* p, std::size_t n, const DirectionIndex& index, bool knownValid = false) {
+    if (index.unicodeThreeByteOnly && knownValid) {
+        MapThreeByteUtf8InPlace<true>(p, n, index);
+    } else if (index.unicodeThreeByteOnly) {
+        MapThreeByteUtf8InPlace<false>(p, n, index);
     } else {
         MapUtf8InPlace(p, n, index);
     }
@@ -292,10 +300,10 @@ void CTextConversion::ConvertUtf16(std::u16string& units, bool swapped) const {
     }
 }
 
-bool CTextConversion::ConvertUtf8Lines(char* run, std::size_t size) const {
+bool CTextConversion::ConvertUtf8Lines(char* run, std::size_t size, bool knownValid) const {
     const DirectionIndex* lookup = UnicodeLookup();
     if (lookup == nullptr || !lookup->unicodeKeepsUtf8Length || !lookup->unicodeWholeLines) return false;
-    MapUtf8(reinterpret_cast<unsigned char*>(run), size, *lookup);
+    MapUtf8(reinterpret_cast<unsigned char*>(run), size, *lookup, knownValid);
     return true;
 }
 

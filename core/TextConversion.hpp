@@ -29,7 +29,8 @@ class CTextConversion {
     // (a line ends with LF, a CR right before it belonging to its terminator; the last may lack one). False,
     // with nothing changed, when these tables cannot do that in place: the caller goes line by line.
     bool ConvertGbkLines(char* run, std::size_t size) const;
-    bool ConvertUtf8Lines(char* run, std::size_t size) const;
+    // knownValid: the run is strict UTF-8 (the detection read all of it), so no sequence needs checking.
+    bool ConvertUtf8Lines(char* run, std::size_t size, bool knownValid = false) const;
     bool ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const;
 
   private:

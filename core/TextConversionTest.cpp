@@ -296,6 +296,10 @@ TEST(TextConversionTest, RunsOfLinesConvertAsLineByLine) {
                 start = end;
             }
             ASSERT_EQ(run, expected);
+            // Text known to be UTF-8 (this generator makes nothing else here) takes the way without checks.
+            std::string known = text;
+            ASSERT_TRUE(conversion.ConvertUtf8Lines(&known[0], known.size(), true));
+            ASSERT_EQ(known, expected);
         }
     }
 }

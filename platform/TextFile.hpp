@@ -132,6 +132,7 @@ class CTextWriter {
     bool Flush();
     template <class Unit>
     bool WriteUnitLines(const Unit* units, std::size_t count, std::int64_t& lineBytes);
+    bool WriteByteLines(const char* run, std::size_t size, std::int64_t& lineBytes);
 
     CRawFile m_file;
     std::unique_ptr<char[]> m_buffer;

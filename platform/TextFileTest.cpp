@@ -1,9 +1,11 @@
 // TextFileTest.cpp: the text-mode line rules of the reader and the writer.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "platform/TextFile.hpp"
+#include "tests/support/ReaderLines.hpp"
 #include "tests/support/TempDir.hpp"
 
 namespace {
@@ -145,6 +147,42 @@ TEST(TextWriterTest, CreateTruncatesAndFailsOnADirectory) {
     ASSERT_TRUE(writer.Close());
     EXPECT_EQ("new\r\n", ReadBytes(dir.File("out.txt")));
     EXPECT_FALSE(writer.Create(dir.path().string()));
+}
+
+}  // namespace
+
+namespace {
+
+// WriteLines must give what WriteLine gives line by line, wherever the line ends fall: CR LF and LF at every
+// offset, CRs that are text, lines longer than the pieces it works in, a last line without LF.
+TEST(TextWriterTest, RunsOfLinesComeOutAsLineByLine) {
+    TempDir dir;
+    std::mt19937 random(5);
+    const std::string alphabet = "ab\r\n\r\n\xb0\xa1";
+    for (int round = 0; round < 60; ++round) {
+        std::string run;
+        const std::size_t size = round < 30 ? random() % 200 : 60000 + random() % 140000;
+        while (run.size() < size) {
+            run += alphabet[random() % alphabet.size()];
+            if (random() % 97 == 0) run += std::string(random() % 70000, 'x');  // a long line
+        }
+        // Whole lines, except maybe the last.
+        platform::CTextWriter lines;
+        ASSERT_TRUE(lines.Create(dir.File("lines.txt")));
+        std::int64_t expectedBytes = 0;
+        for (const std::string& line : testsupport::ReaderLines(run)) {
+            lines.WriteLine(line);
+            expectedBytes += static_cast<std::int64_t>(line.size());
+        }
+        ASSERT_TRUE(lines.Close());
+        platform::CTextWriter runs;
+        ASSERT_TRUE(runs.Create(dir.File("runs.txt")));
+        std::int64_t lineBytes = 0;
+        ASSERT_TRUE(runs.WriteLines(run.data(), run.size(), lineBytes));
+        ASSERT_TRUE(runs.Close());
+        ASSERT_TRUE(ReadBytes(dir.File("lines.txt")) == ReadBytes(dir.File("runs.txt"))) << "round " << round;
+        EXPECT_EQ(expectedBytes, lineBytes);
+    }
 }
 
 }  // namespace
