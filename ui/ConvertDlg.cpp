@@ -103,6 +103,18 @@ bool CConvertDlg::OnCommand(int id, int code, HWND control) {
     return platform::CTemplateDialog::OnCommand(id, code, control);
 }
 
+// Closing ends the program. A batch walk runs inside Start's handler, under the message that closed the
+// window: it stops after the file in hand, as Stop makes it, instead of going on behind a hidden window.
+void CConvertDlg::OnOK() {
+    m_bStop = 1;
+    platform::CTemplateDialog::OnOK();
+}
+
+void CConvertDlg::OnCancel() {
+    m_bStop = 1;
+    platform::CTemplateDialog::OnCancel();
+}
+
 void CConvertDlg::OnToTraditional() {
     TakeValues();
     if (m_strSimplified.empty()) return;

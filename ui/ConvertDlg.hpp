@@ -41,6 +41,8 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     void DoDataExchange(bool save) override;
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
+    void OnOK() override;
+    void OnCancel() override;
     bool OnSysCommand(UINT command, LPARAM lParam) override;
     bool OnPaint() override;
     HICON OnQueryDragIcon() override;
