@@ -36,6 +36,7 @@ bool CConvertDlg::OnInitDialog() {
 
     ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    ::DragAcceptFiles(Handle(), TRUE);
 
     const LoadResult loaded = LoadTables(m_tables);
     if (loaded != LoadResult::Loaded) {

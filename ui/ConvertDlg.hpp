@@ -46,6 +46,7 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     bool OnSysCommand(UINT command, LPARAM lParam) override;
     bool OnPaint() override;
     HICON OnQueryDragIcon() override;
+    bool OnDropFiles(HDROP drop) override;
 
     void OnToTraditional();
     void OnToSimplified();
