@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ConvertDlg.hpp"
@@ -234,18 +235,12 @@ TEST_F(ConvertDlgTest, ForeignTableFileEndsTheWindowSilently) {
 
 int IconWidth(HICON icon) {
     ICONINFO info = {};
-    if (!::GetIconInfo(icon, &info)) return 0;
     BITMAP bitmap = {};
-    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    if (!::GetIconInfo(icon, &info)) return 0;
+    ::GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
     return bitmap.bmWidth;
-}
-
-template <class Function>
-Function User32(const char* name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
 }
 
 TEST_F(ConvertDlgTest, RunsPerMonitorAwareAndRemakesItsIconsForANewDpi) {
@@ -254,28 +249,26 @@ TEST_F(ConvertDlgTest, RunsPerMonitorAwareAndRemakesItsIconsForANewDpi) {
     HWND window = dlg.Handle();
 
     // This test program carries the program's manifest. Wine 8 knows per-monitor awareness but not its second
-    // version, which Windows 10 1703 and later give the program.
+    // version, which Windows 10 1703 and later give.
     using Context = DPI_AWARENESS_CONTEXT;
-    const auto windowContext = User32<Context(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
-    const auto awareness = User32<DPI_AWARENESS(WINAPI*)(Context)>("GetAwarenessFromDpiAwarenessContext");
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const auto windowContext = reinterpret_cast<Context(WINAPI*)(HWND)>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    const auto awareness = reinterpret_cast<DPI_AWARENESS(WINAPI*)(Context)>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
     ASSERT_TRUE(windowContext && awareness);
     EXPECT_EQ(DPI_AWARENESS_PER_MONITOR_AWARE, awareness(windowContext(window)));
 
-    // Icons for the title bar (small) and the task bar (large), as big as Windows makes them at each DPI.
-    struct {
-        UINT dpi;
-        int large, small;
-    } const monitors[] = {{144, 48, 24}, {192, 64, 32}, {96, 32, 16}};
-    for (const auto& monitor : monitors) {
+    // The task bar's (large) and the title bar's (small) icons, as big as Windows makes them at each DPI.
+    for (const auto& [dpi, largeSize, smallSize] : {std::tuple{144, 48, 24}, {192, 64, 32}, {96, 32, 16}}) {
         RECT suggested;
         ::GetWindowRect(window, &suggested);
-        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(monitor.dpi, monitor.dpi),
-                       reinterpret_cast<LPARAM>(&suggested));
-        const auto large = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_BIG, 0));
-        const auto smallIcon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
-        EXPECT_EQ(monitor.large, IconWidth(large)) << monitor.dpi;
-        EXPECT_EQ(monitor.small, IconWidth(smallIcon)) << monitor.dpi;
-        EXPECT_EQ(large, reinterpret_cast<HICON>(::SendMessageW(window, WM_QUERYDRAGICON, 0, 0)));
+        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        const auto icon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+        EXPECT_EQ(largeSize, IconWidth(icon)) << dpi;
+        EXPECT_EQ(smallSize,
+                  IconWidth(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0))));
+        EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(window, WM_QUERYDRAGICON, 0, 0)));
     }
 }
 

@@ -363,69 +363,6 @@ TEST_F(ConvertRunTest, StopClickedDuringABatchEndsItAndTheNextRunRedoesEverythin
     ExpectSourcesUnchanged();
 }
 
-// The ways a user closes the window while a batch runs, each as it reaches the window's queue: the walk's
-// dispatching passes them on without the dialog's keyboard handling.
-enum class CloseWay { CloseButton, EscapeInABox, EscapeWithoutFocus, CloseCommand };
-
-class CloseDuringBatchTest : public ConvertRunTest, public ::testing::WithParamInterface<CloseWay> {
-  protected:
-    void Close() const {
-        switch (GetParam()) {
-            case CloseWay::CloseButton:
-                ::PostMessageW(dlg.Item(IDCLOSE), BM_CLICK, 0, 0);
-                break;
-            case CloseWay::EscapeInABox:
-                testsupport::PostKey(window, IDC_SOURCE_PATH, VK_ESCAPE);
-                break;
-            case CloseWay::EscapeWithoutFocus:
-                // Disabling Start, which a mouse click had focused, leaves no focus: keys go to the active
-                // window as system keys.
-                ::PostMessageW(window, WM_SYSKEYDOWN, VK_ESCAPE, 1);
-                ::PostMessageW(window, WM_SYSKEYUP, VK_ESCAPE, 0xC0000001);
-                break;
-            case CloseWay::CloseCommand:
-                // What the close box and the system menu's Close send.
-                ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-                break;
-        }
-    }
-};
-
-std::string CloseWayName(const ::testing::TestParamInfo<CloseWay>& info) {
-    const char* const names[] = {"CloseButton", "EscapeInABox", "EscapeWithoutFocus", "CloseCommand"};
-    return names[static_cast<int>(info.param)];
-}
-
-TEST_P(CloseDuringBatchTest, EndsTheWalkAfterTheFileInHandAndTheWindow) {
-    const fs::path src = dir / L"src", out = dir / L"out";
-    for (int i = 0; i < kManyFiles; ++i) Source(src / Numbered(L"f", i, L".txt"), L"后来的发展\n简体中文");
-    Click(window, IDC_MODE_BATCH);
-
-    std::size_t convertedAtClose = 0;
-    {
-        CTicker ticker([&] {
-            convertedAtClose = CountIn(out);
-            if (convertedAtClose < 20) return false;
-            Close();
-            return true;
-        });
-        Run(src, out);  // returns once the walk has returned
-        ASSERT_TRUE(ticker.Done()) << "the walk ended before the close";
-    }
-    EXPECT_TRUE(dlg.HasEnded());
-    EXPECT_EQ(IDCANCEL, dlg.Result());
-    EXPECT_FALSE(::IsWindowVisible(window));
-    EXPECT_EQ(convertedAtClose, CountIn(out));  // nothing after the close
-    for (const std::wstring& name : Listing(out))
-        EXPECT_EQ(GbkFromWide(L"後來的發展\r\n簡體中文\r\n"), Bytes(out / name)) << name;
-    ExpectSourcesUnchanged();
-}
-
-INSTANTIATE_TEST_SUITE_P(AllWays, CloseDuringBatchTest,
-                         ::testing::Values(CloseWay::CloseButton, CloseWay::EscapeInABox,
-                                           CloseWay::EscapeWithoutFocus, CloseWay::CloseCommand),
-                         CloseWayName);
-
 constexpr int kFilterFiles = 100;  // of each kind
 
 TEST_F(ConvertRunTest, FilterEditedDuringABatchJudgesTheEntriesAfterIt) {

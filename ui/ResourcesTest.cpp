@@ -260,23 +260,6 @@ TEST(ResourcesTest, IconHasSmallAndLargeImages) {
     }
 }
 
-// The text of the first element of that name, and its xmlns attribute; false when there is none.
-bool FindElement(const std::string& xml, const std::string& name, std::string& text, std::string& ns,
-                 std::size_t& at) {
-    at = xml.find("<" + name);
-    while (at != std::string::npos && std::string(" >").find(xml[at + name.size() + 1]) == std::string::npos)
-        at = xml.find("<" + name, at + 1);
-    if (at == std::string::npos) return false;
-    const std::size_t open = xml.find('>', at);
-    const std::size_t close = xml.find("</" + name + ">", open);
-    if (open == std::string::npos || close == std::string::npos) return false;
-    text = xml.substr(open + 1, close - open - 1);
-    const std::string tag = xml.substr(at, open - at);
-    const std::size_t xmlns = tag.find("xmlns=\"");
-    ns = xmlns == std::string::npos ? "" : tag.substr(xmlns + 7, tag.find('"', xmlns + 7) - xmlns - 7);
-    return true;
-}
-
 // The manifest as Windows reads it from the program: resource type 24, ID 1.
 TEST(ResourcesTest, ProgramManifestAsksForPerMonitorDpiFallingBackToTheSystemDpi) {
     const std::wstring exe = testsupport::ExecutableDirectory() + L"\\Zendrix.exe";
@@ -285,26 +268,24 @@ TEST(ResourcesTest, ProgramManifestAsksForPerMonitorDpiFallingBackToTheSystemDpi
     ASSERT_NE(nullptr, module);
     HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(nullptr, resource) << "no manifest";
-    const auto* data = static_cast<const char*>(::LockResource(::LoadResource(module, resource)));
-    const std::string xml(data, ::SizeofResource(module, resource));
+    const std::string xml(static_cast<const char*>(::LockResource(::LoadResource(module, resource))),
+                          ::SizeofResource(module, resource));
     ::FreeLibrary(module);
 
-    std::string text, ns;
-    std::size_t settings = 0, aware = 0, awareness = 0, application = 0;
-    ASSERT_TRUE(FindElement(xml, "application", text, ns, application));
-    EXPECT_EQ("urn:schemas-microsoft-com:asm.v3", ns);
-    ASSERT_TRUE(FindElement(xml, "windowsSettings", text, ns, settings));
-    ASSERT_TRUE(FindElement(xml, "dpiAware", text, ns, aware));
-    EXPECT_EQ("http://schemas.microsoft.com/SMI/2005/WindowsSettings", ns);
-    EXPECT_EQ("true", text);  // Vista to Windows 10 1511: the system's DPI
-    ASSERT_TRUE(FindElement(xml, "dpiAwareness", text, ns, awareness));
-    EXPECT_EQ("http://schemas.microsoft.com/SMI/2016/WindowsSettings", ns);
-    EXPECT_EQ("PerMonitorV2, System", text);  // the first value the system knows counts
-    EXPECT_LT(application, settings);
-    EXPECT_LT(settings, aware);
-    EXPECT_LT(settings, awareness);
-    EXPECT_LT(awareness, xml.find("</windowsSettings>"));
-    // The rest stays: common controls 6 and no elevation.
+    // Both in the application's settings, each in its own namespace: Vista to Windows 10 1511 read the first,
+    // later systems the first value of the second that they know.
+    const std::size_t settings =
+        xml.find("<windowsSettings>", xml.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">"));
+    const std::size_t end = xml.find("</windowsSettings>");
+    const std::size_t aware =
+        xml.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>");
+    const std::size_t awareness = xml.find(
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
+        "System</dpiAwareness>");
+    ASSERT_NE(std::string::npos, settings);
+    EXPECT_TRUE(aware > settings && aware < end) << xml;
+    EXPECT_TRUE(awareness > settings && awareness < end) << xml;
+    // Still common controls 6 and no elevation.
     EXPECT_NE(std::string::npos, xml.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
     EXPECT_NE(std::string::npos, xml.find("level=\"asInvoker\""));
 }
