@@ -67,24 +67,24 @@ cmp -s "$first/win64/bin/Zendrix.exe" "$unpacked/Zendrix.exe" || fail "the 64-bi
 cmake --build "$first/win64" --target screenshot_driver -j2 >/dev/null
 printf '后来的发展\n简体中文\n' | iconv -f UTF-8 -t GBK >"$again/in.txt"
 printf '後來的發展\r\n簡體中文\r\n' | iconv -f UTF-8 -t GBK >"$again/expected.txt"
-export ZENDRIX_UNPACKED=$unpacked ZENDRIX_DRIVER=$root/$first/win64/bin/screenshot_driver.exe ZENDRIX_WORK=$again
-scripts/wine-session.sh "$root/$first/win64/wineprefix" bash -c '
-    run=$0/scripts/wine-run
-    cd "$ZENDRIX_UNPACKED"
-    "$run" zendrix-convert.exe --to-traditional "$ZENDRIX_WORK/in.txt" "$ZENDRIX_WORK/out.txt" >/dev/null 2>&1 ||
-        echo "FAIL: the zip'"'"'s zendrix-convert.exe did not convert"
-    "$run" Zendrix.exe &
-    program=$!
-    box=$("$run" "$ZENDRIX_DRIVER" show 2>&1 >/dev/null | tr -d "\r")
-    grep -q "後來的發展" <<<"$box" || echo "FAIL: the zip'"'"'s Zendrix.exe did not come up and convert: $box"
-    "$run" "$ZENDRIX_DRIVER" close
-    for _ in $(seq 1 300); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$program" 2>/dev/null; then
-        echo "FAIL: the zip'"'"'s Zendrix.exe still ran after 关闭"
-        kill "$program"
-    fi
-    wait "$program" || echo "FAIL: the zip'"'"'s Zendrix.exe ended with status $?"
-' "$root" >"$again/started.log" 2>&1 || fail "the Wine session for the unpacked 64-bit zip failed"
+cat >"$again/start.sh" <<'INSIDE'
+# Inside a Wine session; arguments: the unpacked folder, the screenshot helper, a work folder, wine-run.
+set -u
+run=$4
+cd "$1"
+"$run" zendrix-convert.exe --to-traditional "$3/in.txt" "$3/out.txt" >/dev/null 2>&1 || echo "FAIL: zendrix-convert.exe"
+"$run" Zendrix.exe &
+program=$!
+box=$("$run" "$2" show 2>&1 >/dev/null | tr -d '\r')
+grep -q "後來的發展" <<<"$box" || echo "FAIL: Zendrix.exe did not come up and convert: $box"
+"$run" "$2" close
+for _ in $(seq 1 300); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$program" 2>/dev/null && { echo "FAIL: Zendrix.exe still ran after 关闭"; kill "$program"; }
+wait "$program" || echo "FAIL: Zendrix.exe ended with status $?"
+INSIDE
+scripts/wine-session.sh "$root/$first/win64/wineprefix" bash "$again/start.sh" "$unpacked" \
+    "$root/$first/win64/bin/screenshot_driver.exe" "$again" "$root/scripts/wine-run" >"$again/started.log" 2>&1 ||
+    fail "the Wine session for the unpacked 64-bit zip failed"
 grep FAIL "$again/started.log" && status=1
 cmp -s "$again/expected.txt" "$again/out.txt" || fail "the zip's zendrix-convert.exe converted wrongly"
 
