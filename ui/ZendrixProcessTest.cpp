@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/CodePage.hpp"
 #include "res/resource.h"
@@ -103,23 +103,16 @@ TEST(ZendrixProcessTest, WithoutTheTableFileItSaysSoAndEnds) {
 namespace fs = std::filesystem;
 
 // Real input, as a user's hands give it: Wine hands it to the window in front.
-void PressKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs(keys.size() * 2);
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[inputs.size() - 1 - i].ki.wVk = keys.begin()[i];
-        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+void PressKeys(std::initializer_list<BYTE> keys) {
+    for (BYTE key : keys) ::keybd_event(key, 0, 0, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+        ::keybd_event(*key, 0, KEYEVENTF_KEYUP, 0);
 }
 
 void ClickAt(POINT at) {
     ::SetCursorPos(at.x, at.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
 
 void Click(HWND window, int id) {
