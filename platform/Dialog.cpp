@@ -80,6 +80,11 @@ INT_PTR CTemplateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_QUERYDRAGICON:
             // One of the few messages whose result a dialog procedure returns directly.
             return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+        case WM_DROPFILES:
+            return OnDropFiles(reinterpret_cast<HDROP>(wParam)) ? TRUE : FALSE;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam));
+            return FALSE;
         case WM_NCDESTROY:
             ::SetWindowLongPtrW(m_hwnd, DWLP_USER, 0);
             m_hwnd = nullptr;
@@ -128,6 +133,10 @@ bool CTemplateDialog::OnSysCommand(UINT, LPARAM) { return false; }
 bool CTemplateDialog::OnPaint() { return false; }
 
 HICON CTemplateDialog::OnQueryDragIcon() { return nullptr; }
+
+bool CTemplateDialog::OnDropFiles(HDROP) { return false; }
+
+void CTemplateDialog::OnDpiChanged(UINT) {}
 
 void CTemplateDialog::ExchangeText(bool save, int id, std::string& value) {
     HWND control = Item(id);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 
@@ -55,6 +57,12 @@ class CTemplateDialog {
     virtual bool OnPaint();
     // The icon to show while the minimised window is dragged; nullptr for the default.
     virtual HICON OnQueryDragIcon();
+    // Files dropped on a window that accepts them (DragAcceptFiles); the handler owns the handle and must
+    // release it (CDroppedFiles does). False leaves it to Windows, which releases nothing.
+    virtual bool OnDropFiles(HDROP drop);
+    // The window moved to a monitor with another DPI (per-monitor aware programs only). Windows rescales a
+    // dialog made from a template, its font and its controls by itself, after this.
+    virtual void OnDpiChanged(UINT dpi);
 
     void ExchangeText(bool save, int id, std::string& value);
     // A radio group as the 0-based index of its checked button, counting the radio buttons from firstId up

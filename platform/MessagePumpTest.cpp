@@ -52,6 +52,19 @@ TEST_F(MessagePumpTest, TranslatesKeysIntoCharacters) {
     EXPECT_EQ((std::vector<UINT>{WM_CHAR}), g_received);
 }
 
+TEST_F(MessagePumpTest, InterceptedMessagesAreNeitherTranslatedNorDelivered) {
+    std::vector<UINT> seen;
+    ::PostMessageW(m_window, WM_APP, 0, 0);
+    ::PostMessageW(m_window, WM_KEYDOWN, 'A', 0x001E0001);
+    ::PostMessageW(m_window, WM_APP + 1, 0, 0);
+    platform::DispatchWaitingMessages([&](const MSG& msg) {
+        seen.push_back(msg.message);
+        return msg.message == WM_KEYDOWN || msg.message == WM_APP + 1;
+    });
+    EXPECT_EQ((std::vector<UINT>{WM_APP, WM_KEYDOWN, WM_APP + 1}), seen);
+    EXPECT_EQ((std::vector<UINT>{WM_APP}), g_received);  // no WM_CHAR: the key was taken before translation
+}
+
 TEST_F(MessagePumpTest, QuitIsLeftForTheOwningLoop) {
     ::PostMessageW(m_window, WM_APP, 0, 0);
     ::PostQuitMessage(7);

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     cmake make g++ clang python3 zip unzip
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-    wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-zenhei fonts-arphic-uming
+    wine wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-zenhei fonts-arphic-uming
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     opencc libopencc-dev manpages-zh time libuchardet-dev
 )

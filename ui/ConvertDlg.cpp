@@ -5,6 +5,7 @@
 #include "PathDlg.hpp"
 #include "convert/Eligibility.hpp"
 #include "core/TextConversion.hpp"
+#include "platform/Dpi.hpp"
 #include "platform/MessageBox.hpp"
 #include "platform/SystemMenu.hpp"
 #include "platform/WindowText.hpp"
@@ -14,6 +15,17 @@ CConvertDlg::CConvertDlg(HWND parent)
     : platform::CTemplateDialog(IDD_ZENDRIX_DIALOG, parent),
       m_strFilter(kDefaultFilter),
       m_hIcon(::LoadIconW(platform::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+
+CConvertDlg::~CConvertDlg() {
+    if (!m_ownIcons) return;
+    // The window goes after this: it must not keep icons that are gone.
+    if (Handle()) {
+        ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, 0);
+        ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, 0);
+    }
+    ::DestroyIcon(m_hIcon);
+    ::DestroyIcon(m_hSmallIcon);
+}
 
 void CConvertDlg::DoDataExchange(bool save) {
     BindControl(IDC_PROGRESS, m_progress);
@@ -36,6 +48,7 @@ bool CConvertDlg::OnInitDialog() {
 
     ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    ::DragAcceptFiles(Handle(), TRUE);
 
     const LoadResult loaded = LoadTables(m_tables);
     if (loaded != LoadResult::Loaded) {
@@ -103,6 +116,18 @@ bool CConvertDlg::OnCommand(int id, int code, HWND control) {
     return platform::CTemplateDialog::OnCommand(id, code, control);
 }
 
+// Closing ends the program. A batch walk runs inside Start's handler, under the message that closed the
+// window: it stops after the file in hand, as Stop makes it, instead of going on behind a hidden window.
+void CConvertDlg::OnOK() {
+    m_bStop = 1;
+    platform::CTemplateDialog::OnOK();
+}
+
+void CConvertDlg::OnCancel() {
+    m_bStop = 1;
+    platform::CTemplateDialog::OnCancel();
+}
+
 void CConvertDlg::OnToTraditional() {
     TakeValues();
     if (m_strSimplified.empty()) return;
@@ -145,7 +170,8 @@ bool CConvertDlg::ConvertFile(const std::string& source, const std::string& dest
     return m_conversion.ConvertFile(source, dest, toTraditional);
 }
 
-void CConvertDlg::ConvertDirectory(const std::string& sourceDir, const std::string& destDir, int toTraditional) {
+void CConvertDlg::ConvertDirectory(const std::string& sourceDir, const std::string& destDir,
+                                   int toTraditional) {
     m_conversion.ConvertDirectory(sourceDir, destDir, toTraditional);
 }
 
@@ -206,3 +232,34 @@ bool CConvertDlg::OnPaint() {
 }
 
 HICON CConvertDlg::OnQueryDragIcon() { return m_hIcon; }
+
+namespace {
+
+HICON LoadProgramIcon(int widthMetric, int heightMetric, UINT dpi) {
+    return static_cast<HICON>(::LoadImageW(platform::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                           IMAGE_ICON, platform::SystemMetricForDpi(widthMetric, dpi),
+                                           platform::SystemMetricForDpi(heightMetric, dpi), LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+// On a monitor with another DPI the title bar and the task bar want icons of other sizes: made anew from the
+// resource rather than stretched from the old ones.
+void CConvertDlg::OnDpiChanged(UINT dpi) {
+    HICON largeIcon = LoadProgramIcon(SM_CXICON, SM_CYICON, dpi);
+    HICON smallIcon = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON, dpi);
+    if (!largeIcon || !smallIcon) {
+        if (largeIcon) ::DestroyIcon(largeIcon);
+        if (smallIcon) ::DestroyIcon(smallIcon);
+        return;
+    }
+    ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
+    ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    if (m_ownIcons) {
+        ::DestroyIcon(m_hIcon);
+        ::DestroyIcon(m_hSmallIcon);
+    }
+    m_hIcon = largeIcon;
+    m_hSmallIcon = smallIcon;
+    m_ownIcons = true;
+}

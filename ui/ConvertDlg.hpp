@@ -15,6 +15,7 @@
 class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
   public:
     explicit CConvertDlg(HWND parent = nullptr);
+    ~CConvertDlg() override;
 
     // Bound to the controls by the data exchange, in this order.
     platform::CProgressBar m_progress;
@@ -41,9 +42,13 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     void DoDataExchange(bool save) override;
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
+    void OnOK() override;
+    void OnCancel() override;
     bool OnSysCommand(UINT command, LPARAM lParam) override;
     bool OnPaint() override;
     HICON OnQueryDragIcon() override;
+    bool OnDropFiles(HDROP drop) override;
+    void OnDpiChanged(UINT dpi) override;
 
     void OnToTraditional();
     void OnToSimplified();
@@ -65,6 +70,10 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
 
     CharTables m_tables;
     HICON m_hIcon;
+    // Loaded for the DPI of the monitor the window moved to, and destroyed with the window; until a move,
+    // m_hIcon is the shared icon of the resource, for both sizes.
+    HICON m_hSmallIcon = nullptr;
+    bool m_ownIcons = false;
     int m_bStop = 0;  // set by Stop, cleared when a batch starts, read by the batch walk between entries
     int m_progressPos = 0;  // what the progress bar shows
     CFileConversion m_conversion{m_tables, *this, m_bStop};

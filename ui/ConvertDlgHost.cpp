@@ -17,7 +17,18 @@ void CConvertDlg::SetProgress(int position) {
     m_progress.SetPos(position);
 }
 
-void CConvertDlg::DispatchWaitingMessages() { platform::DispatchWaitingMessages(); }
+// The walk dispatches without the dialog's keyboard handling, so Escape would go to the focused control, or
+// to the window as a system key once disabling Start took the focus away, and do nothing: it closes here, as
+// it does when no run is going on.
+void CConvertDlg::DispatchWaitingMessages() {
+    platform::DispatchWaitingMessages([this](const MSG& msg) {
+        const bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+        if (!key || msg.wParam != VK_ESCAPE) return false;
+        if (msg.hwnd != Handle() && !::IsChild(Handle(), msg.hwnd)) return false;
+        OnCancel();
+        return true;
+    });
+}
 
 std::string CConvertDlg::Filter() const { return m_strFilter; }
 

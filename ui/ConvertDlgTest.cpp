@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ConvertDlg.hpp"
@@ -233,6 +234,45 @@ TEST_F(ConvertDlgTest, ForeignTableFileEndsTheWindowSilently) {
 
     EXPECT_EQ(IDCANCEL, dlg.RunModal());
     EXPECT_EQ(0, boxes);
+}
+
+int IconWidth(HICON icon) {
+    ICONINFO info = {};
+    BITMAP bitmap = {};
+    if (!::GetIconInfo(icon, &info)) return 0;
+    ::GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+TEST_F(ConvertDlgTest, RunsPerMonitorAwareAndRemakesItsIconsForANewDpi) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+
+    // This test program carries the program's manifest. Wine 8 knows per-monitor awareness but not its second
+    // version, which Windows 10 1703 and later give.
+    using Context = DPI_AWARENESS_CONTEXT;
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const auto windowContext = reinterpret_cast<Context(WINAPI*)(HWND)>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    const auto awareness = reinterpret_cast<DPI_AWARENESS(WINAPI*)(Context)>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    ASSERT_TRUE(windowContext && awareness);
+    EXPECT_EQ(DPI_AWARENESS_PER_MONITOR_AWARE, awareness(windowContext(window)));
+
+    // The task bar's (large) and the title bar's (small) icons, as big as Windows makes them at each DPI.
+    for (const auto& [dpi, largeSize, smallSize] : {std::tuple{144, 48, 24}, {192, 64, 32}, {96, 32, 16}}) {
+        RECT suggested;
+        ::GetWindowRect(window, &suggested);
+        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        const auto icon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+        EXPECT_EQ(largeSize, IconWidth(icon)) << dpi;
+        EXPECT_EQ(smallSize,
+                  IconWidth(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0))));
+        EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(window, WM_QUERYDRAGICON, 0, 0)));
+    }
 }
 
 void ExpectAboutBox(const SeenDialog& about, HWND main) {

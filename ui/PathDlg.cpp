@@ -2,6 +2,7 @@
 #include "PathDlg.hpp"
 
 #include "platform/CodePage.hpp"
+#include "platform/Dpi.hpp"
 #include "platform/FileSystem.hpp"
 
 using platform::Utf8FromWide;
@@ -23,11 +24,13 @@ void CPathDlg::OnInitDialog() {
     SetTitle(Utf8FromWide(L"选择路径"));
 
     // Up to the row of the file-name box. The offsets are taken from the window's corner but used as client
-    // coordinates: the 25 pixels stand for the title bar. Only offsets count: Wine places the dialog later.
+    // coordinates: the 25 pixels stand for the title bar, which grows with the DPI. Only offsets count: Wine
+    // places the dialog later.
     const RECT dialog = ScreenRect(DialogWindow());
     const RECT nameBox = ScreenRect(Control(FileNameBoxId()));
     const RECT button = ScreenRect(Control(IDCANCEL));
-    MoveControl(IDCANCEL, button.left - dialog.left, nameBox.top - dialog.top - 25,
+    const int titleBar = platform::ScaleForDpi(25, platform::WindowDpi(DialogWindow()));
+    MoveControl(IDCANCEL, button.left - dialog.left, nameBox.top - dialog.top - titleBar,
                 button.right - button.left, button.bottom - button.top, true);
 }
 

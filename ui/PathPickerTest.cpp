@@ -4,6 +4,7 @@
 // run inside that modal loop, one at a time, once the dialog is up and the step before has been handled.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <string>
@@ -39,6 +40,13 @@ struct Driver {
     int waits = 0;
 };
 thread_local Driver* t_driver = nullptr;
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
 
 HWND FindDialog(const std::wstring& title) {
     struct Search {
@@ -190,14 +198,17 @@ TEST_F(PathPickerTest, ChooserLooksLikeOne) {
              EXPECT_EQ(L"路径名：", CDialogResponder::TextOf(::GetDlgItem(dialog, platform::kFileNameLabel)));
              EXPECT_EQ(L"当前路径：", CDialogResponder::TextOf(::GetDlgItem(dialog, platform::kLookInLabel)));
 
-             // Moved up beside the name box: its top is 25 pixels above the box's, counted from the window's
-             // corner, which is the title bar's height above the client area's.
+             // Moved up beside the name box: its top is 25 pixels (at 96 DPI) above the box's, counted from
+             // the window's corner, which is the title bar's height above the client area's.
              RECT window, box, button;
              ::GetWindowRect(dialog, &window);
              ::GetWindowRect(FileNameBox(dialog), &box);
              ::GetWindowRect(::GetDlgItem(dialog, IDCANCEL), &button);
              ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&button), 2);
-             EXPECT_EQ(box.top - window.top - 25, button.top);
+             EXPECT_EQ(box.top - window.top - ::MulDiv(25, ScreenDpi(), 96), button.top);
+             ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+             // On the name box's row at every DPI.
+             EXPECT_LT(std::abs(button.top - box.top), (button.bottom - button.top) / 2);
              RECT ok;
              ::GetWindowRect(::GetDlgItem(dialog, IDOK), &ok);
              EXPECT_EQ(ok.right - ok.left, button.right - button.left);

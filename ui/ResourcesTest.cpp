@@ -260,6 +260,39 @@ TEST(ResourcesTest, IconHasSmallAndLargeImages) {
     }
 }
 
+// The manifest as Windows reads it from the program: resource type 24, ID 1.
+TEST(ResourcesTest, ProgramManifestAsksForPerMonitorDpiFallingBackToTheSystemDpiAndForLongPaths) {
+    const std::wstring exe = testsupport::ExecutableDirectory() + L"\\Zendrix.exe";
+    HMODULE module =
+        ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(nullptr, module);
+    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(nullptr, resource) << "no manifest";
+    const std::string xml(static_cast<const char*>(::LockResource(::LoadResource(module, resource))),
+                          ::SizeofResource(module, resource));
+    ::FreeLibrary(module);
+
+    // Both in the application's settings, each in its own namespace: Vista to Windows 10 1511 read the first,
+    // later systems the first value of the second that they know.
+    const std::size_t settings =
+        xml.find("<windowsSettings>", xml.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">"));
+    const std::size_t end = xml.find("</windowsSettings>");
+    const std::size_t aware =
+        xml.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>");
+    const std::size_t awareness = xml.find(
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
+        "System</dpiAwareness>");
+    const std::size_t longPaths = xml.find(
+        "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>");
+    ASSERT_NE(std::string::npos, settings);
+    EXPECT_TRUE(aware > settings && aware < end) << xml;
+    EXPECT_TRUE(awareness > settings && awareness < end) << xml;
+    EXPECT_TRUE(longPaths > settings && longPaths < end) << xml;
+    // Still common controls 6 and no elevation.
+    EXPECT_NE(std::string::npos, xml.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+    EXPECT_NE(std::string::npos, xml.find("level=\"asInvoker\""));
+}
+
 std::wstring VersionString(const std::vector<BYTE>& info, const std::wstring& name) {
     void* value = nullptr;
     UINT length = 0;

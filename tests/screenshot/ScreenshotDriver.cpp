@@ -1,6 +1,7 @@
 // ScreenshotDriver.cpp: drives the running Zendrix window into the state of the README picture.
 //   screenshot_driver show     waits for the window, types sample text, clicks "→", prints "X Y WIDTH HEIGHT"
 //   screenshot_driver measure  prints, per labelled control, its room and its text's size in pixels
+//   screenshot_driver front    puts the window in front, its title bar active
 //   screenshot_driver close    clicks "关闭"
 #include <windows.h>
 
@@ -108,14 +109,23 @@ int Measure(HWND window) {
     return 0;
 }
 
+// As a user's window is. Under Xvfb, with no window manager, Wine paints the front window's title bar in its
+// inactive colours after another program has started: ask for the active ones, which a desktop shows.
+int Front(HWND window) {
+    ::SetForegroundWindow(window);
+    ::SendMessageW(window, WM_NCACTIVATE, TRUE, 0);
+    Settle(window);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     // Screen pixels, not the coordinates Windows makes up for programs that do not know the DPI.
     ::SetProcessDPIAware();
     std::wstring command = argc == 2 ? argv[1] : L"";
-    if (command != L"show" && command != L"measure" && command != L"close") {
-        std::fprintf(stderr, "usage: screenshot_driver show|measure|close\n");
+    if (command != L"show" && command != L"measure" && command != L"front" && command != L"close") {
+        std::fprintf(stderr, "usage: screenshot_driver show|measure|front|close\n");
         return 2;
     }
     HWND window = WaitForWindow(command == L"show" ? 60 : 5);
@@ -125,6 +135,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"show") return Show(window);
     if (command == L"measure") return Measure(window);
+    if (command == L"front") return Front(window);
     ::PostMessageW(::GetDlgItem(window, IDCLOSE), BM_CLICK, 0, 0);
     return 0;
 }
