@@ -16,9 +16,11 @@ b=$(sha256sum < "$again/Zendrix-1.0.0.1-win32.zip")
 unpacked=$(mktemp -d -p "$again")
 unzip -q "$first/Zendrix-1.0.0.1-win32.zip" -d "$unpacked"
 listing=$(cd "$unpacked" && find . -type f | sort | tr '\n' ' ')
-expected="./Zendrix/LICENSE-table-data.txt ./Zendrix/LICENSE.txt ./Zendrix/NOTICE-table-data.txt ./Zendrix/Runemap.dll ./Zendrix/Zendrix.exe ./Zendrix/readme.txt ./Zendrix/zendrix-convert.exe "
+expected="./Zendrix/LICENSE-table-data.txt ./Zendrix/LICENSE.txt ./Zendrix/NOTICE-table-data.txt ./Zendrix/Runemap.dll ./Zendrix/Runewords.txt ./Zendrix/Zendrix.exe ./Zendrix/readme.txt ./Zendrix/zendrix-convert.exe "
 [ "$listing" = "$expected" ] || { echo "FAIL: zip holds: $listing"; exit 1; }
-cmp -s data/Runemap.dll "$unpacked/Zendrix/Runemap.dll" || { echo "FAIL: Runemap.dll differs from data/"; exit 1; }
+for data_file in Runemap.dll Runewords.txt; do
+    cmp -s "data/$data_file" "$unpacked/Zendrix/$data_file" || { echo "FAIL: $data_file differs from data/"; exit 1; }
+done
 
 status=0
 for exe in Zendrix.exe zendrix-convert.exe; do
