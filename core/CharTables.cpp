@@ -37,3 +37,19 @@ void BuildIndex(CharTables& tables) {
     index->traditionalSize = tables.traditional.size();
     tables.index = std::move(index);
 }
+
+const ConversionIndex* FittingCharIndex(const CharTables& tables) {
+    const ConversionIndex* index = tables.index.get();
+    if (index != nullptr && index->simplifiedSize == tables.simplified.size() &&
+        index->traditionalSize == tables.traditional.size()) {
+        return index;
+    }
+    return nullptr;
+}
+
+const CharTables& IndexedTables(const CharTables& tables, CharTables& spare) {
+    if (FittingCharIndex(tables) != nullptr) return tables;
+    spare = CharTables{tables.simplified, tables.traditional};
+    BuildIndex(spare);
+    return spare;
+}

@@ -1,0 +1,146 @@
+// PhraseIndex.hpp: the phrases of one direction as a trie over character codes, for the longest match at a
+// position in a few lookups.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "ConversionIndex.hpp"
+#include "Gbk.hpp"
+
+struct PhraseEntry;
+struct CandidateEntry;
+
+// A byte string matches at a character boundary of a text exactly when the text's characters from there are the
+// string's own characters (CharCode, with a lone lead byte at the end as its byte) and the string does not end
+// in the middle of one of the text's characters. So phrases are matched as sequences of codes; a phrase ending
+// in a lone lead byte then matches only a text that ends in that lone lead byte, as a byte search at boundaries
+// would have it.
+struct PhraseMatch {
+    std::size_t length = 0;  // bytes of the text covered; 0: no phrase starts here
+    std::uint32_t entry = 0;
+};
+
+class PhraseDirectionIndex {
+  public:
+    // Character code and width at q, a character boundary of s[0, n).
+    static CharCode CodeAt(const unsigned char* s, std::size_t n, std::size_t q, std::size_t& width) {
+        if (gbk::IsLeadByte(s[q]) && q + 1 < n) {
+            width = 2;
+            return static_cast<CharCode>(s[q] << 8 | s[q + 1]);
+        }
+        width = 1;
+        return s[q];
+    }
+
+    bool Empty() const { return m_nodeEntry.size() <= 1; }
+
+    // Cheap first test: false means that no phrase begins with this character.
+    bool MayStart(CharCode code) const { return (m_firstBits[code >> 6] >> (code & 63)) & 1; }
+    // Some phrase begins with a one-byte character: otherwise those need no test at all.
+    bool OneBytePhrases() const { return m_oneBytePhrases; }
+
+    // The longest phrase that starts at the character boundary p of s[0, n).
+    PhraseMatch Longest(const unsigned char* s, std::size_t n, std::size_t p) const {
+        PhraseMatch best;
+        std::size_t width;
+        const CharCode first = CodeAt(s, n, p, width);
+        std::size_t q = p + width;
+        if ((m_aloneBits[first >> 6] >> (first & 63)) & 1) Keep(PairNode(first, kAlone), q - p, best);
+        if (q >= n) return best;
+        std::uint32_t node = PairNode(first, CodeAt(s, n, q, width));
+        while (node != 0) {
+            q += width;
+            Keep(node, q - p, best);
+            if (q >= n) break;
+            node = Child(node, CodeAt(s, n, q, width));
+        }
+        return best;
+    }
+
+    const char* Counterpart(std::uint32_t entry) const { return m_counterparts.data() + m_counterpartAt[entry]; }
+    std::size_t CounterpartSize(std::uint32_t entry) const {
+        return m_counterpartAt[entry + 1] - m_counterpartAt[entry];
+    }
+
+    // Converting a run of whole lines as one text finds the same phrases as converting each line alone: no
+    // phrase holds a CR or LF byte or ends in a lone lead byte, and no counterpart holds a CR or LF byte.
+    bool WholeLines() const { return m_wholeLines; }
+
+    // The forms a character may take (the candidates of the review list), or null.
+    const std::vector<std::string>* Forms(CharCode code) const {
+        const auto found = m_forms.find(code);
+        return found == m_forms.end() ? nullptr : &found->second;
+    }
+
+    // Bytes held by the index, for the memory figure.
+    std::size_t MemoryBytes() const;
+
+    static PhraseDirectionIndex Build(const std::vector<PhraseEntry>& phrases,
+                                      const std::vector<CandidateEntry>& candidates);
+
+  private:
+    // The second code of a one-code phrase's key in the pair table: 0xFF is no lead byte, so no character
+    // of a text has this code.
+    static constexpr CharCode kAlone = 0xFFFF;
+    static constexpr std::int32_t kNoEntry = -1;
+
+    struct PairSlot {
+        std::uint32_t key = 0;
+        std::uint32_t node = 0;  // 0: empty (the root is never anyone's child)
+    };
+    struct ChildEdge {
+        CharCode code;
+        std::uint32_t node;
+    };
+
+    void Keep(std::uint32_t node, std::size_t length, PhraseMatch& best) const {
+        const std::int32_t entry = m_nodeEntry[node];
+        if (entry != kNoEntry) best = PhraseMatch{length, static_cast<std::uint32_t>(entry)};
+    }
+
+    static std::size_t PairHash(std::uint32_t key, int bits) {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+    }
+
+    // The node reached by the first two codes (or by the first alone, with kAlone), or 0.
+    std::uint32_t PairNode(CharCode first, CharCode second) const {
+        const std::uint32_t key = std::uint32_t{first} << 16 | second;
+        for (std::size_t slot = PairHash(key, m_pairBits);; slot = (slot + 1) & (m_pairs.size() - 1)) {
+            const PairSlot& pair = m_pairs[slot];
+            if (pair.node == 0 || pair.key == key) return pair.node;
+        }
+    }
+
+    // Nodes of depth 2 and more keep their children side by side, in code order; most have one or two.
+    std::uint32_t Child(std::uint32_t node, CharCode code) const {
+        for (std::uint32_t k = m_childBegin[node]; k < m_childBegin[node + 1]; ++k) {
+            if (m_children[k].code >= code) return m_children[k].code == code ? m_children[k].node : 0;
+        }
+        return 0;
+    }
+
+    std::vector<std::uint64_t> m_firstBits = std::vector<std::uint64_t>(1024);  // some phrase begins with it
+    std::vector<std::uint64_t> m_aloneBits = std::vector<std::uint64_t>(1024);  // this code alone is a phrase
+    bool m_oneBytePhrases = false;
+    std::vector<PairSlot> m_pairs;  // open addressing, a power of two in size, at most half full
+    int m_pairBits = 0;
+    std::vector<std::int32_t> m_nodeEntry{kNoEntry};  // per node: the phrase ending there; node 0 is the root
+    std::vector<std::uint32_t> m_childBegin;           // per node, and one past the last
+    std::vector<ChildEdge> m_children;
+    std::string m_counterparts;
+    std::vector<std::uint32_t> m_counterpartAt;  // per entry, and one past the last
+    bool m_wholeLines = true;
+    std::unordered_map<CharCode, std::vector<std::string>> m_forms;
+};
+
+// Both directions, built once when the phrases are loaded. The sizes of the lists it was built from let the
+// conversion notice lists that were filled by hand and never indexed, or changed since.
+struct PhraseIndex {
+    PhraseDirectionIndex toTraditional;
+    PhraseDirectionIndex toSimplified;
+    std::size_t sizes[4] = {0, 0, 0, 0};
+};
