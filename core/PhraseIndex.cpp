@@ -57,7 +57,9 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
         index.m_counterparts += phrase.counterpart;
         if (phrase.phrase.empty()) continue;
-        if (HoldsLineEnd(phrase.phrase) || HoldsLineEnd(phrase.counterpart) || EndsInLoneLead(phrase.phrase)) {
+        // An empty counterpart could empty a last line that has no terminator, and a run would lose that line.
+        if (HoldsLineEnd(phrase.phrase) || HoldsLineEnd(phrase.counterpart) || EndsInLoneLead(phrase.phrase) ||
+            phrase.counterpart.empty()) {
             index.m_wholeLines = false;
         }
         const auto begin = static_cast<std::uint32_t>(flat.size());

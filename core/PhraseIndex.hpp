@@ -66,8 +66,9 @@ class PhraseDirectionIndex {
         return m_counterpartAt[entry + 1] - m_counterpartAt[entry];
     }
 
-    // Converting a run of whole lines as one text finds the same phrases as converting each line alone: no
-    // phrase holds a CR or LF byte or ends in a lone lead byte, and no counterpart holds a CR or LF byte.
+    // Converting a run of whole lines as one text finds the same phrases as converting each line alone, and
+    // the result splits into the same lines: no phrase holds a CR or LF byte or ends in a lone lead byte, and
+    // no counterpart holds a CR or LF byte or is empty.
     bool WholeLines() const { return m_wholeLines; }
 
     // The forms a character may take (the candidates of the review list), or null.
