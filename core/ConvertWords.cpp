@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "CharStarts.hpp"
 #include "ConversionIndex.hpp"
 #include "ConvertText.hpp"
 #include "PhraseIndex.hpp"
@@ -76,6 +77,67 @@ void ConvertDirect(const unsigned char* s, std::size_t n, const DirectionIndex& 
     out.resize(o);
 }
 
+// Calls take(p, match) for every phrase that the scan from the left replaces in s[0, n), for lists without
+// phrases that begin with a one-byte character. Only where two-byte characters begin can a phrase begin then,
+// and those come from the masks of 64 bytes at a time (CharStarts.hpp) rather than a branch per character.
+template <class Take>
+void ScanPhrases(const unsigned char* s, std::size_t n, const PhraseDirectionIndex& words, Take&& take) {
+    std::size_t i = 0;  // each window begins on a character
+    // 65 bytes: a pair that begins on the window's last byte ends in the next one.
+    while (i + 65 <= n) {
+        const std::uint64_t starts = gbk::PairStarts(gbk::LeadMask(s + i));
+        std::size_t next = i + 64 + static_cast<std::size_t>(starts >> 63);
+        std::uint64_t bits = starts;
+        while (bits != 0) {
+            const std::size_t p = i + static_cast<std::size_t>(__builtin_ctzll(bits));
+            bits &= bits - 1;
+            if (!words.MayStart(static_cast<CharCode>(s[p] << 8 | s[p + 1]))) continue;
+            const PhraseMatch match = words.Longest(s, n, p);
+            if (match.length == 0) continue;
+            take(p, match);
+            const std::size_t end = p + match.length;
+            if (end >= i + 64) {
+                next = end;
+                break;
+            }
+            bits &= ~std::uint64_t{0} << (end - i);  // the scan goes on after the phrase
+        }
+        i = next;
+    }
+    for (std::size_t width; i < n; i += width) {
+        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, i, width);
+        if (!words.MayStart(code)) continue;
+        const PhraseMatch match = words.Longest(s, n, i);
+        if (match.length == 0) continue;
+        take(i, match);
+        width = match.length;
+    }
+}
+
+// Where characters map one by one and each phrase keeps its length, the text can be converted by the
+// character table first and the phrases written over the result: the one-pass loop's work, done by the fast
+// mapping of ConvertText and a scan that looks only at the characters where phrases may begin.
+bool Overlayable(const DirectionIndex& chars, const PhraseDirectionIndex& words) {
+    return chars.direct && words.SameLengths() && !words.OneBytePhrases();
+}
+
+// A lone lead byte at the end that the table converts may change the text's length.
+bool LoneLeadConverts(const std::string& text, const DirectionIndex& chars) {
+    const std::size_t n = text.size();
+    const auto last = static_cast<unsigned char>(text[n - 1]);
+    if (!gbk::IsLeadByte(last) || chars.Entry(last).kind == Counterpart::Unchanged) return false;
+    std::size_t q = 0;
+    while (q + 1 < n) q += gbk::CharWidth(text, q);
+    return q + 1 == n;
+}
+
+void OverlayPhrases(const unsigned char* s, std::size_t n, const PhraseDirectionIndex& words, std::string& out) {
+    char* o = &out[0];
+    ScanPhrases(s, n, words, [&](std::size_t p, const PhraseMatch& match) {
+        std::memcpy(o + p, words.Counterpart(match.entry), match.length);
+    });
+}
+
 void AppendStretch(const unsigned char* s, std::size_t from, std::size_t to, int toTraditional,
                    const CharTables& tables, Scratch& scratch) {
     if (from == to) return;
@@ -119,7 +181,11 @@ void Convert(std::string& text, int toTraditional, const CharTables& tables, con
     const CharTables& indexed = IndexedTables(tables, spare);
     const ConversionIndex* index = FittingCharIndex(indexed);
     const DirectionIndex& chars = toTraditional ? index->toTraditional : index->toSimplified;
-    if (chars.direct) {
+    if (Overlayable(chars, words) && !LoneLeadConverts(text, chars)) {
+        scratch.out = text;
+        ConvertText(scratch.out, toTraditional, indexed);
+        OverlayPhrases(s, text.size(), words, scratch.out);
+    } else if (chars.direct) {
         ConvertDirect(s, text.size(), chars, words, scratch.out);
     } else {
         ConvertByStretches(s, text.size(), toTraditional, indexed, words, scratch);
@@ -147,6 +213,13 @@ bool ConvertWordsLineRun(const char* run, std::size_t size, int toTraditional, c
     const DirectionIndex& chars = toTraditional ? index->toTraditional : index->toSimplified;
     const PhraseDirectionIndex& words = WordsOf(*phraseIndex, toTraditional);
     if (!chars.wholeLines || !words.WholeLines()) return false;
-    ConvertDirect(reinterpret_cast<const unsigned char*>(run), size, chars, words, out);
+    const auto* s = reinterpret_cast<const unsigned char*>(run);
+    if (Overlayable(chars, words)) {
+        out.assign(run, size);
+        if (size != 0) ConvertLineRun(&out[0], size, toTraditional, tables);
+        OverlayPhrases(s, size, words, out);
+    } else {
+        ConvertDirect(s, size, chars, words, out);
+    }
     return true;
 }

@@ -48,6 +48,18 @@ class PhraseGenerator : public Generator {
         return phrases;
     }
 
+    // Phrases that begin with a two-byte character and counterparts of the same length, as in the shipped
+    // file: the path that writes phrases over the converted text.
+    std::vector<PhraseEntry> SameLengthWords(std::size_t maxCount) {
+        std::vector<PhraseEntry> phrases = Words(maxCount);
+        for (PhraseEntry& entry : phrases) {
+            entry.phrase = kChars[Below(5)] + entry.phrase;
+            entry.counterpart.clear();
+            for (std::size_t k = 0; k < entry.phrase.size(); ++k) entry.counterpart += Below(2) ? "l" : "q";
+        }
+        return phrases;
+    }
+
     CharTables Tables() {
         switch (Below(3)) {
             case 0: return kDirect[Below(2)];
@@ -124,8 +136,8 @@ TEST(ConvertWordsDifferentialTest, LongTextsThroughDirectTables) {
     Tally tally;
     for (int i = 0; i < 2000 && !tally.failed; ++i) {
         PhraseTables phrases;
-        phrases.toTraditional = gen.Phrases(12);
-        phrases.toSimplified = gen.Phrases(12);
+        phrases.toTraditional = i % 4 < 2 ? gen.Phrases(12) : gen.SameLengthWords(12);
+        phrases.toSimplified = i % 4 < 2 ? gen.Phrases(12) : gen.SameLengthWords(12);
         const CharTables& tables = kDirect[i % 2];
         CompareBothWays(tables, phrases, gen.RandomChars(300) + (i % 3 ? "" : "\xb0"), tally);
         for (int line = 0; line < 3; ++line) CompareBothWays(tables, phrases, gen.RandomChars(5), tally);
@@ -147,8 +159,8 @@ TEST(ConvertWordsLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
         if (gen.Below(8) == 0) tables.simplified += "\r", tables.traditional += "q";
         BuildIndex(tables);
         PhraseTables phrases;
-        phrases.toTraditional = gen.Words(5);
-        phrases.toSimplified = gen.Words(5);
+        phrases.toTraditional = i % 2 ? gen.Words(5) : gen.SameLengthWords(5);
+        phrases.toSimplified = i % 2 ? gen.Words(5) : gen.SameLengthWords(5);
         if (gen.Below(5) == 0) {
             const auto& entry = reaching[gen.Below(std::size(reaching))];
             (gen.Below(2) ? phrases.toTraditional : phrases.toSimplified).push_back({entry[0], entry[1]});

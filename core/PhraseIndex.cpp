@@ -57,6 +57,7 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
         index.m_counterparts += phrase.counterpart;
         if (phrase.phrase.empty()) continue;
+        index.m_sameLengths &= phrase.counterpart.size() == phrase.phrase.size();
         // An empty counterpart could empty a last line that has no terminator, and a run would lose that line.
         if (HoldsLineEnd(phrase.phrase) || HoldsLineEnd(phrase.counterpart) || EndsInLoneLead(phrase.phrase) ||
             phrase.counterpart.empty()) {
@@ -77,6 +78,7 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     });
     std::vector<Edge> edges;
     std::vector<CharCode> nodeCode{0};
+    std::vector<std::int32_t> nodeEntry{kNoEntry};  // node 0 is the root
     std::vector<std::uint32_t> path{0};
     const Sequence* previous = nullptr;
     for (const Sequence& sequence : sequences) {
@@ -87,26 +89,43 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         }
         path.resize(shared + 1);
         for (std::uint32_t depth = shared; depth < sequence.size; ++depth) {
-            const auto child = static_cast<std::uint32_t>(index.m_nodeEntry.size());
+            const auto child = static_cast<std::uint32_t>(nodeEntry.size());
             const CharCode code = flat[sequence.begin + depth];
-            index.m_nodeEntry.push_back(kNoEntry);
+            nodeEntry.push_back(kNoEntry);
             nodeCode.push_back(code);
             edges.push_back(Edge{path.back(), depth, code, child});
             path.push_back(child);
         }
-        std::int32_t& entry = index.m_nodeEntry[path.back()];
+        std::int32_t& entry = nodeEntry[path.back()];
         if (entry == kNoEntry) entry = static_cast<std::int32_t>(sequence.entry);
         previous = &sequence;
     }
+    index.m_empty = sequences.empty();
 
-    // Root edges give the first codes; edges from depth 1, and one-code phrases, go to the pair table; deeper
-    // edges to the children lists, grouped by parent in the order they were made, which is code order.
+    // Children of nodes of depth 2 and more, grouped by parent in the order they were made, which is code order.
+    const std::size_t nodes = nodeEntry.size();
+    index.m_nodes.assign(nodes + 1, Node{kNoEntry, 0});
+    for (const Edge& edge : edges) {
+        if (edge.depth >= 2) ++index.m_nodes[edge.parent + 1].childBegin;
+    }
+    for (std::size_t node = 0; node < nodes; ++node) {
+        index.m_nodes[node].entry = nodeEntry[node];
+        index.m_nodes[node + 1].childBegin += index.m_nodes[node].childBegin;
+    }
+    index.m_children.resize(index.m_nodes[nodes].childBegin);
+    std::vector<std::uint32_t> filled(nodes);
+    for (std::size_t node = 0; node < nodes; ++node) filled[node] = index.m_nodes[node].childBegin;
+    for (const Edge& edge : edges) {
+        if (edge.depth >= 2) index.m_children[filled[edge.parent]++] = ChildEdge{edge.code, edge.child};
+    }
+
+    // Root edges give the first codes; nodes of depth 2, and one-code phrases, go to the pair table.
     std::size_t pairCount = 0;
     for (const Edge& edge : edges) {
         if (edge.depth == 0) {
             SetBit(index.m_firstBits, edge.code);
             index.m_oneBytePhrases |= edge.code < 0x100;
-            if (index.m_nodeEntry[edge.child] != kNoEntry) SetBit(index.m_aloneBits, edge.code), ++pairCount;
+            if (nodeEntry[edge.child] != kNoEntry) SetBit(index.m_aloneBits, edge.code), ++pairCount;
         } else if (edge.depth == 1) {
             ++pairCount;
         }
@@ -115,23 +134,21 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     while ((std::size_t{1} << index.m_pairBits) < 2 * pairCount) ++index.m_pairBits;
     index.m_pairs.assign(std::size_t{1} << index.m_pairBits, PairSlot{});
     auto insertPair = [&index](CharCode first, CharCode second, std::uint32_t node) {
-        const std::uint32_t key = std::uint32_t{first} << 16 | second;
-        std::size_t slot = PairHash(key, index.m_pairBits);
-        while (index.m_pairs[slot].node != 0) slot = (slot + 1) & (index.m_pairs.size() - 1);
-        index.m_pairs[slot] = PairSlot{key, node};
+        PairSlot pair;
+        pair.key = std::uint32_t{first} << 16 | second;
+        pair.entry = index.m_nodes[node].entry;
+        // A one-code phrase's slot gives its entry only: its children are found through the pairs.
+        pair.childBegin = second == kAlone ? 0 : index.m_nodes[node].childBegin;
+        pair.childEnd = second == kAlone ? 0 : index.m_nodes[node + 1].childBegin;
+        std::size_t slot = PairHash(pair.key, index.m_pairBits);
+        while (index.m_pairs[slot].childBegin != kEmptySlot) slot = (slot + 1) & (index.m_pairs.size() - 1);
+        index.m_pairs[slot] = pair;
+        const std::size_t bit = PairHash(pair.key, kPairFilterBits);
+        index.m_pairFilter[bit >> 6] |= std::uint64_t{1} << (bit & 63);
     };
-    const std::size_t nodes = index.m_nodeEntry.size();
-    index.m_childBegin.assign(nodes + 1, 0);
     for (const Edge& edge : edges) {
-        if (edge.depth == 0 && index.m_nodeEntry[edge.child] != kNoEntry) insertPair(edge.code, kAlone, edge.child);
+        if (edge.depth == 0 && nodeEntry[edge.child] != kNoEntry) insertPair(edge.code, kAlone, edge.child);
         if (edge.depth == 1) insertPair(nodeCode[edge.parent], edge.code, edge.child);
-        if (edge.depth >= 2) ++index.m_childBegin[edge.parent + 1];
-    }
-    for (std::size_t node = 0; node < nodes; ++node) index.m_childBegin[node + 1] += index.m_childBegin[node];
-    index.m_children.resize(index.m_childBegin[nodes]);
-    std::vector<std::uint32_t> filled(index.m_childBegin.begin(), index.m_childBegin.end() - 1);
-    for (const Edge& edge : edges) {
-        if (edge.depth >= 2) index.m_children[filled[edge.parent]++] = ChildEdge{edge.code, edge.child};
     }
 
     for (const CandidateEntry& candidate : candidates) {
@@ -150,7 +167,7 @@ std::size_t PhraseDirectionIndex::MemoryBytes() const {
         forms += sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
         for (const std::string& form : entry.second) forms += form.capacity() > 15 ? form.capacity() + 1 : 0;
     }
-    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairs) + Bytes(m_nodeEntry) + Bytes(m_childBegin) +
+    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairs) + Bytes(m_nodes) +
            Bytes(m_children) + m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
            m_forms.bucket_count() * sizeof(void*);
 }

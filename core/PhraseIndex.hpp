@@ -36,12 +36,14 @@ class PhraseDirectionIndex {
         return s[q];
     }
 
-    bool Empty() const { return m_nodeEntry.size() <= 1; }
+    bool Empty() const { return m_empty; }
 
     // Cheap first test: false means that no phrase begins with this character.
     bool MayStart(CharCode code) const { return (m_firstBits[code >> 6] >> (code & 63)) & 1; }
     // Some phrase begins with a one-byte character: otherwise those need no test at all.
     bool OneBytePhrases() const { return m_oneBytePhrases; }
+    // Every counterpart has its phrase's length in bytes, so phrases can be written over a converted copy.
+    bool SameLengths() const { return m_sameLengths; }
 
     // The longest phrase that starts at the character boundary p of s[0, n).
     PhraseMatch Longest(const unsigned char* s, std::size_t n, std::size_t p) const {
@@ -49,14 +51,24 @@ class PhraseDirectionIndex {
         std::size_t width;
         const CharCode first = CodeAt(s, n, p, width);
         std::size_t q = p + width;
-        if ((m_aloneBits[first >> 6] >> (first & 63)) & 1) Keep(PairNode(first, kAlone), q - p, best);
+        if ((m_aloneBits[first >> 6] >> (first & 63)) & 1) Keep(FindPair(first, kAlone)->entry, q - p, best);
         if (q >= n) return best;
-        std::uint32_t node = PairNode(first, CodeAt(s, n, q, width));
-        while (node != 0) {
+        const CharCode second = CodeAt(s, n, q, width);
+        const std::size_t bit = PairHash(std::uint32_t{first} << 16 | second, kPairFilterBits);
+        if (((m_pairFilter[bit >> 6] >> (bit & 63)) & 1) == 0) return best;
+        const PairSlot* pair = FindPair(first, second);
+        if (pair == nullptr) return best;
+        q += width;
+        Keep(pair->entry, q - p, best);
+        std::uint32_t begin = pair->childBegin;
+        std::uint32_t end = pair->childEnd;
+        while (begin < end && q < n) {
+            const std::uint32_t node = Child(begin, end, CodeAt(s, n, q, width));
+            if (node == 0) break;
             q += width;
-            Keep(node, q - p, best);
-            if (q >= n) break;
-            node = Child(node, CodeAt(s, n, q, width));
+            Keep(m_nodes[node].entry, q - p, best);
+            begin = m_nodes[node].childBegin;
+            end = m_nodes[node + 1].childBegin;
         }
         return best;
     }
@@ -87,19 +99,32 @@ class PhraseDirectionIndex {
     // The second code of a one-code phrase's key in the pair table: 0xFF is no lead byte, so no character
     // of a text has this code.
     static constexpr CharCode kAlone = 0xFFFF;
+    // A bit per hash of the first two codes of every phrase: most pairs of characters in a text begin no
+    // phrase, and this answers for them from 128 KB instead of the far larger pair table.
+    static constexpr int kPairFilterBits = 20;
     static constexpr std::int32_t kNoEntry = -1;
 
+    static constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;
+
+    // A node of the trie; its children lie in m_children from its childBegin to the next node's.
+    struct Node {
+        std::int32_t entry;  // the phrase ending here, or kNoEntry
+        std::uint32_t childBegin;
+    };
+    // A node of depth 2 (or of depth 1, as the first code and kAlone) with all that a match needs of it, so
+    // that the two-character phrases, the commonest, cost one look-up.
     struct PairSlot {
         std::uint32_t key = 0;
-        std::uint32_t node = 0;  // 0: empty (the root is never anyone's child)
+        std::int32_t entry = kNoEntry;
+        std::uint32_t childBegin = kEmptySlot;
+        std::uint32_t childEnd = 0;
     };
     struct ChildEdge {
         CharCode code;
         std::uint32_t node;
     };
 
-    void Keep(std::uint32_t node, std::size_t length, PhraseMatch& best) const {
-        const std::int32_t entry = m_nodeEntry[node];
+    static void Keep(std::int32_t entry, std::size_t length, PhraseMatch& best) {
         if (entry != kNoEntry) best = PhraseMatch{length, static_cast<std::uint32_t>(entry)};
     }
 
@@ -107,19 +132,19 @@ class PhraseDirectionIndex {
         return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
 
-    // The node reached by the first two codes (or by the first alone, with kAlone), or 0.
-    std::uint32_t PairNode(CharCode first, CharCode second) const {
+    const PairSlot* FindPair(CharCode first, CharCode second) const {
         const std::uint32_t key = std::uint32_t{first} << 16 | second;
         for (std::size_t slot = PairHash(key, m_pairBits);; slot = (slot + 1) & (m_pairs.size() - 1)) {
             const PairSlot& pair = m_pairs[slot];
-            if (pair.node == 0 || pair.key == key) return pair.node;
+            if (pair.childBegin == kEmptySlot) return nullptr;
+            if (pair.key == key) return &pair;
         }
     }
 
-    // Nodes of depth 2 and more keep their children side by side, in code order; most have one or two.
-    std::uint32_t Child(std::uint32_t node, CharCode code) const {
-        for (std::uint32_t k = m_childBegin[node]; k < m_childBegin[node + 1]; ++k) {
-            if (m_children[k].code >= code) return m_children[k].code == code ? m_children[k].node : 0;
+    // Most nodes have one or two children, in code order.
+    std::uint32_t Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
+        for (; begin < end; ++begin) {
+            if (m_children[begin].code >= code) return m_children[begin].code == code ? m_children[begin].node : 0;
         }
         return 0;
     }
@@ -127,10 +152,12 @@ class PhraseDirectionIndex {
     std::vector<std::uint64_t> m_firstBits = std::vector<std::uint64_t>(1024);  // some phrase begins with it
     std::vector<std::uint64_t> m_aloneBits = std::vector<std::uint64_t>(1024);  // this code alone is a phrase
     bool m_oneBytePhrases = false;
+    std::vector<std::uint64_t> m_pairFilter = std::vector<std::uint64_t>(std::size_t{1} << (kPairFilterBits - 6));
+    bool m_sameLengths = true;
     std::vector<PairSlot> m_pairs;  // open addressing, a power of two in size, at most half full
     int m_pairBits = 0;
-    std::vector<std::int32_t> m_nodeEntry{kNoEntry};  // per node: the phrase ending there; node 0 is the root
-    std::vector<std::uint32_t> m_childBegin;           // per node, and one past the last
+    bool m_empty = true;
+    std::vector<Node> m_nodes;  // and one past the last, for the end of its children
     std::vector<ChildEdge> m_children;
     std::string m_counterparts;
     std::vector<std::uint32_t> m_counterpartAt;  // per entry, and one past the last
