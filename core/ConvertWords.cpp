@@ -83,15 +83,20 @@ void ConvertDirect(const unsigned char* s, std::size_t n, const DirectionIndex& 
 template <class Take>
 void ScanPhrases(const unsigned char* s, std::size_t n, const PhraseDirectionIndex& words, Take&& take) {
     std::size_t i = 0;  // each window begins on a character
-    // 65 bytes: a pair that begins on the window's last byte ends in the next one.
-    while (i + 65 <= n) {
+    // 67 bytes: a pair that begins on the window's last byte ends in the next one, and the filter reads four
+    // bytes from each.
+    while (i + 67 <= n) {
         const std::uint64_t starts = gbk::PairStarts(gbk::LeadMask(s + i));
         std::size_t next = i + 64 + static_cast<std::size_t>(starts >> 63);
-        std::uint64_t bits = starts;
+        // Sifting every character first keeps the filter's unpredictable answers out of the branches.
+        std::uint64_t bits = 0;
+        for (std::uint64_t sift = starts; sift != 0; sift &= sift - 1) {
+            const auto k = static_cast<unsigned>(__builtin_ctzll(sift));
+            bits |= static_cast<std::uint64_t>(words.MayBeginAtPair(s, i + k)) << k;
+        }
         while (bits != 0) {
             const std::size_t p = i + static_cast<std::size_t>(__builtin_ctzll(bits));
             bits &= bits - 1;
-            if (!words.MayStart(static_cast<CharCode>(s[p] << 8 | s[p + 1]))) continue;
             const PhraseMatch match = words.Longest(s, n, p);
             if (match.length == 0) continue;
             take(p, match);

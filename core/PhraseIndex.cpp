@@ -2,6 +2,7 @@
 #include "PhraseIndex.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "PhraseTable.hpp"
 
@@ -143,13 +144,16 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         std::size_t slot = PairHash(pair.key, index.m_pairBits);
         while (index.m_pairs[slot].childBegin != kEmptySlot) slot = (slot + 1) & (index.m_pairs.size() - 1);
         index.m_pairs[slot] = pair;
-        const std::size_t bit = PairHash(pair.key, kPairFilterBits);
-        index.m_pairFilter[bit >> 6] |= std::uint64_t{1} << (bit & 63);
     };
     for (const Edge& edge : edges) {
         if (edge.depth == 0 && nodeEntry[edge.child] != kNoEntry) insertPair(edge.code, kAlone, edge.child);
-        if (edge.depth == 1) insertPair(nodeCode[edge.parent], edge.code, edge.child);
+        if (edge.depth == 1) {
+            insertPair(nodeCode[edge.parent], edge.code, edge.child);
+            index.AddToFilter(nodeCode[edge.parent], edge.code);
+        }
     }
+    index.m_anyAlone = std::any_of(index.m_aloneBits.begin(), index.m_aloneBits.end(),
+                                   [](std::uint64_t bits) { return bits != 0; });
 
     for (const CandidateEntry& candidate : candidates) {
         const auto* s = reinterpret_cast<const unsigned char*>(candidate.character.data());
@@ -159,6 +163,20 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         if (width == candidate.character.size()) index.m_forms.emplace(code, candidate.forms);  // first counts
     }
     return index;
+}
+
+// The four bytes a text holds where the two codes stand: a one-byte second character is followed by any byte.
+void PhraseDirectionIndex::AddToFilter(CharCode first, CharCode second) {
+    const bool pair = second >= 0x100;
+    for (unsigned after = 0; after < (pair ? 1u : 256u); ++after) {
+        const unsigned char bytes[4] = {static_cast<unsigned char>(first >> 8), static_cast<unsigned char>(first),
+                                        static_cast<unsigned char>(pair ? second >> 8 : second),
+                                        static_cast<unsigned char>(pair ? second : after)};
+        std::uint32_t key;
+        std::memcpy(&key, bytes, 4);
+        const std::uint32_t bit = FilterBit(key);
+        m_pairFilter[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+    }
 }
 
 std::size_t PhraseDirectionIndex::MemoryBytes() const {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -40,6 +41,19 @@ class PhraseDirectionIndex {
 
     // Cheap first test: false means that no phrase begins with this character.
     bool MayStart(CharCode code) const { return (m_firstBits[code >> 6] >> (code & 63)) & 1; }
+    // Whether a phrase may begin with the two-byte character at p, four bytes from the end of the text or
+    // more: a bit per hash of the four bytes there, set for the first two characters of every phrase. One
+    // load and one multiplication, no branch, so that a window's characters are sifted before any is looked
+    // up; most characters of a text begin no phrase.
+    bool MayBeginAtPair(const unsigned char* s, std::size_t p) const {
+        std::uint32_t bytes;
+        std::memcpy(&bytes, s + p, 4);
+        const std::uint32_t bit = FilterBit(bytes);
+        const auto first = static_cast<CharCode>(s[p] << 8 | s[p + 1]);
+        const bool alone = m_anyAlone && ((m_aloneBits[first >> 6] >> (first & 63)) & 1);
+        return ((m_pairFilter[bit >> 6] >> (bit & 63)) & 1) | alone;
+    }
+
     // Some phrase begins with a one-byte character: otherwise those need no test at all.
     bool OneBytePhrases() const { return m_oneBytePhrases; }
     // Every counterpart has its phrase's length in bytes, so phrases can be written over a converted copy.
@@ -53,10 +67,7 @@ class PhraseDirectionIndex {
         std::size_t q = p + width;
         if ((m_aloneBits[first >> 6] >> (first & 63)) & 1) Keep(FindPair(first, kAlone)->entry, q - p, best);
         if (q >= n) return best;
-        const CharCode second = CodeAt(s, n, q, width);
-        const std::size_t bit = PairHash(std::uint32_t{first} << 16 | second, kPairFilterBits);
-        if (((m_pairFilter[bit >> 6] >> (bit & 63)) & 1) == 0) return best;
-        const PairSlot* pair = FindPair(first, second);
+        const PairSlot* pair = FindPair(first, CodeAt(s, n, q, width));
         if (pair == nullptr) return best;
         q += width;
         Keep(pair->entry, q - p, best);
@@ -99,9 +110,10 @@ class PhraseDirectionIndex {
     // The second code of a one-code phrase's key in the pair table: 0xFF is no lead byte, so no character
     // of a text has this code.
     static constexpr CharCode kAlone = 0xFFFF;
-    // A bit per hash of the first two codes of every phrase: most pairs of characters in a text begin no
-    // phrase, and this answers for them from 128 KB instead of the far larger pair table.
-    static constexpr int kPairFilterBits = 20;
+    static constexpr int kPairFilterBits = 20;  // 128 KB
+    static std::uint32_t FilterBit(std::uint32_t fourBytes) {
+        return (fourBytes * 0x9E3779B1u) >> (32 - kPairFilterBits);
+    }
     static constexpr std::int32_t kNoEntry = -1;
 
     static constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;
@@ -123,6 +135,8 @@ class PhraseDirectionIndex {
         CharCode code;
         std::uint32_t node;
     };
+
+    void AddToFilter(CharCode first, CharCode second);
 
     static void Keep(std::int32_t entry, std::size_t length, PhraseMatch& best) {
         if (entry != kNoEntry) best = PhraseMatch{length, static_cast<std::uint32_t>(entry)};
@@ -152,6 +166,7 @@ class PhraseDirectionIndex {
     std::vector<std::uint64_t> m_firstBits = std::vector<std::uint64_t>(1024);  // some phrase begins with it
     std::vector<std::uint64_t> m_aloneBits = std::vector<std::uint64_t>(1024);  // this code alone is a phrase
     bool m_oneBytePhrases = false;
+    bool m_anyAlone = false;
     std::vector<std::uint64_t> m_pairFilter = std::vector<std::uint64_t>(std::size_t{1} << (kPairFilterBits - 6));
     bool m_sameLengths = true;
     std::vector<PairSlot> m_pairs;  // open addressing, a power of two in size, at most half full
