@@ -103,21 +103,21 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     }
     index.m_empty = sequences.empty();
 
-    // Children of nodes of depth 2 and more, grouped by parent in the order they were made, which is code order.
+    // Children of nodes of depth 2 and more, grouped by parent in the order they were made, which is code order;
+    // childBegin[node] to childBegin[node + 1] are the node's.
     const std::size_t nodes = nodeEntry.size();
-    index.m_nodes.assign(nodes + 1, Node{kNoEntry, 0});
+    std::vector<std::uint32_t> childBegin(nodes + 1, 0);
     for (const Edge& edge : edges) {
-        if (edge.depth >= 2) ++index.m_nodes[edge.parent + 1].childBegin;
+        if (edge.depth >= 2) ++childBegin[edge.parent + 1];
     }
-    for (std::size_t node = 0; node < nodes; ++node) {
-        index.m_nodes[node].entry = nodeEntry[node];
-        index.m_nodes[node + 1].childBegin += index.m_nodes[node].childBegin;
-    }
-    index.m_children.resize(index.m_nodes[nodes].childBegin);
-    std::vector<std::uint32_t> filled(nodes);
-    for (std::size_t node = 0; node < nodes; ++node) filled[node] = index.m_nodes[node].childBegin;
+    for (std::size_t node = 0; node < nodes; ++node) childBegin[node + 1] += childBegin[node];
+    index.m_children.resize(childBegin[nodes]);
+    std::vector<std::uint32_t> filled(childBegin.begin(), childBegin.end() - 1);
     for (const Edge& edge : edges) {
-        if (edge.depth >= 2) index.m_children[filled[edge.parent]++] = ChildEdge{edge.code, edge.child};
+        if (edge.depth >= 2) {
+            index.m_children[filled[edge.parent]++] =
+                ChildEdge{edge.code, nodeEntry[edge.child], childBegin[edge.child], childBegin[edge.child + 1]};
+        }
     }
 
     // Root edges give the first codes; nodes of depth 2, and one-code phrases, go to the pair table.
@@ -134,13 +134,13 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     index.m_pairBits = 4;
     while ((std::size_t{1} << index.m_pairBits) < 2 * pairCount) ++index.m_pairBits;
     index.m_pairs.assign(std::size_t{1} << index.m_pairBits, PairSlot{});
-    auto insertPair = [&index](CharCode first, CharCode second, std::uint32_t node) {
+    auto insertPair = [&](CharCode first, CharCode second, std::uint32_t node) {
         PairSlot pair;
         pair.key = std::uint32_t{first} << 16 | second;
-        pair.entry = index.m_nodes[node].entry;
+        pair.entry = nodeEntry[node];
         // A one-code phrase's slot gives its entry only: its children are found through the pairs.
-        pair.childBegin = second == kAlone ? 0 : index.m_nodes[node].childBegin;
-        pair.childEnd = second == kAlone ? 0 : index.m_nodes[node + 1].childBegin;
+        pair.childBegin = second == kAlone ? 0 : childBegin[node];
+        pair.childEnd = second == kAlone ? 0 : childBegin[node + 1];
         std::size_t slot = PairHash(pair.key, index.m_pairBits);
         while (index.m_pairs[slot].childBegin != kEmptySlot) slot = (slot + 1) & (index.m_pairs.size() - 1);
         index.m_pairs[slot] = pair;
@@ -185,7 +185,7 @@ std::size_t PhraseDirectionIndex::MemoryBytes() const {
         forms += sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
         for (const std::string& form : entry.second) forms += form.capacity() > 15 ? form.capacity() + 1 : 0;
     }
-    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairs) + Bytes(m_nodes) +
+    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairs) +
            Bytes(m_children) + m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
            m_forms.bucket_count() * sizeof(void*);
 }

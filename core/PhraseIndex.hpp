@@ -74,12 +74,12 @@ class PhraseDirectionIndex {
         std::uint32_t begin = pair->childBegin;
         std::uint32_t end = pair->childEnd;
         while (begin < end && q < n) {
-            const std::uint32_t node = Child(begin, end, CodeAt(s, n, q, width));
-            if (node == 0) break;
+            const ChildEdge* child = Child(begin, end, CodeAt(s, n, q, width));
+            if (child == nullptr) break;
             q += width;
-            Keep(m_nodes[node].entry, q - p, best);
-            begin = m_nodes[node].childBegin;
-            end = m_nodes[node + 1].childBegin;
+            Keep(child->entry, q - p, best);
+            begin = child->childBegin;
+            end = child->childEnd;
         }
         return best;
     }
@@ -118,11 +118,6 @@ class PhraseDirectionIndex {
 
     static constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;
 
-    // A node of the trie; its children lie in m_children from its childBegin to the next node's.
-    struct Node {
-        std::int32_t entry;  // the phrase ending here, or kNoEntry
-        std::uint32_t childBegin;
-    };
     // A node of depth 2 (or of depth 1, as the first code and kAlone) with all that a match needs of it, so
     // that the two-character phrases, the commonest, cost one look-up.
     struct PairSlot {
@@ -131,9 +126,13 @@ class PhraseDirectionIndex {
         std::uint32_t childBegin = kEmptySlot;
         std::uint32_t childEnd = 0;
     };
+    // A node of depth 3 or more, with what a match needs of it, beside the other children of its parent: a
+    // step down the trie reads one place.
     struct ChildEdge {
         CharCode code;
-        std::uint32_t node;
+        std::int32_t entry;
+        std::uint32_t childBegin;
+        std::uint32_t childEnd;
     };
 
     void AddToFilter(CharCode first, CharCode second);
@@ -156,11 +155,11 @@ class PhraseDirectionIndex {
     }
 
     // Most nodes have one or two children, in code order.
-    std::uint32_t Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
+    const ChildEdge* Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
         for (; begin < end; ++begin) {
-            if (m_children[begin].code >= code) return m_children[begin].code == code ? m_children[begin].node : 0;
+            if (m_children[begin].code >= code) return m_children[begin].code == code ? &m_children[begin] : nullptr;
         }
-        return 0;
+        return nullptr;
     }
 
     std::vector<std::uint64_t> m_firstBits = std::vector<std::uint64_t>(1024);  // some phrase begins with it
@@ -172,7 +171,6 @@ class PhraseDirectionIndex {
     std::vector<PairSlot> m_pairs;  // open addressing, a power of two in size, at most half full
     int m_pairBits = 0;
     bool m_empty = true;
-    std::vector<Node> m_nodes;  // and one past the last, for the end of its children
     std::vector<ChildEdge> m_children;
     std::string m_counterparts;
     std::vector<std::uint32_t> m_counterpartAt;  // per entry, and one past the last
