@@ -180,16 +180,12 @@ TEST(ConvertWordsLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
             // Each line converted alone, followed by its own terminator.
             std::string expected;
             bool phraseDecided = false;
-            for (std::size_t at = 0; at < run.size();) {
-                const std::size_t lf = std::min(run.find('\n', at), run.size());
-                const std::size_t end = lf > at && lf < run.size() && run[lf - 1] == '\r' ? lf - 1 : lf;
-                std::string line = run.substr(at, end - at);
+            for (auto& [line, terminator] : testsupport::TerminatedLines(run)) {
                 std::string characters = line;
                 ConvertTextLiteral(characters, toTraditional, tables);
                 ConvertWordsLiteral(line, toTraditional, tables, phrases);
                 phraseDecided |= characters != line;
-                expected += line + run.substr(end, lf + 1 - end);
-                at = lf + 1;
+                expected += line + terminator;
             }
             std::string out = "stale";
             ++runs;
