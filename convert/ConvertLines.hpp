@@ -7,6 +7,7 @@
 
 #include "core/CharTables.hpp"
 #include "core/ConvertText.hpp"
+#include "core/ConvertWords.hpp"
 #include "platform/TextFile.hpp"
 
 enum class LinesOutcome { Done, ReadFailed, WriteFailed };
@@ -40,21 +41,23 @@ bool ForEachLine(const platform::LineRun& run, Take&& take) {
 
 // Reads every line, converts it, writes it with its line break and reports the position after each line;
 // the line terminators count toward the reader's Length() but not toward the bytes written. Stops at the
-// first failure. Lines come in runs, converted a run at a time where the tables allow (ConvertLineRun) and
-// one by one otherwise. Reader: Length(), ReadLines(run), Failed(). Writer: WriteLine(data, size).
-template <class Reader, class Writer, class Progress>
-LinesOutcome ConvertLines(Reader& reader, Writer& writer, int toTraditional, const CharTables& tables,
-                          Progress&& setProgress) {
+// first failure. Lines come in runs: convertRun(run) converts a whole run, in place or by pointing the run at
+// its result, or returns false, and then each line goes through convertLine(line) on its own. Reader:
+// Length(), ReadLines(run), Failed(). Writer: WriteLine(data, size).
+template <class Reader, class Writer, class ConvertRun, class ConvertLine, class Progress>
+LinesOutcome ConvertLinesWith(Reader& reader, Writer& writer, ConvertRun&& convertRun, ConvertLine&& convertLine,
+                              Progress&& setProgress) {
     const std::int64_t total = reader.Length();
     std::int64_t written = 0;
     std::string line;  // for lines converted one by one
     platform::LineRun run;
     while (reader.ReadLines(run)) {
-        const bool converted = ConvertLineRun(run.data, run.size, toTraditional, tables);
-        const bool allWritten = ForEachLine(run, [&](const char* data, std::size_t size) {
-            if (!converted) {
+        platform::LineRun converted = run;
+        const bool whole = convertRun(converted);
+        const bool allWritten = ForEachLine(whole ? converted : run, [&](const char* data, std::size_t size) {
+            if (!whole) {
                 line.assign(data, size);
-                ConvertText(line, toTraditional, tables);
+                convertLine(line);
                 data = line.data();
                 size = line.size();
             }
@@ -66,4 +69,29 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, int toTraditional, con
         if (!allWritten) return LinesOutcome::WriteFailed;
     }
     return reader.Failed() ? LinesOutcome::ReadFailed : LinesOutcome::Done;
+}
+
+// Conversion by the character table: runs in place where the tables allow (ConvertLineRun).
+template <class Reader, class Writer, class Progress>
+LinesOutcome ConvertLines(Reader& reader, Writer& writer, int toTraditional, const CharTables& tables,
+                          Progress&& setProgress) {
+    return ConvertLinesWith(
+        reader, writer,
+        [&](platform::LineRun& run) { return ConvertLineRun(run.data, run.size, toTraditional, tables); },
+        [&](std::string& line) { ConvertText(line, toTraditional, tables); }, setProgress);
+}
+
+// Conversion by words: runs into a buffer where the tables and phrases allow (ConvertWordsLineRun).
+template <class Reader, class Writer, class Progress>
+LinesOutcome ConvertLinesByWords(Reader& reader, Writer& writer, int toTraditional, const CharTables& tables,
+                                 const PhraseTables& phrases, Progress&& setProgress) {
+    std::string buffer;
+    return ConvertLinesWith(
+        reader, writer,
+        [&](platform::LineRun& run) {
+            if (!ConvertWordsLineRun(run.data, run.size, toTraditional, tables, phrases, buffer)) return false;
+            run = platform::LineRun{buffer.empty() ? run.data : &buffer[0], buffer.size()};
+            return true;
+        },
+        [&](std::string& line) { ConvertWords(line, toTraditional, tables, phrases); }, setProgress);
 }
