@@ -112,11 +112,13 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     }
     for (std::size_t node = 0; node < nodes; ++node) childBegin[node + 1] += childBegin[node];
     index.m_children.resize(childBegin[nodes]);
+    index.m_childCodes.resize(childBegin[nodes]);
     std::vector<std::uint32_t> filled(childBegin.begin(), childBegin.end() - 1);
     for (const Edge& edge : edges) {
         if (edge.depth >= 2) {
+            index.m_childCodes[filled[edge.parent]] = edge.code;
             index.m_children[filled[edge.parent]++] =
-                ChildEdge{edge.code, nodeEntry[edge.child], childBegin[edge.child], childBegin[edge.child + 1]};
+                ChildEdge{nodeEntry[edge.child], childBegin[edge.child], childBegin[edge.child + 1]};
         }
     }
 
@@ -185,7 +187,7 @@ std::size_t PhraseDirectionIndex::MemoryBytes() const {
         forms += sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
         for (const std::string& form : entry.second) forms += form.capacity() > 15 ? form.capacity() + 1 : 0;
     }
-    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairs) +
+    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairs) + Bytes(m_childCodes) +
            Bytes(m_children) + m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
            m_forms.bucket_count() * sizeof(void*);
 }

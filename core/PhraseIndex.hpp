@@ -65,7 +65,9 @@ class PhraseDirectionIndex {
         std::size_t width;
         const CharCode first = CodeAt(s, n, p, width);
         std::size_t q = p + width;
-        if ((m_aloneBits[first >> 6] >> (first & 63)) & 1) Keep(FindPair(first, kAlone)->entry, q - p, best);
+        if (m_anyAlone && ((m_aloneBits[first >> 6] >> (first & 63)) & 1)) {
+            Keep(FindPair(first, kAlone)->entry, q - p, best);
+        }
         if (q >= n) return best;
         const PairSlot* pair = FindPair(first, CodeAt(s, n, q, width));
         if (pair == nullptr) return best;
@@ -129,7 +131,6 @@ class PhraseDirectionIndex {
     // A node of depth 3 or more, with what a match needs of it, beside the other children of its parent: a
     // step down the trie reads one place.
     struct ChildEdge {
-        CharCode code;
         std::int32_t entry;
         std::uint32_t childBegin;
         std::uint32_t childEnd;
@@ -155,9 +156,10 @@ class PhraseDirectionIndex {
     }
 
     // Most nodes have one or two children, in code order.
+    // Their codes lie apart from the rest, so that a node with many children is searched in few cache lines.
     const ChildEdge* Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
         for (; begin < end; ++begin) {
-            if (m_children[begin].code >= code) return m_children[begin].code == code ? &m_children[begin] : nullptr;
+            if (m_childCodes[begin] >= code) return m_childCodes[begin] == code ? &m_children[begin] : nullptr;
         }
         return nullptr;
     }
@@ -171,6 +173,7 @@ class PhraseDirectionIndex {
     std::vector<PairSlot> m_pairs;  // open addressing, a power of two in size, at most half full
     int m_pairBits = 0;
     bool m_empty = true;
+    std::vector<CharCode> m_childCodes;
     std::vector<ChildEdge> m_children;
     std::string m_counterparts;
     std::vector<std::uint32_t> m_counterpartAt;  // per entry, and one past the last
