@@ -118,7 +118,7 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         if (edge.depth >= 2) {
             index.m_childCodes[filled[edge.parent]] = edge.code;
             index.m_children[filled[edge.parent]++] =
-                ChildEdge{nodeEntry[edge.child], childBegin[edge.child], childBegin[edge.child + 1]};
+                Node{nodeEntry[edge.child], childBegin[edge.child], childBegin[edge.child + 1]};
         }
     }
 
@@ -135,17 +135,16 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     }
     index.m_pairBits = 4;
     while ((std::size_t{1} << index.m_pairBits) < 2 * pairCount) ++index.m_pairBits;
-    index.m_pairs.assign(std::size_t{1} << index.m_pairBits, PairSlot{});
+    index.m_pairKeys.assign(std::size_t{1} << index.m_pairBits, kEmptyKey);
+    index.m_pairNodes.assign(std::size_t{1} << index.m_pairBits, Node{kNoEntry, 0, 0});
     auto insertPair = [&](CharCode first, CharCode second, std::uint32_t node) {
-        PairSlot pair;
-        pair.key = std::uint32_t{first} << 16 | second;
-        pair.entry = nodeEntry[node];
-        // A one-code phrase's slot gives its entry only: its children are found through the pairs.
-        pair.childBegin = second == kAlone ? 0 : childBegin[node];
-        pair.childEnd = second == kAlone ? 0 : childBegin[node + 1];
-        std::size_t slot = PairHash(pair.key, index.m_pairBits);
-        while (index.m_pairs[slot].childBegin != kEmptySlot) slot = (slot + 1) & (index.m_pairs.size() - 1);
-        index.m_pairs[slot] = pair;
+        const std::uint32_t key = std::uint32_t{first} << 16 | second;
+        std::size_t slot = PairHash(key, index.m_pairBits);
+        while (index.m_pairKeys[slot] != kEmptyKey) slot = (slot + 1) & (index.m_pairKeys.size() - 1);
+        index.m_pairKeys[slot] = key;
+        // A one-code phrase's node gives its entry only: its children are found through the pairs.
+        index.m_pairNodes[slot] = second == kAlone ? Node{nodeEntry[node], 0, 0}
+                                                   : Node{nodeEntry[node], childBegin[node], childBegin[node + 1]};
     };
     for (const Edge& edge : edges) {
         if (edge.depth == 0 && nodeEntry[edge.child] != kNoEntry) insertPair(edge.code, kAlone, edge.child);
@@ -187,7 +186,7 @@ std::size_t PhraseDirectionIndex::MemoryBytes() const {
         forms += sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
         for (const std::string& form : entry.second) forms += form.capacity() > 15 ? form.capacity() + 1 : 0;
     }
-    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairs) + Bytes(m_childCodes) +
+    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairKeys) + Bytes(m_pairNodes) + Bytes(m_childCodes) +
            Bytes(m_children) + m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
            m_forms.bucket_count() * sizeof(void*);
 }

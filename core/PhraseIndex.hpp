@@ -69,14 +69,14 @@ class PhraseDirectionIndex {
             Keep(FindPair(first, kAlone)->entry, q - p, best);
         }
         if (q >= n) return best;
-        const PairSlot* pair = FindPair(first, CodeAt(s, n, q, width));
+        const Node* pair = FindPair(first, CodeAt(s, n, q, width));
         if (pair == nullptr) return best;
         q += width;
         Keep(pair->entry, q - p, best);
         std::uint32_t begin = pair->childBegin;
         std::uint32_t end = pair->childEnd;
         while (begin < end && q < n) {
-            const ChildEdge* child = Child(begin, end, CodeAt(s, n, q, width));
+            const Node* child = Child(begin, end, CodeAt(s, n, q, width));
             if (child == nullptr) break;
             q += width;
             Keep(child->entry, q - p, best);
@@ -118,20 +118,13 @@ class PhraseDirectionIndex {
     }
     static constexpr std::int32_t kNoEntry = -1;
 
-    static constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;
+    // No key of a pair: its first code would be 0xFFFF, and 0xFF is no lead byte.
+    static constexpr std::uint32_t kEmptyKey = 0xFFFFFFFF;
 
-    // A node of depth 2 (or of depth 1, as the first code and kAlone) with all that a match needs of it, so
-    // that the two-character phrases, the commonest, cost one look-up.
-    struct PairSlot {
-        std::uint32_t key = 0;
-        std::int32_t entry = kNoEntry;
-        std::uint32_t childBegin = kEmptySlot;
-        std::uint32_t childEnd = 0;
-    };
-    // A node of depth 3 or more, with what a match needs of it, beside the other children of its parent: a
-    // step down the trie reads one place.
-    struct ChildEdge {
-        std::int32_t entry;
+    // What a match needs of a node: nodes of depth 2 (and of depth 1, as the first code and kAlone) are found
+    // by a key of their two codes, deeper ones among their parent's children; either way one place holds it.
+    struct Node {
+        std::int32_t entry;  // the phrase ending here, or kNoEntry
         std::uint32_t childBegin;
         std::uint32_t childEnd;
     };
@@ -146,18 +139,18 @@ class PhraseDirectionIndex {
         return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
 
-    const PairSlot* FindPair(CharCode first, CharCode second) const {
+    // Keys are probed apart from the nodes: 4 bytes a slot keep the table's most used part in cache.
+    const Node* FindPair(CharCode first, CharCode second) const {
         const std::uint32_t key = std::uint32_t{first} << 16 | second;
-        for (std::size_t slot = PairHash(key, m_pairBits);; slot = (slot + 1) & (m_pairs.size() - 1)) {
-            const PairSlot& pair = m_pairs[slot];
-            if (pair.childBegin == kEmptySlot) return nullptr;
-            if (pair.key == key) return &pair;
+        for (std::size_t slot = PairHash(key, m_pairBits);; slot = (slot + 1) & (m_pairKeys.size() - 1)) {
+            if (m_pairKeys[slot] == key) return &m_pairNodes[slot];
+            if (m_pairKeys[slot] == kEmptyKey) return nullptr;
         }
     }
 
     // Most nodes have one or two children, in code order.
     // Their codes lie apart from the rest, so that a node with many children is searched in few cache lines.
-    const ChildEdge* Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
+    const Node* Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
         for (; begin < end; ++begin) {
             if (m_childCodes[begin] >= code) return m_childCodes[begin] == code ? &m_children[begin] : nullptr;
         }
@@ -170,11 +163,12 @@ class PhraseDirectionIndex {
     bool m_anyAlone = false;
     std::vector<std::uint64_t> m_pairFilter = std::vector<std::uint64_t>(std::size_t{1} << (kPairFilterBits - 6));
     bool m_sameLengths = true;
-    std::vector<PairSlot> m_pairs;  // open addressing, a power of two in size, at most half full
+    std::vector<std::uint32_t> m_pairKeys;  // open addressing, a power of two in size, at most half full
+    std::vector<Node> m_pairNodes;
     int m_pairBits = 0;
     bool m_empty = true;
     std::vector<CharCode> m_childCodes;
-    std::vector<ChildEdge> m_children;
+    std::vector<Node> m_children;
     std::string m_counterparts;
     std::vector<std::uint32_t> m_counterpartAt;  // per entry, and one past the last
     bool m_wholeLines = true;
