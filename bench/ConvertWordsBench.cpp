@@ -4,28 +4,23 @@
 // The text is the one of ConvertTextBench (make_bench_text.py: the start of Debian's manpages-zh, about 1 MB
 // of GBK); "to Simplified" converts its Traditional form made by ConvertWords. Rates count GBK bytes.
 #include <benchmark/benchmark.h>
-#include <iconv.h>
 #include <opencc/opencc.h>
 #include <sys/resource.h>
 
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/BenchText.hpp"
 #include "core/ConvertText.hpp"
 #include "core/ConvertWords.hpp"
 #include "core/PhraseIndex.hpp"
 
 namespace {
 
-struct Text {
-    std::string whole;
-    std::vector<std::string> lines;
-    std::string utf8;
-};
+using bench::Text;
 
 struct Corpus {
     CharTables tables;
@@ -34,35 +29,6 @@ struct Corpus {
     Text traditional;
     std::string error;
 };
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-std::string GbkToUtf8(const std::string& gbk) {
-    std::string utf8(gbk.size() * 2 + 16, '\0');
-    iconv_t cd = iconv_open("UTF-8", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
-    char* in = const_cast<char*>(gbk.data());
-    std::size_t inLeft = gbk.size();
-    char* out = &utf8[0];
-    std::size_t outLeft = utf8.size();
-    iconv(cd, &in, &inLeft, &out, &outLeft);
-    iconv_close(cd);
-    utf8.resize(utf8.size() - outLeft);
-    return utf8;
-}
-
-Text MakeText(std::string whole) {
-    Text text;
-    text.whole = std::move(whole);
-    text.lines = SplitLines(text.whole);
-    text.utf8 = GbkToUtf8(text.whole);
-    return text;
-}
 
 const Corpus& TheCorpus() {
     static const Corpus corpus = [] {
@@ -77,8 +43,8 @@ const Corpus& TheCorpus() {
         if (gbk.empty()) c.error = "no text in " ZENDRIX_BENCH_DATA "/manpages.gbk";
         std::string traditional = gbk;
         ConvertWords(traditional, 1, c.tables, c.phrases);
-        c.simplified = MakeText(std::move(gbk));
-        c.traditional = MakeText(std::move(traditional));
+        c.simplified = bench::MakeText(std::move(gbk));
+        c.traditional = bench::MakeText(std::move(traditional));
         return c;
     }();
     return corpus;
@@ -88,15 +54,9 @@ const Text& Input(int toTraditional) { return toTraditional ? TheCorpus().simpli
 
 void WordsWhole(benchmark::State& state, int toTraditional) {
     const Text& text = Input(toTraditional);
-    std::string work;
-    for (auto _ : state) {
-        state.PauseTiming();
-        work.assign(text.whole);
-        state.ResumeTiming();
+    bench::TimeWhole(state, text.whole, [&](std::string& work) {
         ConvertWords(work, toTraditional, TheCorpus().tables, TheCorpus().phrases);
-        benchmark::DoNotOptimize(work.data());
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
+    });
     // The literal routine compares every phrase at every position: checked on a slice of the real text here,
     // on everything in the tests.
     std::string slice = text.whole.substr(0, text.whole.find('\n', 16384) + 1);
@@ -135,16 +95,8 @@ void WordsLines(benchmark::State& state, int toTraditional) {
 }
 
 void CharactersWhole(benchmark::State& state, int toTraditional) {
-    const Text& text = Input(toTraditional);
-    std::string work;
-    for (auto _ : state) {
-        state.PauseTiming();
-        work.assign(text.whole);
-        state.ResumeTiming();
-        ConvertText(work, toTraditional, TheCorpus().tables);
-        benchmark::DoNotOptimize(work.data());
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
+    bench::TimeWhole(state, Input(toTraditional).whole,
+                     [&](std::string& work) { ConvertText(work, toTraditional, TheCorpus().tables); });
 }
 
 void OpenCCWhole(benchmark::State& state, const std::string& config, int toTraditional) {

@@ -167,14 +167,7 @@ TEST(ConvertWordsLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
         }
         BuildPhraseIndex(phrases);
 
-        std::string run;
-        for (std::size_t count = gen.Below(6); count > 0; --count) {
-            run += gen.RandomChars(8);
-            if (gen.Below(4) == 0) run += gen.Below(2) ? "\x81" : "\xb0";
-            if (gen.Below(8) == 0) run += '\r';
-            run += gen.Below(2) ? "\n" : "\r\n";
-        }
-        if (gen.Below(2)) run += gen.RandomChars(8) + (gen.Below(3) == 0 ? "\x81" : "");
+        const std::string run = gen.RandomRun();
 
         for (const int toTraditional : {1, 0}) {
             // Each line converted alone, followed by its own terminator.

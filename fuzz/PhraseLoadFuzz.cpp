@@ -14,22 +14,13 @@
 #include <vector>
 
 #include "core/ConvertWords.hpp"
+#include "tests/support/ReaderLines.hpp"
 
 namespace {
 
-// The lines as the classic text mode yields them: input ends at 0x1A, a line at LF, a CR right before the LF
-// is dropped, and a last line without LF counts when it holds anything.
+// The lines as the classic text mode yields them: the input ends at the first 0x1A byte.
 std::vector<std::string> TextModeLines(const std::string& bytes) {
-    const std::string text = bytes.substr(0, bytes.find('\x1a'));
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1) {
-        std::string line = text.substr(start, lf - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
+    return testsupport::ReaderLines(bytes.substr(0, bytes.find('\x1a')));
 }
 
 bool GbkPairs(const std::string& s) {

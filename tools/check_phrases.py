@@ -144,10 +144,7 @@ def main(argv):
     parser.add_argument("--readme", default=os.path.join(_ROOT, "data", "README.md"))
     args = parser.parse_args(argv)
     try:
-        with open(args.phrases, "rb") as handle:
-            data = handle.read()
-        with open(args.readme, encoding="utf-8") as handle:
-            readme = handle.read()
+        data, readme = check_table.read_file_and_readme(args.phrases, args.readme)
         dictionaries = make_phrases.read_dictionaries(args.dumps)
     except (make_table.TableError, OSError, UnicodeDecodeError) as error:
         print("check_phrases: %s" % error, file=sys.stderr)
@@ -158,11 +155,7 @@ def main(argv):
     if not problems and make_phrases.build(dictionaries)[0] != data:
         problems.append("%s is not what tools/make_phrases.py builds from the shipped dumps: regenerate it"
                         % args.phrases)
-    if problems:
-        for problem in problems[:20]:
-            print("check_phrases: %s" % problem, file=sys.stderr)
-        if len(problems) > 20:
-            print("check_phrases: ... and %d more" % (len(problems) - 20), file=sys.stderr)
+    if check_table.report_problems("check_phrases", problems):
         return 1
     print("%s OK: %s" % (os.path.basename(args.phrases), ", ".join("%d %s" % (counts[n], n) for n in SECTIONS)))
     return 0

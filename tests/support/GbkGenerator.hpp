@@ -40,6 +40,20 @@ class Generator {
         return text;
     }
 
+    // Whole lines as a reader hands them out: lone lead bytes and lone CRs before the line ends, LF and CR LF,
+    // the last line with or without a line end.
+    std::string RandomRun() {
+        std::string run;
+        for (std::size_t count = Below(6); count > 0; --count) {
+            run += RandomChars(8);
+            if (Below(4) == 0) run += Below(2) ? "\x81" : "\xb0";
+            if (Below(8) == 0) run += '\r';
+            run += Below(2) ? "\n" : "\r\n";
+        }
+        if (Below(2)) run += RandomChars(8) + (Below(3) == 0 ? "\x81" : "");
+        return run;
+    }
+
     // A character table and a counterpart table built from it by taking each character's successor among
     // kChars: long chains, repeated entries, and now and then a character of the other width.
     CharTables ChainTables(std::size_t maxCount) {
