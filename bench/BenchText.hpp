@@ -47,8 +47,8 @@ inline Text MakeText(std::string whole) {
     return text;
 }
 
-// Times convert(work) on a fresh copy of the text in every iteration, the copy outside the timing; returns the
-// last result.
+// Times convert(work) on a fresh copy of the text in every iteration, the copy outside the timing; returns
+// the last result.
 template <class Convert>
 std::string TimeWhole(benchmark::State& state, const std::string& text, Convert&& convert) {
     std::string work;

@@ -50,7 +50,9 @@ const Corpus& TheCorpus() {
     return corpus;
 }
 
-const Text& Input(int toTraditional) { return toTraditional ? TheCorpus().simplified : TheCorpus().traditional; }
+const Text& Input(int toTraditional) {
+    return toTraditional ? TheCorpus().simplified : TheCorpus().traditional;
+}
 
 void WordsWhole(benchmark::State& state, int toTraditional) {
     const Text& text = Input(toTraditional);
@@ -101,7 +103,8 @@ void CharactersWhole(benchmark::State& state, int toTraditional) {
 
 void OpenCCWhole(benchmark::State& state, const std::string& config, int toTraditional) {
     opencc_t converter = opencc_open(config.c_str());
-    if (converter == reinterpret_cast<opencc_t>(-1)) return state.SkipWithError("OpenCC cannot open its config");
+    if (converter == reinterpret_cast<opencc_t>(-1))
+        return state.SkipWithError("OpenCC cannot open its config");
     const Text& text = Input(toTraditional);
     for (auto _ : state) {
         char* out = opencc_convert_utf8(converter, text.utf8.data(), text.utf8.size());
@@ -137,7 +140,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                m_seconds[run.benchmark_name()] = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+                m_seconds[run.benchmark_name()] =
+                    run.cpu_accumulated_time / static_cast<double>(run.iterations);
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -157,7 +161,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             const auto words = m_seconds.find("words/1MB/" + w);
             const auto opencc = m_seconds.find("OpenCC/" + config + ".json/1MB");
             if (words != m_seconds.end() && opencc != m_seconds.end()) {
-                std::printf("  %-34s %8.0fx\n", ("OpenCC / words, " + w).c_str(), opencc->second / words->second);
+                std::printf("  %-34s %8.0fx\n", ("OpenCC / words, " + w).c_str(),
+                            opencc->second / words->second);
             }
         }
     }
@@ -175,7 +180,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 void Register() {
     for (const int toTraditional : {1, 0}) {
         const std::string way = toTraditional ? "toTraditional" : "toSimplified";
-        const std::string config = std::string(ZENDRIX_OPENCC_DATA) + (toTraditional ? "/s2t.json" : "/t2s.json");
+        const std::string config =
+            std::string(ZENDRIX_OPENCC_DATA) + (toTraditional ? "/s2t.json" : "/t2s.json");
         benchmark::RegisterBenchmark(("words/1MB/" + way).c_str(), WordsWhole, toTraditional)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("words/run/" + way).c_str(), WordsRun, toTraditional)
@@ -184,8 +190,9 @@ void Register() {
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("characters/1MB/" + way).c_str(), CharactersWhole, toTraditional)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("OpenCC/" + std::string(toTraditional ? "s2t" : "t2s") + ".json/1MB").c_str(),
-                                     OpenCCWhole, config, toTraditional)
+        benchmark::RegisterBenchmark(
+            ("OpenCC/" + std::string(toTraditional ? "s2t" : "t2s") + ".json/1MB").c_str(), OpenCCWhole,
+            config, toTraditional)
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("load/Runewords.txt", LoadPhraseFile)->Unit(benchmark::kMillisecond);
@@ -213,11 +220,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", corpus.error.c_str());
         return 1;
     }
-    std::printf("Phrase file: %zu S->T and %zu T->S phrases; loading it raised the peak resident size from %.1f to "
-                "%.1f MB (+%.1f MB); the index counts %.2f MB\n",
-                corpus.phrases.toTraditional.size(), corpus.phrases.toSimplified.size(), start / 1024.0,
-                loaded / 1024.0, (loaded - start) / 1024.0, index / 1048576.0);
-    std::printf("Text: %zu bytes GBK in %zu lines\n", corpus.simplified.whole.size(), corpus.simplified.lines.size());
+    std::printf(
+        "Phrase file: %zu S->T and %zu T->S phrases; loading it raised the peak resident size from %.1f to "
+        "%.1f MB (+%.1f MB); the index counts %.2f MB\n",
+        corpus.phrases.toTraditional.size(), corpus.phrases.toSimplified.size(), start / 1024.0,
+        loaded / 1024.0, (loaded - start) / 1024.0, index / 1048576.0);
+    std::printf("Text: %zu bytes GBK in %zu lines\n", corpus.simplified.whole.size(),
+                corpus.simplified.lines.size());
     Register();
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

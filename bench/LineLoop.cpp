@@ -1,5 +1,5 @@
-// LineLoop.cpp: line_loop, the bare line loop of a file conversion: the window's loop (convert/ConvertLines.hpp),
-// to Traditional (to Simplified with -s).
+// LineLoop.cpp: line_loop, the bare line loop of a file conversion: the window's loop
+// (convert/ConvertLines.hpp), to Traditional (to Simplified with -s).
 //
 //   line_loop [-s] TABLE INPUT OUTPUT [PHRASES]   converts, by words when given the phrase file
 //   line_loop-copy TABLE INPUT OUTPUT             the same program linked with NoConversion.cpp: copies
@@ -38,16 +38,17 @@ int main(int argc, char** argv) {
     CharTables tables;
     if (LoadTables(tables, argv[1]) != LoadResult::Loaded) return Fail("cannot load the table");
     PhraseTables phrases;
-    if (argc == 5 && LoadPhrases(phrases, argv[4]) != PhraseLoadResult::Loaded) return Fail("cannot load the phrases");
+    if (argc == 5 && LoadPhrases(phrases, argv[4]) != PhraseLoadResult::Loaded)
+        return Fail("cannot load the phrases");
 
     platform::CTextReader reader;
     if (!reader.Open(input)) return Fail("cannot open " + input);
     platform::CTextWriter writer;
     if (!writer.Create(output)) return Fail("cannot create " + output);
     const auto progress = [](int position) { g_progress = position; };
-    const LinesOutcome outcome = argc == 5
-                                     ? ConvertLinesByWords(reader, writer, toTraditional, tables, phrases, progress)
-                                     : ConvertLines(reader, writer, toTraditional, tables, progress);
+    const LinesOutcome outcome =
+        argc == 5 ? ConvertLinesByWords(reader, writer, toTraditional, tables, phrases, progress)
+                  : ConvertLines(reader, writer, toTraditional, tables, progress);
     reader.Close();
     const bool closed = writer.Close();
     if (outcome == LinesOutcome::ReadFailed) return Fail("reading " + input + " failed");

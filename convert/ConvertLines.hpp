@@ -45,8 +45,8 @@ bool ForEachLine(const platform::LineRun& run, Take&& take) {
 // its result, or returns false, and then each line goes through convertLine(line) on its own. Reader:
 // Length(), ReadLines(run), Failed(). Writer: WriteLine(data, size).
 template <class Reader, class Writer, class ConvertRun, class ConvertLine, class Progress>
-LinesOutcome ConvertLinesWith(Reader& reader, Writer& writer, ConvertRun&& convertRun, ConvertLine&& convertLine,
-                              Progress&& setProgress) {
+LinesOutcome ConvertLinesWith(Reader& reader, Writer& writer, ConvertRun&& convertRun,
+                              ConvertLine&& convertLine, Progress&& setProgress) {
     const std::int64_t total = reader.Length();
     std::int64_t written = 0;
     std::string line;  // for lines converted one by one
@@ -89,7 +89,8 @@ LinesOutcome ConvertLinesByWords(Reader& reader, Writer& writer, int toTradition
     return ConvertLinesWith(
         reader, writer,
         [&](platform::LineRun& run) {
-            if (!ConvertWordsLineRun(run.data, run.size, toTraditional, tables, phrases, buffer)) return false;
+            if (!ConvertWordsLineRun(run.data, run.size, toTraditional, tables, phrases, buffer))
+                return false;
             run = platform::LineRun{buffer.empty() ? run.data : &buffer[0], buffer.size()};
             return true;
         },

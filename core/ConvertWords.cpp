@@ -2,8 +2,8 @@
 //
 // Where the character table's direction is direct (ConversionIndex.hpp), ConvertText maps each character on
 // its own, whatever surrounds it, so one pass can find the phrases and map every character between them as it
-// goes. Other tables can make a stretch's result depend on the whole stretch (chains, changes of width): their
-// stretches are cut out and handed to ConvertText one by one, exactly as the rule says.
+// goes. Other tables can make a stretch's result depend on the whole stretch (chains, changes of width):
+// their stretches are cut out and handed to ConvertText one by one, exactly as the rule says.
 #include "ConvertWords.hpp"
 
 #include <cstring>
@@ -39,7 +39,8 @@ void ConvertDirect(const unsigned char* s, std::size_t n, const DirectionIndex& 
     while (p < n) {
         const unsigned char b = s[p];
         const bool pair = gbk::IsLeadByte(b) && p + 1 < n;
-        if (pair ? words.MayStart(static_cast<CharCode>(b << 8 | s[p + 1])) : oneBytePhrases && words.MayStart(b)) {
+        if (pair ? words.MayStart(static_cast<CharCode>(b << 8 | s[p + 1]))
+                 : oneBytePhrases && words.MayStart(b)) {
             const PhraseMatch match = words.Longest(s, n, p);
             if (match.length != 0) {
                 const std::size_t size = words.CounterpartSize(match.entry);
@@ -136,7 +137,8 @@ bool LoneLeadConverts(const std::string& text, const DirectionIndex& chars) {
     return q + 1 == n;
 }
 
-void OverlayPhrases(const unsigned char* s, std::size_t n, const PhraseDirectionIndex& words, std::string& out) {
+void OverlayPhrases(const unsigned char* s, std::size_t n, const PhraseDirectionIndex& words,
+                    std::string& out) {
     char* o = &out[0];
     ScanPhrases(s, n, words, [&](std::size_t p, const PhraseMatch& match) {
         std::memcpy(o + p, words.Counterpart(match.entry), match.length);
@@ -176,7 +178,8 @@ const PhraseDirectionIndex& WordsOf(const PhraseIndex& index, int toTraditional)
     return toTraditional ? index.toTraditional : index.toSimplified;
 }
 
-void Convert(std::string& text, int toTraditional, const CharTables& tables, const PhraseDirectionIndex& words) {
+void Convert(std::string& text, int toTraditional, const CharTables& tables,
+             const PhraseDirectionIndex& words) {
     if (text.empty()) return;
     if (words.Empty()) return ConvertText(text, toTraditional, tables);
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
@@ -200,7 +203,8 @@ void Convert(std::string& text, int toTraditional, const CharTables& tables, con
 
 }  // namespace
 
-void ConvertWords(std::string& text, int toTraditional, const CharTables& tables, const PhraseTables& phrases) {
+void ConvertWords(std::string& text, int toTraditional, const CharTables& tables,
+                  const PhraseTables& phrases) {
     if (const PhraseIndex* index = FittingPhraseIndex(phrases)) {
         return Convert(text, toTraditional, tables, WordsOf(*index, toTraditional));
     }

@@ -31,7 +31,8 @@ class PhraseGenerator : public Generator {
         std::vector<PhraseEntry> phrases;
         for (std::size_t count = Below(maxCount + 1); count > 0; --count) {
             PhraseEntry entry{Below(5) == 0 ? RandomBytes(3) : RandomChars(3), RandomChars(3)};
-            if (!phrases.empty() && Below(3) == 0) entry.phrase = phrases[Below(phrases.size())].phrase + entry.phrase;
+            if (!phrases.empty() && Below(3) == 0)
+                entry.phrase = phrases[Below(phrases.size())].phrase + entry.phrase;
             phrases.push_back(entry);
         }
         return phrases;
@@ -42,7 +43,8 @@ class PhraseGenerator : public Generator {
         std::vector<PhraseEntry> phrases = Phrases(maxCount);
         for (PhraseEntry& entry : phrases) {
             entry.phrase.clear();
-            for (std::size_t count = 1 + Below(3); count > 0; --count) entry.phrase += kChars[Below(std::size(kChars))];
+            for (std::size_t count = 1 + Below(3); count > 0; --count)
+                entry.phrase += kChars[Below(std::size(kChars))];
             entry.counterpart += kChars[Below(std::size(kChars))];
         }
         return phrases;
@@ -62,9 +64,12 @@ class PhraseGenerator : public Generator {
 
     CharTables Tables() {
         switch (Below(3)) {
-            case 0: return kDirect[Below(2)];
-            case 1: return ChainTables(6);
-            default: return CharTables{RandomBytes(8), RandomBytes(8)};
+            case 0:
+                return kDirect[Below(2)];
+            case 1:
+                return ChainTables(6);
+            default:
+                return CharTables{RandomBytes(8), RandomBytes(8)};
         }
     }
 };
@@ -77,8 +82,8 @@ struct Tally {
 };
 
 // Both routines on one case: the fast one with both indexes, without the phrase index, without the table's.
-void Compare(const CharTables& tables, const PhraseTables& phrases, const std::string& text, int toTraditional,
-             Tally& tally) {
+void Compare(const CharTables& tables, const PhraseTables& phrases, const std::string& text,
+             int toTraditional, Tally& tally) {
     if (tally.failed) return;
     std::string expected = text;
     ConvertWordsLiteral(expected, toTraditional, tables, phrases);
@@ -89,7 +94,8 @@ void Compare(const CharTables& tables, const PhraseTables& phrases, const std::s
     std::string withoutPhraseIndex = text;
     ConvertWords(withoutPhraseIndex, toTraditional, tables, unindexedPhrases);
     std::string withoutTableIndex = text;
-    ConvertWords(withoutTableIndex, toTraditional, CharTables{tables.simplified, tables.traditional}, phrases);
+    ConvertWords(withoutTableIndex, toTraditional, CharTables{tables.simplified, tables.traditional},
+                 phrases);
 
     std::string characters = text;
     ConvertTextLiteral(characters, toTraditional, tables);
@@ -122,7 +128,8 @@ TEST(ConvertWordsDifferentialTest, RandomPhrasesTablesAndTexts) {
         PhraseTables phrases;
         phrases.toTraditional = gen.Phrases(6);
         phrases.toSimplified = gen.Phrases(6);
-        CompareBothWays(gen.Tables(), phrases, gen.Below(4) ? gen.RandomChars(14) : gen.RandomBytes(20), tally);
+        CompareBothWays(gen.Tables(), phrases, gen.Below(4) ? gen.RandomChars(14) : gen.RandomBytes(20),
+                        tally);
     }
     EXPECT_GT(tally.byWords, tally.cases / 4);
     EXPECT_GT(tally.direct, tally.cases / 5);
@@ -130,8 +137,8 @@ TEST(ConvertWordsDifferentialTest, RandomPhrasesTablesAndTexts) {
 }
 
 TEST(ConvertWordsDifferentialTest, LongTextsThroughDirectTables) {
-    // Many phrases in one text, counterparts longer and shorter than their phrases, texts ending in a lone lead
-    // byte; then short texts right after, as per-line conversion does.
+    // Many phrases in one text, counterparts longer and shorter than their phrases, texts ending in a lone
+    // lead byte; then short texts right after, as per-line conversion does.
     PhraseGenerator gen(99);
     Tally tally;
     for (int i = 0; i < 2000 && !tally.failed; ++i) {
@@ -148,10 +155,10 @@ TEST(ConvertWordsDifferentialTest, LongTextsThroughDirectTables) {
 
 TEST(ConvertWordsLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
     // Phrases at the ends of lines and across them, lone lead bytes and lone CRs before the line ends, LF and
-    // CR LF, the last line with or without. Some lists reach a line end (a CR or LF in a phrase or counterpart,
-    // a phrase ending in a lone lead byte), and some tables do; such runs must be refused.
-    const std::string reaching[][2] = {{"\xb0\xa1\n", "q"}, {"\r", "q"},         {"\xb0\xa1\xb0", "q"},
-                                       {"\x81", "q"},        {"q", "\xb0\xa1\r"}, {"l", "\n"}, {"\xb0\xa2", ""}};
+    // CR LF, the last line with or without. Some lists reach a line end (a CR or LF in a phrase or
+    // counterpart, a phrase ending in a lone lead byte), and some tables do; such runs must be refused.
+    const std::string reaching[][2] = {{"\xb0\xa1\n", "q"}, {"\r", "q"}, {"\xb0\xa1\xb0", "q"}, {"\x81", "q"},
+                                       {"q", "\xb0\xa1\r"}, {"l", "\n"}, {"\xb0\xa2", ""}};
     PhraseGenerator gen(2024);
     int runs = 0, converted = 0, refused = 0, byWords = 0;
     for (int i = 0; i < 20000 && !HasFailure(); ++i) {

@@ -21,7 +21,8 @@ using Convert = void (*)(std::string&, int, const CharTables&, const PhraseTable
 // Every case runs through both routines: the literal one is the reference, the other must agree.
 class ConvertWordsTest : public ::testing::TestWithParam<Convert> {
   protected:
-    std::string Run(std::string text, const PhraseTables& phrases, const CharTables& tables = CharTables{A, X}) {
+    std::string Run(std::string text, const PhraseTables& phrases,
+                    const CharTables& tables = CharTables{A, X}) {
         GetParam()(text, 1, tables, phrases);
         return text;
     }
@@ -72,8 +73,8 @@ TEST_P(ConvertWordsTest, CounterpartsAreNotScannedAgain) {
 }
 
 TEST_P(ConvertWordsTest, PhrasesMatchOnlyAtCharacterBoundaries) {
-    // The l inside 發 is a trail byte, not the letter; a phrase ending in a lead byte matches only a lone lead
-    // byte at the very end of the text.
+    // The l inside 發 is a trail byte, not the letter; a phrase ending in a lead byte matches only a lone
+    // lead byte at the very end of the text.
     const PhraseTables p = Phrases({{"l", "L"}, {"\xb0", "!"}, {A + "\xb0", "?"}});
     EXPECT_EQ(kFa2 + "L", Run(kFa2 + "l", p));
     EXPECT_EQ(B + "!", Run(B + "\xb0", p));
@@ -123,9 +124,10 @@ bool ShippedWordsTest::s_phrasesLoaded = false;
 
 TEST_F(ShippedWordsTest, WordsDecideWhatCharactersCannot) {
     // GBK: 复杂 杂志 制作 头发 签名 合并, and their Traditional forms 複雜 雜誌 製作 頭髮 簽名 合併.
-    const char* const pairs[][2] = {{"\xb8\xb4\xd4\xd3", "\xd1\x7d\xeb\x73"}, {"\xd4\xd3\xd6\xbe", "\xeb\x73\xd5\x49"},
-                                    {"\xd6\xc6\xd7\xf7", "\xd1\x75\xd7\xf7"}, {"\xcd\xb7\xb7\xa2", "\xee\x5e\xf3\x8c"},
-                                    {"\xc7\xa9\xc3\xfb", "\xba\x9e\xc3\xfb"}, {"\xba\xcf\xb2\xa2", "\xba\xcf\x81\xe3"}};
+    const char* const pairs[][2] = {
+        {"\xb8\xb4\xd4\xd3", "\xd1\x7d\xeb\x73"}, {"\xd4\xd3\xd6\xbe", "\xeb\x73\xd5\x49"},
+        {"\xd6\xc6\xd7\xf7", "\xd1\x75\xd7\xf7"}, {"\xcd\xb7\xb7\xa2", "\xee\x5e\xf3\x8c"},
+        {"\xc7\xa9\xc3\xfb", "\xba\x9e\xc3\xfb"}, {"\xba\xcf\xb2\xa2", "\xba\xcf\x81\xe3"}};
     for (const auto& pair : pairs) {
         EXPECT_EQ(pair[1], Words(pair[0], 1)) << pair[0];
         EXPECT_NE(pair[1], Characters(pair[0], 1)) << pair[0] << " is decided by the character table alone";

@@ -37,7 +37,9 @@ bool EndsInLoneLead(const std::string& phrase) {
     return q + 1 == phrase.size() && gbk::IsLeadByte(static_cast<unsigned char>(phrase.back()));
 }
 
-void SetBit(std::vector<std::uint64_t>& bits, CharCode code) { bits[code >> 6] |= std::uint64_t{1} << (code & 63); }
+void SetBit(std::vector<std::uint64_t>& bits, CharCode code) {
+    bits[code >> 6] |= std::uint64_t{1} << (code & 63);
+}
 
 template <class T>
 std::size_t Bytes(const std::vector<T>& v) {
@@ -59,15 +61,16 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         index.m_counterparts += phrase.counterpart;
         if (phrase.phrase.empty()) continue;
         index.m_sameLengths &= phrase.counterpart.size() == phrase.phrase.size();
-        // An empty counterpart could empty a last line that has no terminator, and a run would lose that line.
-        if (HoldsLineEnd(phrase.phrase) || HoldsLineEnd(phrase.counterpart) || EndsInLoneLead(phrase.phrase) ||
-            phrase.counterpart.empty()) {
+        // An empty counterpart could empty a last line that has no terminator, and a run would lose that
+        // line.
+        if (HoldsLineEnd(phrase.phrase) || HoldsLineEnd(phrase.counterpart) ||
+            EndsInLoneLead(phrase.phrase) || phrase.counterpart.empty()) {
             index.m_wholeLines = false;
         }
         const auto begin = static_cast<std::uint32_t>(flat.size());
         AppendCodes(phrase.phrase, flat);
-        sequences.push_back(
-            Sequence{begin, static_cast<std::uint32_t>(flat.size() - begin), static_cast<std::uint32_t>(entry)});
+        sequences.push_back(Sequence{begin, static_cast<std::uint32_t>(flat.size() - begin),
+                                     static_cast<std::uint32_t>(entry)});
     }
     index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
 
@@ -103,8 +106,8 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     }
     index.m_empty = sequences.empty();
 
-    // Children of nodes of depth 2 and more, grouped by parent in the order they were made, which is code order;
-    // childBegin[node] to childBegin[node + 1] are the node's.
+    // Children of nodes of depth 2 and more, grouped by parent in the order they were made, which is code
+    // order; childBegin[node] to childBegin[node + 1] are the node's.
     const std::size_t nodes = nodeEntry.size();
     std::vector<std::uint32_t> childBegin(nodes + 1, 0);
     for (const Edge& edge : edges) {
@@ -143,8 +146,9 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         while (index.m_pairKeys[slot] != kEmptyKey) slot = (slot + 1) & (index.m_pairKeys.size() - 1);
         index.m_pairKeys[slot] = key;
         // A one-code phrase's node gives its entry only: its children are found through the pairs.
-        index.m_pairNodes[slot] = second == kAlone ? Node{nodeEntry[node], 0, 0}
-                                                   : Node{nodeEntry[node], childBegin[node], childBegin[node + 1]};
+        index.m_pairNodes[slot] = second == kAlone
+                                      ? Node{nodeEntry[node], 0, 0}
+                                      : Node{nodeEntry[node], childBegin[node], childBegin[node + 1]};
     };
     for (const Edge& edge : edges) {
         if (edge.depth == 0 && nodeEntry[edge.child] != kNoEntry) insertPair(edge.code, kAlone, edge.child);
@@ -161,7 +165,8 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         std::size_t width = 0;
         if (candidate.character.empty()) continue;
         const CharCode code = CodeAt(s, candidate.character.size(), 0, width);
-        if (width == candidate.character.size()) index.m_forms.emplace(code, candidate.forms);  // first counts
+        if (width == candidate.character.size())
+            index.m_forms.emplace(code, candidate.forms);  // first counts
     }
     return index;
 }
@@ -170,7 +175,8 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
 void PhraseDirectionIndex::AddToFilter(CharCode first, CharCode second) {
     const bool pair = second >= 0x100;
     for (unsigned after = 0; after < (pair ? 1u : 256u); ++after) {
-        const unsigned char bytes[4] = {static_cast<unsigned char>(first >> 8), static_cast<unsigned char>(first),
+        const unsigned char bytes[4] = {static_cast<unsigned char>(first >> 8),
+                                        static_cast<unsigned char>(first),
                                         static_cast<unsigned char>(pair ? second >> 8 : second),
                                         static_cast<unsigned char>(pair ? second : after)};
         std::uint32_t key;
@@ -186,7 +192,7 @@ std::size_t PhraseDirectionIndex::MemoryBytes() const {
         forms += sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
         for (const std::string& form : entry.second) forms += form.capacity() > 15 ? form.capacity() + 1 : 0;
     }
-    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairKeys) + Bytes(m_pairNodes) + Bytes(m_childCodes) +
-           Bytes(m_children) + m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
-           m_forms.bucket_count() * sizeof(void*);
+    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairKeys) +
+           Bytes(m_pairNodes) + Bytes(m_childCodes) + Bytes(m_children) + m_counterparts.capacity() +
+           Bytes(m_counterpartAt) + forms + m_forms.bucket_count() * sizeof(void*);
 }

@@ -15,11 +15,11 @@
 struct PhraseEntry;
 struct CandidateEntry;
 
-// A byte string matches at a character boundary of a text exactly when the text's characters from there are the
-// string's own characters (CharCode, with a lone lead byte at the end as its byte) and the string does not end
-// in the middle of one of the text's characters. So phrases are matched as sequences of codes; a phrase ending
-// in a lone lead byte then matches only a text that ends in that lone lead byte, as a byte search at boundaries
-// would have it.
+// A byte string matches at a character boundary of a text exactly when the text's characters from there are
+// the string's own characters (CharCode, with a lone lead byte at the end as its byte) and the string does
+// not end in the middle of one of the text's characters. So phrases are matched as sequences of codes; a
+// phrase ending in a lone lead byte then matches only a text that ends in that lone lead byte, as a byte
+// search at boundaries would have it.
 struct PhraseMatch {
     std::size_t length = 0;  // bytes of the text covered; 0: no phrase starts here
     std::uint32_t entry = 0;
@@ -86,7 +86,9 @@ class PhraseDirectionIndex {
         return best;
     }
 
-    const char* Counterpart(std::uint32_t entry) const { return m_counterparts.data() + m_counterpartAt[entry]; }
+    const char* Counterpart(std::uint32_t entry) const {
+        return m_counterparts.data() + m_counterpartAt[entry];
+    }
     std::size_t CounterpartSize(std::uint32_t entry) const {
         return m_counterpartAt[entry + 1] - m_counterpartAt[entry];
     }
@@ -152,7 +154,8 @@ class PhraseDirectionIndex {
     // Their codes lie apart from the rest, so that a node with many children is searched in few cache lines.
     const Node* Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
         for (; begin < end; ++begin) {
-            if (m_childCodes[begin] >= code) return m_childCodes[begin] == code ? &m_children[begin] : nullptr;
+            if (m_childCodes[begin] >= code)
+                return m_childCodes[begin] == code ? &m_children[begin] : nullptr;
         }
         return nullptr;
     }
@@ -161,7 +164,8 @@ class PhraseDirectionIndex {
     std::vector<std::uint64_t> m_aloneBits = std::vector<std::uint64_t>(1024);  // this code alone is a phrase
     bool m_oneBytePhrases = false;
     bool m_anyAlone = false;
-    std::vector<std::uint64_t> m_pairFilter = std::vector<std::uint64_t>(std::size_t{1} << (kPairFilterBits - 6));
+    std::vector<std::uint64_t> m_pairFilter =
+        std::vector<std::uint64_t>(std::size_t{1} << (kPairFilterBits - 6));
     bool m_sameLengths = true;
     std::vector<std::uint32_t> m_pairKeys;  // open addressing, a power of two in size, at most half full
     std::vector<Node> m_pairNodes;

@@ -49,7 +49,8 @@ class CPhraseFileReader {
     bool ReadHeader(const char* name, std::size_t& count) {
         if (!m_file.ReadLine(m_line)) return false;
         const std::size_t nameSize = std::strlen(name);
-        if (m_line.size() <= nameSize + 1 || m_line.compare(0, nameSize, name) != 0 || m_line[nameSize] != ' ') {
+        if (m_line.size() <= nameSize + 1 || m_line.compare(0, nameSize, name) != 0 ||
+            m_line[nameSize] != ' ') {
             return false;
         }
         const std::size_t limit = static_cast<std::size_t>(m_file.Length()) / kShortestEntry;
@@ -86,7 +87,8 @@ class CPhraseFileReader {
         entries.resize(count);
         std::string forms;
         for (CandidateEntry& entry : entries) {
-            if (!ReadEntry(entry.character, forms) || entry.character.size() != 2 || forms.size() < 4) return false;
+            if (!ReadEntry(entry.character, forms) || entry.character.size() != 2 || forms.size() < 4)
+                return false;
             for (std::size_t k = 0; k < forms.size(); k += 2) {
                 std::string form = forms.substr(k, 2);
                 for (const std::string& earlier : entry.forms) {
@@ -143,7 +145,8 @@ void BuildPhraseIndex(PhraseTables& phrases) {
 const PhraseIndex* FittingPhraseIndex(const PhraseTables& phrases) {
     const PhraseIndex* index = phrases.index.get();
     if (index != nullptr && index->sizes[0] == phrases.toTraditional.size() &&
-        index->sizes[1] == phrases.toSimplified.size() && index->sizes[2] == phrases.traditionalForms.size() &&
+        index->sizes[1] == phrases.toSimplified.size() &&
+        index->sizes[2] == phrases.traditionalForms.size() &&
         index->sizes[3] == phrases.simplifiedForms.size()) {
         return index;
     }

@@ -22,7 +22,8 @@ struct CandidateEntry {
 
 // Any phrases and forms may be filled in by hand (bytes of any kind; an empty phrase never matches; of equal
 // phrases the first counts). `index` is what makes ConvertWords fast: LoadPhrases builds it; lists filled or
-// changed by hand need BuildPhraseIndex afterwards (without an index that fits, the result is the same, slower).
+// changed by hand need BuildPhraseIndex afterwards (without an index that fits, the result is the same,
+// slower).
 struct PhraseTables {
     std::vector<PhraseEntry> toTraditional;        // Simplified phrases and their Traditional forms
     std::vector<PhraseEntry> toSimplified;         // Traditional phrases and their Simplified forms
@@ -46,7 +47,8 @@ extern const char kPhraseFileName[];
 // Either way the tables are left empty, and the caller turns conversion by words off. Shows nothing.
 PhraseLoadResult LoadPhrases(PhraseTables& phrases, const std::string& path = kPhraseFileName);
 
-// Indexes both directions of the lists as they are now (a few megabytes, some milliseconds for the shipped file).
+// Indexes both directions of the lists as they are now (a few megabytes, some milliseconds for the shipped
+// file).
 void BuildPhraseIndex(PhraseTables& phrases);
 
 // The index built for these very lists, or null.

@@ -25,14 +25,8 @@ const std::string kFa3 = "\xf3\x8c";
 
 // A well-formed file as lines; tests break one line at a time.
 std::vector<std::string> GoodLines() {
-    return {kBanner,
-            "s2t phrases 2",
-            kFuza + "\t" + kFuza2,
-            kToufa + "\t" + kToufa2,
-            "t2s phrases 1",
-            kFuza2 + "\t" + kFuza,
-            "s2t candidates 1",
-            kFa + "\t" + kFa2 + kFa3,
+    return {kBanner,           "s2t phrases 2",       kFuza + "\t" + kFuza2, kToufa + "\t" + kToufa2,
+            "t2s phrases 1",   kFuza2 + "\t" + kFuza, "s2t candidates 1",    kFa + "\t" + kFa2 + kFa3,
             "t2s candidates 0"};
 }
 

@@ -46,8 +46,8 @@ std::vector<ReviewPlace> ReviewList(const std::string& text, int toTraditional, 
         return Review(text, toTraditional, chars, toTraditional ? index->toTraditional : index->toSimplified,
                       usePhrases);
     }
-    const PhraseDirectionIndex words = toTraditional
-                                           ? PhraseDirectionIndex::Build(phrases.toTraditional, phrases.traditionalForms)
-                                           : PhraseDirectionIndex::Build(phrases.toSimplified, phrases.simplifiedForms);
+    const PhraseDirectionIndex words =
+        toTraditional ? PhraseDirectionIndex::Build(phrases.toTraditional, phrases.traditionalForms)
+                      : PhraseDirectionIndex::Build(phrases.toSimplified, phrases.simplifiedForms);
     return Review(text, toTraditional, chars, words, usePhrases);
 }

@@ -56,7 +56,8 @@ TEST(ReviewListTest, TheChosenFormIsWhatTheTableMadeAndTheOthersTheRest) {
     // Forms that leave no other choice name no place.
     EXPECT_TRUE(ReviewList(text, 1, CharTables{kFa, kFa2}, Phrases({{kFa, {kFa2}}}), true).empty());
     // Characters hidden in trail bytes or cut short at the end are no places.
-    const std::string tricky = kFa2 + "l\xb7";  // 發 ends in the byte of l, and a lone lead byte ends the text
+    const std::string tricky =
+        kFa2 + "l\xb7";  // 發 ends in the byte of l, and a lone lead byte ends the text
     EXPECT_EQ("2:l>l|ab ", Describe(ReviewList(tricky, 1, CharTables{}, Phrases({{"l", {"a", "b"}}}), true)));
     EXPECT_TRUE(ReviewList("\xb7", 1, CharTables{}, Phrases({{kFa, {kFa2, kFa3}}}), true).empty());
 }
@@ -67,7 +68,8 @@ TEST(ReviewListTest, TheShippedFilesLeaveTheHairToThePhrase) {
     ASSERT_EQ(LoadResult::Loaded, LoadTables(tables));
     ASSERT_EQ(PhraseLoadResult::Loaded, LoadPhrases(phrases));
     // 头发和发: only the second 发 is the table's choice, 發 rather than 髮.
-    const std::vector<ReviewPlace> places = ReviewList(kTou + kFa + "\xba\xcd" + kFa, 1, tables, phrases, true);
+    const std::vector<ReviewPlace> places =
+        ReviewList(kTou + kFa + "\xba\xcd" + kFa, 1, tables, phrases, true);
     ASSERT_EQ(1u, places.size());
     EXPECT_EQ(6u, places[0].offset);
     EXPECT_EQ(kFa2, places[0].chosen);

@@ -37,8 +37,8 @@ void PrintHex(const char* name, const std::string& bytes) {
     std::abort();
 }
 
-std::string Converted(std::string text, int toTraditional, const CharTables& tables, const PhraseTables& phrases,
-                      bool literal) {
+std::string Converted(std::string text, int toTraditional, const CharTables& tables,
+                      const PhraseTables& phrases, bool literal) {
     (literal ? ConvertWordsLiteral : ConvertWords)(text, toTraditional, tables, phrases);
     return text;
 }
@@ -52,7 +52,8 @@ std::string Describe(const std::vector<ReviewPlace>& places) {
     return all;
 }
 
-void Check(const CharTables& tables, const PhraseTables& phrases, const std::string& text, int toTraditional) {
+void Check(const CharTables& tables, const PhraseTables& phrases, const std::string& text,
+           int toTraditional) {
     const std::string expected = Converted(text, toTraditional, tables, phrases, true);
     PhraseTables unindexed = phrases;
     unindexed.index.reset();
@@ -69,7 +70,8 @@ void Check(const CharTables& tables, const PhraseTables& phrases, const std::str
             lines += Converted(line, toTraditional, tables, phrases, true) + terminator;
         }
         if (out != lines || testsupport::ReaderLines(out).size() != testsupport::ReaderLines(text).size()) {
-            Fail("ConvertWordsLineRun differs from the lines converted alone", tables, phrases, text, toTraditional);
+            Fail("ConvertWordsLineRun differs from the lines converted alone", tables, phrases, text,
+                 toTraditional);
         }
     } else if (!out.empty()) {
         Fail("ConvertWordsLineRun refused but gave something", tables, phrases, text, toTraditional);

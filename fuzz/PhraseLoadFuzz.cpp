@@ -2,9 +2,9 @@
 // load exactly those entries, leave nothing behind otherwise, and the lists it loads must convert as the
 // literal rule does.
 //
-// Input: one control byte, then the file's bytes. With bit 0 of the control byte set the banner line is put in
-// front of them, so that the fuzzer spends its time past it; with bit 1 set, a text to convert follows the first
-// 0x1A byte (which ends the file for the reader).
+// Input: one control byte, then the file's bytes. With bit 0 of the control byte set the banner line is put
+// in front of them, so that the fuzzer spends its time past it; with bit 1 set, a text to convert follows the
+// first 0x1A byte (which ends the file for the reader).
 #include <unistd.h>
 
 #include <cstdint>
@@ -33,7 +33,8 @@ bool GbkPairs(const std::string& s) {
 }
 
 // The format read plainly: true with the four sections as key/value pairs, or false.
-bool ReadPlainly(const std::vector<std::string>& lines, std::vector<std::pair<std::string, std::string>> (&sections)[4]) {
+bool ReadPlainly(const std::vector<std::string>& lines,
+                 std::vector<std::pair<std::string, std::string>> (&sections)[4]) {
     const char* const names[] = {"s2t phrases ", "t2s phrases ", "s2t candidates ", "t2s candidates "};
     if (lines.empty() || lines[0] != kPhraseBanner) return false;
     std::size_t at = 1;
@@ -43,7 +44,8 @@ bool ReadPlainly(const std::vector<std::string>& lines, std::vector<std::pair<st
         const std::string name = names[section];
         const std::string digits = header.substr(std::min(header.size(), name.size()));
         if (header.compare(0, name.size(), name) != 0 || digits.empty() || digits.size() > 7 ||
-            digits.find_first_not_of("0123456789") != std::string::npos || (digits[0] == '0' && digits.size() > 1)) {
+            digits.find_first_not_of("0123456789") != std::string::npos ||
+            (digits[0] == '0' && digits.size() > 1)) {
             return false;
         }
         std::string previous;
@@ -100,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::pair<std::string, std::string>> sections[4];
     const bool wellFormed = ReadPlainly(TextModeLines(bytes), sections);
     if (result == PhraseLoadResult::NotOpenable) Fail("a written file is not openable");
-    if ((result == PhraseLoadResult::Loaded) != wellFormed) Fail(wellFormed ? "refused a good file" : "took a bad one");
+    if ((result == PhraseLoadResult::Loaded) != wellFormed)
+        Fail(wellFormed ? "refused a good file" : "took a bad one");
     if (!wellFormed) {
         if (!phrases.toTraditional.empty() || phrases.index) Fail("a damaged file left something loaded");
         return 0;
@@ -115,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    if (phrases.traditionalForms.size() != sections[2].size() || phrases.simplifiedForms.size() != sections[3].size()) {
+    if (phrases.traditionalForms.size() != sections[2].size() ||
+        phrases.simplifiedForms.size() != sections[3].size()) {
         Fail("wrong number of candidates");
     }
     const CharTables tables{"\xb0\xa1\xb0\xa2", "\xb0\xa3\xb0\xa4"};

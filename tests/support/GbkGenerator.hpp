@@ -40,8 +40,8 @@ class Generator {
         return text;
     }
 
-    // Whole lines as a reader hands them out: lone lead bytes and lone CRs before the line ends, LF and CR LF,
-    // the last line with or without a line end.
+    // Whole lines as a reader hands them out: lone lead bytes and lone CRs before the line ends, LF and CR
+    // LF, the last line with or without a line end.
     std::string RandomRun() {
         std::string run;
         for (std::size_t count = Below(6); count > 0; --count) {
