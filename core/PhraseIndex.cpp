@@ -138,6 +138,8 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     }
     index.m_pairBits = 4;
     while ((std::size_t{1} << index.m_pairBits) < 2 * pairCount) ++index.m_pairBits;
+    index.m_filterBits = std::min(index.m_pairBits + 4, kMaxFilterBits);
+    index.m_pairFilter.assign(std::size_t{1} << (index.m_filterBits - 6), 0);
     index.m_pairKeys.assign(std::size_t{1} << index.m_pairBits, kEmptyKey);
     index.m_pairNodes.assign(std::size_t{1} << index.m_pairBits, Node{kNoEntry, 0, 0});
     auto insertPair = [&](CharCode first, CharCode second, std::uint32_t node) {

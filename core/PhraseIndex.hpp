@@ -114,9 +114,10 @@ class PhraseDirectionIndex {
     // The second code of a one-code phrase's key in the pair table: 0xFF is no lead byte, so no character
     // of a text has this code.
     static constexpr CharCode kAlone = 0xFFFF;
-    static constexpr int kPairFilterBits = 20;  // 128 KB
-    static std::uint32_t FilterBit(std::uint32_t fourBytes) {
-        return (fourBytes * 0x9E3779B1u) >> (32 - kPairFilterBits);
+    // About 32 bits per pair of first codes, so that few texts' pairs pass it by chance; 128 KB at most.
+    static constexpr int kMaxFilterBits = 20;
+    std::uint32_t FilterBit(std::uint32_t fourBytes) const {
+        return (fourBytes * 0x9E3779B1u) >> (32 - m_filterBits);
     }
     static constexpr std::int32_t kNoEntry = -1;
 
@@ -164,8 +165,8 @@ class PhraseDirectionIndex {
     std::vector<std::uint64_t> m_aloneBits = std::vector<std::uint64_t>(1024);  // this code alone is a phrase
     bool m_oneBytePhrases = false;
     bool m_anyAlone = false;
-    std::vector<std::uint64_t> m_pairFilter =
-        std::vector<std::uint64_t>(std::size_t{1} << (kPairFilterBits - 6));
+    int m_filterBits = 6;
+    std::vector<std::uint64_t> m_pairFilter = std::vector<std::uint64_t>(1);
     bool m_sameLengths = true;
     std::vector<std::uint32_t> m_pairKeys;  // open addressing, a power of two in size, at most half full
     std::vector<Node> m_pairNodes;
