@@ -191,8 +191,8 @@ void PhraseDirectionIndex::AddToFilter(CharCode first, CharCode second) {
 std::size_t PhraseDirectionIndex::MemoryBytes() const {
     std::size_t forms = 0;
     for (const auto& entry : m_forms) {
+        // A node of the map, and the forms, which are short enough to sit inside their strings.
         forms += sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
-        for (const std::string& form : entry.second) forms += form.capacity() > 15 ? form.capacity() + 1 : 0;
     }
     return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairKeys) +
            Bytes(m_pairNodes) + Bytes(m_childCodes) + Bytes(m_children) + m_counterparts.capacity() +

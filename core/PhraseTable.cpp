@@ -1,6 +1,7 @@
 // PhraseTable.cpp: loading and indexing the phrase file.
 #include "PhraseTable.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "PhraseIndex.hpp"
@@ -91,9 +92,7 @@ class CPhraseFileReader {
                 return false;
             for (std::size_t k = 0; k < forms.size(); k += 2) {
                 std::string form = forms.substr(k, 2);
-                for (const std::string& earlier : entry.forms) {
-                    if (earlier == form) return false;
-                }
+                if (std::find(entry.forms.begin(), entry.forms.end(), form) != entry.forms.end()) return false;
                 entry.forms.push_back(std::move(form));
             }
         }
