@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 #include "PhraseTable.hpp"
 
@@ -189,11 +190,11 @@ void PhraseDirectionIndex::AddToFilter(CharCode first, CharCode second) {
 }
 
 std::size_t PhraseDirectionIndex::MemoryBytes() const {
-    std::size_t forms = 0;
-    for (const auto& entry : m_forms) {
-        // A node of the map, and the forms, which are short enough to sit inside their strings.
-        forms += sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
-    }
+    // A node of the map per character, and its forms, which are short enough to sit inside their strings.
+    const std::size_t forms = std::accumulate(
+        m_forms.begin(), m_forms.end(), std::size_t{0}, [](std::size_t sum, const auto& entry) {
+            return sum + sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
+        });
     return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairKeys) +
            Bytes(m_pairNodes) + Bytes(m_childCodes) + Bytes(m_children) + m_counterparts.capacity() +
            Bytes(m_counterpartAt) + forms + m_forms.bucket_count() * sizeof(void*);
