@@ -41,10 +41,10 @@ class PhraseDirectionIndex {
 
     // Cheap first test: false means that no phrase begins with this character.
     bool MayStart(CharCode code) const { return (m_firstBits[code >> 6] >> (code & 63)) & 1; }
-    // Whether a phrase may begin with the two-byte character at p, four bytes from the end of the text or
-    // more: a bit per hash of the four bytes there, set for the first two characters of every phrase. One
-    // load and one multiplication, no branch, so that a window's characters are sifted before any is looked
-    // up; most characters of a text begin no phrase.
+    // Whether a phrase may begin with the two-byte character at p, with at least four bytes of text from p: a
+    // bit per hash of the four bytes there, set for the first two characters of every phrase. One load and
+    // one multiplication, no branch, so that a window's characters are sifted before any is looked up; most
+    // characters of a text begin no phrase.
     bool MayBeginAtPair(const unsigned char* s, std::size_t p) const {
         std::uint32_t bytes;
         std::memcpy(&bytes, s + p, 4);
@@ -114,7 +114,7 @@ class PhraseDirectionIndex {
     // The second code of a one-code phrase's key in the pair table: 0xFF is no lead byte, so no character
     // of a text has this code.
     static constexpr CharCode kAlone = 0xFFFF;
-    // About 32 bits per pair of first codes, so that few texts' pairs pass it by chance; 128 KB at most.
+    // 32 bits or more per pair of first codes, so that few of a text's pairs pass by chance; 128 KB at most.
     static constexpr int kMaxFilterBits = 20;
     std::uint32_t FilterBit(std::uint32_t fourBytes) const {
         return (fourBytes * 0x9E3779B1u) >> (32 - m_filterBits);
@@ -151,8 +151,8 @@ class PhraseDirectionIndex {
         }
     }
 
-    // Most nodes have one or two children, in code order.
-    // Their codes lie apart from the rest, so that a node with many children is searched in few cache lines.
+    // Most nodes have one or two children, in code order; their codes lie apart from the rest, so that a node
+    // with many children is searched in few cache lines.
     const Node* Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
         for (; begin < end; ++begin) {
             if (m_childCodes[begin] >= code)
