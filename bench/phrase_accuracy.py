@@ -9,7 +9,7 @@ Corpora, all real text from Debian packages, each reduced to what GBK holds:
 Simplified text goes to Traditional (OpenCC's s2t.json), Traditional text to Simplified (t2s.json). Our side is
 bench's line_loop, the file loop of the program, with and without the phrase file. A Chinese character of the
 input agrees when the output holds the same character at its place as OpenCC's output (lines of unequal length
-are aligned by difflib). The remaining differences are listed by count.
+are aligned by difflib). The remaining differences are listed by count, with those of the character table alone.
 
 Usage: phrase_accuracy.py --bin BUILD/bin --manpages BUILD/bench/data/all/manpages.gbk --work DIR [--json FILE]
 """
@@ -98,7 +98,7 @@ def main():
     parser.add_argument("--manpages", required=True, type=pathlib.Path)
     parser.add_argument("--work", required=True, type=pathlib.Path)
     parser.add_argument("--json", type=pathlib.Path)
-    parser.add_argument("--shown", type=int, default=15, help="differences listed per corpus")
+    parser.add_argument("--shown", type=int, default=8, help="differences listed per corpus and kind")
     args = parser.parse_args()
     args.work.mkdir(parents=True, exist_ok=True)
 
@@ -118,17 +118,19 @@ def main():
                                    differences)
             key = "words" if phrases else "characters"
             row.update({"chinese": total, key: agree, key + " %": 100.0 * agree / max(total, 1)})
-            if phrases:
-                ranked = sorted(differences.items(), key=lambda item: -sum(item[1].values()))
-                row["differences"] = [{"input": k[0], "ours": k[1], "opencc": k[2], "count": sum(v.values()),
-                                       "where": [w for w, _ in v.most_common(3)]} for k, v in ranked]
+            ranked = sorted(differences.items(), key=lambda item: -sum(item[1].values()))
+            row[key + " differences"] = [{"input": k[0], "ours": k[1], "opencc": k[2], "count": sum(v.values()),
+                                          "where": [w for w, _ in v.most_common(3)]} for k, v in ranked]
         results.append(row)
         print(f"{name:10} {row['direction']}  {row['chinese']:>9,} Chinese characters   by words "
               f"{row['words %']:.4f}% ({row['chinese'] - row['words']:,} differ)   characters only "
               f"{row['characters %']:.4f}% ({row['chinese'] - row['characters']:,} differ)")
-        for d in row["differences"][:args.shown]:
-            print(f"    {d['count']:>5}  {d['input']} -> ours {d['ours'] or '-'}, OpenCC {d['opencc'] or '-'}"
-                  f"   e.g. {' '.join(d['where'])}")
+        for key in ("words", "characters"):
+            shown = row[key + " differences"][:args.shown]
+            print(f"  {key}: {len(row[key + ' differences'])} kinds of difference" + (", the commonest:" if shown else ""))
+            for d in shown:
+                print(f"    {d['count']:>5}  {d['input']} -> ours {d['ours'] or '-'}, OpenCC {d['opencc'] or '-'}"
+                      f"   e.g. {' '.join(d['where'])}")
     if args.json:
         args.json.write_text(json.dumps(results, ensure_ascii=False, indent=1), encoding="utf-8")
     return 0
