@@ -134,8 +134,11 @@ class PhraseDirectionIndex {
 
     void AddToFilter(CharCode first, CharCode second);
 
+    // Without a branch: whether a phrase ends at a node is as good as random.
     static void Keep(std::int32_t entry, std::size_t length, PhraseMatch& best) {
-        if (entry != kNoEntry) best = PhraseMatch{length, static_cast<std::uint32_t>(entry)};
+        const bool ends = entry != kNoEntry;
+        best.length = ends ? length : best.length;
+        best.entry = ends ? static_cast<std::uint32_t>(entry) : best.entry;
     }
 
     static std::size_t PairHash(std::uint32_t key, int bits) {
