@@ -124,7 +124,7 @@ void CompareBothWays(CharTables tables, PhraseTables phrases, const std::string&
 TEST(ConvertWordsDifferentialTest, RandomPhrasesTablesAndTexts) {
     PhraseGenerator gen(4711);
     Tally tally;
-    for (int i = 0; i < 40000 && !tally.failed; ++i) {
+    for (int i = 0; i < 20000 && !tally.failed; ++i) {
         PhraseTables phrases;
         phrases.toTraditional = gen.Phrases(6);
         phrases.toSimplified = gen.Phrases(6);
@@ -141,7 +141,7 @@ TEST(ConvertWordsDifferentialTest, LongTextsThroughDirectTables) {
     // lead byte; then short texts right after, as per-line conversion does.
     PhraseGenerator gen(99);
     Tally tally;
-    for (int i = 0; i < 2000 && !tally.failed; ++i) {
+    for (int i = 0; i < 1000 && !tally.failed; ++i) {
         PhraseTables phrases;
         phrases.toTraditional = i % 4 < 2 ? gen.Phrases(12) : gen.SameLengthWords(12);
         phrases.toSimplified = i % 4 < 2 ? gen.Phrases(12) : gen.SameLengthWords(12);
@@ -161,7 +161,7 @@ TEST(ConvertWordsLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
                                        {"q", "\xb0\xa1\r"}, {"l", "\n"}, {"\xb0\xa2", ""}};
     PhraseGenerator gen(2024);
     int runs = 0, converted = 0, refused = 0, byWords = 0;
-    for (int i = 0; i < 20000 && !HasFailure(); ++i) {
+    for (int i = 0; i < 10000 && !HasFailure(); ++i) {
         CharTables tables = kDirect[gen.Below(2)];
         if (gen.Below(8) == 0) tables.simplified += "\r", tables.traditional += "q";
         BuildIndex(tables);
