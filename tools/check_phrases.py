@@ -26,17 +26,6 @@ MIN_PHRASES = {"s2t phrases": 40000, "t2s phrases": 200}
 _ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
-def split_lines(data, problems):
-    if not data.endswith(b"\r\n"):
-        problems.append("the file does not end in CR LF")
-        return None
-    lines = data[:-2].split(b"\r\n")
-    if any(b"\r" in line or b"\n" in line for line in lines):
-        problems.append("a line holds a bare CR or LF (every line must end in CR LF)")
-        return None
-    return lines
-
-
 def parse_sections(lines, problems):
     """name -> list of (key bytes, value bytes), or None when the layout is broken."""
     if not lines or lines[0] != BANNER:
@@ -116,7 +105,7 @@ def check_against_opencc(name, decoded, dictionary, problems):
 def check_phrase_file(data, dictionaries):
     """Returns (problems, kept count per section) for the bytes of a phrase file."""
     problems = []
-    lines = split_lines(data, problems)
+    lines = check_table.split_crlf_lines(data, problems)
     sections = parse_sections(lines, problems) if lines is not None else None
     if sections is None:
         return problems, None

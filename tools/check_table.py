@@ -21,20 +21,25 @@ MIN_PAIRS = 2600
 _ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
-def split_lines(data, problems):
-    """The three table lines, or None; the file must be exactly three CR LF terminated lines."""
+def split_crlf_lines(data, problems, count=None):
+    """The file's lines, or None unless every line ends in CR LF (and there are `count` of them, if given)."""
     if not data.endswith(b"\r\n"):
         problems.append("the file does not end in CR LF")
         return None
     lines = data[:-2].split(b"\r\n")
-    if len(lines) != 3:
-        problems.append("expected 3 lines ended by CR LF, found %d" % len(lines))
+    if count is not None and len(lines) != count:
+        problems.append("expected %d lines ended by CR LF, found %d" % (count, len(lines)))
         return None
     for number, line in enumerate(lines, 1):
         if b"\r" in line or b"\n" in line:
             problems.append("line %d holds a bare CR or LF (every line must end in CR LF)" % number)
             return None
     return lines
+
+
+def split_lines(data, problems):
+    """The three table lines, or None."""
+    return split_crlf_lines(data, problems, 3)
 
 
 def decode_line(line, number, problems):
