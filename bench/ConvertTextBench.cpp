@@ -4,28 +4,22 @@
 // the "to Simplified" runs take its Traditional form as made by ConvertText. Every row reports the GBK size
 // of the text it converted as its bytes, so the rates compare directly; OpenCC reads the same text in UTF-8.
 #include <benchmark/benchmark.h>
-#include <iconv.h>
 #include <opencc/opencc.h>
 
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/BenchText.hpp"
 #include "core/ConvertText.hpp"
 #include "core/TextConversion.hpp"
 
 namespace {
 
-struct Text {
-    std::string whole;
-    std::vector<std::string> lines;
-    std::string utf8;
-    std::vector<std::string> utf8Lines;
-};
+using bench::Text;
 
 struct Corpus {
     CharTables tables;
@@ -34,36 +28,6 @@ struct Corpus {
     Text traditional;    // to be converted to Simplified
     std::string error;
 };
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool GbkToUtf8(const std::string& gbk, std::string& utf8) {
-    iconv_t cd = iconv_open("UTF-8", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    utf8.assign(gbk.size() * 2 + 16, '\0');
-    char* in = const_cast<char*>(gbk.data());
-    std::size_t inLeft = gbk.size();
-    char* out = &utf8[0];
-    std::size_t outLeft = utf8.size();
-    const bool ok = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1);
-    iconv_close(cd);
-    utf8.resize(utf8.size() - outLeft);
-    return ok;
-}
-
-Text MakeText(std::string whole) {
-    Text text;
-    text.whole = std::move(whole);
-    text.lines = SplitLines(text.whole);
-    GbkToUtf8(text.whole, text.utf8);
-    text.utf8Lines = SplitLines(text.utf8);
-    return text;
-}
 
 // Appends the reverse of the first pair whose Traditional form is not listed among the Simplified ones, so
 // that converting to Traditional turns that character back and forth.
@@ -98,8 +62,8 @@ const Corpus& TheCorpus() {
         std::string traditional = gbk;
         ConvertText(traditional, 1, c.tables);
         c.chained = MakeChained(c.tables);
-        c.simplified = MakeText(std::move(gbk));
-        c.traditional = MakeText(std::move(traditional));
+        c.simplified = bench::MakeText(std::move(gbk));
+        c.traditional = bench::MakeText(std::move(traditional));
         return c;
     }();
     return corpus;
@@ -113,15 +77,8 @@ using Routine = void (*)(std::string&, int, const CharTables&);
 
 void ConvertWhole(benchmark::State& state, Routine routine, int toTraditional) {
     const Text& text = Input(toTraditional);
-    std::string work;
-    for (auto _ : state) {
-        state.PauseTiming();
-        work.assign(text.whole);
-        state.ResumeTiming();
-        routine(work, toTraditional, TheCorpus().tables);
-        benchmark::DoNotOptimize(work.data());
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
+    const std::string work =
+        bench::TimeWhole(state, text.whole, [&](std::string& w) { routine(w, toTraditional, TheCorpus().tables); });
     // The fast result must be the literal one; checked on the real text here, on everything in the tests.
     std::string fast = text.whole;
     ConvertText(fast, toTraditional, TheCorpus().tables);
@@ -129,16 +86,7 @@ void ConvertWhole(benchmark::State& state, Routine routine, int toTraditional) {
 }
 
 void ConvertWholeChained(benchmark::State& state) {
-    const Text& text = Input(1);
-    std::string work;
-    for (auto _ : state) {
-        state.PauseTiming();
-        work.assign(text.whole);
-        state.ResumeTiming();
-        ConvertText(work, 1, TheCorpus().chained);
-        benchmark::DoNotOptimize(work.data());
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
+    bench::TimeWhole(state, Input(1).whole, [](std::string& work) { ConvertText(work, 1, TheCorpus().chained); });
 }
 
 void ConvertLines(benchmark::State& state, Routine routine, int toTraditional) {

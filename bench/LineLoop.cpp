@@ -1,8 +1,8 @@
-// LineLoop.cpp: line_loop, the bare line loop of a file conversion: the window's loop (convert/ConvertLines.hpp),
-// to Traditional.
+// LineLoop.cpp: line_loop, the bare line loop of a file conversion: the window's loop
+// (convert/ConvertLines.hpp), to Traditional (to Simplified with -s).
 //
-//   line_loop TABLE INPUT OUTPUT        converts
-//   line_loop-copy TABLE INPUT OUTPUT   the same program linked with NoConversion.cpp: copies
+//   line_loop [-s] TABLE INPUT OUTPUT [PHRASES]   converts, by words when given the phrase file
+//   line_loop-copy TABLE INPUT OUTPUT             the same program linked with NoConversion.cpp: copies
 //
 // Both read with platform::CTextReader, write with platform::CTextWriter and take the progress position after
 // every line. No temporary file, no rename, no fsync: the floor that zendrix-convert is compared with. Exits
@@ -12,6 +12,7 @@
 
 #include "convert/ConvertLines.hpp"
 #include "core/CharTables.hpp"
+#include "core/TextConversion.hpp"
 #include "platform/TextFile.hpp"
 
 namespace {
@@ -26,21 +27,28 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: line_loop TABLE INPUT OUTPUT\n");
+    const int toTraditional = argc > 1 && std::string(argv[1]) == "-s" ? 0 : 1;
+    argv += 1 - toTraditional;
+    argc -= 1 - toTraditional;
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: line_loop [-s] TABLE INPUT OUTPUT [PHRASES]\n");
         return 2;
     }
     const std::string input = argv[2];
     const std::string output = argv[3];
     CharTables tables;
     if (LoadTables(tables, argv[1]) != LoadResult::Loaded) return Fail("cannot load the table");
+    PhraseTables phrases;
+    if (argc == 5 && LoadPhrases(phrases, argv[4]) != PhraseLoadResult::Loaded)
+        return Fail("cannot load the phrases");
 
     platform::CTextReader reader;
     if (!reader.Open(input)) return Fail("cannot open " + input);
     platform::CTextWriter writer;
     if (!writer.Create(output)) return Fail("cannot create " + output);
-    const LinesOutcome outcome =
-        ConvertLines(reader, writer, 1, tables, [](int position) { g_progress = position; });
+    const auto progress = [](int position) { g_progress = position; };
+    const CTextConversion conversion(tables, toTraditional, argc == 5 ? &phrases : nullptr);
+    const LinesOutcome outcome = ConvertLines(reader, writer, conversion, TextEncoding::Gbk, progress);
     reader.Close();
     const bool closed = writer.Close();
     if (outcome == LinesOutcome::ReadFailed) return Fail("reading " + input + " failed");

@@ -168,7 +168,8 @@ void CBatchRun::Finish() {
 
 int RunBatch(const ConvertOptions& options, std::string& message) {
     CharTables tables;
-    if (const int refused = LoadTablesFor(options, tables, message)) return refused;
+    PhraseTables phrases;
+    if (const int refused = LoadTablesFor(options, tables, phrases, message)) return refused;
     const std::string& source = options.input;
     const std::string& dest = options.output;
     if (!platform::IsDirectory(source)) {
@@ -187,7 +188,7 @@ int RunBatch(const ConvertOptions& options, std::string& message) {
         message = "cannot create the destination folder " + Quoted(dest);
         return kExitUsage;
     }
-    const CTextConversion conversion(tables, options.toTraditional);
+    const CTextConversion conversion(tables, options.toTraditional, options.phrases ? &phrases : nullptr);
     CBatchRun run(options);
     WalkFolder(source, dest, conversion, options.encoding, run, WalkOptions{true});
     run.Finish();

@@ -19,6 +19,10 @@ int RunConversion(const ConvertOptions& options, std::string& message);
 // failures, notices and the progress line to stderr. Returns an exit code; for kExitUsage message says why.
 int RunBatch(const ConvertOptions& options, std::string& message);
 
+// --review: the places of INPUT where a character with several counterparts was converted by the character
+// table alone, one line each on stdout. Returns an exit code; unless it is kExitOk, message says why.
+int RunReview(const ConvertOptions& options, std::string& message);
+
 // What an outcome of the engine means on the command line: the message and the exit code.
 std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const std::string& output);
 int ExitCodeOf(FileOutcome outcome);

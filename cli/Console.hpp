@@ -11,8 +11,9 @@ namespace cli {
 // line.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
-// "Runemap.dll" in the folder of the running executable (the bare name if that folder cannot be found).
-std::string DefaultTablePath();
+// A file of that name in the folder of the running executable ("Runemap.dll", "Runewords.txt"); the bare name
+// if that folder cannot be found.
+std::string ProgramFile(const std::string& name);
 
 // The version from the program's version record ("1.0.0.1").
 std::string VersionText();

@@ -5,7 +5,6 @@
 
 #include "Console.hpp"
 #include "Version.h"
-#include "core/CharTables.hpp"
 #include "platform/FileSystem.hpp"
 
 namespace cli {
@@ -14,9 +13,9 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-std::string DefaultTablePath() {
+std::string ProgramFile(const std::string& name) {
     const std::string exe = platform::ExecutablePath();
-    return exe.empty() ? kTableFileName : platform::JoinPath(platform::FolderOf(exe), kTableFileName);
+    return exe.empty() ? name : platform::JoinPath(platform::FolderOf(exe), name);
 }
 
 std::string VersionText() { return ZENDRIX_VERSION_TEXT; }

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "Console.hpp"
-#include "core/CharTables.hpp"
 #include "platform/CodePage.hpp"
 #include "platform/FileSystem.hpp"
 
@@ -50,9 +49,9 @@ std::vector<std::string> ProgramArguments(int, char**) {
     return args;
 }
 
-std::string DefaultTablePath() {
+std::string ProgramFile(const std::string& name) {
     const std::string exe = platform::ExecutablePath();
-    return exe.empty() ? kTableFileName : platform::JoinPath(platform::FolderOf(exe), kTableFileName);
+    return exe.empty() ? name : platform::JoinPath(platform::FolderOf(exe), name);
 }
 
 std::string VersionText() {

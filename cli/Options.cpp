@@ -14,6 +14,8 @@ const std::string kUsageLine =
 const std::string kBatchUsageLine =
     "zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] --batch SOURCE DEST\n"
     "                [--filter TEXT] [--force] [--verbose]";
+const std::string kReviewUsageLine =
+    "zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] --review FILE";
 
 bool SetDirection(ConvertOptions& options, int toTraditional, std::string& error) {
     if (options.toTraditional != -1 && options.toTraditional != toTraditional) {
@@ -64,6 +66,12 @@ bool ParseEncoding(const std::string& name, std::optional<TextEncoding>& encodin
 }
 
 bool CheckNames(const std::vector<std::string>& names, const ConvertOptions& options, std::string& error) {
+    if (options.review) {
+        if (names.size() == 1 && !names[0].empty()) return true;
+        error = names.empty() ? "--review needs a FILE" : names.size() > 1 ? "--review takes one FILE only"
+                                                                            : "an empty file name";
+        return false;
+    }
     const std::string first = options.batch ? "SOURCE" : "INPUT";
     const std::string second = options.batch ? "DEST" : "OUTPUT";
     if (names.size() < 2) {
@@ -113,6 +121,16 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
             options.batch = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--phrases") {
+            options.phrases = true;
+        } else if (arg == "--review") {
+            options.review = true;
+        } else if (IsOption(arg, "--phrase-file")) {
+            if (!TakeValue(args, i, "--phrase-file", false, options.phraseFile)) {
+                error = "--phrase-file needs a FILE";
+                return false;
+            }
+            options.phrases = true;
         } else if (IsOption(arg, "--table")) {
             if (!TakeValue(args, i, "--table", false, options.table)) {
                 error = "--table needs a FILE";
@@ -145,14 +163,18 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
         error = "--filter works with --batch only";
         return false;
     }
+    if (options.review && (options.batch || options.force)) {
+        error = std::string("--review lists, it writes no file: no ") + (options.batch ? "--batch" : "--force");
+        return false;
+    }
     if (!CheckNames(names, options, error)) return false;
     options.input = names[0];
-    options.output = names[1];
+    if (!options.review) options.output = names[1];
     return true;
 }
 
 std::string UsageText() {
-    return "Usage: " + kUsageLine + "\n       " + kBatchUsageLine + R"(
+    return "Usage: " + kUsageLine + "\n       " + kBatchUsageLine + "\n       " + kReviewUsageLine + R"(
        zendrix-convert --help | --version
 
 Converts the text file INPUT into OUTPUT between Simplified and Traditional Chinese characters,
@@ -166,6 +188,16 @@ Options:
   --table FILE      the character table to use (also --table=FILE); by default Runemap.dll in the
                     folder of this program, whatever the current folder
   --encoding E      the input's encoding: auto (the default), gbk, utf-8, utf-16le or utf-16be
+  --phrases         convert by words: where a phrase of the phrase file starts, the longest one is
+                    replaced by its counterpart (复杂 -> 複雜, 头发 -> 頭髮), and the character table
+                    converts the rest; without it every character converts alone
+  --phrase-file FILE  the phrase file (implies --phrases); by default Runewords.txt in the folder
+                    of this program
+  --review          with one FILE: list, on stdout, each place where a character with several
+                    counterparts (发: 發 or 髮) was converted by the character table alone, with no
+                    phrase deciding it: FILE:LINE:COLUMN: the character, the form chosen and the
+                    others (columns count characters from 1). With --phrases the phrases decide
+                    first; without it every such character is listed. Writes no file
   --force           replace an output that existed before this run (never an input itself)
   --batch           folder mode: SOURCE and DEST are folders
   --filter TEXT     with --batch: the eligibility filter (also --filter=TEXT), as typed in the
@@ -232,8 +264,21 @@ Exit codes:
 )";
 }
 
-int LoadTablesFor(const ConvertOptions& options, CharTables& tables, std::string& message) {
-    const std::string tablePath = options.table.empty() ? DefaultTablePath() : options.table;
+int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTables& phrases, std::string& message) {
+    if (options.phrases) {
+        const std::string path = options.phraseFile.empty() ? ProgramFile(kPhraseFileName) : options.phraseFile;
+        switch (LoadPhrases(phrases, path)) {
+            case PhraseLoadResult::NotOpenable:
+                message = "cannot open the phrase file " + Quoted(path) + " (--phrases needs it)";
+                return kExitUsage;
+            case PhraseLoadResult::Damaged:
+                message = Quoted(path) + " is not a Zendrix phrase file, or it is damaged";
+                return kExitUsage;
+            case PhraseLoadResult::Loaded:
+                break;
+        }
+    }
+    const std::string tablePath = options.table.empty() ? ProgramFile(kTableFileName) : options.table;
     switch (LoadTables(tables, tablePath)) {
         case LoadResult::NotOpenable:
             message = "cannot open the table file " + Quoted(tablePath);

@@ -4,6 +4,8 @@
 //                 INPUT OUTPUT
 // zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] --batch SOURCE DEST
 //                 [--filter TEXT] [--force] [--verbose]
+// zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] [--phrases] --review FILE
+// Every mode takes --phrases: conversion by words (the phrase file beside the program, or --phrase-file FILE).
 #pragma once
 
 #include <optional>
@@ -12,6 +14,7 @@
 
 #include "core/CharTables.hpp"
 #include "core/EncodingDetection.hpp"
+#include "core/PhraseTable.hpp"
 
 namespace cli {
 
@@ -27,11 +30,14 @@ struct ConvertOptions {
     bool help = false;
     bool version = false;
     bool batch = false;
+    bool review = false;  // list the places the character table alone decided, for INPUT only
+    bool phrases = false;  // convert by words
     bool verbose = false;
     bool filterGiven = false;
     std::optional<TextEncoding> encoding;  // forced with --encoding; found in each file otherwise
     std::string filter;                    // --batch only; the window's default filter unless given
     std::string table;                     // empty: the table file beside the executable
+    std::string phraseFile;                // empty: the phrase file beside the executable
     std::string input;                     // INPUT ("-": standard input), or SOURCE with --batch
     std::string output;                    // OUTPUT ("-": standard output), or DEST with --batch
 };
@@ -42,8 +48,9 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
 // The --help text.
 std::string UsageText();
 
-// Loads the table that options name. Returns kExitOk, or kExitUsage with message set.
-int LoadTablesFor(const ConvertOptions& options, CharTables& tables, std::string& message);
+// Loads the table that options name, and with --phrases the phrase file. Returns kExitOk, or kExitUsage with
+// message set.
+int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTables& phrases, std::string& message);
 
 std::string Quoted(const std::string& path);
 

@@ -94,8 +94,9 @@ std::string EndMarkNotice(const std::string& input, const FileReport& report) {
 
 int RunConversion(const ConvertOptions& options, std::string& message) {
     CharTables tables;
-    if (const int refused = LoadTablesFor(options, tables, message)) return refused;
-    const CTextConversion conversion(tables, options.toTraditional);
+    PhraseTables phrases;
+    if (const int refused = LoadTablesFor(options, tables, phrases, message)) return refused;
+    const CTextConversion conversion(tables, options.toTraditional, options.phrases ? &phrases : nullptr);
     const std::string input = options.input == "-" ? std::string() : options.input;
     const std::string output = options.output == "-" ? std::string() : options.output;
     CSingleFileHost host(options.force);

@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
         cli::WriteOutput("zendrix-convert " + cli::VersionText() + "\n");
         return cli::kExitOk;
     }
-    const int code = options.batch ? cli::RunBatch(options, error) : cli::RunConversion(options, error);
+    const int code = options.batch    ? cli::RunBatch(options, error)
+                     : options.review ? cli::RunReview(options, error)
+                                      : cli::RunConversion(options, error);
     if (code != cli::kExitOk && !error.empty()) cli::WriteError(name + error + "\n");
     return code;
 }

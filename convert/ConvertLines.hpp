@@ -149,6 +149,8 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
                                        : conversion.ConvertUtf8Lines(run.data, run.size, knownValid);
             if (converted) {
                 allWritten = putRun(run.data, run.size);
+            } else if (encoding == TextEncoding::Gbk && conversion.ConvertGbkLinesInto(run.data, run.size, line)) {
+                allWritten = putRun(line.data(), line.size());  // by words, lines may change their length
             } else {
                 allWritten = ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
                     line.assign(run.data + at, size);

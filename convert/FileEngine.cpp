@@ -68,6 +68,26 @@ bool OpenOutput(platform::CTextWriter& writer, const FileJob& job, std::string& 
 
 }  // namespace
 
+EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<TextEncoding>& given) {
+    FileJob job;
+    job.encoding = given;
+    CEncodingDetector detector;
+    bool provisional = false;
+    EncodingGuess guess = FindEncoding(reader, job, detector, provisional);
+    if (provisional) {
+        // Read to the end for the detection alone, and start again.
+        platform::LineRun run;
+        reader.SetLayout(LayoutOf(TextEncoding::Utf8));
+        while (reader.ReadLines(run)) {
+        }
+        guess = detector.Finish();
+        if (!reader.Rewind()) return guess;
+        reader.Peek([](const char*, std::size_t) { return false; });
+    }
+    reader.SetLayout(LayoutOf(guess.encoding), guess.bomSize);
+    return guess;
+}
+
 std::string TemporaryName(const std::string& dest, int attempt) {
     return dest + ".zendrix-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
 }

@@ -46,3 +46,10 @@ const ConversionIndex* IndexOf(const CharTables& tables) {
     }
     return nullptr;
 }
+
+const CharTables& IndexedTables(const CharTables& tables, CharTables& spare) {
+    if (IndexOf(tables) != nullptr) return tables;
+    spare = CharTables{tables.simplified, tables.traditional};
+    BuildIndex(spare);
+    return spare;
+}

@@ -32,3 +32,7 @@ LoadResult LoadTables(CharTables& tables, const std::string& path = kTableFileNa
 
 // Indexes both directions of the tables as they are now (about a megabyte, a few milliseconds).
 void BuildIndex(CharTables& tables);
+
+// `tables` when their index fits; otherwise `spare`, made an indexed copy of them: for callers that convert
+// many pieces of one text and should not index the tables once per piece.
+const CharTables& IndexedTables(const CharTables& tables, CharTables& spare);

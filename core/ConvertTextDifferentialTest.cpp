@@ -1,69 +1,19 @@
 // ConvertTextDifferentialTest.cpp: the fast conversion against the literal one on random tables and texts.
 #include <gtest/gtest.h>
 
-#include <random>
-#include <sstream>
 #include <vector>
 
 #include "core/ConversionIndex.hpp"
 #include "core/ConvertText.hpp"
+#include "tests/support/GbkGenerator.hpp"
 #include "tests/support/ReaderLines.hpp"
 
 namespace {
 
-// Few distinct bytes, so that tables and texts share characters often: two lead bytes, a lead byte that also
-// serves as a trail byte, and letters that are trail bytes of the two-byte characters as well.
-const std::string kBytes = "\x81\xb0lq\xa1";
-// Whole characters of both widths, so that most replacements swap characters and chains form.
-const std::string kChars[] = {"\xb0\xa1", "\xb0\xa2", "\xb0\xa3", "\xb0l", "\x81\xb0", "l", "q"};
-
-class Generator {
-  public:
-    explicit Generator(unsigned seed) : m_random(seed) {}
-
-    std::size_t Below(std::size_t bound) {
-        return std::uniform_int_distribution<std::size_t>(0, bound - 1)(m_random);
-    }
-
-    std::string RandomBytes(std::size_t maxLength) {
-        std::string bytes(Below(maxLength + 1), '\0');
-        for (char& b : bytes) b = kBytes[Below(kBytes.size())];
-        return bytes;
-    }
-
-    // Mostly whole characters; now and then a stray byte that shifts what follows.
-    std::string RandomChars(std::size_t maxCount) {
-        std::string text;
-        for (std::size_t count = Below(maxCount + 1); count > 0; --count) {
-            text += Below(12) == 0 ? std::string(1, kBytes[Below(kBytes.size())])
-                                   : kChars[Below(std::size(kChars))];
-        }
-        return text;
-    }
-
-    // A character table and a counterpart table built from it by taking each character's successor among
-    // kChars: long chains, repeated entries, and now and then a character of the other width.
-    CharTables ChainTables(std::size_t maxCount) {
-        CharTables tables;
-        for (std::size_t count = Below(maxCount + 1); count > 0; --count) {
-            const std::size_t k = Below(std::size(kChars));
-            tables.simplified += kChars[k];
-            tables.traditional += kChars[(k + 1 + (Below(6) == 0 ? Below(3) : 0)) % std::size(kChars)];
-        }
-        return tables;
-    }
-
-  private:
-    std::mt19937 m_random;
-};
-
-std::string Hex(const std::string& bytes) {
-    std::ostringstream out;
-    out << '"';
-    for (const unsigned char b : bytes) out << "\\x" << std::hex << (b >> 4) << (b & 15);
-    out << '"';
-    return out.str();
-}
+using testsupport::Generator;
+using testsupport::Hex;
+using testsupport::kBytes;
+using testsupport::kChars;
 
 struct Tally {
     int cases = 0;
@@ -199,14 +149,7 @@ TEST(ConvertLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
         }
         BuildIndex(tables);
 
-        std::string run;
-        for (std::size_t count = gen.Below(6); count > 0; --count) {
-            run += gen.RandomChars(8);
-            if (gen.Below(4) == 0) run += gen.Below(2) ? "\x81" : "\xb0";
-            if (gen.Below(8) == 0) run += '\r';
-            run += gen.Below(2) ? "\n" : "\r\n";
-        }
-        if (gen.Below(2)) run += gen.RandomChars(8) + (gen.Below(3) == 0 ? "\x81" : "");
+        const std::string run = gen.RandomRun();
 
         for (const int toTraditional : {1, 0}) {
             std::vector<std::string> expected = testsupport::ReaderLines(run);

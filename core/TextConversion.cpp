@@ -7,6 +7,7 @@
 #include "CharStarts.hpp"
 #include "ConversionIndex.hpp"
 #include "ConvertText.hpp"
+#include "ConvertWords.hpp"
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
 #include "platform/Utf8.hpp"
@@ -267,20 +268,30 @@ void MapUtf8(unsigned char* p, std::size_t n, const DirectionIndex& index, bool 
 
 }  // namespace
 
-CTextConversion::CTextConversion(const CharTables& tables, int toTraditional)
-    : m_tables(tables), m_toTraditional(toTraditional ? 1 : 0) {}
+CTextConversion::CTextConversion(const CharTables& tables, int toTraditional, const PhraseTables* phrases)
+    : m_tables(tables), m_toTraditional(toTraditional ? 1 : 0), m_phrases(phrases) {}
 
 const DirectionIndex* CTextConversion::UnicodeLookup() const {
+    // Words decide across characters: no look-up of one code point at a time.
+    if (m_phrases != nullptr) return nullptr;
     const ConversionIndex* index = IndexOf(m_tables);
     if (index == nullptr) return nullptr;
     const DirectionIndex& direction = m_toTraditional ? index->toTraditional : index->toSimplified;
     return direction.unicodeDirect ? &direction : nullptr;
 }
 
-void CTextConversion::ConvertGbk(std::string& text) const { ConvertText(text, m_toTraditional, m_tables); }
+void CTextConversion::ConvertGbk(std::string& text) const {
+    if (m_phrases != nullptr) return ConvertWords(text, m_toTraditional, m_tables, *m_phrases);
+    ConvertText(text, m_toTraditional, m_tables);
+}
 
 bool CTextConversion::ConvertGbkLines(char* run, std::size_t size) const {
-    return ConvertLineRun(run, size, m_toTraditional, m_tables);
+    return m_phrases == nullptr && ConvertLineRun(run, size, m_toTraditional, m_tables);
+}
+
+bool CTextConversion::ConvertGbkLinesInto(const char* run, std::size_t size, std::string& out) const {
+    out.clear();
+    return m_phrases != nullptr && ConvertWordsLineRun(run, size, m_toTraditional, m_tables, *m_phrases, out);
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {

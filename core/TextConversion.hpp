@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CharTables.hpp"
+#include "PhraseTable.hpp"
 
 struct DirectionIndex;
 
@@ -13,10 +14,12 @@ struct DirectionIndex;
 // other character (emoji, Hangul, rare CJK), and every byte or unit that does not decode, passes unchanged.
 // So "头发😀" in UTF-8 gives the UTF-8 of what ConvertText makes of 头发 in GBK, followed by the same 😀. For
 // the shipped tables (direct ones) that is one look-up per code point; other tables go through ConvertText
-// stretch by stretch. The tables must outlive the conversion.
+// stretch by stretch. Given phrases, it converts by words (ConvertWords) instead of ConvertText, under the
+// same rule: each stretch of characters GBK holds is one text for it. The tables and the phrases must outlive
+// the conversion.
 class CTextConversion {
   public:
-    CTextConversion(const CharTables& tables, int toTraditional);
+    CTextConversion(const CharTables& tables, int toTraditional, const PhraseTables* phrases = nullptr);
 
     int ToTraditional() const { return m_toTraditional; }
 
@@ -29,6 +32,9 @@ class CTextConversion {
     // (a line ends with LF, a CR right before it belonging to its terminator; the last may lack one). False,
     // with nothing changed, when these tables cannot do that in place: the caller goes line by line.
     bool ConvertGbkLines(char* run, std::size_t size) const;
+    // By words a line may change its length: a run of whole GBK lines converted into `out`, terminators kept,
+    // each line as ConvertGbk converts it alone; false, with out empty, where that cannot be done.
+    bool ConvertGbkLinesInto(const char* run, std::size_t size, std::string& out) const;
     // knownValid: the run is strict UTF-8 (the detection read all of it), so no sequence needs checking.
     bool ConvertUtf8Lines(char* run, std::size_t size, bool knownValid = false) const;
     bool ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const;
@@ -39,4 +45,5 @@ class CTextConversion {
 
     const CharTables& m_tables;
     int m_toTraditional;
+    const PhraseTables* m_phrases;
 };

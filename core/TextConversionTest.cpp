@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/ConvertText.hpp"
+#include "core/ConvertWords.hpp"
 #include "core/Gbk.hpp"
 #include "core/GbkCodec.hpp"
 #include "core/TextConversion.hpp"
@@ -144,7 +145,9 @@ class Generator {
         std::vector<Piece> pieces;
         for (std::size_t count = Below(maxPieces + 1); count > 0; --count) {
             const std::size_t kind = Below(10);
-            if (m_withRaw && kind == 9 && Below(2) == 0) {
+            if (!m_words.empty() && kind < 3) {
+                pieces.push_back({m_words[Below(m_words.size())], true, {}});
+            } else if (m_withRaw && kind == 9 && Below(2) == 0) {
                 static const char* const kRaw[] = {"\xff", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80",
                                                    "\xe5\xa4"};
                 pieces.push_back({U"", false, kRaw[Below(std::size(kRaw))]});
@@ -161,21 +164,29 @@ class Generator {
 
     // UTF-8 only: bytes that do not decode.
     void WithRaw() { m_withRaw = true; }
+    // Whole words (held by GBK) among the pieces now and then.
+    void WithWords(std::vector<std::u32string> words) { m_words = std::move(words); }
 
   private:
     std::mt19937 m_random;
     std::u32string m_listed;
+    std::vector<std::u32string> m_words;
     bool m_withRaw = false;
 };
 
 // What the rule says, literally: each stretch of characters GBK holds goes through the literal GBK conversion
 // and is decoded; a stretch whose result does not decode stays as it was.
-std::string Expected(const std::vector<Piece>& pieces, int toTraditional, const CharTables& tables) {
+std::string Expected(const std::vector<Piece>& pieces, int toTraditional, const CharTables& tables,
+                     const PhraseTables* phrases = nullptr) {
     std::string result;
     std::u32string stretch;
     auto flush = [&] {
         std::string gbk = GbkOf(stretch);
-        ConvertTextLiteral(gbk, toTraditional, tables);
+        if (phrases != nullptr) {
+            ConvertWordsLiteral(gbk, toTraditional, tables, *phrases);
+        } else {
+            ConvertTextLiteral(gbk, toTraditional, tables);
+        }
         std::u32string converted;
         result += Utf8Of(DecodeAll(gbk, converted) ? converted : stretch);
         stretch.clear();
@@ -252,6 +263,37 @@ TEST(TextConversionTest, UnicodeTextConvertsAsItsGbkFormWithAnyTable) {
             const std::vector<Piece> pieces = generator.Text(12);
             ExpectEveryFormAgrees(pieces, tables[t]);
             ExpectEveryFormAgrees(pieces, indexed);
+        }
+    }
+}
+
+// By words the rule is the same, each stretch one text for ConvertWords: phrases never reach across a character
+// GBK cannot hold. The characters come from the shipped phrases, so that phrases match often.
+TEST(TextConversionTest, ByWordsUnicodeTextConvertsAsItsGbkForm) {
+    const CharTables tables = ShippedTables();
+    PhraseTables phrases;
+    ASSERT_EQ(PhraseLoadResult::Loaded,
+              LoadPhrases(phrases, (testsupport::ProgramFolder() / kPhraseFileName).string()));
+    CharTables pool;
+    for (std::size_t k = 0; k < phrases.toTraditional.size(); k += 97) {
+        pool.simplified += phrases.toTraditional[k].phrase + phrases.toTraditional[k].counterpart;
+    }
+    for (const PhraseEntry& entry : phrases.toSimplified) pool.traditional += entry.phrase;
+    Generator generator(13, pool);
+    std::vector<std::u32string> words;
+    for (std::size_t k = 0; k < phrases.toTraditional.size(); k += 41) {
+        std::u32string word;
+        if (DecodeAll(phrases.toTraditional[k].phrase, word)) words.push_back(word);
+        if (DecodeAll(phrases.toTraditional[k].counterpart, word)) words.push_back(word);
+    }
+    generator.WithWords(words);
+    for (int round = 0; round < 300; ++round) {
+        const std::vector<Piece> pieces = generator.Text(60);
+        for (const int toTraditional : {1, 0}) {
+            const CTextConversion conversion(tables, toTraditional, &phrases);
+            std::string text = Joined(pieces);
+            conversion.ConvertUtf8(text);
+            ASSERT_EQ(text, Expected(pieces, toTraditional, tables, &phrases));
         }
     }
 }

@@ -21,20 +21,25 @@ MIN_PAIRS = 2600
 _ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
-def split_lines(data, problems):
-    """The three table lines, or None; the file must be exactly three CR LF terminated lines."""
+def split_crlf_lines(data, problems, count=None):
+    """The file's lines, or None unless every line ends in CR LF (and there are `count` of them, if given)."""
     if not data.endswith(b"\r\n"):
         problems.append("the file does not end in CR LF")
         return None
     lines = data[:-2].split(b"\r\n")
-    if len(lines) != 3:
-        problems.append("expected 3 lines ended by CR LF, found %d" % len(lines))
+    if count is not None and len(lines) != count:
+        problems.append("expected %d lines ended by CR LF, found %d" % (count, len(lines)))
         return None
     for number, line in enumerate(lines, 1):
         if b"\r" in line or b"\n" in line:
             problems.append("line %d holds a bare CR or LF (every line must end in CR LF)" % number)
             return None
     return lines
+
+
+def split_lines(data, problems):
+    """The three table lines, or None."""
+    return split_crlf_lines(data, problems, 3)
 
 
 def decode_line(line, number, problems):
@@ -130,6 +135,23 @@ def check_readme(readme, decisions, problems):
                                                                           make_table.describe(char)))
 
 
+def read_file_and_readme(path, readme_path):
+    """The bytes of the file to check and the text of the README that documents it."""
+    with open(path, "rb") as handle:
+        data = handle.read()
+    with open(readme_path, encoding="utf-8") as handle:
+        return data, handle.read()
+
+
+def report_problems(tool, problems, shown=20):
+    """Prints the first problems on stderr; True when there are any."""
+    for problem in problems[:shown]:
+        print("%s: %s" % (tool, problem), file=sys.stderr)
+    if len(problems) > shown:
+        print("%s: ... and %d more" % (tool, len(problems) - shown), file=sys.stderr)
+    return bool(problems)
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description="Verify the Zendrix character table file.")
     parser.add_argument("--table", default=make_table.DEFAULT_OUT)
@@ -139,10 +161,7 @@ def main(argv):
     parser.add_argument("--readme", default=os.path.join(_ROOT, "data", "README.md"))
     args = parser.parse_args(argv)
     try:
-        with open(args.table, "rb") as handle:
-            data = handle.read()
-        with open(args.readme, encoding="utf-8") as handle:
-            readme = handle.read()
+        data, readme = read_file_and_readme(args.table, args.readme)
         st_dictionary = make_table.read_dictionary(args.st)
         ts_dictionary = make_table.read_dictionary(args.ts)
         decisions = make_table.read_decisions(args.decisions)
@@ -160,12 +179,7 @@ def main(argv):
         if rebuilt is not None and rebuilt != data:
             problems.append("%s is not what tools/make_table.py builds from the shipped inputs: regenerate it"
                             % args.table)
-    if problems:
-        shown = problems[:20]
-        for problem in shown:
-            print("check_table: %s" % problem, file=sys.stderr)
-        if len(problems) > len(shown):
-            print("check_table: ... and %d more" % (len(problems) - len(shown)), file=sys.stderr)
+    if report_problems("check_table", problems):
         return 1
     decided = len(decisions[make_table.S2T]) + len(decisions[make_table.T2S])
     print("%s OK: %d pairs, %d characters converted S->T, %d T->S, %d decided conflicts, chain-free both ways"

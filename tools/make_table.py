@@ -215,19 +215,23 @@ def build(st_dictionary, ts_dictionary, decisions):
     return encode_table(pairs), report
 
 
+def run_opencc_dict(source, target):
+    """Dumps one installed OpenCC dictionary (.ocd2) as text."""
+    command = ["opencc_dict", "-i", source, "-o", target, "-f", "ocd2", "-t", "text"]
+    try:
+        completed = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    except OSError as error:
+        raise TableError("cannot run opencc_dict (Debian package opencc): %s" % error)
+    if completed.returncode != 0:
+        raise TableError("%s failed: %s" % (" ".join(command), completed.stdout.decode(errors="replace")))
+
+
 def dump_ocd2(directory, work):
     """Runs opencc_dict on the two character dictionaries of an OpenCC installation; returns the text files."""
     paths = []
     for name in ("STCharacters", "TSCharacters"):
         target = os.path.join(work, name + ".txt")
-        command = ["opencc_dict", "-i", os.path.join(directory, name + ".ocd2"), "-o", target, "-f", "ocd2", "-t",
-                   "text"]
-        try:
-            completed = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        except OSError as error:
-            raise TableError("cannot run opencc_dict (Debian package opencc): %s" % error)
-        if completed.returncode != 0:
-            raise TableError("%s failed: %s" % (" ".join(command), completed.stdout.decode(errors="replace")))
+        run_opencc_dict(os.path.join(directory, name + ".ocd2"), target)
         paths.append(target)
     return paths
 

@@ -25,9 +25,11 @@ for arch in win32 win64; do
     mkdir -p "$unpacked"
     unzip -q "$zip" -d "$unpacked"
     listing=$(cd "$unpacked" && find . -type f | sort | tr '\n' ' ')
-    expected="./Zendrix/LICENSE-table-data.txt ./Zendrix/LICENSE.txt ./Zendrix/NOTICE-table-data.txt ./Zendrix/Runemap.dll ./Zendrix/Zendrix.exe ./Zendrix/readme.txt ./Zendrix/zendrix-convert.exe "
+    expected="./Zendrix/LICENSE-table-data.txt ./Zendrix/LICENSE.txt ./Zendrix/NOTICE-table-data.txt ./Zendrix/Runemap.dll ./Zendrix/Runewords.txt ./Zendrix/Zendrix.exe ./Zendrix/readme.txt ./Zendrix/zendrix-convert.exe "
     [ "$listing" = "$expected" ] || fail "$arch zip holds: $listing"
-    cmp -s data/Runemap.dll "$unpacked/Zendrix/Runemap.dll" || fail "$arch: Runemap.dll differs from data/"
+    for data_file in Runemap.dll Runewords.txt; do
+        cmp -s "data/$data_file" "$unpacked/Zendrix/$data_file" || fail "$arch: $data_file differs from data/"
+    done
 
     format=pei-i386
     [ "$arch" = win64 ] && format=pei-x86-64

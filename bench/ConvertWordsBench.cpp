@@ -1,0 +1,236 @@
+// ConvertWordsBench.cpp: conversion by words against the character table alone and OpenCC, on the same real
+// Chinese text; loading the phrase file, and the memory its index takes.
+//
+// The text is the one of ConvertTextBench (make_bench_text.py: the start of Debian's manpages-zh, about 1 MB
+// of GBK); "to Simplified" converts its Traditional form made by ConvertWords. Rates count GBK bytes.
+#include <benchmark/benchmark.h>
+#include <opencc/opencc.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/BenchText.hpp"
+#include "core/ConvertText.hpp"
+#include "core/ConvertWords.hpp"
+#include "core/PhraseIndex.hpp"
+
+namespace {
+
+using bench::Text;
+
+struct Corpus {
+    CharTables tables;
+    PhraseTables phrases;
+    Text simplified;
+    Text traditional;
+    std::string error;
+};
+
+const Corpus& TheCorpus() {
+    static const Corpus corpus = [] {
+        Corpus c;
+        if (LoadTables(c.tables, ZENDRIX_BENCH_TABLE) != LoadResult::Loaded) {
+            c.error = "cannot load " ZENDRIX_BENCH_TABLE;
+        } else if (LoadPhrases(c.phrases, ZENDRIX_BENCH_PHRASES) != PhraseLoadResult::Loaded) {
+            c.error = "cannot load " ZENDRIX_BENCH_PHRASES;
+        }
+        std::ifstream in(ZENDRIX_BENCH_DATA "/manpages.gbk", std::ios::binary);
+        std::string gbk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (gbk.empty()) c.error = "no text in " ZENDRIX_BENCH_DATA "/manpages.gbk";
+        std::string traditional = gbk;
+        ConvertWords(traditional, 1, c.tables, c.phrases);
+        c.simplified = bench::MakeText(std::move(gbk));
+        c.traditional = bench::MakeText(std::move(traditional));
+        return c;
+    }();
+    return corpus;
+}
+
+const Text& Input(int toTraditional) {
+    return toTraditional ? TheCorpus().simplified : TheCorpus().traditional;
+}
+
+void WordsWhole(benchmark::State& state, int toTraditional) {
+    const Text& text = Input(toTraditional);
+    bench::TimeWhole(state, text.whole, [&](std::string& work) {
+        ConvertWords(work, toTraditional, TheCorpus().tables, TheCorpus().phrases);
+    });
+    // The literal routine compares every phrase at every position: checked on a slice of the real text here,
+    // on everything in the tests.
+    std::string slice = text.whole.substr(0, text.whole.find('\n', 16384) + 1);
+    std::string literal = slice;
+    ConvertWordsLiteral(literal, toTraditional, TheCorpus().tables, TheCorpus().phrases);
+    ConvertWords(slice, toTraditional, TheCorpus().tables, TheCorpus().phrases);
+    state.counters["same_as_literal_16KB"] = slice == literal;
+}
+
+// What the file loop does: the whole text as one run of lines into an output buffer.
+void WordsRun(benchmark::State& state, int toTraditional) {
+    const Text& text = Input(toTraditional);
+    std::string out;
+    bool taken = true;
+    for (auto _ : state) {
+        taken &= ConvertWordsLineRun(text.whole.data(), text.whole.size(), toTraditional, TheCorpus().tables,
+                                     TheCorpus().phrases, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
+    if (!taken) state.SkipWithError("the shipped tables must convert runs of lines");
+}
+
+void WordsLines(benchmark::State& state, int toTraditional) {
+    const Text& text = Input(toTraditional);
+    std::string work;
+    for (auto _ : state) {
+        for (const std::string& line : text.lines) {
+            work.assign(line);
+            ConvertWords(work, toTraditional, TheCorpus().tables, TheCorpus().phrases);
+            benchmark::DoNotOptimize(work.data());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<std::int64_t>(text.whole.size() - text.lines.size()));
+}
+
+void CharactersWhole(benchmark::State& state, int toTraditional) {
+    bench::TimeWhole(state, Input(toTraditional).whole,
+                     [&](std::string& work) { ConvertText(work, toTraditional, TheCorpus().tables); });
+}
+
+void OpenCCWhole(benchmark::State& state, const std::string& config, int toTraditional) {
+    opencc_t converter = opencc_open(config.c_str());
+    if (converter == reinterpret_cast<opencc_t>(-1))
+        return state.SkipWithError("OpenCC cannot open its config");
+    const Text& text = Input(toTraditional);
+    for (auto _ : state) {
+        char* out = opencc_convert_utf8(converter, text.utf8.data(), text.utf8.size());
+        benchmark::DoNotOptimize(out);
+        opencc_convert_utf8_free(out);
+    }
+    opencc_close(converter);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
+}
+
+long PeakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Loading the shipped phrase file, index and all: what the window adds to its start-up.
+void LoadPhraseFile(benchmark::State& state) {
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        PhraseTables phrases;
+        if (LoadPhrases(phrases, ZENDRIX_BENCH_PHRASES) != PhraseLoadResult::Loaded) {
+            return state.SkipWithError("cannot load " ZENDRIX_BENCH_PHRASES);
+        }
+        bytes = phrases.index->toTraditional.MemoryBytes() + phrases.index->toSimplified.MemoryBytes();
+        benchmark::DoNotOptimize(phrases.index.get());
+    }
+    state.counters["index_MB"] = static_cast<double>(bytes) / (1 << 20);
+}
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                m_seconds[run.benchmark_name()] =
+                    run.cpu_accumulated_time / static_cast<double>(run.iterations);
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Summarise() const {
+        std::printf("\nRates (MB/s of GBK text, CPU time) and ratios:\n");
+        for (const char* way : {"toTraditional", "toSimplified"}) {
+            const std::string w = way;
+            const std::size_t bytes = Input(w == "toTraditional").whole.size();
+            const std::string config = w == "toTraditional" ? "s2t" : "t2s";
+            Rate("words, whole text", "words/1MB/" + w, bytes);
+            Rate("words, run of lines", "words/run/" + w, bytes);
+            Rate("words, line by line", "words/lines/" + w, bytes);
+            Rate("characters only (ConvertText)", "characters/1MB/" + w, bytes);
+            Rate("OpenCC " + config + ".json", "OpenCC/" + config + ".json/1MB", bytes);
+            const auto words = m_seconds.find("words/1MB/" + w);
+            const auto opencc = m_seconds.find("OpenCC/" + config + ".json/1MB");
+            if (words != m_seconds.end() && opencc != m_seconds.end()) {
+                std::printf("  %-34s %8.0fx\n", ("OpenCC / words, " + w).c_str(),
+                            opencc->second / words->second);
+            }
+        }
+    }
+
+  private:
+    void Rate(const std::string& label, const std::string& name, std::size_t bytes) const {
+        const auto found = m_seconds.find(name);
+        if (found == m_seconds.end()) return;
+        std::printf("  %-34s %-24s %9.1f MB/s\n", label.c_str(), name.c_str(), bytes / 1e6 / found->second);
+    }
+
+    std::map<std::string, double> m_seconds;
+};
+
+void Register() {
+    for (const int toTraditional : {1, 0}) {
+        const std::string way = toTraditional ? "toTraditional" : "toSimplified";
+        const std::string config =
+            std::string(ZENDRIX_OPENCC_DATA) + (toTraditional ? "/s2t.json" : "/t2s.json");
+        benchmark::RegisterBenchmark(("words/1MB/" + way).c_str(), WordsWhole, toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("words/run/" + way).c_str(), WordsRun, toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("words/lines/" + way).c_str(), WordsLines, toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("characters/1MB/" + way).c_str(), CharactersWhole, toTraditional)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(
+            ("OpenCC/" + std::string(toTraditional ? "s2t" : "t2s") + ".json/1MB").c_str(), OpenCCWhole,
+            config, toTraditional)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RegisterBenchmark("load/Runewords.txt", LoadPhraseFile)->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    // Memory first, in a process that has loaded nothing else yet: the peak resident size grows by what the
+    // lists, their index and the transient build of the index take.
+    const long start = PeakKilobytes();
+    std::size_t index = 0;
+    {
+        PhraseTables phrases;
+        if (LoadPhrases(phrases, ZENDRIX_BENCH_PHRASES) != PhraseLoadResult::Loaded) {
+            std::fprintf(stderr, "cannot load " ZENDRIX_BENCH_PHRASES "\n");
+            return 1;
+        }
+        index = phrases.index->toTraditional.MemoryBytes() + phrases.index->toSimplified.MemoryBytes();
+    }
+    const long loaded = PeakKilobytes();
+    const Corpus& corpus = TheCorpus();
+    if (!corpus.error.empty()) {
+        std::fprintf(stderr, "%s\n", corpus.error.c_str());
+        return 1;
+    }
+    std::printf(
+        "Phrase file: %zu S->T and %zu T->S phrases; loading it raised the peak resident size from %.1f to "
+        "%.1f MB (+%.1f MB); the index counts %.2f MB\n",
+        corpus.phrases.toTraditional.size(), corpus.phrases.toSimplified.size(), start / 1024.0,
+        loaded / 1024.0, (loaded - start) / 1024.0, index / 1048576.0);
+    std::printf("Text: %zu bytes GBK in %zu lines\n", corpus.simplified.whole.size(),
+                corpus.simplified.lines.size());
+    Register();
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.Summarise();
+    benchmark::Shutdown();
+    return 0;
+}

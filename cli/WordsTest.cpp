@@ -1,0 +1,59 @@
+// WordsTest.cpp: zendrix-convert by words: the review list, and a phrase file that is missing or damaged.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "CliRun.hpp"
+#include "platform/Utf8.hpp"
+
+namespace {
+
+using namespace clitest;  // NOLINT: the helpers are this file's vocabulary
+namespace fs = std::filesystem;
+
+TEST(CliWordsTest, TheReviewListNamesWhatNoPhraseDecidedInEveryEncoding) {
+    TempDir dir;
+    const std::string utf8 = Read(kGolden / "input" / "words.txt");
+    const std::string expected = Read(kGolden / "expected" / "words.review-phrases.txt");
+    // The same text in UTF-8, in UTF-16LE with its mark (columns count characters, not bytes), and on stdin.
+    Write(dir.path() / "in.txt", utf8);
+    Result run = RunConverter(dir.path(), {"--to-traditional", "--phrases", "--review", "in.txt"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(expected, run.out);
+    std::u16string units = u"\xFEFF";
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        i += static_cast<std::size_t>(
+            utf8::DecodeOne(reinterpret_cast<const unsigned char*>(utf8.data()) + i, utf8.size() - i, cp));
+        units += static_cast<char16_t>(cp);
+    }
+    Write(dir.path() / "in.txt", std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2));
+    run = RunConverter(dir.path(), {"--to-traditional", "--phrases", "--review", "in.txt"});
+    EXPECT_EQ(expected, run.out);
+    EXPECT_TRUE(fs::exists(dir.path() / "in.txt"));
+    EXPECT_EQ(1u, Listing(dir.path()).size());  // nothing written
+
+    // Without --phrases every character with several forms counts: far more places, those above among them.
+    Write(dir.path() / "in.txt", utf8);
+    run = RunConverter(dir.path(), {"--to-traditional", "--review", "in.txt"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("in.txt:1:2: 发 -> 發 (also 髮)\n")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("in.txt:4:4: 里 -> 裏 (also 里)\n")) << run.out;
+}
+
+TEST(CliWordsTest, AMissingOrDamagedPhraseFileIsBadUseAndWritesNothing) {
+    TempDir dir;
+    Write(dir.path() / "in.txt", "头发\n");
+    Write(dir.path() / "broken.txt", Read(kGolden / ".." / ".." / "data" / "Runewords.txt").substr(0, 5000));
+    for (const auto& [file, says] : {std::pair<std::string, std::string>{"missing.txt", "cannot open the phrase file"},
+                                     {"broken.txt", "is not a Zendrix phrase file, or it is damaged"}}) {
+        const Result run =
+            RunConverter(dir.path(), {"--to-traditional", "--phrase-file", file, "in.txt", "out.txt"});
+        EXPECT_EQ(2, run.code);
+        EXPECT_NE(std::string::npos, run.err.find(says)) << run.err;
+        EXPECT_FALSE(fs::exists(dir.path() / "out.txt"));
+    }
+}
+
+}  // namespace

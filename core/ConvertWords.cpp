@@ -1,0 +1,235 @@
+// ConvertWords.cpp: conversion by words as the program runs it; equal byte for byte to ConvertWordsLiteral.
+//
+// Where the character table's direction is direct (ConversionIndex.hpp), ConvertText maps each character on
+// its own, whatever surrounds it. So when every phrase keeps its length, the whole text can be mapped first and
+// the phrases written over it at their places; otherwise one pass finds the phrases and maps every character
+// between them as it goes. Other tables can make a stretch's result depend on the whole stretch (chains,
+// changes of width): their stretches are cut out and handed to ConvertText one by one, as the rule says.
+#include "ConvertWords.hpp"
+
+#include <cstring>
+
+#include "CharStarts.hpp"
+#include "ConversionIndex.hpp"
+#include "ConvertText.hpp"
+#include "PhraseIndex.hpp"
+
+namespace {
+
+struct Scratch {
+    std::string out;
+    std::string stretch;
+};
+
+Scratch& ThreadScratch() {
+    thread_local Scratch scratch;
+    return scratch;
+}
+
+// Appends the conversion of s[0, n) to out, through a direct character index.
+void ConvertDirect(const unsigned char* s, std::size_t n, const DirectionIndex& chars,
+                   const PhraseDirectionIndex& words, std::string& out) {
+    std::size_t o = out.size();
+    // Room for the text's own size: characters keep their width, and a lone lead byte at the end grows by one
+    // byte at most. Longer counterparts make room for themselves.
+    out.resize(o + n + 1);
+    auto* w = reinterpret_cast<unsigned char*>(&out[0]);
+    const std::uint16_t* delta = chars.pairDelta.data();
+    const bool oneBytePhrases = words.OneBytePhrases();
+    std::size_t p = 0;
+    while (p < n) {
+        const unsigned char b = s[p];
+        const bool pair = gbk::IsLeadByte(b) && p + 1 < n;
+        if (pair ? words.MayStart(static_cast<CharCode>(b << 8 | s[p + 1]))
+                 : oneBytePhrases && words.MayStart(b)) {
+            const PhraseMatch match = words.Longest(s, n, p);
+            if (match.length != 0) {
+                const std::size_t size = words.CounterpartSize(match.entry);
+                if (size > match.length) {
+                    out.resize(out.size() + size - match.length);
+                    w = reinterpret_cast<unsigned char*>(&out[0]);
+                }
+                std::memcpy(w + o, words.Counterpart(match.entry), size);
+                o += size;
+                p += match.length;
+                continue;
+            }
+        }
+        if (pair) {
+            std::uint16_t bytes;
+            std::memcpy(&bytes, s + p, 2);
+            bytes ^= delta[bytes];
+            std::memcpy(w + o, &bytes, 2);
+            o += 2;
+            p += 2;
+        } else if (gbk::IsLeadByte(b)) {  // a lone lead byte at the end, converted as ConvertText does
+            const CounterpartEntry& entry = chars.Entry(b);
+            if (entry.kind == Counterpart::Unchanged) {
+                w[o++] = b;
+            } else {
+                std::memcpy(w + o, entry.bytes, entry.size);
+                o += entry.size;
+            }
+            ++p;
+        } else {
+            w[o++] = chars.singles[b];
+            ++p;
+        }
+    }
+    out.resize(o);
+}
+
+// Calls take(p, match) for every phrase that the scan from the left replaces in s[0, n), for lists without
+// phrases that begin with a one-byte character. Only where two-byte characters begin can a phrase begin then,
+// and those come from the masks of 64 bytes at a time (CharStarts.hpp) rather than a branch per character.
+template <class Take>
+void ScanPhrases(const unsigned char* s, std::size_t n, const PhraseDirectionIndex& words, Take&& take) {
+    std::size_t i = 0;  // each window begins on a character
+    // 67 bytes: a pair that begins on the window's last byte ends in the next one, and the filter reads four
+    // bytes from each.
+    while (i + 67 <= n) {
+        const std::uint64_t starts = gbk::PairStarts(gbk::LeadMask(s + i));
+        std::size_t next = i + 64 + static_cast<std::size_t>(starts >> 63);
+        // Sifting every character first keeps the filter's unpredictable answers out of the branches.
+        std::uint64_t bits = 0;
+        for (std::uint64_t sift = starts; sift != 0; sift &= sift - 1) {
+            const auto k = static_cast<unsigned>(__builtin_ctzll(sift));
+            bits |= static_cast<std::uint64_t>(words.MayBeginAtPair(s, i + k)) << k;
+        }
+        while (bits != 0) {
+            const std::size_t p = i + static_cast<std::size_t>(__builtin_ctzll(bits));
+            bits &= bits - 1;
+            const PhraseMatch match = words.Longest(s, n, p);
+            if (match.length == 0) continue;
+            take(p, match);
+            const std::size_t end = p + match.length;
+            if (end >= i + 64) {
+                next = end;
+                break;
+            }
+            bits &= ~std::uint64_t{0} << (end - i);  // the scan goes on after the phrase
+        }
+        i = next;
+    }
+    for (std::size_t width; i < n; i += width) {
+        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, i, width);
+        if (!words.MayStart(code)) continue;
+        const PhraseMatch match = words.Longest(s, n, i);
+        if (match.length == 0) continue;
+        take(i, match);
+        width = match.length;
+    }
+}
+
+// Where characters map one by one and each phrase keeps its length, the text can be converted by the
+// character table first and the phrases written over the result: the one-pass loop's work, done by the fast
+// mapping of ConvertText and a scan that looks only at the characters where phrases may begin.
+bool Overlayable(const DirectionIndex& chars, const PhraseDirectionIndex& words) {
+    return chars.direct && words.SameLengths() && !words.OneBytePhrases();
+}
+
+// A lone lead byte at the end that the table converts may change the text's length.
+bool LoneLeadConverts(const std::string& text, const DirectionIndex& chars) {
+    const std::size_t n = text.size();
+    const auto last = static_cast<unsigned char>(text[n - 1]);
+    if (!gbk::IsLeadByte(last) || chars.Entry(last).kind == Counterpart::Unchanged) return false;
+    std::size_t q = 0;
+    while (q + 1 < n) q += gbk::CharWidth(text, q);
+    return q + 1 == n;
+}
+
+void OverlayPhrases(const unsigned char* s, std::size_t n, const PhraseDirectionIndex& words,
+                    std::string& out) {
+    char* o = &out[0];
+    ScanPhrases(s, n, words, [&](std::size_t p, const PhraseMatch& match) {
+        std::memcpy(o + p, words.Counterpart(match.entry), match.length);
+    });
+}
+
+void AppendStretch(const unsigned char* s, std::size_t from, std::size_t to, int toTraditional,
+                   const CharTables& tables, Scratch& scratch) {
+    if (from == to) return;
+    scratch.stretch.assign(reinterpret_cast<const char*>(s) + from, to - from);
+    ConvertText(scratch.stretch, toTraditional, tables);
+    scratch.out += scratch.stretch;
+}
+
+// Any character table: each uncovered stretch through ConvertText.
+void ConvertByStretches(const unsigned char* s, std::size_t n, int toTraditional, const CharTables& tables,
+                        const PhraseDirectionIndex& words, Scratch& scratch) {
+    std::size_t uncovered = 0;
+    std::size_t p = 0;
+    while (p < n) {
+        std::size_t width;
+        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, p, width);
+        const PhraseMatch match = words.MayStart(code) ? words.Longest(s, n, p) : PhraseMatch{};
+        if (match.length == 0) {
+            p += width;
+            continue;
+        }
+        AppendStretch(s, uncovered, p, toTraditional, tables, scratch);
+        scratch.out.append(words.Counterpart(match.entry), words.CounterpartSize(match.entry));
+        p += match.length;
+        uncovered = p;
+    }
+    AppendStretch(s, uncovered, n, toTraditional, tables, scratch);
+}
+
+const PhraseDirectionIndex& WordsOf(const PhraseIndex& index, int toTraditional) {
+    return toTraditional ? index.toTraditional : index.toSimplified;
+}
+
+void Convert(std::string& text, int toTraditional, const CharTables& tables,
+             const PhraseDirectionIndex& words) {
+    if (text.empty()) return;
+    if (words.Empty()) return ConvertText(text, toTraditional, tables);
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    Scratch& scratch = ThreadScratch();
+    scratch.out.clear();
+    CharTables spare;
+    const CharTables& indexed = IndexedTables(tables, spare);
+    const ConversionIndex* index = IndexOf(indexed);
+    const DirectionIndex& chars = toTraditional ? index->toTraditional : index->toSimplified;
+    if (Overlayable(chars, words) && !LoneLeadConverts(text, chars)) {
+        scratch.out = text;
+        ConvertText(scratch.out, toTraditional, indexed);
+        OverlayPhrases(s, text.size(), words, scratch.out);
+    } else if (chars.direct) {
+        ConvertDirect(s, text.size(), chars, words, scratch.out);
+    } else {
+        ConvertByStretches(s, text.size(), toTraditional, indexed, words, scratch);
+    }
+    text.swap(scratch.out);
+}
+
+}  // namespace
+
+void ConvertWords(std::string& text, int toTraditional, const CharTables& tables,
+                  const PhraseTables& phrases) {
+    if (const PhraseIndex* index = FittingPhraseIndex(phrases)) {
+        return Convert(text, toTraditional, tables, WordsOf(*index, toTraditional));
+    }
+    const PhraseDirectionIndex words = PhraseDirectionIndex::Build(
+        toTraditional ? phrases.toTraditional : phrases.toSimplified, std::vector<CandidateEntry>{});
+    Convert(text, toTraditional, tables, words);
+}
+
+bool ConvertWordsLineRun(const char* run, std::size_t size, int toTraditional, const CharTables& tables,
+                         const PhraseTables& phrases, std::string& out) {
+    out.clear();
+    const ConversionIndex* index = IndexOf(tables);
+    const PhraseIndex* phraseIndex = FittingPhraseIndex(phrases);
+    if (index == nullptr || phraseIndex == nullptr) return false;
+    const DirectionIndex& chars = toTraditional ? index->toTraditional : index->toSimplified;
+    const PhraseDirectionIndex& words = WordsOf(*phraseIndex, toTraditional);
+    if (!chars.wholeLines || !words.WholeLines()) return false;
+    const auto* s = reinterpret_cast<const unsigned char*>(run);
+    if (Overlayable(chars, words)) {
+        out.assign(run, size);
+        if (size != 0) ConvertLineRun(&out[0], size, toTraditional, tables);
+        OverlayPhrases(s, size, words, out);
+    } else {
+        ConvertDirect(s, size, chars, words, out);
+    }
+    return true;
+}

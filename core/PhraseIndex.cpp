@@ -1,0 +1,201 @@
+// PhraseIndex.cpp: building the trie of one direction's phrases.
+#include "PhraseIndex.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#include "PhraseTable.hpp"
+
+namespace {
+
+struct Sequence {
+    std::uint32_t begin;  // in the flat array of codes
+    std::uint32_t size;
+    std::uint32_t entry;
+};
+
+struct Edge {
+    std::uint32_t parent;
+    std::uint32_t depth;  // of the parent
+    CharCode code;
+    std::uint32_t child;
+};
+
+void AppendCodes(const std::string& phrase, std::vector<CharCode>& codes) {
+    const auto* s = reinterpret_cast<const unsigned char*>(phrase.data());
+    std::size_t width;
+    for (std::size_t q = 0; q < phrase.size(); q += width) {
+        codes.push_back(PhraseDirectionIndex::CodeAt(s, phrase.size(), q, width));
+    }
+}
+
+bool HoldsLineEnd(const std::string& bytes) { return bytes.find_first_of("\r\n") != std::string::npos; }
+
+bool EndsInLoneLead(const std::string& phrase) {
+    std::size_t q = 0;
+    while (q + 1 < phrase.size()) q += gbk::CharWidth(phrase, q);
+    return q + 1 == phrase.size() && gbk::IsLeadByte(static_cast<unsigned char>(phrase.back()));
+}
+
+void SetBit(std::vector<std::uint64_t>& bits, CharCode code) {
+    bits[code >> 6] |= std::uint64_t{1} << (code & 63);
+}
+
+template <class T>
+std::size_t Bytes(const std::vector<T>& v) {
+    return v.capacity() * sizeof(T);
+}
+
+}  // namespace
+
+PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>& phrases,
+                                                 const std::vector<CandidateEntry>& candidates) {
+    PhraseDirectionIndex index;
+
+    std::vector<CharCode> flat;
+    std::vector<Sequence> sequences;
+    index.m_counterpartAt.reserve(phrases.size() + 1);
+    for (std::size_t entry = 0; entry < phrases.size(); ++entry) {
+        const PhraseEntry& phrase = phrases[entry];
+        index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
+        index.m_counterparts += phrase.counterpart;
+        if (phrase.phrase.empty()) continue;
+        index.m_sameLengths &= phrase.counterpart.size() == phrase.phrase.size();
+        // An empty counterpart could empty a last line that has no terminator, and a run would lose that
+        // line.
+        if (HoldsLineEnd(phrase.phrase) || HoldsLineEnd(phrase.counterpart) ||
+            EndsInLoneLead(phrase.phrase) || phrase.counterpart.empty()) {
+            index.m_wholeLines = false;
+        }
+        const auto begin = static_cast<std::uint32_t>(flat.size());
+        AppendCodes(phrase.phrase, flat);
+        sequences.push_back(Sequence{begin, static_cast<std::uint32_t>(flat.size() - begin),
+                                     static_cast<std::uint32_t>(entry)});
+    }
+    index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
+
+    // In code order, each phrase shares with the one before it exactly the nodes of their common prefix, and
+    // of equal phrases the first listed comes first.
+    std::stable_sort(sequences.begin(), sequences.end(), [&](const Sequence& a, const Sequence& b) {
+        return std::lexicographical_compare(flat.begin() + a.begin, flat.begin() + a.begin + a.size,
+                                            flat.begin() + b.begin, flat.begin() + b.begin + b.size);
+    });
+    std::vector<Edge> edges;
+    std::vector<CharCode> nodeCode{0};
+    std::vector<std::int32_t> nodeEntry{kNoEntry};  // node 0 is the root
+    std::vector<std::uint32_t> path{0};
+    const Sequence* previous = nullptr;
+    for (const Sequence& sequence : sequences) {
+        std::uint32_t shared = 0;
+        while (previous != nullptr && shared < sequence.size && shared < previous->size &&
+               flat[sequence.begin + shared] == flat[previous->begin + shared]) {
+            ++shared;
+        }
+        path.resize(shared + 1);
+        for (std::uint32_t depth = shared; depth < sequence.size; ++depth) {
+            const auto child = static_cast<std::uint32_t>(nodeEntry.size());
+            const CharCode code = flat[sequence.begin + depth];
+            nodeEntry.push_back(kNoEntry);
+            nodeCode.push_back(code);
+            edges.push_back(Edge{path.back(), depth, code, child});
+            path.push_back(child);
+        }
+        std::int32_t& entry = nodeEntry[path.back()];
+        if (entry == kNoEntry) entry = static_cast<std::int32_t>(sequence.entry);
+        previous = &sequence;
+    }
+    index.m_empty = sequences.empty();
+
+    // Children of nodes of depth 2 and more, grouped by parent in the order they were made, which is code
+    // order; childBegin[node] to childBegin[node + 1] are the node's.
+    const std::size_t nodes = nodeEntry.size();
+    std::vector<std::uint32_t> childBegin(nodes + 1, 0);
+    for (const Edge& edge : edges) {
+        if (edge.depth >= 2) ++childBegin[edge.parent + 1];
+    }
+    for (std::size_t node = 0; node < nodes; ++node) childBegin[node + 1] += childBegin[node];
+    index.m_children.resize(childBegin[nodes]);
+    index.m_childCodes.resize(childBegin[nodes]);
+    std::vector<std::uint32_t> filled(childBegin.begin(), childBegin.end() - 1);
+    for (const Edge& edge : edges) {
+        if (edge.depth >= 2) {
+            index.m_childCodes[filled[edge.parent]] = edge.code;
+            index.m_children[filled[edge.parent]++] =
+                Node{nodeEntry[edge.child], childBegin[edge.child], childBegin[edge.child + 1]};
+        }
+    }
+
+    // Root edges give the first codes; nodes of depth 2, and one-code phrases, go to the pair table.
+    std::size_t pairCount = 0;
+    for (const Edge& edge : edges) {
+        if (edge.depth == 0) {
+            SetBit(index.m_firstBits, edge.code);
+            index.m_oneBytePhrases |= edge.code < 0x100;
+            if (nodeEntry[edge.child] != kNoEntry) SetBit(index.m_aloneBits, edge.code), ++pairCount;
+        } else if (edge.depth == 1) {
+            ++pairCount;
+        }
+    }
+    index.m_pairBits = 4;
+    while ((std::size_t{1} << index.m_pairBits) < 2 * pairCount) ++index.m_pairBits;
+    index.m_filterBits = std::min(index.m_pairBits + 4, kMaxFilterBits);
+    index.m_pairFilter.assign(std::size_t{1} << (index.m_filterBits - 6), 0);
+    index.m_pairKeys.assign(std::size_t{1} << index.m_pairBits, kEmptyKey);
+    index.m_pairNodes.assign(std::size_t{1} << index.m_pairBits, Node{kNoEntry, 0, 0});
+    auto insertPair = [&](CharCode first, CharCode second, std::uint32_t node) {
+        const std::uint32_t key = std::uint32_t{first} << 16 | second;
+        std::size_t slot = PairHash(key, index.m_pairBits);
+        while (index.m_pairKeys[slot] != kEmptyKey) slot = (slot + 1) & (index.m_pairKeys.size() - 1);
+        index.m_pairKeys[slot] = key;
+        // A one-code phrase's node gives its entry only: its children are found through the pairs.
+        index.m_pairNodes[slot] = second == kAlone
+                                      ? Node{nodeEntry[node], 0, 0}
+                                      : Node{nodeEntry[node], childBegin[node], childBegin[node + 1]};
+    };
+    for (const Edge& edge : edges) {
+        if (edge.depth == 0 && nodeEntry[edge.child] != kNoEntry) insertPair(edge.code, kAlone, edge.child);
+        if (edge.depth == 1) {
+            insertPair(nodeCode[edge.parent], edge.code, edge.child);
+            index.AddToFilter(nodeCode[edge.parent], edge.code);
+        }
+    }
+    index.m_anyAlone = std::any_of(index.m_aloneBits.begin(), index.m_aloneBits.end(),
+                                   [](std::uint64_t bits) { return bits != 0; });
+
+    for (const CandidateEntry& candidate : candidates) {
+        const auto* s = reinterpret_cast<const unsigned char*>(candidate.character.data());
+        std::size_t width = 0;
+        if (candidate.character.empty()) continue;
+        const CharCode code = CodeAt(s, candidate.character.size(), 0, width);
+        if (width == candidate.character.size())
+            index.m_forms.emplace(code, candidate.forms);  // first counts
+    }
+    return index;
+}
+
+// The four bytes a text holds where the two codes stand: a one-byte second character is followed by any byte.
+void PhraseDirectionIndex::AddToFilter(CharCode first, CharCode second) {
+    const bool pair = second >= 0x100;
+    for (unsigned after = 0; after < (pair ? 1u : 256u); ++after) {
+        const unsigned char bytes[4] = {static_cast<unsigned char>(first >> 8),
+                                        static_cast<unsigned char>(first),
+                                        static_cast<unsigned char>(pair ? second >> 8 : second),
+                                        static_cast<unsigned char>(pair ? second : after)};
+        std::uint32_t key;
+        std::memcpy(&key, bytes, 4);
+        const std::uint32_t bit = FilterBit(key);
+        m_pairFilter[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+    }
+}
+
+std::size_t PhraseDirectionIndex::MemoryBytes() const {
+    // A node of the map per character, and its forms, which are short enough to sit inside their strings.
+    const std::size_t forms = std::accumulate(
+        m_forms.begin(), m_forms.end(), std::size_t{0}, [](std::size_t sum, const auto& entry) {
+            return sum + sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
+        });
+    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairKeys) +
+           Bytes(m_pairNodes) + Bytes(m_childCodes) + Bytes(m_children) + m_counterparts.capacity() +
+           Bytes(m_counterpartAt) + forms + m_forms.bucket_count() * sizeof(void*);
+}

@@ -1,0 +1,192 @@
+// PhraseIndex.hpp: the phrases of one direction as a trie over character codes, for the longest match at a
+// position in a few lookups.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "ConversionIndex.hpp"
+#include "Gbk.hpp"
+
+struct PhraseEntry;
+struct CandidateEntry;
+
+// A byte string matches at a character boundary of a text exactly when the text's characters from there are
+// the string's own characters (CharCode, with a lone lead byte at the end as its byte) and the string does
+// not end in the middle of one of the text's characters. So phrases are matched as sequences of codes; a
+// phrase ending in a lone lead byte then matches only a text that ends in that lone lead byte, as a byte
+// search at boundaries would have it.
+struct PhraseMatch {
+    std::size_t length = 0;  // bytes of the text covered; 0: no phrase starts here
+    std::uint32_t entry = 0;
+};
+
+class PhraseDirectionIndex {
+  public:
+    // Character code and width at q, a character boundary of s[0, n).
+    static CharCode CodeAt(const unsigned char* s, std::size_t n, std::size_t q, std::size_t& width) {
+        if (gbk::IsLeadByte(s[q]) && q + 1 < n) {
+            width = 2;
+            return static_cast<CharCode>(s[q] << 8 | s[q + 1]);
+        }
+        width = 1;
+        return s[q];
+    }
+
+    bool Empty() const { return m_empty; }
+
+    // Cheap first test: false means that no phrase begins with this character.
+    bool MayStart(CharCode code) const { return (m_firstBits[code >> 6] >> (code & 63)) & 1; }
+    // Whether a phrase may begin with the two-byte character at p, with at least four bytes of text from p: a
+    // bit per hash of the four bytes there, set for the first two characters of every phrase. One load and
+    // one multiplication, no branch, so that a window's characters are sifted before any is looked up; most
+    // characters of a text begin no phrase.
+    bool MayBeginAtPair(const unsigned char* s, std::size_t p) const {
+        std::uint32_t bytes;
+        std::memcpy(&bytes, s + p, 4);
+        const std::uint32_t bit = FilterBit(bytes);
+        const auto first = static_cast<CharCode>(s[p] << 8 | s[p + 1]);
+        const bool alone = m_anyAlone && ((m_aloneBits[first >> 6] >> (first & 63)) & 1);
+        return ((m_pairFilter[bit >> 6] >> (bit & 63)) & 1) | alone;
+    }
+
+    // Some phrase begins with a one-byte character: otherwise those need no test at all.
+    bool OneBytePhrases() const { return m_oneBytePhrases; }
+    // Every counterpart has its phrase's length in bytes, so phrases can be written over a converted copy.
+    bool SameLengths() const { return m_sameLengths; }
+
+    // The longest phrase that starts at the character boundary p of s[0, n).
+    PhraseMatch Longest(const unsigned char* s, std::size_t n, std::size_t p) const {
+        PhraseMatch best;
+        std::size_t width;
+        const CharCode first = CodeAt(s, n, p, width);
+        std::size_t q = p + width;
+        if (m_anyAlone && ((m_aloneBits[first >> 6] >> (first & 63)) & 1)) {
+            Keep(FindPair(first, kAlone)->entry, q - p, best);
+        }
+        if (q >= n) return best;
+        const Node* pair = FindPair(first, CodeAt(s, n, q, width));
+        if (pair == nullptr) return best;
+        q += width;
+        Keep(pair->entry, q - p, best);
+        std::uint32_t begin = pair->childBegin;
+        std::uint32_t end = pair->childEnd;
+        while (begin < end && q < n) {
+            const Node* child = Child(begin, end, CodeAt(s, n, q, width));
+            if (child == nullptr) break;
+            q += width;
+            Keep(child->entry, q - p, best);
+            begin = child->childBegin;
+            end = child->childEnd;
+        }
+        return best;
+    }
+
+    const char* Counterpart(std::uint32_t entry) const {
+        return m_counterparts.data() + m_counterpartAt[entry];
+    }
+    std::size_t CounterpartSize(std::uint32_t entry) const {
+        return m_counterpartAt[entry + 1] - m_counterpartAt[entry];
+    }
+
+    // Converting a run of whole lines as one text finds the same phrases as converting each line alone, and
+    // the result splits into the same lines: no phrase holds a CR or LF byte or ends in a lone lead byte, and
+    // no counterpart holds a CR or LF byte or is empty.
+    bool WholeLines() const { return m_wholeLines; }
+
+    // The forms a character may take (the candidates of the review list), or null.
+    const std::vector<std::string>* Forms(CharCode code) const {
+        const auto found = m_forms.find(code);
+        return found == m_forms.end() ? nullptr : &found->second;
+    }
+
+    // Bytes held by the index, for the memory figure.
+    std::size_t MemoryBytes() const;
+
+    static PhraseDirectionIndex Build(const std::vector<PhraseEntry>& phrases,
+                                      const std::vector<CandidateEntry>& candidates);
+
+  private:
+    // The second code of a one-code phrase's key in the pair table: 0xFF is no lead byte, so no character
+    // of a text has this code.
+    static constexpr CharCode kAlone = 0xFFFF;
+    // 32 bits or more per pair of first codes, so that few of a text's pairs pass by chance; 128 KB at most.
+    static constexpr int kMaxFilterBits = 20;
+    std::uint32_t FilterBit(std::uint32_t fourBytes) const {
+        return (fourBytes * 0x9E3779B1u) >> (32 - m_filterBits);
+    }
+    static constexpr std::int32_t kNoEntry = -1;
+
+    // No key of a pair: its first code would be 0xFFFF, and 0xFF is no lead byte.
+    static constexpr std::uint32_t kEmptyKey = 0xFFFFFFFF;
+
+    // What a match needs of a node: nodes of depth 2 (and of depth 1, as the first code and kAlone) are found
+    // by a key of their two codes, deeper ones among their parent's children; either way one place holds it.
+    struct Node {
+        std::int32_t entry;  // the phrase ending here, or kNoEntry
+        std::uint32_t childBegin;
+        std::uint32_t childEnd;
+    };
+
+    void AddToFilter(CharCode first, CharCode second);
+
+    // Without a branch: whether a phrase ends at a node is as good as random.
+    static void Keep(std::int32_t entry, std::size_t length, PhraseMatch& best) {
+        const bool ends = entry != kNoEntry;
+        best.length = ends ? length : best.length;
+        best.entry = ends ? static_cast<std::uint32_t>(entry) : best.entry;
+    }
+
+    static std::size_t PairHash(std::uint32_t key, int bits) {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+    }
+
+    // Keys are probed apart from the nodes: 4 bytes a slot keep the table's most used part in cache.
+    const Node* FindPair(CharCode first, CharCode second) const {
+        const std::uint32_t key = std::uint32_t{first} << 16 | second;
+        for (std::size_t slot = PairHash(key, m_pairBits);; slot = (slot + 1) & (m_pairKeys.size() - 1)) {
+            if (m_pairKeys[slot] == key) return &m_pairNodes[slot];
+            if (m_pairKeys[slot] == kEmptyKey) return nullptr;
+        }
+    }
+
+    // Most nodes have one or two children, in code order; their codes lie apart from the rest, so that a node
+    // with many children is searched in few cache lines.
+    const Node* Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
+        for (; begin < end; ++begin) {
+            if (m_childCodes[begin] >= code)
+                return m_childCodes[begin] == code ? &m_children[begin] : nullptr;
+        }
+        return nullptr;
+    }
+
+    std::vector<std::uint64_t> m_firstBits = std::vector<std::uint64_t>(1024);  // some phrase begins with it
+    std::vector<std::uint64_t> m_aloneBits = std::vector<std::uint64_t>(1024);  // this code alone is a phrase
+    bool m_oneBytePhrases = false;
+    bool m_anyAlone = false;
+    int m_filterBits = 6;
+    std::vector<std::uint64_t> m_pairFilter = std::vector<std::uint64_t>(1);
+    bool m_sameLengths = true;
+    std::vector<std::uint32_t> m_pairKeys;  // open addressing, a power of two in size, at most half full
+    std::vector<Node> m_pairNodes;
+    int m_pairBits = 0;
+    bool m_empty = true;
+    std::vector<CharCode> m_childCodes;
+    std::vector<Node> m_children;
+    std::string m_counterparts;
+    std::vector<std::uint32_t> m_counterpartAt;  // per entry, and one past the last
+    bool m_wholeLines = true;
+    std::unordered_map<CharCode, std::vector<std::string>> m_forms;
+};
+
+// Both directions, built once when the phrases are loaded. The sizes of the lists it was built from let the
+// conversion notice lists that were filled by hand and never indexed, or changed since.
+struct PhraseIndex {
+    PhraseDirectionIndex toTraditional;
+    PhraseDirectionIndex toSimplified;
+    std::size_t sizes[4] = {0, 0, 0, 0};
+};

@@ -1,0 +1,153 @@
+// PhraseTable.cpp: loading and indexing the phrase file.
+#include "PhraseTable.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "PhraseIndex.hpp"
+#include "platform/TextFile.hpp"
+
+const char kPhraseBanner[] =
+    "Zendrix phrase table 1.0 (GBK): four sections, each a header line with its count, then its entries";
+const char kPhraseFileName[] = "Runewords.txt";
+
+namespace {
+
+// The shortest entry line: two characters around a TAB, and LF.
+constexpr std::size_t kShortestEntry = 6;
+
+bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+// Two-byte GBK characters only, at least one: the form every key and value of the file takes.
+bool IsGbkPairs(const char* data, std::size_t size) {
+    if (size == 0 || size % 2 != 0) return false;
+    for (std::size_t k = 0; k < size; k += 2) {
+        if (!gbk::IsLeadByte(static_cast<unsigned char>(data[k])) ||
+            !IsTrailByte(static_cast<unsigned char>(data[k + 1]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// One line KEY TAB VALUE, both two-byte GBK characters.
+bool SplitEntry(const std::string& line, std::string& key, std::string& value) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos || !IsGbkPairs(line.data(), tab) ||
+        !IsGbkPairs(line.data() + tab + 1, line.size() - tab - 1)) {
+        return false;
+    }
+    key.assign(line, 0, tab);
+    value.assign(line, tab + 1, std::string::npos);
+    return true;
+}
+
+class CPhraseFileReader {
+  public:
+    explicit CPhraseFileReader(platform::CTextReader& file) : m_file(file) {}
+
+    // "NAME COUNT": the count in plain decimal, no more entries than the file has room for.
+    bool ReadHeader(const char* name, std::size_t& count) {
+        if (!m_file.ReadLine(m_line)) return false;
+        const std::size_t nameSize = std::strlen(name);
+        if (m_line.size() <= nameSize + 1 || m_line.compare(0, nameSize, name) != 0 ||
+            m_line[nameSize] != ' ') {
+            return false;
+        }
+        const std::size_t limit = static_cast<std::size_t>(m_file.Length()) / kShortestEntry;
+        count = 0;
+        for (std::size_t k = nameSize + 1; k < m_line.size(); ++k) {
+            if (m_line[k] < '0' || m_line[k] > '9' || count > limit) return false;
+            count = count * 10 + static_cast<std::size_t>(m_line[k] - '0');
+        }
+        return count <= limit && (m_line[nameSize + 1] != '0' || m_line.size() == nameSize + 2);
+    }
+
+    // The next entry, whose key must come after the previous one's in byte order.
+    bool ReadEntry(std::string& key, std::string& value) {
+        if (!m_file.ReadLine(m_line) || !SplitEntry(m_line, key, value) || key <= m_previousKey) return false;
+        m_previousKey = key;
+        return true;
+    }
+
+    bool ReadPhrases(const char* name, std::vector<PhraseEntry>& entries) {
+        std::size_t count;
+        if (!ReadHeader(name, count)) return false;
+        m_previousKey.clear();
+        entries.resize(count);
+        for (PhraseEntry& entry : entries) {
+            if (!ReadEntry(entry.phrase, entry.counterpart)) return false;
+        }
+        return true;
+    }
+
+    bool ReadCandidates(const char* name, std::vector<CandidateEntry>& entries) {
+        std::size_t count;
+        if (!ReadHeader(name, count)) return false;
+        m_previousKey.clear();
+        entries.resize(count);
+        std::string forms;
+        for (CandidateEntry& entry : entries) {
+            if (!ReadEntry(entry.character, forms) || entry.character.size() != 2 || forms.size() < 4)
+                return false;
+            for (std::size_t k = 0; k < forms.size(); k += 2) {
+                std::string form = forms.substr(k, 2);
+                if (std::find(entry.forms.begin(), entry.forms.end(), form) != entry.forms.end()) return false;
+                entry.forms.push_back(std::move(form));
+            }
+        }
+        return true;
+    }
+
+    bool AtEnd() { return !m_file.ReadLine(m_line); }
+
+  private:
+    platform::CTextReader& m_file;
+    std::string m_line;
+    std::string m_previousKey;
+};
+
+}  // namespace
+
+PhraseLoadResult LoadPhrases(PhraseTables& phrases, const std::string& path) {
+    phrases = PhraseTables{};
+    platform::CTextReader file;
+    if (!file.Open(path)) return PhraseLoadResult::NotOpenable;
+
+    PhraseTables loaded;
+    CPhraseFileReader reader(file);
+    std::string banner;
+    const bool wellFormed = file.ReadLine(banner) && banner == kPhraseBanner &&
+                            reader.ReadPhrases("s2t phrases", loaded.toTraditional) &&
+                            reader.ReadPhrases("t2s phrases", loaded.toSimplified) &&
+                            reader.ReadCandidates("s2t candidates", loaded.traditionalForms) &&
+                            reader.ReadCandidates("t2s candidates", loaded.simplifiedForms) && reader.AtEnd();
+    // A read error can look like a short file: it is reported as such, not as damage.
+    if (file.Failed()) return PhraseLoadResult::NotOpenable;
+    if (!wellFormed) return PhraseLoadResult::Damaged;
+    BuildPhraseIndex(loaded);
+    phrases = std::move(loaded);
+    return PhraseLoadResult::Loaded;
+}
+
+void BuildPhraseIndex(PhraseTables& phrases) {
+    auto index = std::make_shared<PhraseIndex>();
+    index->toTraditional = PhraseDirectionIndex::Build(phrases.toTraditional, phrases.traditionalForms);
+    index->toSimplified = PhraseDirectionIndex::Build(phrases.toSimplified, phrases.simplifiedForms);
+    index->sizes[0] = phrases.toTraditional.size();
+    index->sizes[1] = phrases.toSimplified.size();
+    index->sizes[2] = phrases.traditionalForms.size();
+    index->sizes[3] = phrases.simplifiedForms.size();
+    phrases.index = std::move(index);
+}
+
+const PhraseIndex* FittingPhraseIndex(const PhraseTables& phrases) {
+    const PhraseIndex* index = phrases.index.get();
+    if (index != nullptr && index->sizes[0] == phrases.toTraditional.size() &&
+        index->sizes[1] == phrases.toSimplified.size() &&
+        index->sizes[2] == phrases.traditionalForms.size() &&
+        index->sizes[3] == phrases.simplifiedForms.size()) {
+        return index;
+    }
+    return nullptr;
+}

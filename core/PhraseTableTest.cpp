@@ -1,0 +1,138 @@
+// PhraseTableTest.cpp: reading the phrase file, and refusing every damaged one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/ConvertWords.hpp"
+#include "core/PhraseIndex.hpp"
+#include "core/PhraseTable.hpp"
+#include "tests/support/TempDir.hpp"
+
+namespace {
+
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+const std::string kBanner = kPhraseBanner;
+// GBK: 复杂 -> 複雜, 头发 -> 頭髮; 發 -> 发; 发 with the forms 發 and 髮.
+const std::string kFuza = "\xb8\xb4\xd4\xd3";
+const std::string kFuza2 = "\xd1\x7d\xeb\x73";
+const std::string kToufa = "\xcd\xb7\xb7\xa2";
+const std::string kToufa2 = "\xee\x5e\xf3\x8c";
+const std::string kFa = "\xb7\xa2";
+const std::string kFa2 = "\xb0\x6c";
+const std::string kFa3 = "\xf3\x8c";
+
+// A well-formed file as lines; tests break one line at a time.
+std::vector<std::string> GoodLines() {
+    return {kBanner,           "s2t phrases 2",       kFuza + "\t" + kFuza2, kToufa + "\t" + kToufa2,
+            "t2s phrases 1",   kFuza2 + "\t" + kFuza, "s2t candidates 1",    kFa + "\t" + kFa2 + kFa3,
+            "t2s candidates 0"};
+}
+
+std::string Join(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + end;
+    return bytes;
+}
+
+PhraseLoadResult Load(const std::string& bytes, PhraseTables& phrases) {
+    TempDir dir;
+    WriteBytes(dir.File("Runewords.txt"), bytes);
+    return LoadPhrases(phrases, dir.File("Runewords.txt"));
+}
+
+TEST(PhraseTableTest, AWellFormedFileLoadsWithItsIndex) {
+    for (const char* end : {"\r\n", "\n"}) {
+        PhraseTables phrases;
+        ASSERT_EQ(PhraseLoadResult::Loaded, Load(Join(GoodLines(), end), phrases));
+        ASSERT_EQ(2u, phrases.toTraditional.size());
+        EXPECT_EQ(kToufa, phrases.toTraditional[1].phrase);
+        EXPECT_EQ(kToufa2, phrases.toTraditional[1].counterpart);
+        ASSERT_EQ(1u, phrases.toSimplified.size());
+        EXPECT_EQ(kFuza, phrases.toSimplified[0].counterpart);
+        ASSERT_EQ(1u, phrases.traditionalForms.size());
+        EXPECT_EQ(kFa, phrases.traditionalForms[0].character);
+        EXPECT_EQ((std::vector<std::string>{kFa2, kFa3}), phrases.traditionalForms[0].forms);
+        EXPECT_TRUE(phrases.simplifiedForms.empty());
+        ASSERT_NE(nullptr, FittingPhraseIndex(phrases));
+        EXPECT_TRUE(phrases.index->toTraditional.WholeLines());
+    }
+    // The last line may end without a line break; a 0x1A byte ends the input as for every text file.
+    PhraseTables phrases;
+    std::string bytes = Join(GoodLines());
+    EXPECT_EQ(PhraseLoadResult::Loaded, Load(bytes.substr(0, bytes.size() - 2), phrases));
+    EXPECT_EQ(PhraseLoadResult::Loaded, Load(bytes + "\x1a" + "anything", phrases));
+}
+
+TEST(PhraseTableTest, EveryBrokenRuleMakesTheFileDamagedAndLeavesNothingLoaded) {
+    struct Fault {
+        const char* what;
+        std::size_t line;
+        std::string replacement;
+    };
+    const Fault faults[] = {
+        {"banner", 0, kBanner + " "},
+        {"header name", 1, "s2t phrase 2"},
+        {"count too high", 1, "s2t phrases 3"},
+        {"count too low", 1, "s2t phrases 1"},
+        {"count with a sign", 1, "s2t phrases +2"},
+        {"count with a leading zero", 1, "s2t phrases 02"},
+        {"count beyond the file", 1, "s2t phrases 99999999999999999999"},
+        {"no TAB", 2, kFuza + kFuza2},
+        {"two TABs", 2, kFuza + "\t" + kFuza2 + "\t"},
+        {"empty phrase", 2, "\t" + kFuza2},
+        {"empty counterpart", 2, kFuza + "\t"},
+        {"ASCII in a phrase", 2, kFuza + "a\t" + kFuza2},
+        {"space in a counterpart", 2, kFuza + "\t" + kFuza2 + " "},
+        {"lone lead byte", 2, kFuza + "\xb8\t" + kFuza2},
+        {"trail byte 0x7F", 2, kFuza + "\t" + kFuza2.substr(0, 3) + "\x7f"},
+        {"lead byte 0xFF", 2, "\xff\xa1\t" + kFuza2},
+        {"a NUL byte", 2, kFuza + "\t" + kFuza2.substr(0, 3) + std::string(1, '\0')},
+        {"a lone CR", 2, kFuza + "\r\t" + kFuza2},
+        {"keys out of order", 3, kFuza.substr(0, 2) + "\t" + kFuza2},
+        {"key repeated", 3, kFuza + "\t" + kFuza2},
+        {"candidate key of two characters", 7, kFuza + "\t" + kFa2 + kFa3},
+        {"candidate with one form", 7, kFa + "\t" + kFa2},
+        {"candidate with a repeated form", 7, kFa + "\t" + kFa2 + kFa2},
+        {"section out of order", 4, "s2t candidates 1"},
+    };
+    for (const Fault& fault : faults) {
+        std::vector<std::string> lines = GoodLines();
+        lines[fault.line] = fault.replacement;
+        PhraseTables phrases;
+        phrases.toTraditional = {{"old", "old"}};
+        EXPECT_EQ(PhraseLoadResult::Damaged, Load(Join(lines), phrases)) << fault.what;
+        EXPECT_TRUE(phrases.toTraditional.empty() && !phrases.index) << fault.what;
+    }
+    const std::string good = Join(GoodLines());
+    PhraseTables phrases;
+    EXPECT_EQ(PhraseLoadResult::Damaged, Load("", phrases));
+    EXPECT_EQ(PhraseLoadResult::Damaged, Load(good.substr(0, good.size() / 2), phrases)) << "cut short";
+    EXPECT_EQ(PhraseLoadResult::Damaged, Load(good + "more\r\n", phrases)) << "a line after the last section";
+    EXPECT_EQ(PhraseLoadResult::Damaged, Load(good + "\r\n", phrases)) << "an empty line at the end";
+}
+
+TEST(PhraseTableTest, MissingFileOrDirectoryIsNotOpenable) {
+    TempDir dir;
+    PhraseTables phrases;
+    phrases.toTraditional = {{"old", "old"}};
+    EXPECT_EQ(PhraseLoadResult::NotOpenable, LoadPhrases(phrases, dir.File("Runewords.txt")));
+    EXPECT_TRUE(phrases.toTraditional.empty());
+    std::filesystem::create_directory(dir.path() / "Runewords.txt");
+    EXPECT_EQ(PhraseLoadResult::NotOpenable, LoadPhrases(phrases, dir.File("Runewords.txt")));
+}
+
+TEST(PhraseTableTest, TheShippedFileLoadsAndConvertsRunsOfLines) {
+    // Beside the test programs, as beside the program.
+    PhraseTables phrases;
+    ASSERT_EQ(PhraseLoadResult::Loaded, LoadPhrases(phrases));
+    EXPECT_GT(phrases.toTraditional.size(), 40000u);
+    EXPECT_GT(phrases.toSimplified.size(), 200u);
+    EXPECT_GT(phrases.traditionalForms.size(), 200u);
+    EXPECT_GT(phrases.simplifiedForms.size(), 10u);
+    EXPECT_TRUE(phrases.index->toTraditional.WholeLines());
+    EXPECT_TRUE(phrases.index->toSimplified.WholeLines());
+}
+
+}  // namespace
