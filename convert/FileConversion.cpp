@@ -77,8 +77,12 @@ void CFileConversion::Report(FileOutcome outcome) {
     }
 }
 
+CTextConversion CFileConversion::Conversion(int toTraditional) const {
+    return CTextConversion(m_tables, toTraditional, m_byWords ? m_phrases : nullptr);
+}
+
 bool CFileConversion::ConvertFile(const std::string& source, const std::string& dest, int toTraditional) {
-    const CTextConversion conversion(m_tables, toTraditional);
+    const CTextConversion conversion = Conversion(toTraditional);
     const FileReport report = ConvertOneFile(FileJob{source, dest, &conversion, std::nullopt}, *this);
     if (LinesRan(report.outcome)) m_host.SetProgress(0);
     Report(report.outcome);
@@ -99,7 +103,7 @@ void CFileConversion::ConvertDirectory(const std::string& sourceDir, const std::
                                        int toTraditional) {
     // A source that is a file is no folder to walk: nothing happens, without a word.
     if (!platform::IsDirectory(sourceDir)) return;
-    const CTextConversion conversion(m_tables, toTraditional);
+    const CTextConversion conversion = Conversion(toTraditional);
     m_unreadable.clear();
     WalkFolder(sourceDir, destDir, conversion, std::nullopt, *this, WalkOptions{});
     if (m_unreadable.empty()) return;
@@ -149,6 +153,7 @@ void CFileConversion::OnStart(const RunValues& values) {
         return;
     }
     const int toTraditional = values.direction == kTraditionalToSimplified ? 0 : 1;
+    m_byWords = values.byWords && m_phrases != nullptr;
 
     if (values.mode == kBatchMode) {
         m_bStop = 0;

@@ -15,6 +15,7 @@ struct RunValues {
     int direction = 0;  // 0 Simplified to Traditional, 1 Traditional to Simplified
     std::string source;
     std::string dest;
+    bool byWords = false;  // convert by words (the phrases given to the conversion)
 };
 
 // The logic behind the main window's Start and Stop buttons, on the engine the command line uses too; what
@@ -28,6 +29,10 @@ class CFileConversion : private IWalkHost {
         : m_tables(tables), m_host(host), m_bStop(stopFlag) {}
     CFileConversion(const CharTables& tables, IConvertHost& host)
         : CFileConversion(tables, host, m_ownStop) {}
+
+    // The phrases of conversion by words, for runs that ask for it (RunValues::byWords); null when there are
+    // none. They must outlive the conversion.
+    void SetPhrases(const PhraseTables* phrases) { m_phrases = phrases; }
 
     // Converts source into dest line by line in its own encoding, each line ending in CR LF. An existing dest
     // is replaced only after a Yes, and only once the conversion is complete; a missing directory of dest is
@@ -55,8 +60,11 @@ class CFileConversion : private IWalkHost {
     bool AfterEntry() override;
 
     void Report(FileOutcome outcome);
+    CTextConversion Conversion(int toTraditional) const;
 
     const CharTables& m_tables;
+    const PhraseTables* m_phrases = nullptr;
+    bool m_byWords = false;  // the run under way converts by words
     IConvertHost& m_host;
     int m_ownStop = 0;
     int& m_bStop;

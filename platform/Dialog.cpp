@@ -148,6 +148,15 @@ void CTemplateDialog::ExchangeText(bool save, int id, std::string& value) {
     if (GetWindowUtf8Text(control) != value) SetWindowUtf8Text(control, value);
 }
 
+void CTemplateDialog::ExchangeCheck(bool save, int id, bool& checked) {
+    HWND control = Item(id);
+    if (save) {
+        checked = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    } else {
+        ::SendMessageW(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
 void CTemplateDialog::ExchangeRadio(bool save, int firstId, int& index) {
     if (save) index = -1;
     int position = 0;

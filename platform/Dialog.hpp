@@ -41,7 +41,8 @@ class CTemplateDialog {
     void End(INT_PTR result);
 
   protected:
-    // One call per control-member pair, in a fixed order: ExchangeText, ExchangeRadio, BindControl.
+    // One call per control-member pair, in a fixed order: ExchangeText, ExchangeRadio, ExchangeCheck,
+    // BindControl.
     virtual void DoDataExchange(bool save);
 
     // Shows the values; true puts the focus on the first tab stop.
@@ -68,6 +69,8 @@ class CTemplateDialog {
     // A radio group as the 0-based index of its checked button, counting the radio buttons from firstId up
     // to the next control that starts a group. Taking it gives -1 when none is checked.
     void ExchangeRadio(bool save, int firstId, int& index);
+    // A check box as a flag: checked is true.
+    void ExchangeCheck(bool save, int id, bool& checked);
     void BindControl(int id, CControl& control);
 
   private:

@@ -28,4 +28,5 @@
 #define IDC_START 1021
 #define IDC_STOP 1022
 #define IDC_PROGRESS 1023
+#define IDC_BY_WORDS 1024
 // "关闭" uses the standard IDCLOSE (8).

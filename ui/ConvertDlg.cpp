@@ -38,6 +38,7 @@ void CConvertDlg::DoDataExchange(bool save) {
     ExchangeText(save, IDC_FILTER, m_strFilter);
     ExchangeText(save, IDC_SIMPLIFIED_TEXT, m_strSimplified);
     ExchangeText(save, IDC_TRADITIONAL_TEXT, m_strTraditional);
+    ExchangeCheck(save, IDC_BY_WORDS, m_bByWords);
 }
 
 bool CConvertDlg::OnInitDialog() {
@@ -57,6 +58,11 @@ bool CConvertDlg::OnInitDialog() {
         End(IDCANCEL);
         return false;
     }
+
+    // Words are an option: without their file (missing, damaged) the window works as ever, the option off.
+    m_hasPhrases = LoadPhrases(m_phrases) == PhraseLoadResult::Loaded;
+    m_conversion.SetPhrases(m_hasPhrases ? &m_phrases : nullptr);
+    ::EnableWindow(Item(IDC_BY_WORDS), m_hasPhrases ? TRUE : FALSE);
 
     m_progress.SetPos(m_progressPos = 0);
     m_progress.SetRange(0, 1000);
@@ -106,6 +112,9 @@ bool CConvertDlg::OnCommand(int id, int code, HWND control) {
             case IDC_ABOUT:
                 OnAbout();
                 return true;
+            case IDC_BY_WORDS:
+                TakeValues();
+                return true;
             case IDCLOSE:
                 OnCancel();
                 return true;
@@ -128,11 +137,15 @@ void CConvertDlg::OnCancel() {
     platform::CTemplateDialog::OnCancel();
 }
 
+CTextConversion CConvertDlg::TextConversion(int toTraditional) const {
+    return CTextConversion(m_tables, toTraditional, m_bByWords && m_hasPhrases ? &m_phrases : nullptr);
+}
+
 void CConvertDlg::OnToTraditional() {
     TakeValues();
     if (m_strSimplified.empty()) return;
     std::string text = m_strSimplified;
-    CTextConversion(m_tables, 1).ConvertUtf8(text);
+    TextConversion(1).ConvertUtf8(text);
     m_strTraditional = text;
     ShowValues();
 }
@@ -141,7 +154,7 @@ void CConvertDlg::OnToSimplified() {
     TakeValues();
     if (m_strTraditional.empty()) return;
     std::string text = m_strTraditional;
-    CTextConversion(m_tables, 0).ConvertUtf8(text);
+    TextConversion(0).ConvertUtf8(text);
     m_strSimplified = text;
     ShowValues();
 }
@@ -161,7 +174,7 @@ void CConvertDlg::SwitchMode(int mode) {
 
 void CConvertDlg::OnStart() {
     TakeValues();
-    m_conversion.OnStart(RunValues{m_nMode, m_nDirection, m_strSource, m_strDest});
+    m_conversion.OnStart(RunValues{m_nMode, m_nDirection, m_strSource, m_strDest, m_bByWords});
 }
 
 void CConvertDlg::OnStop() { m_conversion.OnStop(); }

@@ -9,6 +9,8 @@
 #include "convert/ConvertHost.hpp"
 #include "convert/FileConversion.hpp"
 #include "core/CharTables.hpp"
+#include "core/PhraseTable.hpp"
+#include "core/TextConversion.hpp"
 #include "platform/Controls.hpp"
 #include "platform/Dialog.hpp"
 
@@ -28,6 +30,7 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     std::string m_strFilter;
     std::string m_strSimplified;
     std::string m_strTraditional;
+    bool m_bByWords = false;  // "按词语转换": arrows and files convert by words
 
     // IConvertHost: what file conversion asks of the window.
     void ShowMessage(const std::string& text) override;
@@ -68,7 +71,12 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     void ConvertDirectory(const std::string& sourceDir, const std::string& destDir, int toTraditional);
     bool IsConvertible(const std::string& path) const;
 
+    // The conversion of the arrows, by words when the box says so.
+    CTextConversion TextConversion(int toTraditional) const;
+
     CharTables m_tables;
+    PhraseTables m_phrases;     // empty when the phrase file could not be loaded
+    bool m_hasPhrases = false;  // it was loaded: "按词语转换" is enabled
     HICON m_hIcon;
     // Loaded for the DPI of the monitor the window moved to, and destroyed with the window; until a move,
     // m_hIcon is the shared icon of the resource, for both sizes.

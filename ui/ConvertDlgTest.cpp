@@ -393,3 +393,43 @@ TEST_F(ConvertDlgTest, ConversionSideOfTheWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// "按词语转换": off at start; on, the arrows convert by words; a phrase file that is missing or damaged leaves
+// it disabled and everything else as without it.
+TEST_F(ConvertDlgTest, ByWordsBoxTurnsConversionByWordsOnAndIsDisabledWithoutItsFile) {
+    {
+        CConvertDlg dlg;
+        ASSERT_TRUE(OpenModeless(dlg));
+        HWND window = dlg.Handle();
+        EXPECT_FALSE(IsChecked(window, IDC_BY_WORDS));
+        EXPECT_TRUE(::IsWindowEnabled(dlg.Item(IDC_BY_WORDS)));
+        SetText(window, IDC_SIMPLIFIED_TEXT, L"头发很复杂😀");
+        Click(window, IDC_TO_TRADITIONAL);
+        EXPECT_EQ(L"頭發很復雜😀", Text(window, IDC_TRADITIONAL_TEXT));  // a character at a time
+        Click(window, IDC_BY_WORDS);
+        EXPECT_TRUE(dlg.m_bByWords);
+        Click(window, IDC_TO_TRADITIONAL);
+        EXPECT_EQ(L"頭髮很複雜😀", Text(window, IDC_TRADITIONAL_TEXT));
+        SetText(window, IDC_SIMPLIFIED_TEXT, L"");
+        Click(window, IDC_TO_SIMPLIFIED);
+        EXPECT_EQ(L"头发很复杂😀", Text(window, IDC_SIMPLIFIED_TEXT));
+    }
+    // The table alone in a folder, then with a broken phrase file beside it.
+    testsupport::TempDir folder;
+    std::filesystem::copy_file(testsupport::ExecutableDirectory() + L"\\Runemap.dll", folder.path() / "Runemap.dll");
+    for (const bool broken : {false, true}) {
+        if (broken) testsupport::WriteBytes((folder.path() / "Runewords.txt").string(), "not a phrase file\r\n");
+        CCurrentDirectory inFolder(folder.path().wstring());
+        CConvertDlg dlg;
+        ASSERT_TRUE(OpenModeless(dlg)) << broken;
+        HWND window = dlg.Handle();
+        EXPECT_FALSE(::IsWindowEnabled(dlg.Item(IDC_BY_WORDS))) << broken;
+        SetText(window, IDC_SIMPLIFIED_TEXT, L"头发");
+        Click(window, IDC_TO_TRADITIONAL);
+        EXPECT_EQ(L"頭發", Text(window, IDC_TRADITIONAL_TEXT)) << broken;
+    }
+}
+
+}  // namespace

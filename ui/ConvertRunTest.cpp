@@ -346,6 +346,25 @@ TEST_F(ConvertRunTest, EveryEncodingAndNamesOutsideGbkThroughTheWindow) {
     ExpectIdle();
 }
 
+TEST_F(ConvertRunTest, ByWordsTheWindowConvertsFilesByWordsInEveryMode) {
+    const fs::path src = dir / L"src";
+    Source(src / L"a.txt", L"头发很复杂\n");
+    Write(src / L"b.txt", Utf8FromWide(L"杂志的制作😀\n"));
+    CDialogResponder responder(IDOK);
+
+    Run(src / L"a.txt", dir / L"one.txt");
+    EXPECT_EQ(GbkOf(L"頭發很復雜\r\n"), Bytes(dir / L"one.txt"));  // the box unchecked: characters alone
+    Click(window, IDC_BY_WORDS);
+    Run(src / L"a.txt", dir / L"two.txt");
+    EXPECT_EQ(GbkOf(L"頭髮很複雜\r\n"), Bytes(dir / L"two.txt"));
+    Click(window, IDC_MODE_BATCH);
+    Run(src, dir / L"out");
+    EXPECT_EQ(GbkOf(L"頭髮很複雜\r\n"), Bytes(dir / L"out" / L"a.txt"));
+    EXPECT_EQ(Utf8FromWide(L"雜誌的製作😀\r\n"), Bytes(dir / L"out" / L"b.txt"));
+    EXPECT_TRUE(responder.Seen().empty());
+    ExpectIdle();
+}
+
 // Many small files, so that a timer falls due in the middle of the walk.
 constexpr int kManyFiles = 300;
 

@@ -43,6 +43,7 @@ const std::vector<Expected> kMainWindow = {
     {IDC_TRADITIONAL_TEXT, L"Edit", L"", kMultiLineEdit, 203, 144, 158, 122},
     {IDC_DIRECTION_TO_TRADITIONAL, L"Button", L"简转繁", BS_AUTORADIOBUTTON | WS_GROUP, 103, 63, 52, 10},
     {IDC_DIRECTION_TO_SIMPLIFIED, L"Button", L"繁转简", BS_AUTORADIOBUTTON, 179, 62, 45, 14},
+    {IDC_BY_WORDS, L"Button", L"按词语转换", BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 232, 62, 64, 14},
     {-1, L"Static", L"源文件路径：", kLabel, 29, 78, 52, 10},
     {IDC_SOURCE_PATH, L"Edit", L"", kPathEdit, 105, 76, 160, 15},
     {-1, L"Static", L"目的文件路径：", kLabel, 28, 96, 63, 15},
@@ -156,14 +157,14 @@ TEST(ResourcesTest, LiveMainWindowFollowsTheTemplate) {
         return ids;
     };
     EXPECT_EQ((std::vector<int>{IDC_MODE_SINGLE, IDC_SIMPLIFIED_TEXT, IDC_TRADITIONAL_TEXT,
-                                IDC_DIRECTION_TO_TRADITIONAL, IDC_SOURCE_PATH, IDC_DEST_PATH,
+                                IDC_DIRECTION_TO_TRADITIONAL, IDC_BY_WORDS, IDC_SOURCE_PATH, IDC_DEST_PATH,
                                 IDC_TO_TRADITIONAL, IDC_TO_SIMPLIFIED, IDC_BROWSE_SOURCE, IDC_BROWSE_DEST,
                                 IDC_ABOUT, IDC_FILTER, IDCLOSE}),
               tabOrder());
     testsupport::Click(window, IDC_MODE_BATCH);
     testsupport::Click(window, IDC_DIRECTION_TO_SIMPLIFIED);
     EXPECT_EQ((std::vector<int>{IDC_MODE_BATCH, IDC_SIMPLIFIED_TEXT, IDC_TRADITIONAL_TEXT,
-                                IDC_DIRECTION_TO_SIMPLIFIED, IDC_SOURCE_PATH, IDC_DEST_PATH,
+                                IDC_DIRECTION_TO_SIMPLIFIED, IDC_BY_WORDS, IDC_SOURCE_PATH, IDC_DEST_PATH,
                                 IDC_TO_TRADITIONAL, IDC_TO_SIMPLIFIED, IDC_BROWSE_SOURCE, IDC_BROWSE_DEST,
                                 IDC_ABOUT, IDC_FILTER, IDCLOSE}),
               tabOrder());
