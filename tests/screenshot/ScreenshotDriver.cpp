@@ -1,5 +1,6 @@
 // ScreenshotDriver.cpp: drives the running Zendrix window into the state of the README picture.
-//   screenshot_driver show     waits for the window, types sample text, clicks "→", prints "X Y WIDTH HEIGHT"
+//   screenshot_driver show     waits for the window, types sample text, checks 按词语转换, clicks "→", prints
+//                              "X Y WIDTH HEIGHT"
 //   screenshot_driver measure  prints, per labelled control, its room and its text's size in pixels
 //   screenshot_driver front    puts the window in front, its title bar active
 //   screenshot_driver close    clicks "关闭"
@@ -13,7 +14,7 @@
 namespace {
 
 const wchar_t kTitle[] = L"Oldeno通用繁简转换工具";
-const wchar_t kSample[] = L"简体中文转换为繁体中文。\r\n后来的发展";
+const wchar_t kSample[] = L"简体中文转换为繁体中文。\r\n头发很复杂，杂志的制作";
 
 HWND WaitForWindow(int seconds) {
     for (int waited = 0; waited < seconds * 10; ++waited) {
@@ -46,6 +47,7 @@ void Settle(HWND window) {
 int Show(HWND window) {
     ::SendMessageW(::GetDlgItem(window, IDC_SIMPLIFIED_TEXT), WM_SETTEXT, 0,
                    reinterpret_cast<LPARAM>(kSample));
+    ::SendMessageW(::GetDlgItem(window, IDC_BY_WORDS), BM_CLICK, 0, 0);  // the words decide 髮, 複, 誌, 製
     ::SendMessageW(::GetDlgItem(window, IDC_TO_TRADITIONAL), BM_CLICK, 0, 0);
     Settle(window);
     std::wstring converted = TextOf(::GetDlgItem(window, IDC_TRADITIONAL_TEXT));
@@ -78,7 +80,8 @@ BOOL CALLBACK MeasureControl(HWND control, LPARAM param) {
     ::GetClassNameW(control, className, 64);
     if (text.empty() || ::lstrcmpiW(className, L"Edit") == 0) return TRUE;
     LONG style = ::GetWindowLongW(control, GWL_STYLE);
-    bool radio = ::lstrcmpiW(className, L"Button") == 0 && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+    const LONG type = style & BS_TYPEMASK;
+    bool radio = ::lstrcmpiW(className, L"Button") == 0 && (type == BS_AUTORADIOBUTTON || type == BS_AUTOCHECKBOX);
     RECT client = {};
     ::GetClientRect(control, &client);
     RECT needed = {};
