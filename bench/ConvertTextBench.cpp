@@ -77,8 +77,8 @@ using Routine = void (*)(std::string&, int, const CharTables&);
 
 void ConvertWhole(benchmark::State& state, Routine routine, int toTraditional) {
     const Text& text = Input(toTraditional);
-    const std::string work =
-        bench::TimeWhole(state, text.whole, [&](std::string& w) { routine(w, toTraditional, TheCorpus().tables); });
+    const std::string work = bench::TimeWhole(
+        state, text.whole, [&](std::string& w) { routine(w, toTraditional, TheCorpus().tables); });
     // The fast result must be the literal one; checked on the real text here, on everything in the tests.
     std::string fast = text.whole;
     ConvertText(fast, toTraditional, TheCorpus().tables);
@@ -86,7 +86,8 @@ void ConvertWhole(benchmark::State& state, Routine routine, int toTraditional) {
 }
 
 void ConvertWholeChained(benchmark::State& state) {
-    bench::TimeWhole(state, Input(1).whole, [](std::string& work) { ConvertText(work, 1, TheCorpus().chained); });
+    bench::TimeWhole(state, Input(1).whole,
+                     [](std::string& work) { ConvertText(work, 1, TheCorpus().chained); });
 }
 
 void ConvertLines(benchmark::State& state, Routine routine, int toTraditional) {
@@ -220,7 +221,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                   "fast/1MB/" + std::string(way));
             Ratio("OpenCC " + s2t + ".json, lines", "OpenCC/" + s2t + ".json/lines",
                   "fast/lines/" + std::string(way));
-            Ratio("OpenCC characters / UTF-8", "OpenCC/characters/1MB/" + s2t, "utf8/1MB/" + std::string(way));
+            Ratio("OpenCC characters / UTF-8", "OpenCC/characters/1MB/" + s2t,
+                  "utf8/1MB/" + std::string(way));
         }
     }
 

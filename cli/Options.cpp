@@ -68,8 +68,9 @@ bool ParseEncoding(const std::string& name, std::optional<TextEncoding>& encodin
 bool CheckNames(const std::vector<std::string>& names, const ConvertOptions& options, std::string& error) {
     if (options.review) {
         if (names.size() == 1 && !names[0].empty()) return true;
-        error = names.empty() ? "--review needs a FILE" : names.size() > 1 ? "--review takes one FILE only"
-                                                                            : "an empty file name";
+        error = names.empty()      ? "--review needs a FILE"
+                : names.size() > 1 ? "--review takes one FILE only"
+                                   : "an empty file name";
         return false;
     }
     const std::string first = options.batch ? "SOURCE" : "INPUT";
@@ -164,7 +165,8 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
         return false;
     }
     if (options.review && (options.batch || options.force)) {
-        error = std::string("--review lists, it writes no file: no ") + (options.batch ? "--batch" : "--force");
+        error =
+            std::string("--review lists, it writes no file: no ") + (options.batch ? "--batch" : "--force");
         return false;
     }
     if (!CheckNames(names, options, error)) return false;
@@ -264,9 +266,11 @@ Exit codes:
 )";
 }
 
-int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTables& phrases, std::string& message) {
+int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTables& phrases,
+                  std::string& message) {
     if (options.phrases) {
-        const std::string path = options.phraseFile.empty() ? ProgramFile(kPhraseFileName) : options.phraseFile;
+        const std::string path =
+            options.phraseFile.empty() ? ProgramFile(kPhraseFileName) : options.phraseFile;
         switch (LoadPhrases(phrases, path)) {
             case PhraseLoadResult::NotOpenable:
                 message = "cannot open the phrase file " + Quoted(path) + " (--phrases needs it)";

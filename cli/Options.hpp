@@ -5,7 +5,8 @@
 // zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] --batch SOURCE DEST
 //                 [--filter TEXT] [--force] [--verbose]
 // zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] [--phrases] --review FILE
-// Every mode takes --phrases: conversion by words (the phrase file beside the program, or --phrase-file FILE).
+// Every mode takes --phrases: conversion by words (the phrase file beside the program, or --phrase-file
+// FILE).
 #pragma once
 
 #include <optional>
@@ -30,7 +31,7 @@ struct ConvertOptions {
     bool help = false;
     bool version = false;
     bool batch = false;
-    bool review = false;  // list the places the character table alone decided, for INPUT only
+    bool review = false;   // list the places the character table alone decided, for INPUT only
     bool phrases = false;  // convert by words
     bool verbose = false;
     bool filterGiven = false;
@@ -50,7 +51,8 @@ std::string UsageText();
 
 // Loads the table that options name, and with --phrases the phrase file. Returns kExitOk, or kExitUsage with
 // message set.
-int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTables& phrases, std::string& message);
+int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTables& phrases,
+                  std::string& message);
 
 std::string Quoted(const std::string& path);
 

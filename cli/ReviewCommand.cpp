@@ -40,7 +40,8 @@ class CLineReader {
         const auto* p = reinterpret_cast<const unsigned char*>(data);
         if (m_encoding == TextEncoding::Gbk) {
             for (std::size_t i = 0; i < size; i += gbk::IsLeadByte(p[i]) && i + 1 < size ? 2 : 1) {
-                add(static_cast<std::uint16_t>(gbk::IsLeadByte(p[i]) && i + 1 < size ? p[i] << 8 | p[i + 1] : p[i]));
+                add(static_cast<std::uint16_t>(gbk::IsLeadByte(p[i]) && i + 1 < size ? p[i] << 8 | p[i + 1]
+                                                                                     : p[i]));
             }
         } else if (m_encoding == TextEncoding::Utf8) {
             for (std::size_t i = 0; i < size;) {
@@ -53,12 +54,15 @@ class CLineReader {
         } else {
             const bool big = m_encoding == TextEncoding::Utf16Be;
             for (std::size_t i = 0; i + 1 < size; i += 2) {
-                const char16_t unit = static_cast<char16_t>(big ? p[i] << 8 | p[i + 1] : p[i + 1] << 8 | p[i]);
+                const char16_t unit =
+                    static_cast<char16_t>(big ? p[i] << 8 | p[i + 1] : p[i + 1] << 8 | p[i]);
                 const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-                const std::uint16_t code = unit >= 0xD800 && unit <= 0xDFFF ? gbk::kNoCode : codec.Encode(unit);
+                const std::uint16_t code =
+                    unit >= 0xD800 && unit <= 0xDFFF ? gbk::kNoCode : codec.Encode(unit);
                 code != gbk::kNoCode ? add(code) : end();
                 if (high && i + 3 < size) {
-                    const char16_t next = static_cast<char16_t>(big ? p[i + 2] << 8 | p[i + 3] : p[i + 3] << 8 | p[i + 2]);
+                    const char16_t next =
+                        static_cast<char16_t>(big ? p[i + 2] << 8 | p[i + 3] : p[i + 3] << 8 | p[i + 2]);
                     if (next >= 0xDC00 && next <= 0xDFFF) i += 2;  // the pair is one character
                 }
             }
@@ -76,7 +80,8 @@ std::string Utf8Of(const std::string& gbkText) {
     const auto* p = reinterpret_cast<const unsigned char*>(gbkText.data());
     for (std::size_t i = 0; i < gbkText.size();) {
         const bool pair = gbk::IsLeadByte(p[i]) && i + 1 < gbkText.size();
-        const char32_t cp = gbk::Codec().Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
+        const char32_t cp =
+            gbk::Codec().Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
         utf8::Append(out, cp == gbk::kNoCharacter ? U'\uFFFD' : cp);
         i += pair ? 2 : 1;
     }
@@ -102,11 +107,14 @@ int RunReview(const ConvertOptions& options, std::string& message) {
     }
     const EncodingGuess encoding = ReadEncoding(reader, options.encoding);
     const CLineReader lines(encoding.encoding);
-    const bool utf16 = encoding.encoding == TextEncoding::Utf16Le || encoding.encoding == TextEncoding::Utf16Be;
-    const std::string lf = !utf16 ? "\n" : encoding.encoding == TextEncoding::Utf16Le ? std::string("\n\0", 2)
-                                                                                      : std::string("\0\n", 2);
-    const std::string cr = !utf16 ? "\r" : encoding.encoding == TextEncoding::Utf16Le ? std::string("\r\0", 2)
-                                                                                      : std::string("\0\r", 2);
+    const bool utf16 =
+        encoding.encoding == TextEncoding::Utf16Le || encoding.encoding == TextEncoding::Utf16Be;
+    const std::string lf = !utf16                                       ? "\n"
+                           : encoding.encoding == TextEncoding::Utf16Le ? std::string("\n\0", 2)
+                                                                        : std::string("\0\n", 2);
+    const std::string cr = !utf16                                       ? "\r"
+                           : encoding.encoding == TextEncoding::Utf16Le ? std::string("\r\0", 2)
+                                                                        : std::string("\0\r", 2);
     const std::string name = standardInput ? "-" : options.input;
     std::size_t lineNumber = 0;
     std::string out;
@@ -117,15 +125,18 @@ int RunReview(const ConvertOptions& options, std::string& message) {
             std::size_t end = at;
             while (end + unit <= run.size && std::string(run.data + end, unit) != lf) end += unit;
             std::size_t size = end - at;
-            if (end + unit <= run.size && size >= unit && std::string(run.data + end - unit, unit) == cr) size -= unit;
+            if (end + unit <= run.size && size >= unit && std::string(run.data + end - unit, unit) == cr)
+                size -= unit;
             ++lineNumber;
             for (const Stretch& stretch : lines.Stretches(run.data + at, size)) {
                 for (const ReviewPlace& place :
                      ReviewList(stretch.gbk, options.toTraditional, tables, phrases, options.phrases)) {
                     std::string others;
-                    for (const std::string& other : place.others) others += (others.empty() ? "" : " ") + Utf8Of(other);
-                    out += name + ":" + std::to_string(lineNumber) + ":" + std::to_string(stretch.columns[place.offset]) +
-                           ": " + Utf8Of(place.character) + " -> " + Utf8Of(place.chosen) + " (also " + others + ")\n";
+                    for (const std::string& other : place.others)
+                        others += (others.empty() ? "" : " ") + Utf8Of(other);
+                    out += name + ":" + std::to_string(lineNumber) + ":" +
+                           std::to_string(stretch.columns[place.offset]) + ": " + Utf8Of(place.character) +
+                           " -> " + Utf8Of(place.chosen) + " (also " + others + ")\n";
                 }
             }
             at = end + unit <= run.size ? end + unit : run.size;

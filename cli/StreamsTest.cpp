@@ -103,8 +103,8 @@ TEST(CliStreamsTest, VersionComesFromTheVersionRecord) {
 namespace {
 
 TEST(CliStreamsTest, AFileThatStopsBeingUtf8LateIsConvertedAsGbkAsAWhole) {
-    // Far more than one buffer of UTF-8 Chinese, so that it is converted as UTF-8 before its end is seen; then
-    // a byte that UTF-8 does not have.
+    // Far more than one buffer of UTF-8 Chinese, so that it is converted as UTF-8 before its end is seen;
+    // then a byte that UTF-8 does not have.
     std::string utf8;
     while (utf8.size() < 600 * 1024) utf8 += "简体中文的文字，转换为繁体。\n";
     TempDir dir;

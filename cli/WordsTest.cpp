@@ -46,8 +46,9 @@ TEST(CliWordsTest, AMissingOrDamagedPhraseFileIsBadUseAndWritesNothing) {
     TempDir dir;
     Write(dir.path() / "in.txt", "头发\n");
     Write(dir.path() / "broken.txt", Read(kGolden / ".." / ".." / "data" / "Runewords.txt").substr(0, 5000));
-    for (const auto& [file, says] : {std::pair<std::string, std::string>{"missing.txt", "cannot open the phrase file"},
-                                     {"broken.txt", "is not a Zendrix phrase file, or it is damaged"}}) {
+    for (const auto& [file, says] :
+         {std::pair<std::string, std::string>{"missing.txt", "cannot open the phrase file"},
+          {"broken.txt", "is not a Zendrix phrase file, or it is damaged"}}) {
         const Result run =
             RunConverter(dir.path(), {"--to-traditional", "--phrase-file", file, "in.txt", "out.txt"});
         EXPECT_EQ(2, run.code);

@@ -92,7 +92,8 @@ class CProgressTracker {
         const int position = ProgressPosition(m_written, m_total);
         if (position != m_position) m_set(position);
         m_position = position;
-        // The first count of bytes that gives the next position: position + 1 = floor(written * 1000 / total).
+        // The first count of bytes that gives the next position: position + 1 = floor(written * 1000 /
+        // total).
         m_next = position >= 1000 || m_total <= 0 ? INT64_MAX : NextThreshold(position + 1);
     }
 
@@ -109,14 +110,14 @@ class CProgressTracker {
     int m_position = 0;
 };
 
-// Reads every line, converts it, writes it with its line break and reports the position as it goes (after each
-// line, or after each run of lines converted together); the line terminators count toward the reader's Length()
-// but not toward the bytes written. Stops at the first
-// failure. Lines come in runs, converted a run at a time where the tables allow and one by one otherwise. The
-// reader's layout must be that of the encoding (LayoutOf), and so must the writer's line break. A UTF-16
-// input that ends in half a unit keeps that byte, after the last line. Reader: Length(), ReadLines(run),
-// Failed(). Writer: WriteLine(data, size), WriteLines(units, count, lineBytes), Write(data, size).
-// knownValid: the input is strict UTF-8 throughout, as the detection found it (or the result is not kept).
+// Reads every line, converts it, writes it with its line break and reports the position as it goes (after
+// each line, or after each run of lines converted together); the line terminators count toward the reader's
+// Length() but not toward the bytes written. Stops at the first failure. Lines come in runs, converted a run
+// at a time where the tables allow and one by one otherwise. The reader's layout must be that of the encoding
+// (LayoutOf), and so must the writer's line break. A UTF-16 input that ends in half a unit keeps that byte,
+// after the last line. Reader: Length(), ReadLines(run), Failed(). Writer: WriteLine(data, size),
+// WriteLines(units, count, lineBytes), Write(data, size). knownValid: the input is strict UTF-8 throughout,
+// as the detection found it (or the result is not kept).
 template <class Reader, class Writer, class Progress>
 LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion& conversion,
                           TextEncoding encoding, Progress&& setProgress, bool knownValid = false) {
@@ -149,18 +150,20 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
                                        : conversion.ConvertUtf8Lines(run.data, run.size, knownValid);
             if (converted) {
                 allWritten = putRun(run.data, run.size);
-            } else if (encoding == TextEncoding::Gbk && conversion.ConvertGbkLinesInto(run.data, run.size, line)) {
+            } else if (encoding == TextEncoding::Gbk &&
+                       conversion.ConvertGbkLinesInto(run.data, run.size, line)) {
                 allWritten = putRun(line.data(), line.size());  // by words, lines may change their length
             } else {
-                allWritten = ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
-                    line.assign(run.data + at, size);
-                    if (encoding == TextEncoding::Gbk) {
-                        conversion.ConvertGbk(line);
-                    } else {
-                        conversion.ConvertUtf8(line);
-                    }
-                    return put(line.data(), line.size());
-                });
+                allWritten =
+                    ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
+                        line.assign(run.data + at, size);
+                        if (encoding == TextEncoding::Gbk) {
+                            conversion.ConvertGbk(line);
+                        } else {
+                            conversion.ConvertUtf8(line);
+                        }
+                        return put(line.data(), line.size());
+                    });
             }
         } else {
             units.resize(run.size / 2);

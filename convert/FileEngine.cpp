@@ -38,7 +38,8 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
         detector.Feed(data, size);
         return !detector.Settled() && !(mayGoBack && detector.OnlyValidityLeft());
     });
-    if (detector.Settled() || reader.PeekedToTheEnd() || !detector.OnlyValidityLeft()) return detector.Finish();
+    if (detector.Settled() || reader.PeekedToTheEnd() || !detector.OnlyValidityLeft())
+        return detector.Finish();
     reader.Watch([&detector](const char* data, std::size_t size) { detector.Feed(data, size); });
     provisional = true;
     return EncodingGuess{TextEncoding::Utf8, 0};
@@ -54,10 +55,12 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
                             : encoding.encoding == TextEncoding::Utf16Le ? "\xFF\xFE"
                                                                          : "\xFE\xFF";
     if (encoding.bomSize > 0 && !writer.Write(bom.data(), encoding.bomSize)) return LinesOutcome::WriteFailed;
-    // UTF-8 found without a byte order mark was checked to its end, or is converted again if it fails the check.
+    // UTF-8 found without a byte order mark was checked to its end, or is converted again if it fails the
+    // check.
     const bool knownValid = encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding;
-    return ConvertLines(reader, writer, *job.conversion, encoding.encoding,
-                        [&host](int position) { host.SetProgress(position); }, knownValid);
+    return ConvertLines(
+        reader, writer, *job.conversion, encoding.encoding,
+        [&host](int position) { host.SetProgress(position); }, knownValid);
 }
 
 bool OpenOutput(platform::CTextWriter& writer, const FileJob& job, std::string& temporary) {
@@ -89,7 +92,8 @@ EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<Te
 }
 
 std::string TemporaryName(const std::string& dest, int attempt) {
-    return dest + ".zendrix-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+    return dest + ".zendrix-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt) +
+           ".tmp";
 }
 
 FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
@@ -138,7 +142,8 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     const bool closed = writer.Close();
     if (lines != LinesOutcome::Done || !closed) {
         if (!temporary.empty()) platform::RemoveFile(temporary);
-        report.outcome = lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed : FileOutcome::WriteFailed;
+        report.outcome =
+            lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed : FileOutcome::WriteFailed;
         return report;
     }
     if (temporary.empty()) return report;

@@ -61,8 +61,8 @@ struct FileReport {
 // half-written file, and an existing dest stays as it was unless the conversion succeeded.
 FileReport ConvertOneFile(const FileJob& job, IFileHost& host);
 
-// Finds the encoding of an input that was just opened (or takes the one given) and sets the reader's layout for
-// it, its byte order mark passed over: for readers of a whole input that convert nothing.
+// Finds the encoding of an input that was just opened (or takes the one given) and sets the reader's layout
+// for it, its byte order mark passed over: for readers of a whole input that convert nothing.
 EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<TextEncoding>& given);
 
 // The name of the temporary output beside dest: dest.zendrix-PID-N.tmp.

@@ -35,7 +35,8 @@ inline std::uint64_t ThreeByteLeadMaskPortable(const unsigned char* p) {
     for (int word = 0; word < 8; ++word) {
         std::uint64_t x;
         std::memcpy(&x, p + 8 * word, 8);
-        const std::uint64_t t = (x & 0xF0F0F0F0F0F0F0F0u) ^ 0xE0E0E0E0E0E0E0E0u;  // zero where the nibble is E
+        const std::uint64_t t =
+            (x & 0xF0F0F0F0F0F0F0F0u) ^ 0xE0E0E0E0E0E0E0E0u;  // zero where the nibble is E
         const std::uint64_t zero = ~(((t & ~kHigh) + ~kHigh) | t) & kHigh;
         mask |= (((zero >> 7) * 0x0102040810204080u) >> 56) << (8 * word);
     }

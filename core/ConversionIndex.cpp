@@ -74,8 +74,8 @@ bool KeepsLineEnds(const DirectionIndex& index, const std::vector<CharCode>& lis
 
 std::size_t Utf8Length(char32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3; }
 
-// Fills the Unicode lookup of a direct index; leaves unicodeDirect false when some character that converts, or
-// its counterpart, has no Unicode form (a table made of bytes that are not GBK characters).
+// Fills the Unicode lookup of a direct index; leaves unicodeDirect false when some character that converts,
+// or its counterpart, has no Unicode form (a table made of bytes that are not GBK characters).
 void BuildUnicodeLookup(DirectionIndex& index, const std::vector<CharCode>& listed) {
     const gbk::CCodec& codec = gbk::Codec();
     std::vector<std::uint16_t> delta(std::size_t{1} << 16, 0);

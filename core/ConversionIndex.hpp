@@ -66,7 +66,7 @@ struct DirectionIndex {
     // For those: what to XOR into a three-byte UTF-8 sequence, loaded from memory as 32 bits in host byte
     // order (the fourth byte untouched), indexed by its code point. One load and one XOR per character.
     std::vector<std::uint32_t> utf8Change;
-    bool unicodeWholeLines = false;       // neither CR nor LF converts or is a counterpart
+    bool unicodeWholeLines = false;  // neither CR nor LF converts or is a counterpart
 };
 
 DirectionIndex BuildDirectionIndex(const std::string& search, const std::string& result);

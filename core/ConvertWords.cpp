@@ -1,10 +1,11 @@
 // ConvertWords.cpp: conversion by words as the program runs it; equal byte for byte to ConvertWordsLiteral.
 //
 // Where the character table's direction is direct (ConversionIndex.hpp), ConvertText maps each character on
-// its own, whatever surrounds it. So when every phrase keeps its length, the whole text can be mapped first and
-// the phrases written over it at their places; otherwise one pass finds the phrases and maps every character
-// between them as it goes. Other tables can make a stretch's result depend on the whole stretch (chains,
-// changes of width): their stretches are cut out and handed to ConvertText one by one, as the rule says.
+// its own, whatever surrounds it. So when every phrase keeps its length, the whole text can be mapped first
+// and the phrases written over it at their places; otherwise one pass finds the phrases and maps every
+// character between them as it goes. Other tables can make a stretch's result depend on the whole stretch
+// (chains, changes of width): their stretches are cut out and handed to ConvertText one by one, as the rule
+// says.
 #include "ConvertWords.hpp"
 
 #include <cstring>

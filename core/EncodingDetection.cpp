@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/Utf8.hpp"
 #include "Utf8Validity.hpp"
+#include "platform/Utf8.hpp"
 
 namespace {
 

@@ -30,8 +30,8 @@ class CEncodingDetector {
     // (a GBK text usually shows some within its first few Chinese characters). The caller may stop reading.
     bool Settled() const { return m_settled; }
     // True when the text so far is UTF-8 by far, so that only bytes that are not UTF-8, later on, could still
-    // make it GBK. A reader that can go back to the start may convert as UTF-8 from here, feeding the rest as it
-    // reads, and start again as GBK in the rare case Finish says so.
+    // make it GBK. A reader that can go back to the start may convert as UTF-8 from here, feeding the rest as
+    // it reads, and start again as GBK in the rare case Finish says so.
     bool OnlyValidityLeft() const { return !m_settled && !m_weighing; }
     // After the last Feed.
     EncodingGuess Finish();

@@ -92,7 +92,8 @@ class CPhraseFileReader {
                 return false;
             for (std::size_t k = 0; k < forms.size(); k += 2) {
                 std::string form = forms.substr(k, 2);
-                if (std::find(entry.forms.begin(), entry.forms.end(), form) != entry.forms.end()) return false;
+                if (std::find(entry.forms.begin(), entry.forms.end(), form) != entry.forms.end())
+                    return false;
                 entry.forms.push_back(std::move(form));
             }
         }

@@ -193,10 +193,10 @@ inline std::uint32_t Loaded(unsigned char b0, unsigned char b1, unsigned char b2
     return value;
 }
 
-// A three-byte sequence at q: XOR the change of its code point into its bytes, which keeps it three bytes long.
-// For look-ups that convert three-byte characters only: an overlong form or a surrogate decodes to a code point
-// below U+0800 or in D800-DFFF, whose change is 0, so only the continuation bytes need a check; anything else
-// that is no well-formed sequence stays as it is.
+// A three-byte sequence at q: XOR the change of its code point into its bytes, which keeps it three bytes
+// long. For look-ups that convert three-byte characters only: an overlong form or a surrogate decodes to a
+// code point below U+0800 or in D800-DFFF, whose change is 0, so only the continuation bytes need a check;
+// anything else that is no well-formed sequence stays as it is.
 template <bool kKnownValid>
 inline void MapThreeByteCharacter(unsigned char* q, const std::uint32_t* change) {
     const std::uint32_t continuationMask = Loaded(0, 0xC0, 0xC0, 0);
@@ -207,7 +207,8 @@ inline void MapThreeByteCharacter(unsigned char* q, const std::uint32_t* change)
     if (kKnownValid) {
         w ^= change[cp];
     } else {
-        const std::uint32_t wellFormed = 0u - static_cast<std::uint32_t>((w & continuationMask) == continuations);
+        const std::uint32_t wellFormed =
+            0u - static_cast<std::uint32_t>((w & continuationMask) == continuations);
         w ^= change[cp] & wellFormed;
     }
     // Three bytes only: the next character's load begins at q[3], and a store it overlaps would stall it.
@@ -230,7 +231,8 @@ void MapThreeByteUtf8InPlace(unsigned char* p, std::size_t n, const DirectionInd
     for (; i + 67 <= n; i += 64) {  // a lead byte in the window reads up to three bytes past it
         unsigned char* window = p + i;
         for (std::uint64_t leads = gbk::ThreeByteLeadMask(window); leads != 0; leads &= leads - 1) {
-            MapThreeByteCharacter<kKnownValid>(window + static_cast<unsigned>(__builtin_ctzll(leads)), change);
+            MapThreeByteCharacter<kKnownValid>(window + static_cast<unsigned>(__builtin_ctzll(leads)),
+                                               change);
         }
     }
     // The rest through a copy with room for the fourth byte of the last sequence.

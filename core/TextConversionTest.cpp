@@ -267,8 +267,8 @@ TEST(TextConversionTest, UnicodeTextConvertsAsItsGbkFormWithAnyTable) {
     }
 }
 
-// By words the rule is the same, each stretch one text for ConvertWords: phrases never reach across a character
-// GBK cannot hold. The characters come from the shipped phrases, so that phrases match often.
+// By words the rule is the same, each stretch one text for ConvertWords: phrases never reach across a
+// character GBK cannot hold. The characters come from the shipped phrases, so that phrases match often.
 TEST(TextConversionTest, ByWordsUnicodeTextConvertsAsItsGbkForm) {
     const CharTables tables = ShippedTables();
     PhraseTables phrases;

@@ -304,13 +304,15 @@ bool CTextWriter::WriteLine(const char* line, std::size_t size) {
 #if defined(__SSE2__)
 namespace {
 
-// Copies run[begin, end) to out with a CR put before every LF that has none, counting the LFs and the CRs that
-// were there, and returns the end of what it wrote. 16 bytes at a time: a block without LF is one load and one
-// store. Reads up to 16 bytes past end and writes up to 16 bytes past what it returns.
+// Copies run[begin, end) to out with a CR put before every LF that has none, counting the LFs and the CRs
+// that were there, and returns the end of what it wrote. 16 bytes at a time: a block without LF is one load
+// and one store. Reads up to 16 bytes past end and writes up to 16 bytes past what it returns.
 char* ExpandLineFeeds(const char* run, std::size_t begin, std::size_t end, char* out, std::size_t& lineFeeds,
                       std::size_t& crLfs) {
     const __m128i lf = _mm_set1_epi8('\n');
-    const auto load = [run](std::size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + at)); };
+    const auto load = [run](std::size_t at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + at));
+    };
     for (std::size_t i = begin; i < end; i += 16) {
         unsigned feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(load(i), lf)));
         if (end - i < 16) feeds &= (1u << (end - i)) - 1;
@@ -335,8 +337,8 @@ char* ExpandLineFeeds(const char* run, std::size_t begin, std::size_t end, char*
 
 }  // namespace
 
-// One-byte units the fast way, in pieces that fit the buffer with room for the stores past their end; the last
-// bytes of the run, which the block loads must not read past, the careful way.
+// One-byte units the fast way, in pieces that fit the buffer with room for the stores past their end; the
+// last bytes of the run, which the block loads must not read past, the careful way.
 bool CTextWriter::WriteByteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
     constexpr std::size_t kPiece = 64 * 1024;
     constexpr std::size_t kSlack = 32;

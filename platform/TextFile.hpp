@@ -47,8 +47,8 @@ class CTextReader {
     bool PeekedToTheEnd() const { return m_atEnd; }
     // A file can go back to its start (Rewind); a pipe cannot.
     bool CanRewind() const { return m_seekable; }
-    // From now on watch(data, size) sees every byte read after those Peek looked at, before any line holding it
-    // is handed out (and so before the caller changes it in place).
+    // From now on watch(data, size) sees every byte read after those Peek looked at, before any line holding
+    // it is handed out (and so before the caller changes it in place).
     void Watch(std::function<void(const char*, std::size_t)> watch) { m_watch = std::move(watch); }
     // Back to the first byte, as just opened: no lines read, the default layout.
     bool Rewind();

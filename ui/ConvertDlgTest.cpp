@@ -396,8 +396,8 @@ TEST_F(ConvertDlgTest, ConversionSideOfTheWindow) {
 
 namespace {
 
-// "按词语转换": off at start; on, the arrows convert by words; a phrase file that is missing or damaged leaves
-// it disabled and everything else as without it.
+// "按词语转换": off at start; on, the arrows convert by words; a phrase file that is missing or damaged
+// leaves it disabled and everything else as without it.
 TEST_F(ConvertDlgTest, ByWordsBoxTurnsConversionByWordsOnAndIsDisabledWithoutItsFile) {
     {
         CConvertDlg dlg;
@@ -418,9 +418,11 @@ TEST_F(ConvertDlgTest, ByWordsBoxTurnsConversionByWordsOnAndIsDisabledWithoutIts
     }
     // The table alone in a folder, then with a broken phrase file beside it.
     testsupport::TempDir folder;
-    std::filesystem::copy_file(testsupport::ExecutableDirectory() + L"\\Runemap.dll", folder.path() / "Runemap.dll");
+    std::filesystem::copy_file(testsupport::ExecutableDirectory() + L"\\Runemap.dll",
+                               folder.path() / "Runemap.dll");
     for (const bool broken : {false, true}) {
-        if (broken) testsupport::WriteBytes((folder.path() / "Runewords.txt").string(), "not a phrase file\r\n");
+        if (broken)
+            testsupport::WriteBytes((folder.path() / "Runewords.txt").string(), "not a phrase file\r\n");
         CCurrentDirectory inFolder(folder.path().wstring());
         CConvertDlg dlg;
         ASSERT_TRUE(OpenModeless(dlg)) << broken;

@@ -284,7 +284,8 @@ TEST(ResourcesTest, ProgramManifestAsksForPerMonitorDpiFallingBackToTheSystemDpi
         "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
         "System</dpiAwareness>");
     const std::size_t longPaths = xml.find(
-        "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>");
+        "<longPathAware "
+        "xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>");
     ASSERT_NE(std::string::npos, settings);
     EXPECT_TRUE(aware > settings && aware < end) << xml;
     EXPECT_TRUE(awareness > settings && awareness < end) << xml;

@@ -81,7 +81,8 @@ BOOL CALLBACK MeasureControl(HWND control, LPARAM param) {
     if (text.empty() || ::lstrcmpiW(className, L"Edit") == 0) return TRUE;
     LONG style = ::GetWindowLongW(control, GWL_STYLE);
     const LONG type = style & BS_TYPEMASK;
-    bool radio = ::lstrcmpiW(className, L"Button") == 0 && (type == BS_AUTORADIOBUTTON || type == BS_AUTOCHECKBOX);
+    bool radio =
+        ::lstrcmpiW(className, L"Button") == 0 && (type == BS_AUTORADIOBUTTON || type == BS_AUTOCHECKBOX);
     RECT client = {};
     ::GetClientRect(control, &client);
     RECT needed = {};
