@@ -235,8 +235,8 @@ void ExpectEveryFormAgrees(const std::vector<Piece>& pieces, const CharTables& t
 TEST(TextConversionTest, UnicodeTextConvertsAsItsGbkFormWithTheShippedTable) {
     const CharTables tables = ShippedTables();
     Generator generator(7, tables);
-    for (int round = 0; round < 3000; ++round) {
-        if (round == 1000) generator.WithRaw();
+    for (int round = 0; round < 1500; ++round) {
+        if (round == 500) generator.WithRaw();
         ExpectEveryFormAgrees(generator.Text(round % 3 == 0 ? 200 : 40), tables);
     }
 }
@@ -287,7 +287,7 @@ TEST(TextConversionTest, ByWordsUnicodeTextConvertsAsItsGbkForm) {
         if (DecodeAll(phrases.toTraditional[k].counterpart, word)) words.push_back(word);
     }
     generator.WithWords(words);
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 150; ++round) {
         const std::vector<Piece> pieces = generator.Text(60);
         for (const int toTraditional : {1, 0}) {
             const CTextConversion conversion(tables, toTraditional, &phrases);

@@ -70,6 +70,20 @@ std::string Utf8FromWide(const std::wstring& wide) {
     return utf8;
 }
 
+std::wstring FullPathOf(const std::wstring& path) {
+    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    while (size > 0) {
+        std::wstring full(size, L'\0');
+        const DWORD got = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+        if (got < size) {
+            full.resize(got);
+            return full;
+        }
+        size = got;  // the current directory changed in between: try again with the new size
+    }
+    return {};
+}
+
 std::wstring WidePath(const std::string& path) { return LongPathForm(WideFromUtf8(path)); }
 
 std::wstring LongPathForm(const std::wstring& wide) {
@@ -77,17 +91,7 @@ std::wstring LongPathForm(const std::wstring& wide) {
     // form).
     if (wide.size() < kClassicLimit || wide.size() > kLongLimit || wide.rfind(L"\\\\?\\", 0) == 0)
         return wide;
-    DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    std::wstring full;
-    while (size > 0) {
-        full.assign(size, L'\0');
-        const DWORD got = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-        if (got < size) {
-            full.resize(got);
-            break;
-        }
-        size = got;  // the current directory changed in between
-    }
+    const std::wstring full = FullPathOf(wide);
     if (full.size() < 3) return wide;
     if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);  // \\server\share
     return L"\\\\?\\" + full;

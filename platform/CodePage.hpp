@@ -19,6 +19,9 @@ std::string Utf8FromWide(const wchar_t* wide);
 std::wstring WidePath(const std::string& path);
 std::wstring LongPathForm(const std::wstring& path);  // the same for a path already in UTF-16
 
+// The path made absolute against the current directory ("" when the system cannot).
+std::wstring FullPathOf(const std::wstring& path);
+
 // A path the system gave back in the "\\?\" form, without it: "\\?\C:\a" gives "C:\a", "\\?\UNC\s\x" gives
 // "\\s\x".
 std::wstring WithoutLongPrefix(const std::wstring& path);

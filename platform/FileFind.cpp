@@ -9,20 +9,6 @@ namespace platform {
 
 namespace {
 
-std::wstring FullPathOf(const std::wstring& path) {
-    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    while (size > 0) {
-        std::wstring full(size, L'\0');
-        const DWORD got = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-        if (got < size) {
-            full.resize(got);
-            return full;
-        }
-        size = got;  // the current directory changed in between: try again with the new size
-    }
-    return {};
-}
-
 bool IsBareDriveName(const std::wstring& path) {
     return path.size() == 2 && path[1] == L':' &&
            ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));

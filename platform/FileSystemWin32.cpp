@@ -23,23 +23,11 @@ bool QueryIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
     return ok && (info.nFileIndexHigh != 0 || info.nFileIndexLow != 0);
 }
 
-std::wstring FullPath(const std::wstring& path) {
-    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    while (size > 0) {
-        std::wstring full(size, L'\0');
-        const DWORD got = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-        if (got < size) {
-            full.resize(got);
-            return full;
-        }
-        size = got;  // the current directory changed in between: try again with the new size
-    }
-    return path;
-}
-
 // The full, long, lowered spelling of a path, for file systems that give no file index.
 std::wstring ComparableSpelling(const std::string& path) {
-    std::wstring full = FullPath(WidePath(path));
+    const std::wstring wide = WidePath(path);
+    std::wstring full = FullPathOf(wide);
+    if (full.empty()) full = wide;
     std::wstring longName(full.size() + MAX_PATH, L'\0');
     const DWORD n = ::GetLongPathNameW(full.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
     if (n > 0 && n < longName.size()) full.assign(longName, 0, n);

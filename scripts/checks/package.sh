@@ -78,7 +78,7 @@ cd "$1"
 "$run" Zendrix.exe &
 program=$!
 box=$("$run" "$2" show 2>&1 >/dev/null | tr -d '\r')
-grep -q "後來的發展" <<<"$box" || echo "FAIL: Zendrix.exe did not come up and convert: $box"
+grep -q "頭髮很複雜，雜誌的製作" <<<"$box" || echo "FAIL: Zendrix.exe did not come up and convert by words: $box"
 "$run" "$2" close
 for _ in $(seq 1 300); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && { echo "FAIL: Zendrix.exe still ran after 关闭"; kill "$program"; }
