@@ -74,45 +74,6 @@ bool KeepsLineEnds(const DirectionIndex& index, const std::vector<CharCode>& lis
 
 std::size_t Utf8Length(char32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3; }
 
-// Fills the Unicode lookup of a direct index; leaves unicodeDirect false when some character that converts,
-// or its counterpart, has no Unicode form (a table made of bytes that are not GBK characters).
-void BuildUnicodeLookup(DirectionIndex& index, const std::vector<CharCode>& listed) {
-    const gbk::CCodec& codec = gbk::Codec();
-    std::vector<std::uint16_t> delta(std::size_t{1} << 16, 0);
-    bool keepsLength = true;
-    bool changesAscii = false;
-    bool threeByteOnly = true;
-    bool wholeLines = true;
-    for (const CharCode code : listed) {
-        const CounterpartEntry& entry = index.Entry(code);
-        if (entry.kind != Counterpart::Swap) continue;
-        const char32_t from = codec.Decode(code);
-        const char32_t to = codec.Decode(entry.Code());
-        if (from == gbk::kNoCharacter || to == gbk::kNoCharacter) return;
-        delta[from] = static_cast<std::uint16_t>(from ^ to);
-        keepsLength = keepsLength && Utf8Length(from) == Utf8Length(to);
-        changesAscii = changesAscii || from < 0x80;
-        threeByteOnly = threeByteOnly && Utf8Length(from) == 3;
-        wholeLines = wholeLines && from != '\r' && from != '\n' && to != '\r' && to != '\n';
-    }
-    if (threeByteOnly) {
-        index.utf8Change.assign(delta.size(), 0);
-        for (std::size_t cp = 0x800; cp < delta.size(); ++cp) {
-            const unsigned d = delta[cp];
-            const unsigned char change[4] = {static_cast<unsigned char>(d >> 12),
-                                             static_cast<unsigned char>(d >> 6 & 0x3F),
-                                             static_cast<unsigned char>(d & 0x3F), 0};
-            std::memcpy(&index.utf8Change[cp], change, 4);
-        }
-    }
-    index.unicodeDelta = std::move(delta);
-    index.unicodeKeepsUtf8Length = keepsLength;
-    index.unicodeChangesAscii = changesAscii;
-    index.unicodeThreeByteOnly = threeByteOnly;
-    index.unicodeWholeLines = wholeLines;
-    index.unicodeDirect = true;
-}
-
 }  // namespace
 
 DirectionIndex BuildDirectionIndex(const std::string& search, const std::string& result) {
@@ -154,7 +115,45 @@ DirectionIndex BuildDirectionIndex(const std::string& search, const std::string&
     if (index.direct) {
         BuildDirectLookup(index, listed);
         index.wholeLines = KeepsLineEnds(index, listed);
-        BuildUnicodeLookup(index, listed);
     }
+    index.listed = std::move(listed);
     return index;
+}
+
+UnicodeLookup BuildUnicodeLookup(const DirectionIndex& index) {
+    UnicodeLookup lookup;
+    if (!index.direct) return lookup;
+    const gbk::CCodec& codec = gbk::Codec();
+    lookup.delta.assign(std::size_t{1} << 16, 0);
+    lookup.keepsUtf8Length = lookup.threeByteOnly = lookup.wholeLines = true;
+    for (const CharCode code : index.listed) {
+        const CounterpartEntry& entry = index.Entry(code);
+        if (entry.kind != Counterpart::Swap) continue;
+        const char32_t from = codec.Decode(code);
+        const char32_t to = codec.Decode(entry.Code());
+        if (from == gbk::kNoCharacter || to == gbk::kNoCharacter) return UnicodeLookup();
+        lookup.delta[from] = static_cast<std::uint16_t>(from ^ to);
+        lookup.keepsUtf8Length = lookup.keepsUtf8Length && Utf8Length(from) == Utf8Length(to);
+        lookup.changesAscii = lookup.changesAscii || from < 0x80;
+        lookup.threeByteOnly = lookup.threeByteOnly && Utf8Length(from) == 3;
+        lookup.wholeLines = lookup.wholeLines && from != '\r' && from != '\n' && to != '\r' && to != '\n';
+    }
+    if (lookup.threeByteOnly && lookup.keepsUtf8Length) {
+        lookup.utf8Change.assign(lookup.delta.size(), 0);
+        for (std::size_t cp = 0x800; cp < lookup.delta.size(); ++cp) {
+            const unsigned d = lookup.delta[cp];
+            const unsigned char change[4] = {static_cast<unsigned char>(d >> 12),
+                                             static_cast<unsigned char>(d >> 6 & 0x3F),
+                                             static_cast<unsigned char>(d & 0x3F), 0};
+            std::memcpy(&lookup.utf8Change[cp], change, 4);
+        }
+    }
+    lookup.direct = true;
+    return lookup;
+}
+
+const UnicodeLookup& ConversionIndex::Unicode(int toTraditional) const {
+    const int k = toTraditional ? 1 : 0;
+    std::call_once(m_unicodeOnce[k], [&] { m_unicode[k] = BuildUnicodeLookup(k ? this->toTraditional : toSimplified); });
+    return m_unicode[k];
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <mutex>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -55,21 +56,29 @@ struct DirectionIndex {
     // converts as one text (ConvertLineRun).
     bool wholeLines = false;
 
-    // The same direct conversion on Unicode code points, built when every character that converts and every
-    // counterpart is a character GBK decodes (core/GbkCodec.hpp): what to XOR into a code point below U+10000
-    // (every character GBK holds is one) to get its counterpart; 0 for the rest.
-    bool unicodeDirect = false;
-    std::vector<std::uint16_t> unicodeDelta;
-    bool unicodeKeepsUtf8Length = false;  // every counterpart is as long in UTF-8 as its character
-    bool unicodeChangesAscii = false;     // some character below U+0080 converts
-    bool unicodeThreeByteOnly = false;    // every character that converts is three bytes long in UTF-8
-    // For those: what to XOR into a three-byte UTF-8 sequence, loaded from memory as 32 bits in host byte
-    // order (the fourth byte untouched), indexed by its code point. One load and one XOR per character.
-    std::vector<std::uint32_t> utf8Change;
-    bool unicodeWholeLines = false;  // neither CR nor LF converts or is a counterpart
+    // The characters listed, each at its first occurrence, in the order of the search table.
+    std::vector<CharCode> listed;
 };
 
 DirectionIndex BuildDirectionIndex(const std::string& search, const std::string& result);
+
+// The same direct conversion on Unicode code points, for a direct direction whose every character that converts
+// and every counterpart is a character GBK decodes (core/GbkCodec.hpp); otherwise `direct` stays false.
+struct UnicodeLookup {
+    bool direct = false;
+    // What to XOR into a code point below U+10000 (every character GBK holds is one) to get its counterpart;
+    // 0 for the rest.
+    std::vector<std::uint16_t> delta;
+    bool keepsUtf8Length = false;  // every counterpart is as long in UTF-8 as its character
+    bool changesAscii = false;     // some character below U+0080 converts
+    bool threeByteOnly = false;    // every character that converts is three bytes long in UTF-8
+    // For those: what to XOR into a three-byte UTF-8 sequence, loaded from memory as 32 bits in host byte
+    // order (the fourth byte untouched), indexed by its code point. One load and one XOR per character.
+    std::vector<std::uint32_t> utf8Change;
+    bool wholeLines = false;  // neither CR nor LF converts or is a counterpart
+};
+
+UnicodeLookup BuildUnicodeLookup(const DirectionIndex& index);
 
 // Both directions, built once when the tables are loaded. The sizes of the tables it was built from let
 // ConvertText notice tables that were filled by hand and never indexed, or replaced since.
@@ -78,6 +87,13 @@ struct ConversionIndex {
     DirectionIndex toSimplified;
     std::size_t simplifiedSize = 0;
     std::size_t traditionalSize = 0;
+
+    // The Unicode look-up of a direction, made on its first use (half a megabyte that GBK text never needs).
+    const UnicodeLookup& Unicode(int toTraditional) const;
+
+  private:
+    mutable std::once_flag m_unicodeOnce[2];
+    mutable UnicodeLookup m_unicode[2];
 };
 
 struct CharTables;

@@ -145,9 +145,9 @@ void WriteUtf8(unsigned char* p, char32_t cp, int length) {
 // Maps every code point of p[0, n) through a direct look-up whose counterparts keep their UTF-8 length, in
 // place; bytes that are not UTF-8 pass one at a time, as in ConvertUtf8ByStretches. Three-byte characters
 // (all of Chinese) take a short path of their own; everything else goes through the strict decoder.
-void MapUtf8InPlace(unsigned char* p, std::size_t n, const DirectionIndex& index) {
-    const std::uint16_t* delta = index.unicodeDelta.data();
-    const bool asciiChanges = index.unicodeChangesAscii;
+void MapUtf8InPlace(unsigned char* p, std::size_t n, const UnicodeLookup& index) {
+    const std::uint16_t* delta = index.delta.data();
+    const bool asciiChanges = index.changesAscii;
     std::size_t i = 0;
     while (i < n) {
         const unsigned b0 = p[i];
@@ -225,7 +225,7 @@ inline void MapThreeByteCharacter(unsigned char* q, const std::uint32_t* change)
 // only begin a sequence, so each is looked at on its own, found 64 bytes at a time with a mask instead of a
 // branch per character between Chinese and Latin text.
 template <bool kKnownValid>
-void MapThreeByteUtf8InPlace(unsigned char* p, std::size_t n, const DirectionIndex& index) {
+void MapThreeByteUtf8InPlace(unsigned char* p, std::size_t n, const UnicodeLookup& index) {
     const std::uint32_t* change = index.utf8Change.data();
     std::size_t i = 0;
     for (; i + 67 <= n; i += 64) {  // a lead byte in the window reads up to three bytes past it
@@ -245,9 +245,9 @@ void MapThreeByteUtf8InPlace(unsigned char* p, std::size_t n, const DirectionInd
     std::memcpy(p + i, rest, size);
 }
 
-void MapUtf16InPlace(char16_t* units, std::size_t count, bool swapped, const DirectionIndex& index) {
+void MapUtf16InPlace(char16_t* units, std::size_t count, bool swapped, const UnicodeLookup& index) {
     // Surrogates have no counterpart (their delta is 0), so pairs need no special care.
-    const std::uint16_t* delta = index.unicodeDelta.data();
+    const std::uint16_t* delta = index.delta.data();
     if (swapped) {
         for (std::size_t i = 0; i < count; ++i) {
             const char16_t unit = Swap(units[i]);
@@ -258,10 +258,10 @@ void MapUtf16InPlace(char16_t* units, std::size_t count, bool swapped, const Dir
     }
 }
 
-void MapUtf8(unsigned char* p, std::size_t n, const DirectionIndex& index, bool knownValid = false) {
-    if (index.unicodeThreeByteOnly && knownValid) {
+void MapUtf8(unsigned char* p, std::size_t n, const UnicodeLookup& index, bool knownValid = false) {
+    if (index.threeByteOnly && knownValid) {
         MapThreeByteUtf8InPlace<true>(p, n, index);
-    } else if (index.unicodeThreeByteOnly) {
+    } else if (index.threeByteOnly) {
         MapThreeByteUtf8InPlace<false>(p, n, index);
     } else {
         MapUtf8InPlace(p, n, index);
@@ -273,13 +273,13 @@ void MapUtf8(unsigned char* p, std::size_t n, const DirectionIndex& index, bool 
 CTextConversion::CTextConversion(const CharTables& tables, int toTraditional, const PhraseTables* phrases)
     : m_tables(tables), m_toTraditional(toTraditional ? 1 : 0), m_phrases(phrases) {}
 
-const DirectionIndex* CTextConversion::UnicodeLookup() const {
+const UnicodeLookup* CTextConversion::Lookup() const {
     // Words decide across characters: no look-up of one code point at a time.
     if (m_phrases != nullptr) return nullptr;
     const ConversionIndex* index = IndexOf(m_tables);
     if (index == nullptr) return nullptr;
-    const DirectionIndex& direction = m_toTraditional ? index->toTraditional : index->toSimplified;
-    return direction.unicodeDirect ? &direction : nullptr;
+    const UnicodeLookup& lookup = index->Unicode(m_toTraditional);
+    return lookup.direct ? &lookup : nullptr;
 }
 
 void CTextConversion::ConvertGbk(std::string& text) const {
@@ -297,8 +297,8 @@ bool CTextConversion::ConvertGbkLinesInto(const char* run, std::size_t size, std
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {
-    const DirectionIndex* lookup = UnicodeLookup();
-    if (lookup != nullptr && lookup->unicodeKeepsUtf8Length) {
+    const UnicodeLookup* lookup = Lookup();
+    if (lookup != nullptr && lookup->keepsUtf8Length) {
         MapUtf8(reinterpret_cast<unsigned char*>(&text[0]), text.size(), *lookup);
     } else {
         ConvertUtf8ByStretches(text, *this);
@@ -306,7 +306,7 @@ void CTextConversion::ConvertUtf8(std::string& text) const {
 }
 
 void CTextConversion::ConvertUtf16(std::u16string& units, bool swapped) const {
-    if (const DirectionIndex* lookup = UnicodeLookup()) {
+    if (const UnicodeLookup* lookup = Lookup()) {
         MapUtf16InPlace(&units[0], units.size(), swapped, *lookup);
     } else {
         ConvertUtf16ByStretches(units, swapped, *this);
@@ -314,15 +314,15 @@ void CTextConversion::ConvertUtf16(std::u16string& units, bool swapped) const {
 }
 
 bool CTextConversion::ConvertUtf8Lines(char* run, std::size_t size, bool knownValid) const {
-    const DirectionIndex* lookup = UnicodeLookup();
-    if (lookup == nullptr || !lookup->unicodeKeepsUtf8Length || !lookup->unicodeWholeLines) return false;
+    const UnicodeLookup* lookup = Lookup();
+    if (lookup == nullptr || !lookup->keepsUtf8Length || !lookup->wholeLines) return false;
     MapUtf8(reinterpret_cast<unsigned char*>(run), size, *lookup, knownValid);
     return true;
 }
 
 bool CTextConversion::ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const {
-    const DirectionIndex* lookup = UnicodeLookup();
-    if (lookup == nullptr || !lookup->unicodeWholeLines) return false;
+    const UnicodeLookup* lookup = Lookup();
+    if (lookup == nullptr || !lookup->wholeLines) return false;
     MapUtf16InPlace(units, count, swapped, *lookup);
     return true;
 }

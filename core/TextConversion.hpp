@@ -7,7 +7,7 @@
 #include "CharTables.hpp"
 #include "PhraseTable.hpp"
 
-struct DirectionIndex;
+struct UnicodeLookup;
 
 // GBK text converts with ConvertText. Unicode text follows one rule: every character that GBK can hold
 // converts exactly as it would in GBK, each maximal stretch of such characters being one GBK text; every
@@ -41,7 +41,7 @@ class CTextConversion {
 
   private:
     // The direct Unicode look-up of this direction, or null when the tables have none.
-    const DirectionIndex* UnicodeLookup() const;
+    const UnicodeLookup* Lookup() const;
 
     const CharTables& m_tables;
     int m_toTraditional;
