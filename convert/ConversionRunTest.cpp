@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "convert/ConversionRunFixture.hpp"
-#include "core/Gbk.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"
 
@@ -56,10 +55,10 @@ TEST_F(ConversionRunTest, SingleFileWithRelativeLoweredDestinationAndEitherDirec
 
 TEST_F(ConversionRunTest, BareDestinationNameGoesBesideTheExecutable) {
     const std::string exe = platform::ExecutablePath();
-    const std::string exeDir = exe.substr(0, gbk::ReverseFind(exe, '\\'));
+    const std::string exeDir = exe.substr(0, exe.rfind('\\'));
     const std::string name = "Zendrix-Run-" + std::to_string(::GetCurrentProcessId()) + ".TXT";
     std::string lowered = name;
-    gbk::LowerAscii(lowered);
+    for (char& c : lowered) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     ASSERT_TRUE(platform::ChangeDirectory(dir.path().string()));
     Start(0, "a.txt", name);
     Texts besideExe = NamesIn(exeDir);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-// The main window implements this; tests implement it with a recorder. Texts are GBK.
+// The main window implements this; tests implement it with a recorder. Texts are UTF-8.
 class IConvertHost {
   public:
     virtual ~IConvertHost() = default;

@@ -26,14 +26,6 @@ std::size_t Find(const std::string& text, const std::string& needle, std::size_t
     return std::string::npos;
 }
 
-std::size_t ReverseFind(const std::string& text, char ch) {
-    std::size_t found = std::string::npos;
-    for (std::size_t pos = 0; pos < text.size(); pos += CharWidth(text, pos)) {
-        if (text[pos] == ch && CharWidth(text, pos) == 1) found = pos;
-    }
-    return found;
-}
-
 std::size_t ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
     std::size_t pos = Find(text, from);
     if (pos == std::string::npos) return 0;
@@ -51,12 +43,6 @@ std::size_t ReplaceAll(std::string& text, const std::string& from, const std::st
     result.append(text, copied, std::string::npos);
     text.swap(result);
     return count;
-}
-
-void LowerAscii(std::string& text) {
-    for (std::size_t pos = 0; pos < text.size(); pos += CharWidth(text, pos)) {
-        if (text[pos] >= 'A' && text[pos] <= 'Z') text[pos] = static_cast<char>(text[pos] - 'A' + 'a');
-    }
 }
 
 }  // namespace gbk

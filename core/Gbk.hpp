@@ -18,14 +18,8 @@ inline std::size_t CharWidth(const std::string& text, std::size_t pos) {
 // the boundary `from`, or npos. Find("乗a", "\\") is npos: the 0x5C inside 乗 is a trail byte, not a backslash.
 std::size_t Find(const std::string& text, const std::string& needle, std::size_t from = 0);
 
-// Offset of the last character equal to the single-byte character ch, or npos.
-std::size_t ReverseFind(const std::string& text, char ch);
-
 // Replaces every occurrence of `from` (at character boundaries, left to right, no overlap) by `to`, all at once.
 // Returns the number of replacements. ReplaceAll("AB AB", "AB", "C") gives "C C" and 2.
 std::size_t ReplaceAll(std::string& text, const std::string& from, const std::string& to);
-
-// Lowers the single-byte characters A-Z; trail bytes that equal a capital letter stay as they are.
-void LowerAscii(std::string& text);
 
 }  // namespace gbk

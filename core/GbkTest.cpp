@@ -51,16 +51,5 @@ TEST(GbkTest, ReplaceAllReplacesLeftToRightWithoutOverlap) {
     EXPECT_EQ("xyz", text);
 }
 
-TEST(GbkTest, ReverseFindSkipsTrailBytes) {
-    EXPECT_EQ(2u, gbk::ReverseFind("a\\" + std::string("\\") + kJou, '\\'));
-    EXPECT_EQ(std::string::npos, gbk::ReverseFind(kJou + kJou, '\\'));
-    EXPECT_EQ(std::string::npos, gbk::ReverseFind("", '\\'));
-}
-
-TEST(GbkTest, LowerAsciiLeavesTrailBytesAlone) {
-    std::string text = "C:\\Out\\" + kCapA + "ABC.TXT";
-    gbk::LowerAscii(text);
-    EXPECT_EQ("c:\\out\\" + kCapA + "abc.txt", text);
-}
 
 }  // namespace
