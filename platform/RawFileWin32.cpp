@@ -16,31 +16,29 @@ HANDLE OpenExclusive(const std::string& path, DWORD access, DWORD disposition) {
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
+// Keeps a handle just opened; false when the opening failed.
+bool Keep(std::intptr_t& handle, HANDLE h) {
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
 }  // namespace
 
 bool CRawFile::OpenForReading(const std::string& path) {
     Close();
-    HANDLE h = OpenExclusive(path, GENERIC_READ, OPEN_EXISTING);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    m_handle = reinterpret_cast<std::intptr_t>(h);
-    return true;
+    return Keep(m_handle, OpenExclusive(path, GENERIC_READ, OPEN_EXISTING));
 }
 
 bool CRawFile::CreateForWriting(const std::string& path) {
     Close();
-    HANDLE h = OpenExclusive(path, GENERIC_WRITE, CREATE_ALWAYS);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    m_handle = reinterpret_cast<std::intptr_t>(h);
-    return true;
+    return Keep(m_handle, OpenExclusive(path, GENERIC_WRITE, CREATE_ALWAYS));
 }
 
 bool CRawFile::CreateNew(const std::string& path) {
     Close();
     // CREATE_NEW fails on any existing name, a symbolic link included (it is not followed).
-    HANDLE h = OpenExclusive(path, GENERIC_WRITE, CREATE_NEW);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    m_handle = reinterpret_cast<std::intptr_t>(h);
-    return true;
+    return Keep(m_handle, OpenExclusive(path, GENERIC_WRITE, CREATE_NEW));
 }
 
 void CRawFile::UseStandardInput() {
