@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,6 +23,14 @@ inline std::vector<std::string> SplitLines(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+// The whole of a file; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 inline bool GbkToUtf8(const std::string& gbk, std::string& utf8) {

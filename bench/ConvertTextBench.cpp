@@ -7,7 +7,6 @@
 #include <opencc/opencc.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -56,8 +55,7 @@ const Corpus& TheCorpus() {
             c.error = "cannot load " ZENDRIX_BENCH_TABLE;
             return c;
         }
-        std::ifstream in(ZENDRIX_BENCH_DATA "/manpages.gbk", std::ios::binary);
-        std::string gbk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string gbk = bench::ReadFile(ZENDRIX_BENCH_DATA "/manpages.gbk");
         if (gbk.empty()) c.error = "no text in " ZENDRIX_BENCH_DATA "/manpages.gbk";
         std::string traditional = gbk;
         ConvertText(traditional, 1, c.tables);

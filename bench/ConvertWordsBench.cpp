@@ -8,7 +8,6 @@
 #include <sys/resource.h>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,8 +37,7 @@ const Corpus& TheCorpus() {
         } else if (LoadPhrases(c.phrases, ZENDRIX_BENCH_PHRASES) != PhraseLoadResult::Loaded) {
             c.error = "cannot load " ZENDRIX_BENCH_PHRASES;
         }
-        std::ifstream in(ZENDRIX_BENCH_DATA "/manpages.gbk", std::ios::binary);
-        std::string gbk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string gbk = bench::ReadFile(ZENDRIX_BENCH_DATA "/manpages.gbk");
         if (gbk.empty()) c.error = "no text in " ZENDRIX_BENCH_DATA "/manpages.gbk";
         std::string traditional = gbk;
         ConvertWords(traditional, 1, c.tables, c.phrases);

@@ -3,28 +3,20 @@
 // characters, and as ASCII only the fast path runs. Each row reports the bytes of the text it was given.
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "bench/BenchText.hpp"
 #include "core/EncodingDetection.hpp"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 const std::string& Utf8Text() {
-    static const std::string text = ReadFile(ZENDRIX_BENCH_DATA "/manpages.utf8");
+    static const std::string text = bench::ReadFile(ZENDRIX_BENCH_DATA "/manpages.utf8");
     return text;
 }
 
 const std::string& GbkText() {
-    static const std::string text = ReadFile(ZENDRIX_BENCH_DATA "/manpages.gbk");
+    static const std::string text = bench::ReadFile(ZENDRIX_BENCH_DATA "/manpages.gbk");
     return text;
 }
 
