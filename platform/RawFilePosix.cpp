@@ -16,6 +16,13 @@ bool IsRegular(int fd) {
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// Keeps a descriptor just opened; false when the opening failed.
+bool Keep(std::intptr_t& handle, int fd) {
+    if (fd < 0) return false;
+    handle = fd;
+    return true;
+}
+
 }  // namespace
 
 bool CRawFile::OpenForReading(const std::string& path) {
@@ -33,19 +40,13 @@ bool CRawFile::OpenForReading(const std::string& path) {
 
 bool CRawFile::CreateForWriting(const std::string& path) {
     Close();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    m_handle = fd;
-    return true;
+    return Keep(m_handle, ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
 }
 
 bool CRawFile::CreateNew(const std::string& path) {
     Close();
     // O_EXCL with O_CREAT fails on any existing name, and does not follow a symbolic link.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    m_handle = fd;
-    return true;
+    return Keep(m_handle, ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
 }
 
 void CRawFile::UseStandardInput() {
