@@ -27,23 +27,11 @@ CharTables::CharTables(std::string simplified, std::string traditional)
       m_index(IndexOf(m_simplified, m_traditional)) {}
 
 const std::string& CharTables::Search(Direction direction) const {
-    switch (direction) {
-        case Direction::ToTraditional:
-            return m_simplified;
-        case Direction::ToSimplified:
-            break;
-    }
-    return m_traditional;
+    return Of(direction, m_simplified, m_traditional);
 }
 
 const std::string& CharTables::Result(Direction direction) const {
-    switch (direction) {
-        case Direction::ToTraditional:
-            return m_traditional;
-        case Direction::ToSimplified:
-            break;
-    }
-    return m_simplified;
+    return Of(direction, m_traditional, m_simplified);
 }
 
 const DirectionIndex& CharTables::Index(Direction direction) const { return m_index->Of(direction); }

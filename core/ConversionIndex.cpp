@@ -153,13 +153,7 @@ UnicodeLookup BuildUnicodeLookup(const DirectionIndex& index) {
 }
 
 const DirectionIndex& ConversionIndex::Of(Direction direction) const {
-    switch (direction) {
-        case Direction::ToTraditional:
-            return toTraditional;
-        case Direction::ToSimplified:
-            break;
-    }
-    return toSimplified;
+    return ::Of(direction, toTraditional, toSimplified);
 }
 
 const UnicodeLookup& ConversionIndex::Unicode(Direction direction) const {

@@ -126,33 +126,15 @@ PhraseTables::PhraseTables(std::vector<PhraseEntry> toTraditional, std::vector<P
 }
 
 const std::vector<PhraseEntry>& PhraseTables::Phrases(Direction direction) const {
-    switch (direction) {
-        case Direction::ToTraditional:
-            return m_toTraditional;
-        case Direction::ToSimplified:
-            break;
-    }
-    return m_toSimplified;
+    return Of(direction, m_toTraditional, m_toSimplified);
 }
 
 const std::vector<CandidateEntry>& PhraseTables::Candidates(Direction direction) const {
-    switch (direction) {
-        case Direction::ToTraditional:
-            return m_traditionalForms;
-        case Direction::ToSimplified:
-            break;
-    }
-    return m_simplifiedForms;
+    return Of(direction, m_traditionalForms, m_simplifiedForms);
 }
 
 const PhraseDirectionIndex& PhraseTables::Index(Direction direction) const {
-    switch (direction) {
-        case Direction::ToTraditional:
-            return m_index->toTraditional;
-        case Direction::ToSimplified:
-            break;
-    }
-    return m_index->toSimplified;
+    return Of(direction, m_index->toTraditional, m_index->toSimplified);
 }
 
 PhraseLoadResult LoadPhrases(PhraseTables& phrases, const std::string& path) {

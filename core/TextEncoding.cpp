@@ -1,42 +1,36 @@
 // TextEncoding.cpp: names, byte order marks and unit sizes of the encodings.
 #include "TextEncoding.hpp"
 
-const char* EncodingName(TextEncoding encoding) {
+namespace {
+
+struct EncodingTraits {
+    const char* name;
+    const char* byteOrderMark;
+    int unitSize;
+};
+
+const EncodingTraits& TraitsOf(TextEncoding encoding) {
+    static const EncodingTraits gbk{"GBK", "", 1};
+    static const EncodingTraits utf8{"UTF-8", "\xEF\xBB\xBF", 1};
+    static const EncodingTraits utf16le{"UTF-16LE", "\xFF\xFE", 2};
+    static const EncodingTraits utf16be{"UTF-16BE", "\xFE\xFF", 2};
     switch (encoding) {
         case TextEncoding::Gbk:
-            return "GBK";
+            return gbk;
         case TextEncoding::Utf8:
-            return "UTF-8";
+            return utf8;
         case TextEncoding::Utf16Le:
-            return "UTF-16LE";
+            return utf16le;
         case TextEncoding::Utf16Be:
-            return "UTF-16BE";
+            break;
     }
-    return "";
+    return utf16be;
 }
 
-std::string ByteOrderMark(TextEncoding encoding) {
-    switch (encoding) {
-        case TextEncoding::Gbk:
-            return "";
-        case TextEncoding::Utf8:
-            return "\xEF\xBB\xBF";
-        case TextEncoding::Utf16Le:
-            return "\xFF\xFE";
-        case TextEncoding::Utf16Be:
-            return "\xFE\xFF";
-    }
-    return "";
-}
+}  // namespace
 
-int UnitSize(TextEncoding encoding) {
-    switch (encoding) {
-        case TextEncoding::Gbk:
-        case TextEncoding::Utf8:
-            return 1;
-        case TextEncoding::Utf16Le:
-        case TextEncoding::Utf16Be:
-            return 2;
-    }
-    return 1;
-}
+const char* EncodingName(TextEncoding encoding) { return TraitsOf(encoding).name; }
+
+std::string ByteOrderMark(TextEncoding encoding) { return TraitsOf(encoding).byteOrderMark; }
+
+int UnitSize(TextEncoding encoding) { return TraitsOf(encoding).unitSize; }
