@@ -64,19 +64,32 @@ def merge_union(dictionaries):
     return merged
 
 
+def why_not_gbk(text):
+    """None for a text of two-byte GBK characters; else the reason it cannot be an entry."""
+    if make_phrases.is_gbk_text(text):
+        return None
+    try:
+        text.encode("gbk")
+    except UnicodeEncodeError:
+        return "outside GBK"
+    return "with ASCII"  # GBK holds it, but our entries are two-byte characters only
+
+
 def select_entries(dictionary):
-    """Key -> the form OpenCC uses (first candidate), for entries whose key and form GBK holds; and what is left
-    out, by reason. Merging comes first, so a key whose winning form is outside GBK is dropped, not given the
-    form of a later source."""
-    kept, outside_key, outside_form = {}, [], []
+    """Key -> the form OpenCC uses (first candidate), for entries whose key and form are two-byte GBK characters;
+    and what is left out, by reason. Merging comes first, so a key whose winning form GBK cannot hold is dropped,
+    not given the form of a later source."""
+    kept = {}
+    dropped = {"key outside GBK": [], "key with ASCII": [], "form outside GBK": [], "form with ASCII": []}
     for key, candidates in dictionary.items():
-        if not make_phrases.is_gbk_text(key):
-            outside_key.append(key)
-        elif not make_phrases.is_gbk_text(candidates[0]):
-            outside_form.append(key)
+        key_fault, form_fault = why_not_gbk(key), why_not_gbk(candidates[0])
+        if key_fault:
+            dropped["key " + key_fault].append(key)
+        elif form_fault:
+            dropped["form " + form_fault].append(key)
         else:
             kept[key] = candidates[0]
-    return kept, {"key outside GBK": sorted(outside_key), "form outside GBK": sorted(outside_form)}
+    return kept, {reason: sorted(keys) for reason, keys in dropped.items()}
 
 
 def read_table_maps(data):

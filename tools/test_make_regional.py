@@ -46,7 +46,8 @@ class GeneratorTest(unittest.TestCase):
             dictionaries(TWPhrases={"甲乙": "丙丁", "𪈼乙": "丙丁", "甲丙": "𪈼丁 丙丁", "甲a": "丙a"}), table([]))
         self.assertEqual(sections_of(data)["dictionary TWPhrases"], [("甲乙", "丙丁")])
         figures = next(f for f in report if f["name"] == "dictionary TWPhrases")
-        self.assertEqual(figures["dropped"], {"key outside GBK": ["甲a", "𪈼乙"], "form outside GBK": ["甲丙"]})
+        self.assertEqual(figures["dropped"], {"key outside GBK": ["𪈼乙"], "key with ASCII": ["甲a"],
+                                              "form outside GBK": ["甲丙"], "form with ASCII": []})
         self.assertEqual((figures["entries"], figures["kept"]), (4, 1))
 
     def test_union_keeps_every_key_and_the_first_source_wins_a_shared_key(self):
