@@ -64,25 +64,33 @@ def merge_union(dictionaries):
     return merged
 
 
-def why_not_gbk(text):
-    """None for a text of two-byte GBK characters; else the reason it cannot be an entry."""
-    if make_phrases.is_gbk_text(text):
+def is_entry_text(text, ascii=False):
+    """Two-byte GBK characters only; with ascii, printable ASCII (no space) may stand among them."""
+    if not ascii:
+        return make_phrases.is_gbk_text(text)
+    return any(make_table.is_gbk_char(c) for c in text) and all(
+        make_table.is_gbk_char(c) or "!" <= c <= "~" for c in text)
+
+
+def why_not_gbk(text, ascii=False):
+    """None for a text an entry may hold; else the reason it cannot be one."""
+    if is_entry_text(text, ascii):
         return None
     try:
         text.encode("gbk")
     except UnicodeEncodeError:
         return "outside GBK"
-    return "with ASCII"  # GBK holds it, but our entries are two-byte characters only
+    return "with ASCII"  # GBK holds it, but the entries are two-byte characters only (unless ascii)
 
 
-def select_entries(dictionary):
+def select_entries(dictionary, ascii=False):
     """Key -> the form OpenCC uses (first candidate), for entries whose key and form are two-byte GBK characters;
     and what is left out, by reason. Merging comes first, so a key whose winning form GBK cannot hold is dropped,
     not given the form of a later source."""
     kept = {}
     dropped = {"key outside GBK": [], "key with ASCII": [], "form outside GBK": [], "form with ASCII": []}
     for key, candidates in dictionary.items():
-        key_fault, form_fault = why_not_gbk(key), why_not_gbk(candidates[0])
+        key_fault, form_fault = why_not_gbk(key, ascii), why_not_gbk(candidates[0], ascii)
         if key_fault:
             dropped["key " + key_fault].append(key)
         elif form_fault:
@@ -133,14 +141,15 @@ def encode_file(sections):
     return b"".join(line + b"\r\n" for line in lines)
 
 
-def build(dictionaries, table_data):
-    """dictionaries: OpenCC name -> parsed dump. Returns (file bytes, report)."""
+def build(dictionaries, table_data, ascii=False):
+    """dictionaries: OpenCC name -> parsed dump. Returns (file bytes, report). With ascii, entries may hold
+    printable ASCII besides two-byte GBK characters."""
     s2t, t2s = read_table_maps(table_data)
     table_maps = (s2t, t2s)
     sections, report = [], []
     for name, sources in DICTIONARY_SECTIONS:
         merged = merge_union([dictionaries[s] for s in sources])
-        kept, dropped = select_entries(merged)
+        kept, dropped = select_entries(merged, ascii)
         figures = {"name": "dictionary " + name, "sources": sources, "entries": len(merged), "dropped": dropped,
                    "gbk": len(kept)}
         if name in TABLE_SIDE:
@@ -156,8 +165,9 @@ def build(dictionaries, table_data):
     return encode_file(sections), report
 
 
-def parse_file(data, problems):
-    """Strict reading of a 2.0 phrase file: returns [(header name, [(key, value)])]; faults go to problems."""
+def parse_file(data, problems, ascii=False):
+    """Strict reading of a 2.0 phrase file: returns [(header name, [(key, value)])]; faults go to problems.
+    With ascii, entries may also hold printable ASCII."""
     if not data.endswith(b"\r\n"):
         problems.append("the file does not end with CR LF")
         return []
@@ -191,7 +201,7 @@ def parse_file(data, problems):
                     text = field.decode("gbk")
                 except UnicodeDecodeError:
                     text = ""
-                if not make_phrases.is_gbk_text(text):
+                if not is_entry_text(text, ascii):
                     problems.append("%s: not two-byte GBK characters only" % where)
                 decoded.append(text)
             if previous is not None and fields[0] <= previous:
@@ -224,25 +234,25 @@ def report_lines(report, size):
     return out
 
 
-def check(path, dumps, table, readme):
+def check(path, dumps, table, readme, ascii=False):
     problems = []
     try:
         with open(path, "rb") as handle:
             data = handle.read()
         with open(table, "rb") as handle:
-            expected, report = build(read_dictionaries(dumps), handle.read())
+            expected, report = build(read_dictionaries(dumps), handle.read(), ascii)
         with open(readme, encoding="utf-8") as handle:
             readme_text = handle.read()
     except (make_table.TableError, OSError) as error:
         return ["cannot check: %s" % error]
-    sections = parse_file(data, problems)
+    sections = parse_file(data, problems, ascii)
     names = [name for name, _ in sections]
     wanted = [figures["name"] for figures in report]
     if not problems and names != wanted:
         problems.append("sections %s, expected %s" % (" / ".join(names), " / ".join(wanted)))
     if not problems and data != expected:
         problems.append("the file differs from what the generator builds from %s and %s" % (dumps, table))
-    for figures in report:
+    for figures in report if not ascii else ():
         row = "| `%s` | %s |" % (figures["name"], format(figures["kept"], ","))
         if row not in readme_text:
             problems.append("%s does not give the figure row %s" % (readme, row))
@@ -257,9 +267,11 @@ def main(argv):
     parser.add_argument("--dumps", default=DEFAULT_DUMPS, help="folder of the text dumps (default: %(default)s)")
     parser.add_argument("--table", default=DEFAULT_TABLE, help="character table (default: %(default)s)")
     parser.add_argument("--readme", default=DEFAULT_README, help="where the figures are (default: %(default)s)")
+    parser.add_argument("--ascii", action="store_true",
+                        help="keep entries with printable ASCII among their characters (not the shipped form)")
     args = parser.parse_args(argv)
     if args.check:
-        problems = check(args.check, args.dumps, args.table, args.readme)
+        problems = check(args.check, args.dumps, args.table, args.readme, args.ascii)
         for problem in problems[:20]:
             print("make_regional --check: %s" % problem, file=sys.stderr)
         if problems:
@@ -269,7 +281,7 @@ def main(argv):
         return 0
     try:
         with open(args.table, "rb") as handle:
-            data, report = build(read_dictionaries(args.dumps), handle.read())
+            data, report = build(read_dictionaries(args.dumps), handle.read(), args.ascii)
         with open(args.out, "wb") as handle:
             handle.write(data)
     except (make_table.TableError, OSError) as error:

@@ -142,7 +142,7 @@ def segment(dictionary, text):
 def load(phrases_path, table_path):
     problems = []
     with open(phrases_path, "rb") as handle:
-        sections = make_regional.parse_file(handle.read(), problems)
+        sections = make_regional.parse_file(handle.read(), problems, ascii=True)
     if problems:
         raise SystemExit("regional_model: %s: %s" % (phrases_path, problems[0]))
     with open(table_path, "rb") as handle:

@@ -50,6 +50,23 @@ class GeneratorTest(unittest.TestCase):
                                               "form outside GBK": ["甲丙"], "form with ASCII": []})
         self.assertEqual((figures["entries"], figures["kept"]), (4, 1))
 
+    def test_ascii_among_the_characters_only_when_asked(self):
+        given = dictionaries(TWPhrases={"U乙": "丙丁", "甲乙": "A乙", "甲 乙": "丙丁", "ab": "丙丁"})
+        data, _ = make_regional.build(given, table([]))
+        self.assertEqual(sections_of(data)["dictionary TWPhrases"], [])
+        data, _ = make_regional.build(given, table([]), ascii=True)
+        problems = []
+        parsed = dict(make_regional.parse_file(data, problems, ascii=True))
+        self.assertEqual(problems, [])
+        # a space, or no two-byte character at all, still keeps an entry out; ASCII sorts before GBK
+        self.assertEqual(parsed["dictionary TWPhrases"], [("U乙", "丙丁"), ("甲乙", "A乙")])
+        self.assertNotEqual(self.strict_faults(data), [])
+
+    def strict_faults(self, data):
+        problems = []
+        make_regional.parse_file(data, problems)
+        return problems
+
     def test_union_keeps_every_key_and_the_first_source_wins_a_shared_key(self):
         data, _ = make_regional.build(dictionaries(
             STPhrases={"甲乙": "丙丙", "乙丙": "𪈼丁"},
