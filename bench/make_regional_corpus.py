@@ -12,6 +12,10 @@ Roots default to /usr/share/locale plus any extra folders given with --root (for
 Every line keeps only what GBK holds in two bytes or ASCII (other characters are dropped, as in make_bench_text.py),
 control characters other than TAB are removed, lines without a Chinese character are skipped, and a line already
 seen in any file of the same variety is written once. Writes OUT/{cn,tw,hk}.{dev,held}.txt in UTF-8, LF ends.
+
+With --keys DUMPS (data/opencc-1.4.2) it writes instead text made of the dictionaries' own keys, three keys to a
+line in a fixed random order, alternate lines to the two halves: a stress test of every entry and of phrases
+meeting at segment boundaries, not real text.
 """
 import argparse
 import gettext
@@ -72,13 +76,39 @@ def sources(variety: str, roots: list[pathlib.Path], man: pathlib.Path) -> list[
     return sorted(set(found))
 
 
+KEY_SOURCES = {"cn": ("STPhrases", "STPhrases_GeneratedFromRegionalPhrases", "TWPhrases", "HKPhrases"),
+               "tw": ("TSPhrases", "TWPhrasesRev", "TWVariantsRevPhrases", "TWPhrases"),
+               "hk": ("TSPhrases", "HKPhrasesRev", "HKVariantsRevPhrases", "HKVariantsPhrases")}
+
+
+def write_keys(dumps: pathlib.Path, out: pathlib.Path) -> None:
+    import random
+    for variety, names in KEY_SOURCES.items():
+        keys = []
+        for name in names:
+            for line in (dumps / f"{name}.txt").read_text(encoding="utf-8").splitlines():
+                key = line.split("\t")[0]
+                if gbk_only(key) == key:
+                    keys.append(key)
+        random.Random(7).shuffle(keys)
+        lines = ["".join(keys[i:i + 3]) for i in range(0, len(keys), 3)]
+        for index, name in enumerate(("dev", "held")):
+            (out / f"{variety}.{name}.txt").write_text("".join(l + "\n" for l in lines[index::2]), encoding="utf-8")
+        print(f"{variety}: {len(keys)} keys, {len(lines)} lines")
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", required=True, type=pathlib.Path)
     parser.add_argument("--root", action="append", type=pathlib.Path, default=[],
                         help="extra folder searched for LOCALE/LC_MESSAGES/*.mo (repeatable)")
     parser.add_argument("--man", type=pathlib.Path, default=pathlib.Path("/usr/share/man"))
+    parser.add_argument("--keys", type=pathlib.Path, metavar="DUMPS", help="write text made of dictionary keys")
     args = parser.parse_args()
+    if args.keys:
+        args.out.mkdir(parents=True, exist_ok=True)
+        write_keys(args.keys, args.out)
+        return 0
     roots = [pathlib.Path("/usr/share/locale")] + args.root
     args.out.mkdir(parents=True, exist_ok=True)
     for variety in VARIETIES:

@@ -49,7 +49,8 @@ def main():
     data = data[:data.rfind(b"\n", 0, size) + 1]
     source, out = args.work / "input.utf8", args.work / "output.utf8"
     source.write_bytes(data)
-    print(f"input: {len(data):,} bytes UTF-8 ({len(data) / 1e6:.1f} MB), {data.count(b'\n'):,} lines")
+    lines = data.count(b"\n")
+    print(f"input: {len(data):,} bytes UTF-8 ({len(data) / 1e6:.1f} MB), {lines:,} lines")
 
     commands = {"opencc-js (node)": f"node --max-old-space-size=8192 {HERE / 'opencc_js_convert.js'} {{name}}"}
     if args.opencc:
