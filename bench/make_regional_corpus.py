@@ -6,8 +6,12 @@ never split between them):
   cn  zh_CN message catalogues (*.mo) under the given roots, and the manual pages of manpages-zh (zh_CN)
   tw  zh_TW message catalogues and manual pages (zh_TW)
   hk  zh_HK message catalogues
-Roots default to /usr/share/locale plus any extra folders given with --root (for instance packages unpacked with
-`apt-get download NAME && dpkg-deb -x NAME.deb DIR`; bench/README lists the ones used).
+Roots default to /usr/share/locale plus any extra folders given with --root, for instance packages unpacked with
+`apt-get download NAME && dpkg-deb -x NAME.deb DIR` (then --root DIR/usr/share/locale). The figures in
+data/README.md come from this machine's /usr/share/locale and manpages-zh with these Debian 12 packages added:
+  evince-common evolution-data-server-common file-roller gedit-common gimp-data libgimp2.0 libglib2.0-data
+  gnome-control-center-data gnome-desktop3-data gnome-shell-common gnome-software-common libgtk-3-common
+  libgtk-4-common libgweather-4-common mutter-common nautilus-data rhythmbox-data totem-common
 
 Every line keeps only what GBK holds in two bytes or ASCII (other characters are dropped, as in make_bench_text.py),
 control characters other than TAB are removed, lines without a Chinese character are skipped, and a line already
