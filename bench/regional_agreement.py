@@ -11,7 +11,7 @@ Taiwan text, hk2* the Hong Kong text, and t2s, t2tw, t2hk both Traditional texts
 script prints the share of Chinese characters of the reference's output (those GBK holds in two bytes) that the
 candidate gives at the same place, and the differing lines when --show N is given. The reference gets the text
 in runs of whole lines below 1 MiB: OpenCC's tool converts its input in 1 MiB blocks, which cuts through any
-phrase at a block's end (docs/REGIONAL.md). Exit status 1 when a share
+phrase at a block's end. Exit status 1 when a share
 is below --target (percent).
 """
 import argparse

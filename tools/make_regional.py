@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """make_regional.py: builds the phrase file, format 2.0, from the OpenCC 1.4.2 dictionaries in data/opencc-1.4.2/.
 
-The file holds every dictionary the fourteen regional conversions use (docs/REGIONAL.md), each restricted to what
-GBK holds, as named sections, and the characters with several forms for the review list. The character
+The file holds every dictionary that OpenCC 1.4.2's fourteen regional configs use, each restricted to what GBK
+holds, as named sections, and the characters with several forms for the review list. The character
 dictionaries hold only what differs from the character table, which stays the base of every conversion.
 
 Usage:

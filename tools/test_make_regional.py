@@ -130,7 +130,7 @@ class ReaderTest(unittest.TestCase):
 
 
 class ModelTest(unittest.TestCase):
-    """The rules of docs/REGIONAL.md where they decide, on hand-made dictionaries."""
+    """The chaining and segment rules where they decide, on hand-made dictionaries."""
 
     def model(self, **entries):
         dictionaries = {name: regional_model.Dictionary({}) for name, _ in make_regional.DICTIONARY_SECTIONS}
