@@ -1,18 +1,17 @@
 #!/usr/bin/env python3
 """regional_agreement.py: how often a converter agrees with the reference on each of the fourteen config names.
 
-Both converters are commands that read UTF-8 text on standard input and write the conversion to standard output;
-`{name}` in a command is replaced by the config name. The reference is the OpenCC 1.4.2 command-line tool when
---opencc DIR is given (DIR/build/opencc and DIR/share/NAME.json; it is fed lines on standard input, which it
-converts one line at a time), otherwise opencc-js through bench/opencc_js_convert.js.
+Both converters are commands that read text on standard input and write the conversion to standard output
+(UTF-8; the candidate's may be GBK with --encoding gbk); `{name}` in a command is replaced by the config name. The
+reference is the OpenCC 1.4.2 command-line tool when --opencc DIR is given (DIR/build/opencc with
+DIR/share/NAME.json), otherwise opencc-js through bench/opencc_js_convert.js.
 
 The corpus is the output folder of bench/make_regional_corpus.py: s2* names read the Simplified text, tw2* the
 Taiwan text, hk2* the Hong Kong text, and t2s, t2tw, t2hk both Traditional texts. For each name and half the
 script prints the share of Chinese characters of the reference's output (those GBK holds in two bytes) that the
 candidate gives at the same place, and the differing lines when --show N is given. The reference gets the text
 in runs of whole lines below 1 MiB: OpenCC's tool converts its input in 1 MiB blocks, which cuts through any
-phrase at a block's end. Exit status 1 when a share
-is below --target (percent).
+phrase at a block's end. Exit status 1 when a share is below --target (percent).
 """
 import argparse
 import difflib
@@ -42,7 +41,7 @@ def gbk_han(ch: str) -> bool:
         return False
 
 
-def run(command: str, name: str, lines: list[str], batch: int = 0) -> list[str]:
+def run(command: str, name: str, lines: list[str], batch: int = 0, encoding: str = "utf-8") -> list[str]:
     """The command's output lines for lines; with batch, the input goes in runs of whole lines of at most batch
     bytes, one process each."""
     argv = [part.replace("{name}", name) for part in shlex.split(command)]
@@ -57,11 +56,11 @@ def run(command: str, name: str, lines: list[str], batch: int = 0) -> list[str]:
     runs.append(current)
     output = []
     for part in runs:
-        done = subprocess.run(argv, input="".join(line + "\n" for line in part).encode("utf-8"),
+        done = subprocess.run(argv, input="".join(line + "\n" for line in part).encode(encoding),
                               capture_output=True)
         if done.returncode != 0:
             sys.exit(f"{argv[0]} failed for {name}: {done.stderr.decode(errors='replace')[:500]}")
-        got = done.stdout.decode("utf-8", errors="replace").split("\n")
+        got = done.stdout.decode(encoding, errors="replace").split("\n")
         output += got[: len(part)] + [""] * (len(part) - len(got))
     return output
 
@@ -86,6 +85,8 @@ def main() -> int:
     parser.add_argument("--opencc", type=pathlib.Path, help="folder of an OpenCC 1.4.2 build (build/, share/)")
     parser.add_argument("--reference", help="any other reference command; {name} becomes the config name")
     parser.add_argument("--names", default=",".join(NAMES))
+    parser.add_argument("--encoding", default="utf-8", choices=["utf-8", "gbk"],
+                        help="what the candidate reads and writes (the corpus is text GBK holds)")
     parser.add_argument("--halves", default="dev,held")
     parser.add_argument("--lines", type=int, default=0, help="only the first N lines of each file (0: all)")
     parser.add_argument("--show", type=int, default=0, help="print up to N differing lines per name and half")
@@ -110,7 +111,7 @@ def main() -> int:
                 part = (args.corpus / f"{variety}.{half}.txt").read_text(encoding="utf-8").split("\n")[:-1]
                 lines += part[: args.lines] if args.lines else part
             expected = run(reference, name, lines, args.batch)
-            got = run(args.candidate, name, lines)
+            got = run(args.candidate, name, lines, 0, args.encoding)
             total = agree = 0
             shown = 0
             for index, line in enumerate(lines):
