@@ -9,6 +9,7 @@
 #include "PhraseTable.hpp"
 
 struct UnicodeLookup;
+class CConversionChain;
 
 // GBK text converts with ConvertText. Unicode text follows one rule: every character that GBK can hold
 // converts exactly as it would in GBK, each maximal stretch of such characters being one GBK text; every
@@ -23,10 +24,13 @@ class CTextConversion {
   public:
     // phrases: conversion by words with these phrases; null: by characters.
     CTextConversion(const CharTables& tables, Direction direction, const PhraseTables* phrases = nullptr);
+    // A conversion OpenCC knows by name (ConversionChain.hpp), over these tables.
+    CTextConversion(const CharTables& tables, const CConversionChain& chain);
 
     Direction GetDirection() const { return m_direction; }
     const CharTables& Tables() const { return m_tables; }
     const PhraseTables* Phrases() const { return m_phrases; }
+    const CConversionChain* Chain() const { return m_chain; }
 
     void ConvertGbk(std::string& text) const;
     void ConvertUtf8(std::string& text) const;
@@ -53,4 +57,5 @@ class CTextConversion {
     const CharTables& m_tables;
     Direction m_direction;
     const PhraseTables* m_phrases;
+    const CConversionChain* m_chain = nullptr;
 };
