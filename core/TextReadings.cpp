@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "HanCosts.hpp"
+
 namespace detection {
 namespace {
 
@@ -166,6 +168,64 @@ void CGbkReading::AddByte(unsigned char b) {
 }
 
 void CGbkReading::Finish() {
+    if (m_lead != 0) {
+        AddStray();
+        m_lead = 0;
+    }
+    m_reading.End();
+}
+
+Cost ChineseCost(char32_t cp, CharClass& cls) {
+    if (cp >= 0x4E00 && cp <= 0x9FFF) {
+        cls = CharClass{kLetter, kHan};
+    } else {
+        Cost unused = 0;
+        cls = ClassOfCodePoint(cp, unused);
+    }
+    return Bits(HanCostBits(cp));
+}
+
+CChineseReading::CChineseReading(Encoding encoding) : m_encoding(encoding) {
+    if (encoding == kGbk) {
+        m_gbk = &gbk::Codec();
+    } else {
+        m_big5 = &big5::Codec();
+    }
+}
+
+void CChineseReading::AddStray() {
+    Cost rarity = 0;
+    const CharClass cls = ClassOfStrayGbkByte(rarity);
+    m_reading.AddOther(cls, rarity);
+}
+
+void CChineseReading::AddPair(unsigned char lead, unsigned char trail) {
+    const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+    const char32_t cp = m_gbk != nullptr ? m_gbk->Decode(code) : m_big5->Decode(code);
+    if (cp == gbk::kNoCharacter) return AddStray();  // a code the encoding leaves empty
+    CharClass cls;
+    const Cost cost = ChineseCost(cp, cls);
+    m_reading.AddOther(cls, cost);
+}
+
+void CChineseReading::AddByte(unsigned char b) {
+    if (m_lead != 0) {
+        const unsigned char lead = m_lead;
+        m_lead = 0;
+        const bool trail = m_encoding == kGbk ? b >= 0x40 && b != 0x7F && b != 0xFF : big5::IsTrailByte(b);
+        if (trail) return AddPair(lead, b);
+        AddStray();  // the lead stands alone and the byte is read for itself
+    }
+    if (b < 0x80) {
+        m_reading.AddAscii(b);
+    } else if (b >= 0x81 && b <= 0xFE) {
+        m_lead = b;
+    } else {
+        AddStray();  // 80 and FF: no character of Chinese text in either encoding
+    }
+}
+
+void CChineseReading::Finish() {
     if (m_lead != 0) {
         AddStray();
         m_lead = 0;

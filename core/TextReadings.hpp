@@ -1,7 +1,11 @@
-// TextReadings.hpp: what the same bytes cost read as UTF-8 and read as GBK, under one model of ordinary text.
+// TextReadings.hpp: what the same bytes cost read as UTF-8 and read as GBK, under one model of ordinary text,
+// and read as GBK and as Big5 under a model of Chinese text.
 #pragma once
 
 #include <cstdint>
+
+#include "Big5Codec.hpp"
+#include "GbkCodec.hpp"
 
 namespace detection {
 
@@ -82,5 +86,30 @@ class CGbkReading {
     CReading m_reading;
     unsigned char m_lead = 0;
 };
+
+// The text read as Chinese in GBK or in Big5, byte by byte, under the model of Chinese text: a character
+// costs what the table of character frequencies says (HanCosts.hpp), joins cost as in the model above, and a
+// byte that forms no character of the encoding, or a code the encoding leaves empty, costs 24 bits.
+class CChineseReading {
+  public:
+    enum Encoding : std::uint8_t { kGbk, kBig5 };
+    explicit CChineseReading(Encoding encoding);
+    void AddByte(unsigned char b);
+    void Finish();  // a lead byte left at the end forms no character
+    Cost Total() const { return m_reading.Total(); }
+
+  private:
+    void AddStray();
+    void AddPair(unsigned char lead, unsigned char trail);
+
+    CReading m_reading;
+    const gbk::CCodec* m_gbk = nullptr;    // the codec of the reading: one of the two
+    const big5::CCodec* m_big5 = nullptr;
+    Encoding m_encoding;
+    unsigned char m_lead = 0;
+};
+
+// The cost of a character as Chinese text, and its class, for the readings above.
+Cost ChineseCost(char32_t cp, CharClass& cls);
 
 }  // namespace detection
