@@ -22,11 +22,17 @@ constexpr detection::Cost kGbkPrior = 2 * 4;
 // Zendrix's files have been GBK all along: Big5 must be 6 bits (64 times) likelier.
 constexpr detection::Cost kBig5Prior = 2 * 6;
 
-// The reading as text in some other encoding: each byte outside ASCII costs the same (an alphabet of a hundred
-// letters, or a syllable of a double-byte script at two of them), and the text must beat both Chinese readings
-// by this margin to be not recognised, so that a GBK line with one or two rare characters stays GBK.
+// Each Chinese reading is weighed against the same bytes as text in some other encoding, where every byte
+// outside ASCII costs the same and so does the byte after it that a Chinese reading takes as a trail byte (a
+// letter of an alphabet of a hundred, a syllable of a double-byte script at two of them). That reading must
+// beat the likelier Chinese one by this margin for the text not to be recognised, so that a GBK line with one
+// or two rare characters stays GBK.
 constexpr detection::Cost kOtherByte = 2 * 7;
 constexpr detection::Cost kOtherPrior = 2 * 10;
+
+detection::Cost OtherCost(const detection::CChineseReading& reading) {
+    return static_cast<detection::Cost>(2 * reading.Pairs() + reading.Strays()) * kOtherByte;
+}
 
 // The Chinese readings stop once the answer leads every other by this much.
 constexpr detection::Cost kClear = 2 * 48;
@@ -82,7 +88,9 @@ void CEncodingDetector::Feed(const char* data, std::size_t size) {
         if (m_headSize < sizeof m_head && !utf16Mark) return;
         CheckHead();
     }
-    if (!m_settled) Scan(p, end);
+    if (m_settled) return;
+    if (m_notUtf8) return ScanChinese(p, end);  // the head showed it already
+    Scan(p, end);
 }
 
 void CEncodingDetector::CheckHead() {
@@ -192,8 +200,9 @@ void CEncodingDetector::CheckChineseDone() {
     }
     const detection::Cost gbk = m_gbkText.Total();
     const detection::Cost big5 = m_big5Text.Total() + kBig5Prior;
-    const detection::Cost chinese = std::min(gbk, big5);
-    const detection::Cost other = static_cast<detection::Cost>(m_chineseBytes) * kOtherByte + kOtherPrior;
+    const bool isBig5 = big5 < gbk;
+    const detection::Cost chinese = isBig5 ? big5 : gbk;
+    const detection::Cost other = OtherCost(isBig5 ? m_big5Text : m_gbkText) + kOtherPrior;
     if (chinese - other >= kClear) m_chineseDone = true;
     if (other - chinese >= kClear && (gbk - big5 >= kClear || big5 - gbk >= kClear)) m_chineseDone = true;
 }
@@ -225,8 +234,8 @@ void CEncodingDetector::SettleChinese() {
     }
     const detection::Cost gbk = m_gbkText.Total();
     const detection::Cost big5 = m_big5Text.Total() + kBig5Prior;
-    const detection::Cost other = static_cast<detection::Cost>(m_chineseBytes) * kOtherByte + kOtherPrior;
     const bool isBig5 = big5 < gbk;
+    const detection::Cost other = OtherCost(isBig5 ? m_big5Text : m_gbkText) + kOtherPrior;
     const bool recognised = (isBig5 ? big5 : gbk) <= other;
     Settle(recognised && isBig5 ? TextEncoding::Big5 : TextEncoding::Gbk, 0);
     m_guess.recognised = recognised;

@@ -194,6 +194,7 @@ CChineseReading::CChineseReading(Encoding encoding) : m_encoding(encoding) {
 }
 
 void CChineseReading::AddStray() {
+    ++m_strays;
     Cost rarity = 0;
     const CharClass cls = ClassOfStrayGbkByte(rarity);
     m_reading.AddOther(cls, rarity);
@@ -202,7 +203,11 @@ void CChineseReading::AddStray() {
 void CChineseReading::AddPair(unsigned char lead, unsigned char trail) {
     const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
     const char32_t cp = m_gbk != nullptr ? m_gbk->Decode(code) : m_big5->Decode(code);
-    if (cp == gbk::kNoCharacter) return AddStray();  // a code the encoding leaves empty
+    if (cp == gbk::kNoCharacter) {
+        AddStray();  // a code the encoding leaves empty: two bytes that form nothing
+        return AddStray();
+    }
+    ++m_pairs;
     CharClass cls;
     const Cost cost = ChineseCost(cp, cls);
     m_reading.AddOther(cls, cost);

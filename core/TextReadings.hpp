@@ -2,6 +2,7 @@
 // and read as GBK and as Big5 under a model of Chinese text.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "Big5Codec.hpp"
@@ -97,6 +98,9 @@ class CChineseReading {
     void AddByte(unsigned char b);
     void Finish();  // a lead byte left at the end forms no character
     Cost Total() const { return m_reading.Total(); }
+    // The characters of two bytes read so far, and the bytes outside ASCII that formed none.
+    std::size_t Pairs() const { return m_pairs; }
+    std::size_t Strays() const { return m_strays; }
 
   private:
     void AddStray();
@@ -107,6 +111,8 @@ class CChineseReading {
     const big5::CCodec* m_big5 = nullptr;
     Encoding m_encoding;
     unsigned char m_lead = 0;
+    std::size_t m_pairs = 0;
+    std::size_t m_strays = 0;
 };
 
 // The cost of a character as Chinese text, and its class, for the readings above.
