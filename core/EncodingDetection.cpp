@@ -19,8 +19,8 @@ constexpr detection::Cost kConvinced = 2 * 48;
 // bits (16 times) likelier. Short texts of one or two characters are where this matters.
 constexpr detection::Cost kGbkPrior = 2 * 4;
 
-// Zendrix's files have been GBK all along: Big5 must be 6 bits (64 times) likelier.
-constexpr detection::Cost kBig5Prior = 2 * 6;
+// Zendrix's files have been GBK all along: Big5 must be 3 bits (8 times) likelier.
+constexpr detection::Cost kBig5Prior = 2 * 3;
 
 // Each Chinese reading is weighed against the same bytes as text in some other encoding, where every byte
 // outside ASCII costs the same and so does the byte after it that a Chinese reading takes as a trail byte (a
@@ -28,7 +28,7 @@ constexpr detection::Cost kBig5Prior = 2 * 6;
 // beat the likelier Chinese one by this margin for the text not to be recognised, so that a GBK line with one
 // or two rare characters stays GBK.
 constexpr detection::Cost kOtherByte = 2 * 7;
-constexpr detection::Cost kOtherPrior = 2 * 10;
+constexpr detection::Cost kOtherPrior = 2 * 17;
 
 detection::Cost OtherCost(const detection::CChineseReading& reading) {
     return static_cast<detection::Cost>(2 * reading.Pairs() + reading.Strays()) * kOtherByte;

@@ -15,4 +15,11 @@ int HanCostBits(char32_t cp) {
     return cp >= 0xE000 && cp <= 0xF8FF ? kHanLastLevelBits + 1 : kHanLastLevelBits;
 }
 
+bool HanPairKnown(char32_t a, char32_t b) {
+    const std::uint32_t x = (a - 0x4E00) * 20992u + (b - 0x4E00);
+    const std::uint32_t h1 = (x * 2654435761u) >> (32 - kHanPairFilterBits);
+    const std::uint32_t h2 = ((x ^ 0x5BD1E995u) * 2246822519u) >> (32 - kHanPairFilterBits);
+    return (kHanPairBits[h1 >> 3] >> (h1 & 7) & 1) != 0 && (kHanPairBits[h2 >> 3] >> (h2 & 7) & 1) != 0;
+}
+
 }  // namespace detection

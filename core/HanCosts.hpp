@@ -22,4 +22,12 @@ constexpr int kHanLastLevelBits = kHanFirstLevelBits + 15;
 // table's highest level outside them, a bit more for the private use area (user-defined characters).
 int HanCostBits(char32_t cp);
 
+// The commonest pairs of adjacent hanzi in a Bloom filter of 2^17 bits, two hashes (generated too).
+constexpr int kHanPairFilterBits = 17;
+extern const unsigned char kHanPairBits[(1u << kHanPairFilterBits) / 8];
+
+// Whether the hanzi a followed by the hanzi b (both U+4E00 to U+9FFF) is a common pair; a pair that is not
+// answers yes too now and then (the filter's false positives).
+bool HanPairKnown(char32_t a, char32_t b);
+
 }  // namespace detection

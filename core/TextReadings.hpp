@@ -89,8 +89,9 @@ class CGbkReading {
 };
 
 // The text read as Chinese in GBK or in Big5, byte by byte, under the model of Chinese text: a character
-// costs what the table of character frequencies says (HanCosts.hpp), joins cost as in the model above, and a
-// byte that forms no character of the encoding, or a code the encoding leaves empty, costs 24 bits.
+// costs what the table of character frequencies says (HanCosts.hpp), joins cost as in the model above, two
+// hanzi side by side cost less when they are a common pair and more when not, and a byte that forms no
+// character of the encoding, or a code the encoding leaves empty, costs 24 bits.
 class CChineseReading {
   public:
     enum Encoding : std::uint8_t { kGbk, kBig5 };
@@ -111,6 +112,9 @@ class CChineseReading {
     const big5::CCodec* m_big5 = nullptr;
     Encoding m_encoding;
     unsigned char m_lead = 0;
+    char32_t m_lastHan = 0;  // the character before, when it was a hanzi
+    CharClass m_last{kSpace, 0};  // the character before, when m_lastAdjacent: no ASCII or stray between
+    bool m_lastAdjacent = false;
     std::size_t m_pairs = 0;
     std::size_t m_strays = 0;
 };
