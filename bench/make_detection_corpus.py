@@ -19,6 +19,8 @@ developed on one half and judged on the other. Three shapes of file are written 
   OUT/<enc>-<lang>-<half>-line.rec    every distinct line with a non-ASCII character, a file of its own
   OUT/<enc>-<lang>-<half>-short.rec   four consecutive lines of one catalogue or page, a file of its own
   OUT/<enc>-<lang>-<half>-whole.rec   each catalogue or page whole
+  OUT/<enc>-<lang>-<half>-block.rec   the half's lines in order, in files of BLOCK_LINES lines (the last may be
+                                      shorter): files the size of a real document of the other code pages
 A .rec file is a sequence of records, each a 4-byte little-endian length followed by that many bytes.
 """
 import argparse
@@ -48,6 +50,7 @@ OTHER_CODE_PAGES = [
 ]
 UNSEEN = ["es", "it", "pt", "pl", "cs", "tr", "vi", "uk", "he", "ar", "th", "hi"]
 SHORT_LINES = 4
+BLOCK_LINES = 1000
 
 
 def mo_messages(path: pathlib.Path) -> list[str]:
@@ -151,7 +154,8 @@ def write_records(path: pathlib.Path, records: list[bytes]) -> None:
 
 def build_set(out: pathlib.Path, encoding: str, name: str, docs: list[tuple[str, list[str]]],
               tag: str = "") -> str:
-    shapes = {(half, shape): [] for half in ("dev", "test") for shape in ("line", "short", "whole")}
+    shapes = {(half, shape): [] for half in ("dev", "test") for shape in ("line", "short", "whole", "block")}
+    pending = {"dev": [], "test": []}
     seen = set()
     for doc_name, lines in docs:
         half = half_of(doc_name)
@@ -169,6 +173,12 @@ def build_set(out: pathlib.Path, encoding: str, name: str, docs: list[tuple[str,
         whole = b"\n".join(encoded) + b"\n"
         if max(whole) >= 0x80:
             shapes[(half, "whole")].append(whole)
+        pending[half].extend(encoded)
+    for half, lines in pending.items():
+        for k in range(0, len(lines), BLOCK_LINES):
+            block = b"\n".join(lines[k:k + BLOCK_LINES]) + b"\n"
+            if max(block) >= 0x80:
+                shapes[(half, "block")].append(block)
     tag = tag or {"gbk": "gbk", "big5": "big5"}.get(encoding, "utf8")
     for (half, shape), records in shapes.items():
         write_records(out / f"{tag}-{name}-{half}-{shape}.rec", records)
