@@ -1,4 +1,5 @@
-// Big5Codec.hpp: Big5 (code page 950 as Windows has it) to Unicode and back, one character at a time. Portable.
+// Big5Codec.hpp: Big5 (code page 950 as Windows has it) to Unicode and back, one character at a time.
+// Portable.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +37,8 @@ class CCodec {
     // for a lone lead byte, 0xFF and codes that are not Big5. Decode(0xA4A4) is U+4E2D (中), Decode(0xA3E1)
     // U+20AC (€), Decode(0x80) U+0080, as the system has it.
     char32_t Decode(std::uint16_t code) const { return m_toUnicode[code]; }
-    // The Big5 code of a character, or kNoCode when Big5 cannot hold it (most Simplified hanzi, kana, Hangul).
+    // The Big5 code of a character, or kNoCode when Big5 cannot hold it (most Simplified hanzi, kana,
+    // Hangul).
     std::uint16_t Encode(char32_t cp) const { return cp < 0x10000 ? m_fromUnicode[cp] : kNoCode; }
     bool Holds(char32_t cp) const { return Encode(cp) != kNoCode; }
 

@@ -20,8 +20,8 @@ TEST(Big5CodecTest, KnownCharacters) {
     EXPECT_EQ(Codec().Decode(0xB35C), U'許');  // the trail byte is the backslash's
     EXPECT_EQ(Codec().Decode(0xA55C), U'功');
     EXPECT_EQ(Codec().Encode(U'許'), 0xB35C);
-    EXPECT_EQ(Codec().Decode(0xF9D6), U'碁');  // the Eten hanzi
-    EXPECT_EQ(Codec().Decode(0xF9FE), U'▓');  // and box drawing
+    EXPECT_EQ(Codec().Decode(0xF9D6), U'碁');             // the Eten hanzi
+    EXPECT_EQ(Codec().Decode(0xF9FE), U'▓');              // and box drawing
     EXPECT_EQ(Codec().Decode(0xC6A1), char32_t{0xF6B1});  // user-defined on Windows, not the Eten kana
     EXPECT_EQ(Codec().Decode(0xFA40), char32_t{0xE000});
     EXPECT_EQ(Codec().Decode(0x8140), char32_t{0xEEB8});
@@ -102,7 +102,8 @@ TEST(Big5CodecTest, AgreesWithTheSystemOnEveryCharacter) {
         const wchar_t wide[1] = {static_cast<wchar_t>(cp)};
         char bytes[4];
         BOOL defaulted = FALSE;
-        const int n = ::WideCharToMultiByte(950, WC_NO_BEST_FIT_CHARS, wide, 1, bytes, 4, nullptr, &defaulted);
+        const int n =
+            ::WideCharToMultiByte(950, WC_NO_BEST_FIT_CHARS, wide, 1, bytes, 4, nullptr, &defaulted);
         std::uint16_t theirs = big5::kNoCode;
         if (n == 1 && !defaulted) theirs = static_cast<unsigned char>(bytes[0]);
         if (n == 2 && !defaulted) {

@@ -62,8 +62,9 @@ EncodingGuess GuessInChunks(const std::string& text, const std::vector<std::size
 
 // Traditional words of two characters, the shortest lines the decision has to get right.
 const char* const kTraditionalPairs[] = {
-    u8"檔案", u8"設定", u8"說明", u8"網路", u8"錯誤", u8"視窗", u8"資料", u8"離開", u8"選項", u8"密碼",
-    u8"許可", u8"功能",  // Big5 B3 5C and A5 5C: the trail byte is the backslash
+    u8"檔案", u8"設定", u8"說明", u8"網路", u8"錯誤", u8"視窗", u8"資料",
+    u8"離開", u8"選項", u8"密碼", u8"許可", u8"功能",  // Big5 B3 5C and A5 5C: the trail byte is the
+                                                       // backslash
 };
 const char* const kSimplifiedPairs[] = {
     u8"文件", u8"设置", u8"错误", u8"帮助", u8"窗口", u8"数据", u8"退出", u8"选项", u8"密码", u8"网络",
@@ -86,7 +87,8 @@ TEST(ChineseDetectionTest, TheBackslashTrailByteIsPartOfTheCharacter) {
 TEST(ChineseDetectionTest, LongerLinesAndParagraphs) {
     const char* traditional =
         u8"用法：%s [選項]... 檔案\n顯示這份說明後離開\n無法建立連線，請檢查網路設定後再試一次。\n";
-    const char* simplified = u8"用法：%s [选项]... 文件\n显示此帮助信息并退出\n无法建立连接，请检查网络设置后重试。\n";
+    const char* simplified =
+        u8"用法：%s [选项]... 文件\n显示此帮助信息并退出\n无法建立连接，请检查网络设置后重试。\n";
     EXPECT_TRUE(IsBig5(Encoded(traditional, As::Big5)));
     EXPECT_TRUE(IsGbk(Encoded(traditional, As::Gbk)));  // Traditional text in GBK stays GBK
     EXPECT_TRUE(IsGbk(Encoded(simplified, As::Gbk)));
@@ -108,28 +110,41 @@ TEST(ChineseDetectionTest, GbkWithALittleChineseAmongAsciiStaysGbk) {
 TEST(ChineseDetectionTest, OtherCodePagesAreNotRecognised) {
     const char* const texts[] = {
         // Korean, EUC-KR: 파일을 열 수 없습니다: 권한이 거부되었습니다
-        "\xC6\xC4\xC0\xCF\xC0\xBB \xBF\xAD \xBC\xF6 \xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9: \xB1\xC7\xC7\xD1\xC0\xCC "
+        "\xC6\xC4\xC0\xCF\xC0\xBB \xBF\xAD \xBC\xF6 \xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9: "
+        "\xB1\xC7\xC7\xD1\xC0\xCC "
         "\xB0\xC5\xBA\xCE\xB5\xC7\xBE\xFA\xBD\xC0\xB4\xCF\xB4\xD9",
         // Japanese, EUC-JP: ファイルを開けませんでした。アクセスが拒否されました
-        "\xA5\xD5\xA5\xA1\xA5\xA4\xA5\xEB\xA4\xF2\xB3\xAB\xA4\xB1\xA4\xDE\xA4\xBB\xA4\xF3\xA4\xC7\xA4\xB7\xA4\xBF"
-        "\xA1\xA3\xA5\xA2\xA5\xAF\xA5\xBB\xA5\xB9\xA4\xAC\xB5\xF1\xC8\xDD\xA4\xB5\xA4\xEC\xA4\xDE\xA4\xB7\xA4\xBF",
+        "\xA5\xD5\xA5\xA1\xA5\xA4\xA5\xEB\xA4\xF2\xB3\xAB\xA4\xB1\xA4\xDE\xA4\xBB\xA4\xF3\xA4\xC7\xA4\xB7\xA4"
+        "\xBF"
+        "\xA1\xA3\xA5\xA2\xA5\xAF\xA5\xBB\xA5\xB9\xA4\xAC\xB5\xF1\xC8\xDD\xA4\xB5\xA4\xEC\xA4\xDE\xA4\xB7\xA4"
+        "\xBF",
         // The same in Shift_JIS
-        "\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x8A" "J\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-        "B\x83" "A\x83N\x83Z\x83X\x82\xAA\x8B\x91\x94\xDB\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD",
+        "\x83t\x83@\x83"
+        "C\x83\x8B\x82\xF0\x8A"
+        "J\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
+        "B\x83"
+        "A\x83N\x83Z\x83X\x82\xAA\x8B\x91\x94\xDB\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD",
         // Russian, Windows-1251 and KOI8-R: Не удалось открыть файл: доступ запрещён
-        "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xF4\xE0\xE9\xEB: \xE4\xEE\xF1\xF2\xF3\xEF "
+        "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xF4\xE0\xE9\xEB: "
+        "\xE4\xEE\xF1\xF2\xF3\xEF "
         "\xE7\xE0\xEF\xF0\xE5\xF9\xB8\xED",
-        "\xEE\xC5 \xD5\xC4\xC1\xCC\xCF\xD3\xD8 \xCF\xD4\xCB\xD2\xD9\xD4\xD8 \xC6\xC1\xCA\xCC: \xC4\xCF\xD3\xD4\xD5\xD0 "
+        "\xEE\xC5 \xD5\xC4\xC1\xCC\xCF\xD3\xD8 \xCF\xD4\xCB\xD2\xD9\xD4\xD8 \xC6\xC1\xCA\xCC: "
+        "\xC4\xCF\xD3\xD4\xD5\xD0 "
         "\xDA\xC1\xD0\xD2\xC5\xDD\xA3\xCE",
         // Greek, Windows-1253: Δεν ήταν δυνατό το άνοιγμα του αρχείου
-        "\xC4\xE5\xED \xDE\xF4\xE1\xED \xE4\xF5\xED\xE1\xF4\xFC \xF4\xEF \xDC\xED\xEF\xE9\xE3\xEC\xE1 \xF4\xEF\xF5 "
+        "\xC4\xE5\xED \xDE\xF4\xE1\xED \xE4\xF5\xED\xE1\xF4\xFC \xF4\xEF \xDC\xED\xEF\xE9\xE3\xEC\xE1 "
+        "\xF4\xEF\xF5 "
         "\xE1\xF1\xF7\xE5\xDF\xEF\xF5",
         // French, Windows-1252: Impossible d'ouvrir le fichier « %s » : accès refusé
         "Impossible d\x92ouvrir le fichier \xAB %s \xBB : acc\xE8s refus\xE9",
         // German, Latin-1, a few lines
-        "Die Datei konnte nicht ge\xF6" "ffnet werden: Zugriff verweigert.\n"
-        "M\xF6" "chten Sie die \xC4nderungen \xFC" "bernehmen? Nicht gespeicherte Daten gehen verloren.\n"
-        "Bitte w\xE4hlen Sie einen Eintrag aus der Liste; Gr\xF6\xDF" "e und Schriftart k\xF6nnen sp\xE4ter "
+        "Die Datei konnte nicht ge\xF6"
+        "ffnet werden: Zugriff verweigert.\n"
+        "M\xF6"
+        "chten Sie die \xC4nderungen \xFC"
+        "bernehmen? Nicht gespeicherte Daten gehen verloren.\n"
+        "Bitte w\xE4hlen Sie einen Eintrag aus der Liste; Gr\xF6\xDF"
+        "e und Schriftart k\xF6nnen sp\xE4ter "
         "ge\xE4ndert werden.\n",
     };
     for (const char* text : texts) EXPECT_TRUE(NotRecognised(text)) << text;

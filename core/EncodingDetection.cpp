@@ -1,5 +1,5 @@
-// EncodingDetection.cpp: byte order marks, strict UTF-8 validation with a fast path, the readings as UTF-8 and
-// as GBK, and the readings as Chinese text in GBK and in Big5.
+// EncodingDetection.cpp: byte order marks, strict UTF-8 validation with a fast path, the readings as UTF-8
+// and as GBK, and the readings as Chinese text in GBK and in Big5.
 #include "EncodingDetection.hpp"
 
 #include <algorithm>
@@ -77,8 +77,9 @@ void CEncodingDetector::Settle(TextEncoding encoding, std::size_t bomSize) {
 
 void CEncodingDetector::Feed(const char* data, std::size_t size) {
     if (m_settled || size == 0) return;
-    if (m_notUtf8) return ScanChinese(reinterpret_cast<const unsigned char*>(data),
-                                      reinterpret_cast<const unsigned char*>(data) + size);
+    if (m_notUtf8)
+        return ScanChinese(reinterpret_cast<const unsigned char*>(data),
+                           reinterpret_cast<const unsigned char*>(data) + size);
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const unsigned char* end = p + size;
     if (!m_headChecked) {

@@ -12,8 +12,8 @@ struct EncodingGuess {
     TextEncoding encoding = TextEncoding::Gbk;
     std::size_t bomSize = 0;  // bytes of the byte order mark at the start (0, 2 or 3)
     // False for a text that is none of the encodings: no byte order mark, not UTF-8, and as implausible as
-    // Chinese text read as GBK as read as Big5 (Russian, Greek, Korean, Japanese, French in their code pages).
-    // encoding is then Gbk, what the text would be converted as if the user forced it.
+    // Chinese text read as GBK as read as Big5 (Russian, Greek, Korean, Japanese, French in their code
+    // pages). encoding is then Gbk, what the text would be converted as if the user forced it.
     bool recognised = true;
 };
 
@@ -27,8 +27,8 @@ const char* EncodingName(TextEncoding encoding);
 //
 // Any other text is read as Chinese in GBK and in Big5 under a model of character frequencies
 // (CChineseReading), and weighed against a reading as bytes of some other encoding, each byte outside ASCII
-// costing the same. It is Big5 when that reading is clearly likelier than the GBK one, and not recognised when
-// the reading as other bytes beats both by a margin; everything else is GBK, pure ASCII included. The
+// costing the same. It is Big5 when that reading is clearly likelier than the GBK one, and not recognised
+// when the reading as other bytes beats both by a margin; everything else is GBK, pure ASCII included. The
 // Chinese readings take at most the first kLegacyBytes (4,096) bytes outside ASCII, and stop earlier once the
 // answer is clear by 48 bits: a GBK or Big5 file of real text usually within its first 20 to 60 characters.
 //

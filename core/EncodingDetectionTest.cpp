@@ -49,8 +49,8 @@ TEST(EncodingDetectionTest, ByteOrderMarksDecideAndReportTheirSize) {
     }
 }
 
-// Not UTF-8, and then GBK by the answer's encoding: UTF-8 text read as Chinese is no Chinese text, so these are
-// not recognised (ChineseDetectionTest), and the encoding they would be forced to is GBK.
+// Not UTF-8, and then GBK by the answer's encoding: UTF-8 text read as Chinese is no Chinese text, so these
+// are not recognised (ChineseDetectionTest), and the encoding they would be forced to is GBK.
 TEST(EncodingDetectionTest, AnythingButStrictUtf8IsGbk) {
     EXPECT_EQ(TextEncoding::Utf8, Detect(kChineseUtf8));
     const char* broken[] = {

@@ -201,7 +201,8 @@ constexpr Cost kUnknownPair = Bits(1);
 constexpr Cost kKanaJoin = Bits(5);
 constexpr Cost kSymbolJoin = Bits(3);
 
-// Chinese text seldom glues kana, bopomofo or a symbol to a hanzi; text read in the wrong encoding often does.
+// Chinese text seldom glues kana, bopomofo or a symbol to a hanzi; text read in the wrong encoding often
+// does.
 Cost ChineseJoin(CharClass before, CharClass next) {
     const bool hanBefore = before.kind == kLetter && before.script == kHan;
     const bool hanNext = next.kind == kLetter && next.script == kHan;

@@ -108,11 +108,11 @@ class CChineseReading {
     void AddPair(unsigned char lead, unsigned char trail);
 
     CReading m_reading;
-    const gbk::CCodec* m_gbk = nullptr;    // the codec of the reading: one of the two
+    const gbk::CCodec* m_gbk = nullptr;  // the codec of the reading: one of the two
     const big5::CCodec* m_big5 = nullptr;
     Encoding m_encoding;
     unsigned char m_lead = 0;
-    char32_t m_lastHan = 0;  // the character before, when it was a hanzi
+    char32_t m_lastHan = 0;       // the character before, when it was a hanzi
     CharClass m_last{kSpace, 0};  // the character before, when m_lastAdjacent: no ASCII or stray between
     bool m_lastAdjacent = false;
     std::size_t m_pairs = 0;
