@@ -75,8 +75,7 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
     switch (report.outcome) {
         case FileOutcome::Converted:
             m_written[dest] = source;
-            Converted("converted " + source + " -> " + dest + " (" + EncodingName(report.encoding.encoding) +
-                      ")");
+            Converted("converted " + source + " -> " + dest + " (" + EncodingsOf(report) + ")");
             return;
         case FileOutcome::Declined:
             if (earlier != m_written.end()) {
@@ -92,7 +91,7 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
             Skipped("skipped " + source + ": " + OutcomeMessage(report.outcome, source, dest), false);
             return;
         default:
-            Failed(OutcomeMessage(report.outcome, source, dest));
+            Failed(ReportMessage(report, source, dest));
             return;
     }
 }
@@ -188,9 +187,9 @@ int RunBatch(const ConvertOptions& options, std::string& message) {
         message = "cannot create the destination folder " + Quoted(dest);
         return kExitUsage;
     }
-    const CTextConversion conversion(tables, options.toTraditional, options.phrases ? &phrases : nullptr);
+    const CTextConversion conversion(tables, options.direction, options.phrases ? &phrases : nullptr);
     CBatchRun run(options);
-    WalkFolder(source, dest, conversion, options.encoding, run, WalkOptions{true});
+    WalkFolder(source, dest, conversion, run, WalkOptions{true, options.encoding, options.outputEncoding});
     run.Finish();
     return run.AnyFailed() ? kExitFailed : kExitOk;
 }

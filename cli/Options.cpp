@@ -17,12 +17,13 @@ const std::string kBatchUsageLine =
 const std::string kReviewUsageLine =
     "zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] --review FILE";
 
-bool SetDirection(ConvertOptions& options, int toTraditional, std::string& error) {
-    if (options.toTraditional != -1 && options.toTraditional != toTraditional) {
+bool SetDirection(ConvertOptions& options, Direction direction, std::string& error) {
+    if (options.directionGiven && options.direction != direction) {
         error = "give one direction only: --to-traditional or --to-simplified";
         return false;
     }
-    options.toTraditional = toTraditional;
+    options.direction = direction;
+    options.directionGiven = true;
     return true;
 }
 
@@ -44,12 +45,14 @@ bool IsOption(const std::string& arg, const std::string& name) {
     return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
 }
 
-bool ParseEncoding(const std::string& name, std::optional<TextEncoding>& encoding) {
+// An encoding's name as the options take it; `none` ("auto" for the input, "same" for the output) leaves it
+// to each file.
+bool ParseEncoding(const std::string& name, const char* none, std::optional<TextEncoding>& encoding) {
     std::string lowered = name;
     for (char& c : lowered) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    if (lowered == "auto") {
+    if (lowered == none) {
         encoding.reset();
     } else if (lowered == "gbk" || lowered == "cp936") {
         encoding = TextEncoding::Gbk;
@@ -115,7 +118,9 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
         } else if (arg == "--version") {
             options.version = true;
         } else if (arg == "--to-traditional" || arg == "--to-simplified") {
-            if (!SetDirection(options, arg == "--to-traditional" ? 1 : 0, error)) return false;
+            const Direction direction =
+                arg == "--to-traditional" ? Direction::ToTraditional : Direction::ToSimplified;
+            if (!SetDirection(options, direction, error)) return false;
         } else if (arg == "--force") {
             options.force = true;
         } else if (arg == "--batch") {
@@ -139,8 +144,16 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
             }
         } else if (IsOption(arg, "--encoding")) {
             std::string name;
-            if (!TakeValue(args, i, "--encoding", false, name) || !ParseEncoding(name, options.encoding)) {
+            if (!TakeValue(args, i, "--encoding", false, name) ||
+                !ParseEncoding(name, "auto", options.encoding)) {
                 error = "--encoding takes auto, gbk, utf-8, utf-16le or utf-16be";
+                return false;
+            }
+        } else if (IsOption(arg, "--output-encoding")) {
+            std::string name;
+            if (!TakeValue(args, i, "--output-encoding", false, name) ||
+                !ParseEncoding(name, "same", options.outputEncoding)) {
+                error = "--output-encoding takes same, gbk, utf-8, utf-16le or utf-16be";
                 return false;
             }
         } else if (IsOption(arg, "--filter")) {
@@ -156,12 +169,16 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
         }
     }
     if (options.help || options.version) return true;
-    if (options.toTraditional == -1) {
+    if (!options.directionGiven) {
         error = "choose a direction: --to-traditional or --to-simplified";
         return false;
     }
     if (!options.batch && options.filterGiven) {
         error = "--filter works with --batch only";
+        return false;
+    }
+    if (options.review && options.outputEncoding) {
+        error = "--review lists, it writes no file: no --output-encoding";
         return false;
     }
     if (options.review && (options.batch || options.force)) {
@@ -190,6 +207,13 @@ Options:
   --table FILE      the character table to use (also --table=FILE); by default Runemap.dll in the
                     folder of this program, whatever the current folder
   --encoding E      the input's encoding: auto (the default), gbk, utf-8, utf-16le or utf-16be
+  --output-encoding E  the output's encoding: same (the default: each input's own), gbk, utf-8,
+                    utf-16le or utf-16be (UTF-16 with its byte order mark; UTF-8 with one only when
+                    the input had one). A file holding a character that encoding cannot hold is not
+                    written: the message names the first such character, its line and its column.
+                    In a web page, an encoding declaration near the top (<meta charset=...>,
+                    content="...; charset=...", <?xml ... encoding="..."?>) that names the input's
+                    encoding is changed to name the output's
   --phrases         convert by words: where a phrase of the phrase file starts, the longest one is
                     replaced by its counterpart (复杂 -> 複雜, 头发 -> 頭髮), and the character table
                     converts the rest; without it every character converts alone

@@ -26,7 +26,8 @@ namespace cli {
 enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 struct ConvertOptions {
-    int toTraditional = -1;  // -1 until a direction is given
+    Direction direction = Direction::ToTraditional;
+    bool directionGiven = false;
     bool force = false;
     bool help = false;
     bool version = false;
@@ -36,6 +37,7 @@ struct ConvertOptions {
     bool verbose = false;
     bool filterGiven = false;
     std::optional<TextEncoding> encoding;  // forced with --encoding; found in each file otherwise
+    std::optional<TextEncoding> outputEncoding;  // --output-encoding; "same" (each input's own) otherwise
     std::string filter;                    // --batch only; the window's default filter unless given
     std::string table;                     // empty: the table file beside the executable
     std::string phraseFile;                // empty: the phrase file beside the executable

@@ -45,22 +45,47 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
     return EncodingGuess{TextEncoding::Utf8, 0};
 }
 
-// Writes the input's lines converted in its encoding, after its byte order mark as it was.
+// Whether an output in another encoding than the input's starts with a byte order mark: UTF-16 always, so
+// that it can be read at all; UTF-8 when the input had one.
+bool MarksOutput(TextEncoding output, bool inputMarked) {
+    switch (output) {
+        case TextEncoding::Gbk:
+            return false;
+        case TextEncoding::Utf8:
+            return inputMarked;
+        case TextEncoding::Utf16Le:
+        case TextEncoding::Utf16Be:
+            break;
+    }
+    return true;
+}
+
+// Writes the input's lines converted, in its encoding after its byte order mark as it was, or in the
+// output's encoding.
 LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter& writer, const FileJob& job,
-                            const EncodingGuess& encoding, IFileHost& host) {
-    const platform::LineLayout layout = LayoutOf(encoding.encoding);
-    reader.SetLayout(layout, encoding.bomSize);
-    writer.SetLineBreak(layout);
-    const std::string bom = encoding.encoding == TextEncoding::Utf8      ? "\xEF\xBB\xBF"
-                            : encoding.encoding == TextEncoding::Utf16Le ? "\xFF\xFE"
-                                                                         : "\xFE\xFF";
-    if (encoding.bomSize > 0 && !writer.Write(bom.data(), encoding.bomSize)) return LinesOutcome::WriteFailed;
+                            const EncodingGuess& encoding, IFileHost& host, FileReport& report) {
+    const TextEncoding output =
+        OutputEncodingOf(encoding.encoding, job.conversion->GetDirection(), job.outputEncoding);
+    report.output = output;
+    reader.SetLayout(LayoutOf(encoding.encoding), encoding.bomSize);
+    writer.SetLineBreak(LayoutOf(output));
+    const bool same = output == encoding.encoding;
+    const std::string bom = ByteOrderMark(output);
+    if ((same ? encoding.bomSize > 0 : MarksOutput(output, encoding.bomSize > 0)) &&
+        !writer.Write(bom.data(), bom.size())) {
+        return LinesOutcome::WriteFailed;
+    }
     // UTF-8 found without a byte order mark was checked to its end, or is converted again if it fails the
     // check.
     const bool knownValid = encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding;
-    return ConvertLines(
-        reader, writer, *job.conversion, encoding.encoding,
-        [&host](int position) { host.SetProgress(position); }, knownValid);
+    const auto progress = [&host](int position) { host.SetProgress(position); };
+    if (same) return ConvertLines(reader, writer, *job.conversion, encoding.encoding, progress, knownValid);
+    CTranscodingWriter transcoding(writer, encoding.encoding, output);
+    const LinesOutcome outcome =
+        ConvertLines(reader, transcoding, *job.conversion, encoding.encoding, progress, knownValid);
+    report.unwritable = transcoding.Unwritable();
+    report.declarationChanged = transcoding.DeclarationChanged();
+    return outcome;
 }
 
 bool OpenOutput(platform::CTextWriter& writer, const FileJob& job, std::string& temporary) {
@@ -125,14 +150,16 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
         report.outcome = FileOutcome::CannotCreate;
         return report;
     }
-    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, host);
+    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, host, report);
     if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
         // Not UTF-8 after all: all of it again, as GBK, into a fresh output.
         writer.Close();
         platform::RemoveFile(temporary);
         report.encoding = EncodingGuess{};
         const bool again = reader.Rewind() && OpenOutput(writer, job, temporary);
-        lines = again ? WriteConverted(reader, writer, job, report.encoding, host) : LinesOutcome::ReadFailed;
+        report.unwritable.reset();
+        lines = again ? WriteConverted(reader, writer, job, report.encoding, host, report)
+                      : LinesOutcome::ReadFailed;
     }
     if (lines == LinesOutcome::Done && reader.EndMarkOffset() >= 0) {
         report.bytesNotConverted = reader.BytesAfterEndMark();
@@ -142,8 +169,9 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     const bool closed = writer.Close();
     if (lines != LinesOutcome::Done || !closed) {
         if (!temporary.empty()) platform::RemoveFile(temporary);
-        report.outcome =
-            lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed : FileOutcome::WriteFailed;
+        report.outcome = lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed
+                         : report.unwritable               ? FileOutcome::Unwritable
+                                                           : FileOutcome::WriteFailed;
         return report;
     }
     if (temporary.empty()) return report;

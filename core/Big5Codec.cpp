@@ -1,7 +1,7 @@
 // Big5Codec.cpp: the two look-up tables of the Big5 codec, made from the generated rows.
 #include "Big5Codec.hpp"
 
-#include "platform/Utf8.hpp"
+#include "Utf8.hpp"
 
 namespace big5 {
 

@@ -8,7 +8,7 @@
 #include "core/Big5Codec.hpp"
 #include "core/EncodingDetection.hpp"
 #include "core/GbkCodec.hpp"
-#include "platform/Utf8.hpp"
+#include "core/Utf8.hpp"
 
 namespace {
 

@@ -4,9 +4,8 @@
 
 #include <cstddef>
 
+#include "TextEncoding.hpp"
 #include "TextReadings.hpp"
-
-enum class TextEncoding { Gbk, Utf8, Utf16Le, Utf16Be, Big5 };
 
 struct EncodingGuess {
     TextEncoding encoding = TextEncoding::Gbk;
@@ -16,9 +15,6 @@ struct EncodingGuess {
     // pages). encoding is then Gbk, what the text would be converted as if the user forced it.
     bool recognised = true;
 };
-
-// "GBK", "Big5", "UTF-8", "UTF-16LE", "UTF-16BE": for messages.
-const char* EncodingName(TextEncoding encoding);
 
 // The rule: a byte order mark decides (EF BB BF UTF-8, FF FE UTF-16LE, FE FF UTF-16BE). Without one, a text
 // is UTF-8 when it is strict UTF-8 to its end and its characters other than ASCII read as more likely text in

@@ -51,11 +51,6 @@ bool IsDirectory(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool IsReadOnly(const std::string& path) {
-    const DWORD attributes = AttributesOf(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
     if (!PathExists(a) || !PathExists(b)) return false;
     BY_HANDLE_FILE_INFORMATION ia{};
