@@ -2,11 +2,14 @@
 // encoding.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "core/TextConversion.hpp"
 #include "core/TextStretches.hpp"
 #include "core/Transcode.hpp"
+#include "tests/support/ShippedTables.hpp"
 
 namespace {
 
@@ -68,6 +71,49 @@ TEST(Big5TextTest, TranscodesBothWaysAndNamesWhatItCannotWrite) {
                                      back, unwritable));
     EXPECT_EQ(unwritable.column, 2u);
     EXPECT_EQ(unwritable.byte, 0xA4);
+}
+
+// Big5 text converts by the rule of Unicode text: its result is what ConvertUtf8 makes of the same text, in
+// Big5, whenever Big5 holds that result; when it does not, ConvertBig5 says so. Random texts of characters
+// the shipped table lists, the backslash-trail ones, ASCII and characters GBK lacks (user-defined codes).
+TEST(Big5TextTest, ConvertsAsItsUnicodeForm) {
+    const CharTables tables = testsupport::ShippedTables();
+    ASSERT_FALSE(tables.Simplified().empty());
+    std::vector<char32_t> pool = {U'許', U'功', U'蓋', U'€', U'a', U' ', U'\\', U'\n', U'，', 0xE000, 0xF6B1};
+    for (const std::string* side : {&tables.Simplified(), &tables.Traditional()}) {
+        gbk::DecodeEach(*side, [&](char32_t cp) {
+            if (big5::Codec().Holds(cp)) pool.push_back(cp);
+        });
+    }
+    ASSERT_GT(pool.size(), 2000u);
+    std::mt19937 random(950);
+    int refused = 0, converted = 0;
+    for (int round = 0; round < 2000; ++round) {
+        std::string big5Text, utf8Text;
+        for (std::size_t n = random() % 30; n > 0; --n) {
+            const char32_t cp = pool[random() % pool.size()];
+            text::AppendCodePoint(big5Text, cp, TextEncoding::Big5);
+            text::AppendCodePoint(utf8Text, cp, TextEncoding::Utf8);
+        }
+        for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
+            const CTextConversion conversion(tables, direction);
+            std::string expectedUtf8 = utf8Text, expected, big5Result = big5Text;
+            conversion.ConvertUtf8(expectedUtf8);
+            text::Unwritable unwritable;
+            const bool holds =
+                text::TranscodeLine(TextEncoding::Utf8, expectedUtf8.data(), expectedUtf8.size(),
+                                    TextEncoding::Big5, expected, unwritable);
+            ASSERT_EQ(conversion.ConvertBig5(big5Result), holds) << utf8Text;
+            if (holds) {
+                ASSERT_EQ(big5Result, expected) << utf8Text;
+                ++converted;
+            } else {
+                ++refused;
+            }
+        }
+    }
+    EXPECT_GT(converted, 1000);  // both cases are met often
+    EXPECT_GT(refused, 500);
 }
 
 }  // namespace

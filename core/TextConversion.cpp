@@ -66,7 +66,9 @@ bool AppendCharacter(std::string& out, char32_t cp, TextEncoding encoding) {
 // in the text's own encoding; the original of a stretch whose result does not decode stays (tables that are
 // not made of GBK characters can produce one), and so does, in Big5, a stretch whose result Big5 cannot hold;
 // everything else passes as it is.
-void ConvertByStretches(TextEncoding encoding, std::string& text, const CTextConversion& conversion) {
+// Returns false when a stretch stayed because the encoding could not hold its result (only Big5 cannot).
+bool ConvertByStretches(TextEncoding encoding, std::string& text, const CTextConversion& conversion) {
+    bool allWritten = true;
     std::string out;
     out.reserve(text.size());
     std::string gbkText;
@@ -79,6 +81,7 @@ void ConvertByStretches(TextEncoding encoding, std::string& text, const CTextCon
             const bool decoded = gbk::DecodeEach(stretch, [&](char32_t cp) {
                 if (written) written = AppendCharacter(out, cp, encoding);
             });
+            allWritten = allWritten && written;
             if (!decoded || !written) {
                 out.resize(before);
                 out.append(text, begin, end - begin);
@@ -88,6 +91,7 @@ void ConvertByStretches(TextEncoding encoding, std::string& text, const CTextCon
     // UTF-16 of odd size: the last byte is no unit and stays.
     if (UnitSize(encoding) == 2 && text.size() % 2 != 0) out += text.back();
     text.swap(out);
+    return allWritten;
 }
 
 void WriteUtf8(unsigned char* p, char32_t cp, int length) {
@@ -260,6 +264,10 @@ void CTextConversion::ConvertUtf8(std::string& text) const {
     } else {
         ConvertByStretches(TextEncoding::Utf8, text, *this);
     }
+}
+
+bool CTextConversion::ConvertBig5(std::string& text) const {
+    return ConvertByStretches(TextEncoding::Big5, text, *this);
 }
 
 void CTextConversion::ConvertUtf16(std::u16string& units, bool swapped) const {
