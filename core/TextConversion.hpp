@@ -34,6 +34,10 @@ class CTextConversion {
 
     void ConvertGbk(std::string& text) const;
     void ConvertUtf8(std::string& text) const;
+    // Big5 text by the rule of Unicode text, written back in Big5. A stretch whose result Big5 cannot hold (a
+    // Simplified character, or 爲, 着 of the Traditional forms) stays as it was: then false, so that a caller
+    // can refuse the text rather than write it half converted.
+    bool ConvertBig5(std::string& text) const;
     // UTF-16 code units in the host's byte order, or in the other one when swapped.
     void ConvertUtf16(std::u16string& units, bool swapped) const;
 

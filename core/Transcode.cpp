@@ -12,6 +12,13 @@ bool AppendCodePoint(std::string& out, char32_t cp, TextEncoding encoding) {
             out += static_cast<char>(code);
             return true;
         }
+        case TextEncoding::Big5: {
+            const std::uint16_t code = big5::Codec().Encode(cp);
+            if (code == big5::kNoCode) return false;
+            if (code >= 0x100) out += static_cast<char>(code >> 8);
+            out += static_cast<char>(code);
+            return true;
+        }
         case TextEncoding::Utf8:
             utf8::Append(out, cp);
             return true;

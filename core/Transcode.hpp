@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Big5Codec.hpp"
 #include "GbkCodec.hpp"
 #include "TextEncoding.hpp"
 #include "Utf8.hpp"
@@ -16,8 +17,9 @@ constexpr char32_t kNotACharacter = 0xFFFFFFFF;
 
 // Calls take(offset, width, cp) for every character of data[0, size) in `encoding`, in order; cp is
 // kNotACharacter for a byte (a unit in UTF-16) that does not decode, which comes alone. In GBK a lead byte
-// and the byte after it are one code even when GBK leaves it empty. A UTF-16 text of odd size ends in a byte
-// that comes alone, as no character.
+// and the byte after it are one code even when GBK leaves it empty; in Big5 only when the byte after it is a
+// trail byte (40 to 7E, A1 to FE), so that a lone lead byte never swallows a line end. A UTF-16 text of odd
+// size ends in a byte that comes alone, as no character.
 template <class Take>
 void ForEachCodePoint(TextEncoding encoding, const char* data, std::size_t size, Take&& take) {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
@@ -29,6 +31,17 @@ void ForEachCodePoint(TextEncoding encoding, const char* data, std::size_t size,
                 const char32_t cp =
                     codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
                 take(i, std::size_t{pair ? 2u : 1u}, cp == gbk::kNoCharacter ? kNotACharacter : cp);
+                i += pair ? 2 : 1;
+            }
+            return;
+        }
+        case TextEncoding::Big5: {
+            const big5::CCodec& codec = big5::Codec();
+            for (std::size_t i = 0; i < size;) {
+                const bool pair = big5::IsLeadByte(p[i]) && i + 1 < size && big5::IsTrailByte(p[i + 1]);
+                const char32_t cp =
+                    codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
+                take(i, std::size_t{pair ? 2u : 1u}, cp == big5::kNoCharacter ? kNotACharacter : cp);
                 i += pair ? 2 : 1;
             }
             return;
