@@ -2,6 +2,7 @@
 #include "WindowRun.hpp"
 
 #include "convert/Eligibility.hpp"
+#include "convert/OutputEncoding.hpp"
 #include "convert/EnsureDirectory.hpp"
 #include "platform/FileFind.hpp"
 #include "platform/FileSystem.hpp"
@@ -16,6 +17,7 @@ bool LinesRan(FileOutcome outcome) {
         case FileOutcome::WriteFailed:
         case FileOutcome::CannotReplace:
         case FileOutcome::AppearedMeanwhile:
+        case FileOutcome::Unwritable:
             return true;
         default:
             return false;
@@ -67,8 +69,8 @@ DestinationDecision CWindowRun::Decide(const std::string& source, const std::str
     return decision;
 }
 
-void CWindowRun::Report(FileOutcome outcome) {
-    switch (outcome) {
+void CWindowRun::Report(const std::string& source, const FileReport& report, bool batch) {
+    switch (report.outcome) {
         case FileOutcome::Converted:
         case FileOutcome::Declined:
             return;
@@ -86,20 +88,38 @@ void CWindowRun::Report(FileOutcome outcome) {
         case FileOutcome::CannotReplace:
         case FileOutcome::AppearedMeanwhile:
             return m_host.ShowMessage("Create File occur Err!");
+        case FileOutcome::Unwritable:
+            return m_host.ShowMessage(
+                source + ": " +
+                (report.unwritable ? UnwritableText(*report.unwritable, report.encoding.encoding, report.output)
+                                   : std::string("a character cannot be written in ") + EncodingName(report.output)) +
+                ". The file was not converted.");
+        case FileOutcome::NotRecognised:
+            if (batch) return m_notRecognised.push_back(source);
+            return m_host.ShowMessage(source +
+                                      ": its encoding is not GBK, Big5, UTF-8 or UTF-16. The file was not converted.");
     }
+}
+
+void CWindowRun::ShowList(const char* heading, const std::vector<std::string>& names) {
+    if (names.empty()) return;
+    std::string text = heading;
+    for (const std::string& name : names) text += "\n" + name;
+    m_host.ShowMessage(text);
 }
 
 bool CWindowRun::ConvertFile(const std::string& source, const std::string& dest,
                              const CTextConversion& conversion) {
-    const FileReport report = ConvertOneFile(FileJob{source, dest, &conversion, std::nullopt}, *this);
+    const FileReport report =
+        ConvertOneFile(FileJob{source, dest, &conversion, std::nullopt, m_outputEncoding}, *this);
     if (LinesRan(report.outcome)) m_host.SetProgress(0);
-    Report(report.outcome);
+    Report(source, report, false);
     return report.outcome == FileOutcome::Converted;
 }
 
-void CWindowRun::FileDone(const std::string&, const std::string&, const FileReport& report) {
+void CWindowRun::FileDone(const std::string& source, const std::string&, const FileReport& report) {
     if (LinesRan(report.outcome)) m_host.SetProgress(0);
-    Report(report.outcome);
+    Report(source, report, true);
 }
 
 bool CWindowRun::AfterEntry() {
@@ -112,14 +132,16 @@ void CWindowRun::ConvertDirectory(const std::string& sourceDir, const std::strin
     // A source that is a file is no folder to walk: nothing happens, without a word.
     if (!platform::IsDirectory(sourceDir)) return;
     m_unreadable.clear();
-    WalkFolder(sourceDir, destDir, conversion, *this, WalkOptions{});
-    if (m_unreadable.empty()) return;
-    std::string text = "These folders could not be read; their files were not converted:";
-    for (const std::string& folder : m_unreadable) text += "\n" + folder;
-    m_host.ShowMessage(text);
+    m_notRecognised.clear();
+    WalkFolder(sourceDir, destDir, conversion, *this, WalkOptions{false, std::nullopt, m_outputEncoding});
+    ShowList("These folders could not be read; their files were not converted:", m_unreadable);
+    ShowList("These files are in no encoding Zendrix knows (not GBK, Big5, UTF-8 or UTF-16) and were not "
+             "converted:",
+             m_notRecognised);
 }
 
 void CWindowRun::OnStart(const RunValues& values, const CTextConversion& conversion) {
+    m_outputEncoding = values.outputEncoding;
     if (values.source.empty() || values.dest.empty()) {
         m_host.ShowMessage("File path cann't Null!");
         return;

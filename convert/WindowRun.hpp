@@ -16,6 +16,7 @@ struct RunValues {
     RunMode mode = RunMode::SingleFile;
     std::string source;
     std::string dest;
+    std::optional<TextEncoding> outputEncoding;  // "输出编码": none, each file's own (与原文相同)
 };
 
 // The logic behind the main window's Start and Stop buttons, on the engine the command line uses too: the
@@ -52,12 +53,18 @@ class CWindowRun : private IWalkHost {
     std::string Filter() override { return m_host.Filter(); }
     void FileDone(const std::string& source, const std::string& dest, const FileReport& report) override;
     void FolderUnreadable(const std::string& folder) override { m_unreadable.push_back(folder); }
+    // Reports what became of one file: the fixed messages of the window, and for the outcomes it did not
+    // always have, messages that name the file; in a batch, files in no known encoding wait for the list at
+    // its end.
+    void Report(const std::string& source, const FileReport& report, bool batch);
+    void ShowList(const char* heading, const std::vector<std::string>& names);
     bool AfterEntry() override;
 
-    void Report(FileOutcome outcome);
 
     IConvertHost& m_host;
     bool m_ownStop = false;
     bool& m_bStop;
-    std::vector<std::string> m_unreadable;  // folders of the walk under way that could not be read
+    std::vector<std::string> m_unreadable;     // folders of the walk under way that could not be read
+    std::vector<std::string> m_notRecognised;  // files of the walk under way in no encoding the program knows
+    std::optional<TextEncoding> m_outputEncoding;  // of the run under way
 };

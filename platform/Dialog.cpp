@@ -1,6 +1,7 @@
 // Dialog.cpp: the one dialog procedure, dispatching to the dialog object's handlers.
 #include "Dialog.hpp"
 
+#include "CodePage.hpp"
 #include "WindowText.hpp"
 
 namespace platform {
@@ -154,6 +155,23 @@ void CTemplateDialog::ExchangeCheck(bool save, int id, bool& checked) {
         checked = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
     } else {
         ::SendMessageW(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
+void CTemplateDialog::ExchangeList(bool save, int id, int& index) {
+    HWND control = Item(id);
+    if (save) {
+        index = static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0));
+    } else {
+        ::SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+}
+
+void CTemplateDialog::FillList(int id, std::initializer_list<const char*> items) {
+    HWND control = Item(id);
+    ::SendMessageW(control, CB_RESETCONTENT, 0, 0);
+    for (const char* item : items) {
+        ::SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item).c_str()));
     }
 }
 

@@ -5,6 +5,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "Controls.hpp"
@@ -71,6 +72,10 @@ class CTemplateDialog {
     void ExchangeRadio(bool save, int firstId, int& index);
     // A check box as a flag: checked is true.
     void ExchangeCheck(bool save, int id, bool& checked);
+    // The selected item of a drop-down list, counted from 0 (-1: none).
+    void ExchangeList(bool save, int id, int& index);
+    // Fills a drop-down list with items (UTF-8), in order.
+    void FillList(int id, std::initializer_list<const char*> items);
     void BindControl(int id, CControl& control);
 
   private:

@@ -29,4 +29,7 @@
 #define IDC_STOP 1022
 #define IDC_PROGRESS 1023
 #define IDC_BY_WORDS 1024
+#define IDC_REGION 1025
+#define IDC_OUTPUT_ENCODING 1026
+#define IDC_CONVERT_NAMES 1027
 // "关闭" uses the standard IDCLOSE (8).

@@ -38,7 +38,11 @@ void CConvertDlg::DoDataExchange(bool save) {
     ExchangeText(save, IDC_FILTER, m_strFilter);
     ExchangeText(save, IDC_SIMPLIFIED_TEXT, m_strSimplified);
     ExchangeText(save, IDC_TRADITIONAL_TEXT, m_strTraditional);
-    ExchangeCheck(save, IDC_BY_WORDS, m_bByWords);
+    // The region first: while one is chosen the box shows conversion by words, and keeps its own state.
+    ExchangeList(save, IDC_REGION, m_nRegion);
+    if (m_nRegion <= 0) ExchangeCheck(save, IDC_BY_WORDS, m_bByWords);
+    ExchangeList(save, IDC_OUTPUT_ENCODING, m_nOutputEncoding);
+    ExchangeCheck(save, IDC_CONVERT_NAMES, m_bConvertNames);
 }
 
 bool CConvertDlg::OnInitDialog() {
@@ -61,7 +65,19 @@ bool CConvertDlg::OnInitDialog() {
 
     // Words are an option: without their file (missing, damaged) the window works as ever, the option off.
     m_hasPhrases = LoadPhrases(m_phrases) == PhraseLoadResult::Loaded;
-    ::EnableWindow(Item(IDC_BY_WORDS), m_hasPhrases ? TRUE : FALSE);
+    static const char* const kRegions[4][2] = {{"s2tw", "tw2s"}, {"s2twp", "tw2sp"}, {"s2hk", "hk2s"}, {"s2hkp", "hk2sp"}};
+    std::string error;
+    m_hasRegions = m_hasPhrases;
+    for (int r = 0; r < 4 && m_hasRegions; ++r) {
+        for (int d = 0; d < 2 && m_hasRegions; ++d) {
+            m_hasRegions = CConversionChain::Build(kRegions[r][d], m_phrases, m_tables, m_regions[r][d], error);
+        }
+    }
+    FillList(IDC_REGION, {"通用", "台湾", "台湾用词", "香港", "香港用词"});
+    FillList(IDC_OUTPUT_ENCODING, {"与原文相同", "GBK", "Big5", "UTF-8", "UTF-16"});
+    ShowValues();
+    ::EnableWindow(Item(IDC_REGION), m_hasRegions ? TRUE : FALSE);
+    ShowRegion();
 
     m_progress.SetPos(m_progressPos = 0);
     m_progress.SetRange(0, 1000);
@@ -76,6 +92,19 @@ bool CConvertDlg::OnCommand(int id, int code, HWND control) {
             case IDC_SOURCE_PATH:
             case IDC_DEST_PATH:
             case IDC_FILTER:
+                TakeValues();
+                return true;
+            default:
+                return false;
+        }
+    }
+    if (code == CBN_SELCHANGE) {
+        switch (id) {
+            case IDC_REGION:
+                TakeValues();
+                ShowRegion();
+                return true;
+            case IDC_OUTPUT_ENCODING:
                 TakeValues();
                 return true;
             default:
@@ -112,6 +141,7 @@ bool CConvertDlg::OnCommand(int id, int code, HWND control) {
                 OnAbout();
                 return true;
             case IDC_BY_WORDS:
+            case IDC_CONVERT_NAMES:
                 TakeValues();
                 return true;
             case IDCLOSE:
@@ -143,7 +173,23 @@ Direction CConvertDlg::RunDirection() const {
 }
 
 CTextConversion CConvertDlg::TextConversion(Direction direction) const {
+    if (m_hasRegions && m_nRegion >= 1 && m_nRegion <= 4) {
+        return CTextConversion(m_tables, m_regions[m_nRegion - 1][direction == Direction::ToTraditional ? 0 : 1]);
+    }
     return CTextConversion(m_tables, direction, m_bByWords && m_hasPhrases ? &m_phrases : nullptr);
+}
+
+std::optional<TextEncoding> CConvertDlg::OutputEncoding() const {
+    // UTF-16 as Windows writes Unicode text: little-endian, with its byte order mark.
+    static const std::optional<TextEncoding> kEncodings[] = {std::nullopt, TextEncoding::Gbk, TextEncoding::Big5,
+                                                             TextEncoding::Utf8, TextEncoding::Utf16Le};
+    return m_nOutputEncoding >= 0 && m_nOutputEncoding < 5 ? kEncodings[m_nOutputEncoding] : std::nullopt;
+}
+
+void CConvertDlg::ShowRegion() {
+    const bool region = m_nRegion > 0;
+    ::SendMessageW(Item(IDC_BY_WORDS), BM_SETCHECK, region || m_bByWords ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::EnableWindow(Item(IDC_BY_WORDS), m_hasPhrases && !region ? TRUE : FALSE);
 }
 
 void CConvertDlg::OnToTraditional() {
@@ -179,7 +225,7 @@ void CConvertDlg::SwitchMode(int mode) {
 
 void CConvertDlg::OnStart() {
     TakeValues();
-    m_run.OnStart(RunValues{Mode(), m_strSource, m_strDest}, TextConversion(RunDirection()));
+    m_run.OnStart(RunValues{Mode(), m_strSource, m_strDest, OutputEncoding()}, TextConversion(RunDirection()));
 }
 
 void CConvertDlg::OnStop() { m_run.OnStop(); }

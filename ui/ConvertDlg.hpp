@@ -9,6 +9,7 @@
 #include "convert/ConvertHost.hpp"
 #include "convert/WindowRun.hpp"
 #include "core/CharTables.hpp"
+#include "core/ConversionChain.hpp"
 #include "core/PhraseTable.hpp"
 #include "core/TextConversion.hpp"
 #include "platform/Controls.hpp"
@@ -31,6 +32,9 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     std::string m_strSimplified;
     std::string m_strTraditional;
     bool m_bByWords = false;  // "按词语转换": arrows and files convert by words
+    int m_nRegion = 0;          // "地区": 通用, 台湾, 台湾用词, 香港, 香港用词
+    int m_nOutputEncoding = 0;  // "输出编码": 与原文相同, GBK, Big5, UTF-8, UTF-16
+    bool m_bConvertNames = false;  // "转换文件名": a batch converts the names of the files too
 
     // IConvertHost: what file conversion asks of the window.
     void ShowMessage(const std::string& text) override;
@@ -70,12 +74,20 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     // direction index 1 is Traditional to Simplified, anything else the reverse.
     RunMode Mode() const;
     Direction RunDirection() const;
-    // How the arrows and the files convert: by words when the box says so and the phrases could be loaded.
+    // How the arrows and the files convert: as a region writes, or by words when the box says so, where the
+    // phrase file could be loaded.
     CTextConversion TextConversion(Direction direction) const;
+    // The encoding "输出编码" asks the files to be written in; none for each file's own.
+    std::optional<TextEncoding> OutputEncoding() const;
+    // A region converts by words: the box shows it, checked and disabled, and keeps its own state for 通用.
+    void ShowRegion();
 
     CharTables m_tables;
     PhraseTables m_phrases;     // empty when the phrase file could not be loaded
     bool m_hasPhrases = false;  // it was loaded: "按词语转换" is enabled
+    // The regions' conversions, to Traditional and to Simplified, built when the phrase file has what they need.
+    CConversionChain m_regions[4][2];
+    bool m_hasRegions = false;
     HICON m_hIcon;
     // Loaded for the DPI of the monitor the window moved to, and destroyed with the window; until a move,
     // m_hIcon is the shared icon of the resource, for both sizes.
