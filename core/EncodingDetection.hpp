@@ -45,7 +45,7 @@ class CEncodingDetector {
     // bytes that are not UTF-8, later on, could still change the answer (to GBK, Big5 or not recognised, as
     // decided already from the start of the text). A reader that can go back to the start may convert as
     // UTF-8 from here, feeding the rest as it reads, and start again in the rare case Finish says otherwise.
-    bool OnlyValidityLeft() const { return !m_settled && !m_weighing; }
+    bool OnlyValidityLeft() const { return !m_settled && !m_notUtf8 && !m_weighing; }
     // After the last Feed.
     EncodingGuess Finish();
 
