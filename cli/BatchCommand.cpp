@@ -166,9 +166,9 @@ void CBatchRun::Finish() {
 }  // namespace
 
 int RunBatch(const ConvertOptions& options, std::string& message) {
-    CharTables tables;
-    PhraseTables phrases;
-    if (const int refused = LoadTablesFor(options, tables, phrases, message)) return refused;
+    CLoadedConversion loaded;
+    if (const int refused = loaded.Load(options, message)) return refused;
+    const CTextConversion& conversion = loaded.Conversion();
     const std::string& source = options.input;
     const std::string& dest = options.output;
     if (!platform::IsDirectory(source)) {
@@ -187,7 +187,6 @@ int RunBatch(const ConvertOptions& options, std::string& message) {
         message = "cannot create the destination folder " + Quoted(dest);
         return kExitUsage;
     }
-    const CTextConversion conversion(tables, options.direction, options.phrases ? &phrases : nullptr);
     CBatchRun run(options);
     WalkFolder(source, dest, conversion, run, WalkOptions{true, options.encoding, options.outputEncoding});
     run.Finish();

@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "core/CharTables.hpp"
+#include "core/ConversionChain.hpp"
 #include "core/EncodingDetection.hpp"
 #include "core/PhraseTable.hpp"
+#include "core/TextConversion.hpp"
 
 namespace cli {
 
@@ -36,13 +38,14 @@ struct ConvertOptions {
     bool phrases = false;  // convert by words
     bool verbose = false;
     bool filterGiven = false;
-    std::optional<TextEncoding> encoding;  // forced with --encoding; found in each file otherwise
+    std::optional<TextEncoding> encoding;        // forced with --encoding; found in each file otherwise
     std::optional<TextEncoding> outputEncoding;  // --output-encoding; "same" (each input's own) otherwise
-    std::string filter;                    // --batch only; the window's default filter unless given
-    std::string table;                     // empty: the table file beside the executable
-    std::string phraseFile;                // empty: the phrase file beside the executable
-    std::string input;                     // INPUT ("-": standard input), or SOURCE with --batch
-    std::string output;                    // OUTPUT ("-": standard output), or DEST with --batch
+    std::string filter;                          // --batch only; the window's default filter unless given
+    std::string table;                           // empty: the table file beside the executable
+    std::string phraseFile;                      // empty: the phrase file beside the executable
+    std::string config;                          // --config NAME: one of OpenCC's named conversions
+    std::string input;                           // INPUT ("-": standard input), or SOURCE with --batch
+    std::string output;                          // OUTPUT ("-": standard output), or DEST with --batch
 };
 
 // Reads the arguments that follow the program's name. On bad use returns false and says why in error.
@@ -51,10 +54,23 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
 // The --help text.
 std::string UsageText();
 
-// Loads the table that options name, and with --phrases the phrase file. Returns kExitOk, or kExitUsage with
-// message set.
-int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTables& phrases,
-                  std::string& message);
+// What the options convert with: the table, the phrase file where needed, the named conversion, and the
+// conversion over them.
+class CLoadedConversion {
+  public:
+    // Loads the table the options name, the phrase file with --phrases or --config (or when withPhrases), and
+    // builds the conversion. Returns kExitOk, or kExitUsage with message set.
+    int Load(const ConvertOptions& options, std::string& message, bool withPhrases = false);
+
+    const CTextConversion& Conversion() const { return *m_conversion; }
+    const PhraseTables& Phrases() const { return m_phrases; }
+
+  private:
+    CharTables m_tables;
+    PhraseTables m_phrases;
+    CConversionChain m_chain;
+    std::optional<CTextConversion> m_conversion;
+};
 
 std::string Quoted(const std::string& path);
 

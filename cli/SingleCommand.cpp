@@ -132,10 +132,9 @@ std::string EndMarkNotice(const std::string& input, const FileReport& report) {
 }
 
 int RunConversion(const ConvertOptions& options, std::string& message) {
-    CharTables tables;
-    PhraseTables phrases;
-    if (const int refused = LoadTablesFor(options, tables, phrases, message)) return refused;
-    const CTextConversion conversion(tables, options.direction, options.phrases ? &phrases : nullptr);
+    CLoadedConversion loaded;
+    if (const int refused = loaded.Load(options, message)) return refused;
+    const CTextConversion& conversion = loaded.Conversion();
     const std::string input = options.input == "-" ? std::string() : options.input;
     const std::string output = options.output == "-" ? std::string() : options.output;
     CSingleFileHost host(options.force);

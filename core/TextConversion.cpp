@@ -6,6 +6,7 @@
 
 #include "Big5Codec.hpp"
 #include "CharStarts.hpp"
+#include "ConversionChain.hpp"
 #include "ConversionIndex.hpp"
 #include "ConvertText.hpp"
 #include "ConvertWords.hpp"
@@ -236,25 +237,39 @@ void MapUtf8(unsigned char* p, std::size_t n, const UnicodeLookup& index, bool k
 CTextConversion::CTextConversion(const CharTables& tables, Direction direction, const PhraseTables* phrases)
     : m_tables(tables), m_direction(direction), m_phrases(phrases) {}
 
+CTextConversion::CTextConversion(const CharTables& tables, const CConversionChain& chain)
+    : m_tables(tables), m_direction(chain.GetDirection()), m_phrases(nullptr), m_chain(&chain) {}
+
 const UnicodeLookup* CTextConversion::Lookup() const {
     // Words decide across characters: no look-up of one code point at a time.
-    if (m_phrases != nullptr) return nullptr;
+    if (m_phrases != nullptr || m_chain != nullptr) return nullptr;
     const UnicodeLookup& lookup = m_tables.Index().Unicode(m_direction);
     return lookup.direct ? &lookup : nullptr;
 }
 
 void CTextConversion::ConvertGbk(std::string& text) const {
-    if (m_phrases != nullptr) return ConvertWords(text, m_direction, m_tables, *m_phrases);
-    ConvertText(text, m_direction, m_tables);
+    if (m_chain != nullptr) return m_chain->Convert(text);
+    if (m_phrases == nullptr) return ConvertText(text, m_direction, m_tables);
+    if (!text.empty()) m_phrases->Normalize(&text[0], text.size());
+    ConvertWords(text, m_direction, m_tables, *m_phrases);
 }
 
 bool CTextConversion::ConvertGbkLines(char* run, std::size_t size) const {
-    return m_phrases == nullptr && ConvertLineRun(run, size, m_direction, m_tables);
+    return m_phrases == nullptr && m_chain == nullptr && ConvertLineRun(run, size, m_direction, m_tables);
 }
 
-bool CTextConversion::ConvertGbkLinesInto(const char* run, std::size_t size, std::string& out) const {
+bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const {
     out.clear();
-    return m_phrases != nullptr && ConvertWordsLineRun(run, size, m_direction, m_tables, *m_phrases, out);
+    if (m_chain != nullptr) {
+        if (!m_chain->ConvertsWholeLines()) return false;
+        out.assign(run, size);
+        m_chain->Convert(out);
+        return true;
+    }
+    if (m_phrases == nullptr) return false;
+    // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
+    m_phrases->Normalize(run, size);
+    return ConvertWordsLineRun(run, size, m_direction, m_tables, *m_phrases, out);
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {

@@ -9,6 +9,7 @@
 #include "PhraseTable.hpp"
 
 struct UnicodeLookup;
+class CConversionChain;
 
 // GBK text converts with ConvertText. Unicode text follows one rule: every character that GBK can hold
 // converts exactly as it would in GBK, each maximal stretch of such characters being one GBK text; every
@@ -23,10 +24,13 @@ class CTextConversion {
   public:
     // phrases: conversion by words with these phrases; null: by characters.
     CTextConversion(const CharTables& tables, Direction direction, const PhraseTables* phrases = nullptr);
+    // A conversion OpenCC knows by name (ConversionChain.hpp), over these tables.
+    CTextConversion(const CharTables& tables, const CConversionChain& chain);
 
     Direction GetDirection() const { return m_direction; }
     const CharTables& Tables() const { return m_tables; }
     const PhraseTables* Phrases() const { return m_phrases; }
+    const CConversionChain* Chain() const { return m_chain; }
 
     void ConvertGbk(std::string& text) const;
     void ConvertUtf8(std::string& text) const;
@@ -43,7 +47,9 @@ class CTextConversion {
     bool ConvertGbkLines(char* run, std::size_t size) const;
     // By words a line may change its length: a run of whole GBK lines converted into `out`, terminators kept,
     // each line as ConvertGbk converts it alone; false, with out empty, where that cannot be done.
-    bool ConvertGbkLinesInto(const char* run, std::size_t size, std::string& out) const;
+    // The run may be changed in place on the way (every conversion by words first writes CJK compatibility
+    // ideographs in their unified forms).
+    bool ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const;
     // knownValid: the run is strict UTF-8 (the detection read all of it), so no sequence needs checking.
     bool ConvertUtf8Lines(char* run, std::size_t size, bool knownValid = false) const;
     bool ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const;
@@ -55,4 +61,5 @@ class CTextConversion {
     const CharTables& m_tables;
     Direction m_direction;
     const PhraseTables* m_phrases;
+    const CConversionChain* m_chain = nullptr;
 };
