@@ -25,7 +25,9 @@ namespace cli {
 // 1: a conversion failed while it ran (reading or writing); with --batch the other files were still
 // converted. 2: bad use, found before a byte was written: arguments, the table, the input, the output or its
 // folder.
-enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+// 3: the input's encoding was not recognised (neither GBK, Big5, UTF-8 nor UTF-16): nothing was written;
+// --encoding says what it is. With --batch, some file was not recognised and no other failed.
+enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitNotRecognised = 3 };
 
 struct ConvertOptions {
     Direction direction = Direction::ToTraditional;

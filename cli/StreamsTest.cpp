@@ -102,9 +102,9 @@ TEST(CliStreamsTest, VersionComesFromTheVersionRecord) {
 
 namespace {
 
-TEST(CliStreamsTest, AFileThatStopsBeingUtf8LateIsConvertedAsGbkAsAWhole) {
+TEST(CliStreamsTest, AFileThatStopsBeingUtf8LateIsNoUtf8AndNoGbkEither) {
     // Far more than one buffer of UTF-8 Chinese, so that it is converted as UTF-8 before its end is seen;
-    // then a byte that UTF-8 does not have.
+    // then a byte that UTF-8 does not have. Read as GBK or Big5 its bytes are no Chinese: nothing is written.
     std::string utf8;
     while (utf8.size() < 600 * 1024) utf8 += "简体中文的文字，转换为繁体。\n";
     TempDir dir;
@@ -112,6 +112,14 @@ TEST(CliStreamsTest, AFileThatStopsBeingUtf8LateIsConvertedAsGbkAsAWhole) {
         const std::string input = utf8 + (broken ? "\xff\n" : "");
         Write(dir.path() / "in.txt", input);
         Result run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "in.txt", "auto.txt"});
+        if (broken) {
+            EXPECT_EQ(3, run.code);
+            EXPECT_NE(std::string::npos, run.err.find("cannot tell the encoding of 'in.txt'")) << run.err;
+            EXPECT_FALSE(fs::exists(dir.path() / "auto.txt"));
+            EXPECT_EQ(3, RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, input).code);
+            run = RunConverter(dir.path(),
+                               {"--to-traditional", "--verbose", "--encoding", "gbk", "in.txt", "auto.txt"});
+        }
         ASSERT_EQ(0, run.code) << run.err;
         EXPECT_NE(std::string::npos, run.out.find(broken ? "(GBK)" : "(UTF-8)")) << run.out;
         const std::string forced = broken ? "gbk" : "utf-8";
@@ -119,8 +127,10 @@ TEST(CliStreamsTest, AFileThatStopsBeingUtf8LateIsConvertedAsGbkAsAWhole) {
         ASSERT_EQ(0, run.code) << run.err;
         EXPECT_TRUE(Read(dir.path() / "auto.txt") == Read(dir.path() / "forced.txt")) << forced;
         // Through standard input, which cannot go back, the same.
-        run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, input);
-        EXPECT_TRUE(run.out == Read(dir.path() / "forced.txt")) << forced;
+        if (!broken) {
+            run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, input);
+            EXPECT_TRUE(run.out == Read(dir.path() / "forced.txt")) << forced;
+        }
         fs::remove(dir.path() / "auto.txt");
         fs::remove(dir.path() / "forced.txt");
     }

@@ -50,6 +50,7 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
 bool MarksOutput(TextEncoding output, bool inputMarked) {
     switch (output) {
         case TextEncoding::Gbk:
+        case TextEncoding::Big5:
             return false;
         case TextEncoding::Utf8:
             return inputMarked;
@@ -69,7 +70,8 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
     report.output = output;
     reader.SetLayout(LayoutOf(encoding.encoding), encoding.bomSize);
     writer.SetLineBreak(LayoutOf(output));
-    const bool same = output == encoding.encoding;
+    // Big5 converts as UTF-8 and is always written through the transcoding writer (ConvertLines).
+    const bool same = output == encoding.encoding && encoding.encoding != TextEncoding::Big5;
     const std::string bom = ByteOrderMark(output);
     if ((same ? encoding.bomSize > 0 : MarksOutput(output, encoding.bomSize > 0)) &&
         !writer.Write(bom.data(), bom.size())) {
@@ -80,7 +82,9 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
     const bool knownValid = encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding;
     const auto progress = [&host](int position) { host.SetProgress(position); };
     if (same) return ConvertLines(reader, writer, *job.conversion, encoding.encoding, progress, knownValid);
-    CTranscodingWriter transcoding(writer, encoding.encoding, output);
+    const TextEncoding lines =
+        encoding.encoding == TextEncoding::Big5 ? TextEncoding::Utf8 : encoding.encoding;
+    CTranscodingWriter transcoding(writer, lines, encoding.encoding, output);
     const LinesOutcome outcome =
         ConvertLines(reader, transcoding, *job.conversion, encoding.encoding, progress, knownValid);
     report.unwritable = transcoding.Unwritable();
@@ -143,6 +147,10 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     CEncodingDetector detector;
     bool provisional = false;
     report.encoding = FindEncoding(reader, job, detector, provisional);
+    if (!report.encoding.recognised) {
+        report.outcome = FileOutcome::NotRecognised;
+        return report;
+    }
 
     platform::CTextWriter writer;
     std::string temporary;
@@ -152,10 +160,14 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     }
     LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, host, report);
     if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
-        // Not UTF-8 after all: all of it again, as GBK, into a fresh output.
+        // Not UTF-8 after all: all of it again, in what the detection found, into a fresh output.
         writer.Close();
         platform::RemoveFile(temporary);
-        report.encoding = EncodingGuess{};
+        report.encoding = detector.Finish();
+        if (!report.encoding.recognised) {
+            report.outcome = FileOutcome::NotRecognised;
+            return report;
+        }
         const bool again = reader.Rewind() && OpenOutput(writer, job, temporary);
         report.unwritable.reset();
         lines = again ? WriteConverted(reader, writer, job, report.encoding, host, report)

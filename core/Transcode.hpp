@@ -90,8 +90,16 @@ struct Unwritable {
 };
 
 // Writes a line of `from` in `to` into out (replacing it); false at the first character `to` cannot hold (or
-// bytes that are no character), described in unwritable.
+// bytes that are no character), described in unwritable. Read as UTF-8 (from Utf8), a byte that ToPivot
+// escaped is written as the byte it was when `to` is escapedFrom, the encoding it came from, and is a byte
+// that is no character otherwise.
 bool TranscodeLine(TextEncoding from, const char* data, std::size_t size, TextEncoding to, std::string& out,
-                   Unwritable& unwritable);
+                   Unwritable& unwritable, TextEncoding escapedFrom = TextEncoding::Utf8);
+
+// A line of a legacy encoding (Big5) written in UTF-8, for converting it as UTF-8 and writing it in the end
+// in any encoding: each byte of what does not decode becomes the lone surrogate U+DC00 + byte, written as
+// UTF-8 would write it (ED B0 80 to ED B3 BF), which is no UTF-8: conversion passes its bytes unchanged, and
+// TranscodeLine turns it back into its byte, or refuses it for another encoding.
+void ToPivot(TextEncoding from, const char* data, std::size_t size, std::string& utf8Text);
 
 }  // namespace text
