@@ -247,7 +247,15 @@ TEST(ChineseDetectionTest, OnlyValidityLeftOnceUtf8LeadsAndTheReadingsAreDone) {
     detector.Feed(text.data() + at, text.size() - at);
     EXPECT_EQ(TextEncoding::Utf8, detector.Finish().encoding);
     broken.Feed("\xFF", 1);
+    EXPECT_FALSE(broken.OnlyValidityLeft());
     EXPECT_FALSE(broken.Finish().recognised);
+
+    // Not UTF-8 and not settled yet (two hanzi prove little): neither settled nor UTF-8 by far.
+    CEncodingDetector gbk;
+    gbk.Feed("\xBC\xF2\xCC\xE5\n", 5);  // 简体
+    EXPECT_FALSE(gbk.Settled());
+    EXPECT_FALSE(gbk.OnlyValidityLeft());
+    EXPECT_TRUE(gbk.Finish().recognised);
 }
 
 }  // namespace

@@ -194,7 +194,6 @@ void CEncodingDetector::CheckChineseDone() {
 
 void CEncodingDetector::LeaveUtf8(const unsigned char* p, const unsigned char* end) {
     m_notUtf8 = true;
-    m_weighing = false;
     ScanChinese(p, end);
 }
 

@@ -1,6 +1,7 @@
 // EncodingDetectionFuzz.cpp: any bytes fed in any chunks give the answer of the whole-text call (encoding,
 // mark and whether it is recognised at all); an answer once settled is the answer for the text so far and for
-// the whole text; SkipValid stops where DecodeOne stops.
+// the whole text; OnlyValidityLeft() only while the text so far is UTF-8; SkipValid stops where DecodeOne
+// stops.
 //
 // Input: one byte that seeds the chunk sizes (1 to 16 bytes each), then the text.
 #include <algorithm>
@@ -53,6 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         detector.Feed(text.data() + at, chunk);
         at += chunk;
         if (settledAt == std::string::npos && detector.Settled()) settledAt = at;
+        // UTF-8 by far means UTF-8 so far: at most a sequence cut by the chunk's end is not yet checked.
+        if (detector.OnlyValidityLeft() &&
+            ReferenceValidLength(reinterpret_cast<const unsigned char*>(text.data()), at) + 3 < at) {
+            Fail("UTF-8 by far, but the text so far is not UTF-8", text);
+        }
     }
     const EncodingGuess chunked = detector.Finish();
     if (!Same(whole, chunked)) Fail("chunked answer differs from the whole-text answer", text);
