@@ -127,3 +127,29 @@ TEST(CliStreamsTest, AFileThatStopsBeingUtf8LateIsConvertedAsGbkAsAWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// A UTF-8 file that is ASCII beyond the reader's first buffer and Chinese after it: the detection must see
+// each byte once however the look-ahead refills its buffer, and find UTF-8 whatever the offset at which it
+// stops looking (the Chinese starts at three offsets, so that a character is cut at every place).
+TEST(CliStreamsTest, Utf8AfterALongAsciiStartIsFoundAsUtf8) {
+    TempDir dir;
+    std::string chinese;
+    while (chinese.size() < 600000) chinese += "简体中文的文字，转换为繁体。\n";
+    for (const std::size_t ascii : {300000, 300001, 300002}) {
+        SCOPED_TRACE(ascii);
+        const std::string input = std::string(ascii - 1, 'a') + "\n" + chinese;
+        Write(dir.path() / "in.txt", input);
+        Result run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "in.txt", "auto.txt"});
+        ASSERT_EQ(0, run.code) << run.err;
+        EXPECT_NE(std::string::npos, run.out.find("(UTF-8)")) << run.out;
+        run = RunConverter(dir.path(), {"--to-traditional", "--encoding", "utf-8", "in.txt", "forced.txt"});
+        ASSERT_EQ(0, run.code) << run.err;
+        EXPECT_TRUE(Read(dir.path() / "auto.txt") == Read(dir.path() / "forced.txt"));
+        fs::remove(dir.path() / "auto.txt");
+        fs::remove(dir.path() / "forced.txt");
+    }
+}
+
+}  // namespace

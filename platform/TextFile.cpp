@@ -31,6 +31,7 @@ void CTextReader::Reset() {
     m_endMark = -1;
     m_layout = LineLayout();
     m_watch = nullptr;
+    m_watchFrom = 0;
     m_atEnd = m_failed = m_seekable = false;
 }
 
@@ -41,6 +42,7 @@ bool CTextReader::Rewind() {
     m_endMark = -1;
     m_layout = LineLayout();
     m_watch = nullptr;
+    m_watchFrom = 0;
     m_atEnd = m_failed = false;
     return true;
 }
@@ -103,7 +105,15 @@ bool CTextReader::ReadRaw() {
         m_atEnd = true;
         return false;
     }
-    if (m_watch) m_watch(m_buffer.get() + m_rawEnd, static_cast<std::size_t>(got));
+    if (m_watch) {
+        // After Peek went back to the start, the bytes it already showed come again: the watch sees each
+        // byte once, in order.
+        const std::int64_t at = m_bufferOffset + static_cast<std::int64_t>(m_rawEnd);
+        const std::int64_t skip = std::min<std::int64_t>(std::max<std::int64_t>(m_watchFrom - at, 0), got);
+        if (skip < got) {
+            m_watch(m_buffer.get() + m_rawEnd + skip, static_cast<std::size_t>(got - skip));
+        }
+    }
     m_rawEnd += static_cast<std::size_t>(got);
     return true;
 }
@@ -128,6 +138,7 @@ bool CTextReader::ReadMore() {
 void CTextReader::Peek(const std::function<bool(const char*, std::size_t)>& look) {
     bool dropped = false;  // bytes left the buffer: the file must go back to its start
     std::size_t looked = 0;
+    m_watchFrom = 0;
     for (;;) {
         if (looked == m_rawEnd) {
             if (m_rawEnd == m_capacity && m_seekable) {
@@ -138,6 +149,7 @@ void CTextReader::Peek(const std::function<bool(const char*, std::size_t)>& look
             if (!ReadRaw()) break;
         }
         const bool more = look(m_buffer.get() + looked, m_rawEnd - looked);
+        m_watchFrom += static_cast<std::int64_t>(m_rawEnd - looked);
         looked = m_rawEnd;
         if (!more) break;
     }

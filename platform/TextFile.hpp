@@ -94,6 +94,7 @@ class CTextReader {
     std::int64_t m_endMark = -1;
     LineLayout m_layout;
     std::function<void(const char*, std::size_t)> m_watch;
+    std::int64_t m_watchFrom = 0;  // the file offset past the bytes Peek looked at: the watch starts there
     bool m_atEnd = false;  // no more bytes will come (end of file, 0x1A seen, or a failure)
     bool m_failed = false;
     bool m_seekable = false;  // a file that can go back to its start
