@@ -220,6 +220,10 @@ characters read as real text in UTF-8; anything else is GBK. Short texts can be 
 two Chinese characters in GBK may decode as a Hebrew mark and a combining accent in UTF-8, and the
 detection then chooses GBK. When it guesses wrong, --encoding says what the file is. UTF-16 without
 a byte order mark is not recognised: give --encoding utf-16le or utf-16be.
+Standard input is streamed: its encoding is decided on its first 4 MB (all of it when shorter),
+UTF-8 when that beginning is UTF-8 beyond doubt or all ASCII, otherwise as the detection reads it;
+later bytes that do not decode pass unchanged. Nothing is written twice to standard output: a file
+converted to it is read to its end for the detection before a byte is written.
 Every character GBK can hold converts exactly as it would in a GBK file; characters GBK cannot hold
 (emoji, Hangul, rare CJK) and bytes that do not decode pass unchanged. The byte order mark, if any,
 is kept.

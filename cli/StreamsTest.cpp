@@ -153,3 +153,66 @@ TEST(CliStreamsTest, Utf8AfterALongAsciiStartIsFoundAsUtf8) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Utf8Text(std::size_t size) {
+    std::string text;
+    while (text.size() < size) text += "简体中文的文字，转换为繁体。\n";
+    return text;
+}
+
+// Standard output cannot be taken back: a file that stops being UTF-8 near its end is decided before anything
+// is written to it, and written once, as GBK, exactly as into a file.
+TEST(CliStreamsTest, AFileDecidedLateGoesToStandardOutputOnce) {
+    TempDir dir;
+    const std::string input = Utf8Text(600 * 1024) + "\xff";
+    Write(dir.path() / "in.txt", input);
+    Result run = RunConverter(dir.path(), {"--to-traditional", "--encoding", "gbk", "in.txt", "gbk.txt"});
+    ASSERT_EQ(0, run.code) << run.err;
+    run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "in.txt", "-"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("(GBK)")) << run.err;
+    EXPECT_EQ(Read(dir.path() / "gbk.txt").size(), run.out.size());
+    EXPECT_TRUE(Read(dir.path() / "gbk.txt") == run.out);
+}
+
+// A stream is decided on its first 4 MB and then streamed in bounded memory: UTF-8 that turns invalid later
+// stays UTF-8, its stray byte passed unchanged, as in any UTF-8 file; a stream shorter than the look-ahead is
+// decided on all of it, as before.
+TEST(CliStreamsTest, StandardInputIsDecidedOnItsBeginningAndStreamed) {
+    TempDir dir;
+    const std::string input = Utf8Text(5 * 1024 * 1024) + "\xff\n" + Utf8Text(1000);
+    Write(dir.path() / "in.txt", input);
+    Result run = RunConverter(dir.path(), {"--to-traditional", "--encoding", "utf-8", "in.txt", "utf8.txt"});
+    ASSERT_EQ(0, run.code) << run.err;
+    run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "-", "-"}, 0, input);
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("(UTF-8)")) << run.err;
+    EXPECT_TRUE(Read(dir.path() / "utf8.txt") == run.out);
+    // All ASCII through the look-ahead: UTF-8, so that the Chinese after it is not read as GBK pairs.
+    const std::string ascii = std::string(4 * 1024 * 1024 + 10, 'a') + "\n" + Utf8Text(1000);
+    Write(dir.path() / "ascii.txt", ascii);
+    run = RunConverter(dir.path(), {"--to-traditional", "--encoding", "utf-8", "ascii.txt", "ascii8.txt"});
+    ASSERT_EQ(0, run.code) << run.err;
+    run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, ascii);
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_TRUE(Read(dir.path() / "ascii8.txt") == run.out);
+}
+
+#ifndef _WIN32
+// 100 MB of UTF-8 on standard input within 64 MB of address space (the whole input held would not fit).
+TEST(CliStreamsTest, AStreamFarLargerThanMemoryIsConverted) {
+    TempDir dir;
+    const std::string line = "简体中文的文字，转换为繁体。abc def\n";
+    std::string input;
+    input.reserve(100 * 1024 * 1024 + line.size());
+    while (input.size() < 100 * 1024 * 1024) input += line;
+    const Result run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, input, 64L << 20);
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(input.size() + input.size() / line.size(), run.out.size());
+    EXPECT_EQ(0u, run.out.compare(0, 16, "\xe7\xb0\xa1\xe9\xab\x94\xe4\xb8\xad\xe6\x96\x87\xe7\x9a\x84\xe6"));
+}
+#endif
+
+}  // namespace

@@ -17,12 +17,29 @@ bool CreateTemporary(platform::CTextWriter& writer, const std::string& dest, std
     return false;
 }
 
+// How far an input that cannot go back (a pipe) is looked at before its encoding is decided: what is held of
+// it in memory beyond its longest line.
+constexpr std::size_t kStreamLookAhead = 4 * 1024 * 1024;
+
+bool HasHighByte(const char* data, std::size_t size) {
+    for (std::size_t k = 0; k < size; ++k) {
+        if (static_cast<unsigned char>(data[k]) >= 0x80) return true;
+    }
+    return false;
+}
+
 // The encoding as given, or as found in the input's first bytes. A file whose beginning is UTF-8 beyond doubt
-// is not read twice: it is converted as UTF-8 while the detector checks the rest as it comes (provisional),
-// and converted again as GBK in the rare case that the rest is not UTF-8 after all.
+// is not read twice when its output can be thrown away: it is converted as UTF-8 while the detector checks
+// the rest as it comes (provisional), and converted again as GBK in the rare case that the rest is not UTF-8
+// after all. Nothing is ever written twice to an output that cannot be thrown away (standard output): a file
+// is then looked at to its end first. An input that cannot go back (a pipe) is decided on its first
+// kStreamLookAhead bytes and then streamed: UTF-8 when its reading is convincing or when it is all ASCII so
+// far, otherwise what the detection says of those bytes; later bytes that do not decode pass unchanged.
+// wholeChecked: the detection saw all of the input (or the result is not kept if it fails).
 EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CEncodingDetector& detector,
-                           bool& provisional) {
+                           bool& provisional, bool& wholeChecked) {
     provisional = false;
+    wholeChecked = true;
     if (job.encoding) {
         EncodingGuess forced{*job.encoding, 0};
         // A forced encoding still keeps its own byte order mark out of the text.
@@ -33,21 +50,30 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
         });
         return forced;
     }
-    const bool mayGoBack = reader.CanRewind();
+    const bool mayRedo = reader.CanRewind() && !job.dest.empty();
+    std::size_t seen = 0;
+    bool sawHighByte = false;
     reader.Peek([&](const char* data, std::size_t size) {
         detector.Feed(data, size);
-        return !detector.Settled() && !(mayGoBack && detector.OnlyValidityLeft());
+        seen += size;
+        sawHighByte = sawHighByte || HasHighByte(data, size);
+        if (detector.Settled() || (mayRedo && detector.OnlyValidityLeft())) return false;
+        return reader.CanRewind() || seen < kStreamLookAhead;
     });
-    if (detector.Settled() || reader.PeekedToTheEnd() || !detector.OnlyValidityLeft())
-        return detector.Finish();
-    reader.Watch([&detector](const char* data, std::size_t size) { detector.Feed(data, size); });
-    provisional = true;
-    return EncodingGuess{TextEncoding::Utf8, 0};
+    if (detector.Settled() || reader.PeekedToTheEnd()) return detector.Finish();
+    if (mayRedo && detector.OnlyValidityLeft()) {
+        reader.Watch([&detector](const char* data, std::size_t size) { detector.Feed(data, size); });
+        provisional = true;
+        return EncodingGuess{TextEncoding::Utf8, 0};
+    }
+    wholeChecked = false;
+    if (detector.OnlyValidityLeft() || !sawHighByte) return EncodingGuess{TextEncoding::Utf8, 0};
+    return detector.Finish();
 }
 
 // Writes the input's lines converted in its encoding, after its byte order mark as it was.
 LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter& writer, const FileJob& job,
-                            const EncodingGuess& encoding, IFileHost& host) {
+                            const EncodingGuess& encoding, bool wholeChecked, IFileHost& host) {
     const platform::LineLayout layout = LayoutOf(encoding.encoding);
     reader.SetLayout(layout, encoding.bomSize);
     writer.SetLineBreak(layout);
@@ -56,8 +82,9 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
                                                                          : "\xFE\xFF";
     if (encoding.bomSize > 0 && !writer.Write(bom.data(), encoding.bomSize)) return LinesOutcome::WriteFailed;
     // UTF-8 found without a byte order mark was checked to its end, or is converted again if it fails the
-    // check.
-    const bool knownValid = encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding;
+    // check; a stream decided on its beginning was not.
+    const bool knownValid =
+        encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding && wholeChecked;
     return ConvertLines(
         reader, writer, *job.conversion, encoding.encoding,
         [&host](int position) { host.SetProgress(position); }, knownValid);
@@ -76,7 +103,8 @@ EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<Te
     job.encoding = given;
     CEncodingDetector detector;
     bool provisional = false;
-    EncodingGuess guess = FindEncoding(reader, job, detector, provisional);
+    bool wholeChecked = true;
+    EncodingGuess guess = FindEncoding(reader, job, detector, provisional, wholeChecked);
     if (provisional) {
         // Read to the end for the detection alone, and start again.
         platform::LineRun run;
@@ -117,7 +145,8 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     }
     CEncodingDetector detector;
     bool provisional = false;
-    report.encoding = FindEncoding(reader, job, detector, provisional);
+    bool wholeChecked = true;
+    report.encoding = FindEncoding(reader, job, detector, provisional, wholeChecked);
 
     platform::CTextWriter writer;
     std::string temporary;
@@ -125,14 +154,15 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
         report.outcome = FileOutcome::CannotCreate;
         return report;
     }
-    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, host);
+    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, wholeChecked, host);
     if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
         // Not UTF-8 after all: all of it again, as GBK, into a fresh output.
         writer.Close();
         platform::RemoveFile(temporary);
         report.encoding = EncodingGuess{};
         const bool again = reader.Rewind() && OpenOutput(writer, job, temporary);
-        lines = again ? WriteConverted(reader, writer, job, report.encoding, host) : LinesOutcome::ReadFailed;
+        lines = again ? WriteConverted(reader, writer, job, report.encoding, true, host)
+                      : LinesOutcome::ReadFailed;
     }
     if (lines == LinesOutcome::Done && reader.EndMarkOffset() >= 0) {
         report.bytesNotConverted = reader.BytesAfterEndMark();
