@@ -1,13 +1,17 @@
 // CharTables.cpp: loading the character tables.
 #include "CharTables.hpp"
 
+#include <new>
+
 #include "ConversionIndex.hpp"
 #include "platform/TextFile.hpp"
 
 const char kTableBanner[] = "Zendrix character table 1.0 (GBK): line 1 Simplified, line 3 Traditional";
 const char kTableFileName[] = "Runemap.dll";
 
-LoadResult LoadTables(CharTables& tables, const std::string& path) {
+namespace {
+
+LoadResult LoadTablesFrom(CharTables& tables, const std::string& path) {
     platform::CTextReader file;
     if (!file.Open(path)) return LoadResult::NotOpenable;
 
@@ -27,6 +31,18 @@ LoadResult LoadTables(CharTables& tables, const std::string& path) {
     if (file.Failed()) return LoadResult::NotOpenable;
     BuildIndex(tables);
     return LoadResult::Loaded;
+}
+
+}  // namespace
+
+LoadResult LoadTables(CharTables& tables, const std::string& path) {
+    // A table too large for memory is as unusable as one that cannot be read: a failure, never an abort.
+    try {
+        return LoadTablesFrom(tables, path);
+    } catch (const std::bad_alloc&) {
+        tables = CharTables{};
+        return LoadResult::NotOpenable;
+    }
 }
 
 void BuildIndex(CharTables& tables) {

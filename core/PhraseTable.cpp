@@ -2,7 +2,9 @@
 #include "PhraseTable.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "PhraseIndex.hpp"
 #include "platform/TextFile.hpp"
@@ -15,6 +17,12 @@ namespace {
 
 // The shortest entry line: two characters around a TAB, and LF.
 constexpr std::size_t kShortestEntry = 6;
+// The index keeps its offsets and entry numbers in 32 bits (signed for entries), and none of them exceeds the
+// bytes of the lists: a file shorter than this keeps every one in range, on 32-bit systems as on 64-bit.
+constexpr std::int64_t kLongestFile = INT32_MAX;
+// Room made ahead for a section's entries: a count is only a claim (a sparse file of gigabytes holds any
+// count it likes), so the lists grow with the entries really read, from this much at most.
+constexpr std::size_t kReservedEntries = 65536;
 
 bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
@@ -74,9 +82,12 @@ class CPhraseFileReader {
         std::size_t count;
         if (!ReadHeader(name, count)) return false;
         m_previousKey.clear();
-        entries.resize(count);
-        for (PhraseEntry& entry : entries) {
+        entries.clear();
+        entries.reserve(std::min(count, kReservedEntries));
+        for (std::size_t k = 0; k < count; ++k) {
+            PhraseEntry entry;
             if (!ReadEntry(entry.phrase, entry.counterpart)) return false;
+            entries.push_back(std::move(entry));
         }
         return true;
     }
@@ -85,9 +96,11 @@ class CPhraseFileReader {
         std::size_t count;
         if (!ReadHeader(name, count)) return false;
         m_previousKey.clear();
-        entries.resize(count);
+        entries.clear();
+        entries.reserve(std::min(count, kReservedEntries));
         std::string forms;
-        for (CandidateEntry& entry : entries) {
+        for (std::size_t k = 0; k < count; ++k) {
+            CandidateEntry& entry = entries.emplace_back();
             if (!ReadEntry(entry.character, forms) || entry.character.size() != 2 || forms.size() < 4)
                 return false;
             for (std::size_t k = 0; k < forms.size(); k += 2) {
@@ -108,12 +121,10 @@ class CPhraseFileReader {
     std::string m_previousKey;
 };
 
-}  // namespace
-
-PhraseLoadResult LoadPhrases(PhraseTables& phrases, const std::string& path) {
-    phrases = PhraseTables{};
+PhraseLoadResult LoadPhrasesFrom(PhraseTables& phrases, const std::string& path) {
     platform::CTextReader file;
     if (!file.Open(path)) return PhraseLoadResult::NotOpenable;
+    if (file.Length() >= kLongestFile) return PhraseLoadResult::Damaged;
 
     PhraseTables loaded;
     CPhraseFileReader reader(file);
@@ -131,7 +142,30 @@ PhraseLoadResult LoadPhrases(PhraseTables& phrases, const std::string& path) {
     return PhraseLoadResult::Loaded;
 }
 
+}  // namespace
+
+PhraseLoadResult LoadPhrases(PhraseTables& phrases, const std::string& path) {
+    phrases = PhraseTables{};
+    // A file too large for memory (a line of gigabytes, more entries than fit) is not a usable phrase file:
+    // its loading fails like any damage, and the program goes on without conversion by words.
+    try {
+        return LoadPhrasesFrom(phrases, path);
+    } catch (const std::bad_alloc&) {
+        phrases = PhraseTables{};
+        return PhraseLoadResult::Damaged;
+    }
+}
+
 void BuildPhraseIndex(PhraseTables& phrases) {
+    // Lists filled by hand beyond the index's 32-bit range go without one: the same result, slower.
+    std::int64_t bytes = 0;
+    for (const auto* list : {&phrases.toTraditional, &phrases.toSimplified}) {
+        for (const PhraseEntry& entry : *list) {
+            bytes += static_cast<std::int64_t>(entry.phrase.size() + entry.counterpart.size());
+        }
+    }
+    phrases.index.reset();
+    if (bytes >= kLongestFile) return;
     auto index = std::make_shared<PhraseIndex>();
     index->toTraditional = PhraseDirectionIndex::Build(phrases.toTraditional, phrases.traditionalForms);
     index->toSimplified = PhraseDirectionIndex::Build(phrases.toSimplified, phrases.simplifiedForms);
