@@ -92,7 +92,7 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
             Skipped("skipped " + source + ": " + OutcomeMessage(report.outcome, source, dest), false);
             return;
         default:
-            Failed(OutcomeMessage(report.outcome, source, dest));
+            Failed(FailureMessage(report, source, dest));
             return;
     }
 }

@@ -26,6 +26,8 @@ int RunReview(const ConvertOptions& options, std::string& message);
 // What an outcome of the engine means on the command line: the message and the exit code.
 std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const std::string& output);
 int ExitCodeOf(FileOutcome outcome);
+// OutcomeMessage for a file that did not convert, told more precisely where the report says more.
+std::string FailureMessage(const FileReport& report, const std::string& input, const std::string& output);
 
 // The notice for an input that a 0x1A byte ended with more after it, or "" when there is none.
 std::string EndMarkNotice(const std::string& input, const FileReport& report);

@@ -71,6 +71,14 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
     return {};
 }
 
+std::string FailureMessage(const FileReport& report, const std::string& input, const std::string& output) {
+    if (report.outOfMemory) {
+        return "not enough memory to convert " + NameOf(input, "standard input") +
+               " (a line too long?); nothing was written";
+    }
+    return OutcomeMessage(report.outcome, input, output);
+}
+
 int ExitCodeOf(FileOutcome outcome) {
     switch (outcome) {
         case FileOutcome::Converted:
@@ -104,7 +112,7 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
     const std::string notice = EndMarkNotice(input, report);
     if (!notice.empty()) WriteError("zendrix-convert: " + notice + "\n");
     if (report.outcome != FileOutcome::Converted) {
-        message = OutcomeMessage(report.outcome, input, output);
+        message = FailureMessage(report, input, output);
         return ExitCodeOf(report.outcome);
     }
     if (options.verbose) {

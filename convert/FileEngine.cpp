@@ -1,6 +1,8 @@
 // FileEngine.cpp: one file, through a temporary output beside its destination.
 #include "FileEngine.hpp"
 
+#include <new>
+
 #include "ConvertLines.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/TextFile.hpp"
@@ -12,8 +14,9 @@ bool CreateTemporary(platform::CTextWriter& writer, const std::string& dest, std
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = TemporaryName(dest, attempt);
         if (writer.CreateNew(temporary)) return true;
-        if (!platform::PathExists(temporary)) return false;
+        if (!platform::PathExists(temporary)) break;
     }
+    temporary.clear();  // nothing of ours to remove
     return false;
 }
 
@@ -124,12 +127,16 @@ std::string TemporaryName(const std::string& dest, int attempt) {
            ".tmp";
 }
 
-FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
-    FileReport report;
+namespace {
+
+// ConvertOneFile but for running out of memory: the temporary output it makes is named in temporary until it
+// has taken dest's name or is gone.
+void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& writer,
+                    std::string& temporary, FileReport& report) {
     const DestinationDecision decision = host.Decide(job.source, job.dest);
     if (decision.refusal != FileOutcome::Converted) {
         report.outcome = decision.refusal;
-        return report;
+        return;
     }
 
     platform::CTextReader reader;
@@ -137,22 +144,21 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
         reader.OpenStandardInput();
     } else if (!reader.Open(job.source)) {
         report.outcome = FileOutcome::SourceUnreadable;
-        return report;
+        return;
     }
     if (decision.refuseToCreate) {
         report.outcome = FileOutcome::CannotCreate;
-        return report;
+        return;
     }
     CEncodingDetector detector;
     bool provisional = false;
     bool wholeChecked = true;
     report.encoding = FindEncoding(reader, job, detector, provisional, wholeChecked);
 
-    platform::CTextWriter writer;
-    std::string temporary;
     if (!OpenOutput(writer, job, temporary)) {
+        temporary.clear();
         report.outcome = FileOutcome::CannotCreate;
-        return report;
+        return;
     }
     LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, wholeChecked, host);
     if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
@@ -172,15 +178,18 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     const bool closed = writer.Close();
     if (lines != LinesOutcome::Done || !closed) {
         if (!temporary.empty()) platform::RemoveFile(temporary);
+        temporary.clear();
         report.outcome =
             lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed : FileOutcome::WriteFailed;
-        return report;
+        report.outOfMemory = lines == LinesOutcome::ReadFailed && reader.OutOfMemory();
+        return;
     }
-    if (temporary.empty()) return report;
+    if (temporary.empty()) return;
 
     switch (platform::MoveIntoPlace(temporary, job.dest, decision.replace)) {
         case platform::MoveResult::Moved:
-            return report;
+            temporary.clear();
+            return;
         case platform::MoveResult::TargetExists:
             report.outcome = FileOutcome::AppearedMeanwhile;
             break;
@@ -189,5 +198,26 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
             break;
     }
     platform::RemoveFile(temporary);
+    temporary.clear();
+}
+
+}  // namespace
+
+FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
+    FileReport report;
+    std::string temporary;
+    std::optional<platform::CTextWriter> writer;
+    try {
+        writer.emplace();
+        ConvertThrough(job, host, *writer, temporary, report);
+    } catch (const std::bad_alloc&) {
+        // The reader has closed the source on the way here; the output goes, and the next file may fare
+        // better.
+        report = FileReport{};
+        report.outcome = FileOutcome::ReadFailed;
+        report.outOfMemory = true;
+        if (writer) writer->Close();
+        if (!temporary.empty()) platform::RemoveFile(temporary);
+    }
     return report;
 }

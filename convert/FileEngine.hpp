@@ -53,12 +53,15 @@ struct FileReport {
     // converted. A 0x1A that is the last byte is the old end-of-file mark and not reported (-1).
     std::int64_t endMarkOffset = -1;
     std::int64_t bytesNotConverted = 0;
+    // A failure for want of memory (a line too long, a conversion too large): ReadFailed, told apart.
+    bool outOfMemory = false;
 };
 
 // Converts job.source into job.dest in the source's own encoding and with its byte order mark, line by line
 // with CR LF line ends. The output is written to a new file beside dest, created exclusively and written
 // through the handle that created it, and takes dest's name only once complete: a failure never leaves a
-// half-written file, and an existing dest stays as it was unless the conversion succeeded.
+// half-written file, and an existing dest stays as it was unless the conversion succeeded. Running out of
+// memory fails this file alone (ReadFailed, outOfMemory), its temporary output removed.
 FileReport ConvertOneFile(const FileJob& job, IFileHost& host);
 
 // Finds the encoding of an input that was just opened (or takes the one given) and sets the reader's layout

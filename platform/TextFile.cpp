@@ -32,7 +32,7 @@ void CTextReader::Reset() {
     m_layout = LineLayout();
     m_watch = nullptr;
     m_watchFrom = 0;
-    m_atEnd = m_failed = m_seekable = false;
+    m_atEnd = m_failed = m_outOfMemory = m_seekable = false;
 }
 
 bool CTextReader::Rewind() {
@@ -43,7 +43,7 @@ bool CTextReader::Rewind() {
     m_layout = LineLayout();
     m_watch = nullptr;
     m_watchFrom = 0;
-    m_atEnd = m_failed = false;
+    m_atEnd = m_failed = m_outOfMemory = false;
     return true;
 }
 
@@ -76,7 +76,7 @@ bool CTextReader::Grow() {
     const std::size_t grown = m_capacity < kBufferSize ? kBufferSize : m_capacity * 2;
     char* bigger = grown > m_capacity ? static_cast<char*>(std::realloc(m_buffer.get(), grown)) : nullptr;
     if (bigger == nullptr) {
-        m_failed = m_atEnd = true;
+        m_failed = m_atEnd = m_outOfMemory = true;
         return false;
     }
     static_cast<void>(m_buffer.release());  // realloc has freed or moved it

@@ -61,6 +61,8 @@ class CTextReader {
     // even offset of the buffer; the input's last run may end in an odd byte.
     bool ReadLines(LineRun& run);
     bool Failed() const { return m_failed; }
+    // The failure was a line too long for the memory left, not the file.
+    bool OutOfMemory() const { return m_outOfMemory; }
     std::int64_t Length() const {
         return m_length;
     }  // the file's length in bytes, 0x1A and all; 0 if unknown
@@ -95,8 +97,9 @@ class CTextReader {
     LineLayout m_layout;
     std::function<void(const char*, std::size_t)> m_watch;
     std::int64_t m_watchFrom = 0;  // the file offset past the bytes Peek looked at: the watch starts there
-    bool m_atEnd = false;  // no more bytes will come (end of file, 0x1A seen, or a failure)
+    bool m_atEnd = false;          // no more bytes will come (end of file, 0x1A seen, or a failure)
     bool m_failed = false;
+    bool m_outOfMemory = false;
     bool m_seekable = false;  // a file that can go back to its start
 };
 

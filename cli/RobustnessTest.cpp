@@ -1,0 +1,65 @@
+// RobustnessTest.cpp: zendrix-convert against what an unlucky or hostile user meets: memory that runs out,
+// outputs that are not files, streams that close, names at the length limit, runs that are killed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CliRun.hpp"
+#include "tests/support/TempDir.hpp"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using namespace clitest;  // NOLINT: the helpers are this file's vocabulary
+namespace fs = std::filesystem;
+
+// Memory limits bound the address space, which the sanitizers reserve by terabytes.
+#if defined(_WIN32) || defined(__SANITIZE_ADDRESS__)
+constexpr bool kMemoryLimits = false;
+#else
+constexpr bool kMemoryLimits = true;
+#endif
+
+// Names of the temporary outputs left in a folder.
+std::vector<std::string> Leftovers(const fs::path& folder) {
+    std::vector<std::string> left;
+    for (const std::string& name : Listing(folder)) {
+        if (name.find("zendrix") != std::string::npos || name.find(".tmp") != std::string::npos)
+            left.push_back(name);
+    }
+    return left;
+}
+
+// A UTF-16 file of one 40 MB line in 80 MB of address space: that file fails with a message naming it, leaves
+// nothing behind, and the batch goes on with the next.
+TEST(RobustnessTest, RunningOutOfMemoryFailsOneFileAndTheBatchGoesOn) {
+    if (!kMemoryLimits) GTEST_SKIP() << "no memory limits here";
+    TempDir dir;
+    fs::create_directory(dir.path() / "src");
+    std::string big = "\xff\xfe";
+    big.reserve(40 << 20);
+    while (big.size() < (40 << 20)) big += std::string("\x80\x7b\x53\x4f", 4);
+    Write(dir.path() / "src" / "big.txt", big);
+    big.clear();
+    big.shrink_to_fit();
+    Write(dir.path() / "src" / "small.txt", "\xbc\xf2\xcc\xe5\n");
+    Result run = RunConverter(dir.path(), {"--to-traditional", "--batch", "src", "out"}, 0, "", 80L << 20);
+    EXPECT_EQ(1, run.code) << run.err;
+    EXPECT_EQ("converted 1, skipped 0, failed 1\n", run.out);
+    EXPECT_NE(std::string::npos, run.err.find("not enough memory to convert 'src/big.txt'")) << run.err;
+    EXPECT_EQ(std::vector<std::string>{"small.txt"}, Listing(dir.path() / "out"));
+
+    run = RunConverter(dir.path(), {"--to-traditional", "src/big.txt", "one.txt"}, 0, "", 80L << 20);
+    EXPECT_EQ(1, run.code) << run.err;
+    EXPECT_TRUE(Leftovers(dir.path()).empty());
+    EXPECT_FALSE(fs::exists(dir.path() / "one.txt"));
+}
+
+}  // namespace
