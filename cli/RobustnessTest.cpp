@@ -63,3 +63,31 @@ TEST(RobustnessTest, RunningOutOfMemoryFailsOneFileAndTheBatchGoesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+#ifndef _WIN32
+// --force replaces files, never a FIFO or a device by a file, in either mode.
+TEST(RobustnessTest, AnOutputThatIsNotARegularFileIsNeverReplaced) {
+    TempDir dir;
+    Write(dir.path() / "in.txt", "\xbc\xf2\xcc\xe5\n");
+    ASSERT_EQ(0, ::mkfifo((dir.path() / "out.fifo").c_str(), 0600));
+    Result run = RunConverter(dir.path(), {"--to-traditional", "--force", "in.txt", "out.fifo"});
+    EXPECT_EQ(2, run.code);
+    EXPECT_NE(std::string::npos, run.err.find("the output 'out.fifo' is not a regular file")) << run.err;
+    EXPECT_TRUE(fs::is_fifo(dir.path() / "out.fifo"));
+
+    fs::create_directory(dir.path() / "src");
+    fs::create_directory(dir.path() / "dest");
+    Write(dir.path() / "src" / "a.txt", "\xbc\xf2\xcc\xe5\n");
+    Write(dir.path() / "src" / "b.txt", "\xbc\xf2\xcc\xe5\n");
+    ASSERT_EQ(0, ::mkfifo((dir.path() / "dest" / "a.txt").c_str(), 0600));
+    run = RunConverter(dir.path(), {"--to-traditional", "--force", "--batch", "src", "dest"});
+    EXPECT_EQ(1, run.code);
+    EXPECT_EQ("converted 1, skipped 0, failed 1\n", run.out);
+    EXPECT_TRUE(fs::is_fifo(dir.path() / "dest" / "a.txt"));
+    EXPECT_TRUE(Leftovers(dir.path() / "dest").empty());
+}
+#endif
+
+}  // namespace

@@ -55,6 +55,9 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
             return "the output " + out + " is the input file itself";
         case FileOutcome::DestinationIsFolder:
             return "the output " + out + " is a folder";
+        case FileOutcome::DestinationNotAFile:
+            return "the output " + out +
+                   " is not a regular file (a device, pipe or socket); it is never replaced";
         case FileOutcome::SourceUnreadable:
             return "cannot open the input " + in + " (missing, a folder, unreadable or in use)";
         case FileOutcome::CannotCreate:

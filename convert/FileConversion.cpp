@@ -70,6 +70,7 @@ void CFileConversion::Report(FileOutcome outcome) {
             return m_host.ShowMessage("Write File occur Err!");
         case FileOutcome::DestinationIsSource:
         case FileOutcome::DestinationIsFolder:
+        case FileOutcome::DestinationNotAFile:
         case FileOutcome::CannotCreate:
         case FileOutcome::CannotReplace:
         case FileOutcome::AppearedMeanwhile:

@@ -133,6 +133,12 @@ namespace {
 // has taken dest's name or is gone.
 void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& writer,
                     std::string& temporary, FileReport& report) {
+    // Before anything is asked: renaming over a device or a pipe would put a file in its place (as root,
+    // /dev/null).
+    if (!job.dest.empty() && platform::IsSpecialFile(job.dest)) {
+        report.outcome = FileOutcome::DestinationNotAFile;
+        return;
+    }
     const DestinationDecision decision = host.Decide(job.source, job.dest);
     if (decision.refusal != FileOutcome::Converted) {
         report.outcome = decision.refusal;

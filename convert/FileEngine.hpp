@@ -15,8 +15,9 @@ enum class FileOutcome {
     NoDestinationFolder,  // the destination's folder is missing and was not made
     DestinationIsSource,  // the same file under another spelling or through a link
     DestinationIsFolder,
-    SourceUnreadable,  // missing, a folder, unreadable or in use
-    CannotCreate,      // no new file can be made beside the destination, or it may not be replaced
+    DestinationNotAFile,  // a device, pipe or socket: never replaced by a file
+    SourceUnreadable,     // missing, a folder, unreadable or in use
+    CannotCreate,         // no new file can be made beside the destination, or it may not be replaced
     ReadFailed,
     WriteFailed,
     CannotReplace,      // the finished output could not take the destination's name

@@ -16,6 +16,8 @@ constexpr char kSeparator = '/';
 bool PathExists(const std::string& path);   // anything at all under that name, a dangling link included
 bool IsDirectory(const std::string& path);  // links followed
 bool IsReadOnly(const std::string& path);   // Windows' read-only attribute; never on other systems
+// A device, pipe or socket (links followed): a name that must never be replaced by a file.
+bool IsSpecialFile(const std::string& path);
 
 // Whether both names reach the same file: volume and file index on Windows, device and inode elsewhere, so a
 // second spelling, a hard link or a symbolic link of the same file counts. False when either is missing.

@@ -36,6 +36,11 @@ bool IsDirectory(const std::string& path) {
 
 bool IsReadOnly(const std::string&) { return false; }
 
+bool IsSpecialFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat sa {};
     struct stat sb {};

@@ -56,6 +56,17 @@ bool IsReadOnly(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+bool IsSpecialFile(const std::string& path) {
+    // No data access: what answers is the object behind the name, a console, NUL or a pipe not being a disk.
+    HANDLE h =
+        ::CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool special = ::GetFileType(h) != FILE_TYPE_DISK;
+    ::CloseHandle(h);
+    return special;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     if (!PathExists(a) || !PathExists(b)) return false;
     BY_HANDLE_FILE_INFORMATION ia{};
