@@ -12,7 +12,10 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
 #endif
 
 namespace {
@@ -87,6 +90,36 @@ TEST(RobustnessTest, AnOutputThatIsNotARegularFileIsNeverReplaced) {
     EXPECT_EQ("converted 1, skipped 0, failed 1\n", run.out);
     EXPECT_TRUE(fs::is_fifo(dir.path() / "dest" / "a.txt"));
     EXPECT_TRUE(Leftovers(dir.path() / "dest").empty());
+}
+#endif
+
+}  // namespace
+
+namespace {
+
+#ifndef _WIN32
+int Shell(const fs::path& folder, const std::string& command) {
+    const std::string line = "cd '" + folder.string() + "' && " + command + " 2>err.txt";
+    const int status = std::system(line.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Output appended to its own input would grow until the disk is full: refused, as cat does, the input left as
+// it was; through standard input too.
+TEST(RobustnessTest, AnOutputThatIsTheInputThroughStandardOutputIsRefused) {
+    TempDir dir;
+    const std::string text = "\xbc\xf2\xcc\xe5\n";
+    Write(dir.path() / "f.txt", text);
+    const std::string exe = "'" + kConverter.string() + "' --to-traditional ";
+    EXPECT_EQ(2, Shell(dir.path(), exe + "f.txt - >> f.txt"));
+    EXPECT_EQ(text, Read(dir.path() / "f.txt"));
+    EXPECT_NE(std::string::npos,
+              Read(dir.path() / "err.txt").find("standard output is the input file 'f.txt'"));
+    EXPECT_EQ(2, Shell(dir.path(), exe + "- - < f.txt >> f.txt"));
+    EXPECT_EQ(text, Read(dir.path() / "f.txt"));
+    // Another file on standard output is no concern.
+    EXPECT_EQ(0, Shell(dir.path(), exe + "f.txt - >> g.txt"));
+    EXPECT_EQ("\xba\x86\xf3\x77\r\n", Read(dir.path() / "g.txt"));
 }
 #endif
 

@@ -15,7 +15,11 @@ class CSingleFileHost : public IFileHost {
     DestinationDecision Decide(const std::string& source, const std::string& dest) override {
         DestinationDecision decision;
         decision.replace = m_force;
-        if (dest.empty()) return decision;  // standard output
+        if (dest.empty()) {
+            // Standard output, which may be the input itself (>> INPUT).
+            if (platform::StandardOutputIs(source)) decision.refusal = FileOutcome::DestinationIsSource;
+            return decision;
+        }
         if (!platform::PathExists(dest)) {
             const std::string folder = platform::FolderOf(dest);
             if (!folder.empty() && !platform::IsDirectory(folder))
@@ -52,6 +56,10 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
             return "the folder " + Quoted(platform::FolderOf(output)) + " of the output " + out +
                    " does not exist";
         case FileOutcome::DestinationIsSource:
+            if (output.empty()) {
+                return input.empty() ? std::string("standard input and standard output are the same file")
+                                     : "standard output is the input file " + in + " itself";
+            }
             return "the output " + out + " is the input file itself";
         case FileOutcome::DestinationIsFolder:
             return "the output " + out + " is a folder";

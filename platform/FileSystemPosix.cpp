@@ -48,6 +48,14 @@ bool SameFile(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+bool StandardOutputIs(const std::string& path) {
+    struct stat out {};
+    struct stat in {};
+    if (::fstat(STDOUT_FILENO, &out) != 0 || !S_ISREG(out.st_mode)) return false;
+    const int got = path.empty() ? ::fstat(STDIN_FILENO, &in) : ::stat(path.c_str(), &in);
+    return got == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+}
+
 bool MakeDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
 
 bool MakeFolders(const std::string& path) {

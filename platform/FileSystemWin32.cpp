@@ -78,6 +78,27 @@ bool SameFile(const std::string& a, const std::string& b) {
     return ComparableSpelling(a) == ComparableSpelling(b);
 }
 
+bool StandardOutputIs(const std::string& path) {
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    BY_HANDLE_FILE_INFORMATION outInfo{};
+    if (out == nullptr || out == INVALID_HANDLE_VALUE || ::GetFileType(out) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(out, &outInfo)) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION inInfo{};
+    if (path.empty()) {
+        HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
+        if (in == nullptr || in == INVALID_HANDLE_VALUE || ::GetFileType(in) != FILE_TYPE_DISK ||
+            !::GetFileInformationByHandle(in, &inInfo)) {
+            return false;
+        }
+    } else if (!QueryIdentity(path, inInfo)) {
+        return false;
+    }
+    return inInfo.dwVolumeSerialNumber == outInfo.dwVolumeSerialNumber &&
+           inInfo.nFileIndexHigh == outInfo.nFileIndexHigh && inInfo.nFileIndexLow == outInfo.nFileIndexLow;
+}
+
 bool MakeDirectory(const std::string& path) {
     return ::CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
 }
