@@ -234,9 +234,10 @@ a byte 0x1A ends the text, as in the classic text mode: the bytes after it are n
 is reported on stderr unless the 0x1A is the file's last byte (the old end-of-file mark). In UTF-8
 and UTF-16, 0x1A is an ordinary character. INPUT is only read, never changed.
 
-Output: the result is written to a new file in OUTPUT's folder (OUTPUT.zendrix-PID-N.tmp) and
-renamed to OUTPUT once complete, so a failure leaves no half-written OUTPUT and an existing OUTPUT
-stays as it was. OUTPUT's folder must exist. A replaced OUTPUT is a new file: it does not keep the
+Output: the result is written to a new file in OUTPUT's folder (zendrix-unfinished-PID-N.tmp)
+and renamed to OUTPUT once complete, so a failure leaves no half-written OUTPUT and an existing
+OUTPUT stays as it was. Ended by Ctrl+C, a signal or closing the console, the program removes that
+file on its way out; only a hard kill can leave one, named as above. OUTPUT's folder must exist. A replaced OUTPUT is a new file: it does not keep the
 old one's permissions or links.
 
 Batch: a file is eligible when its name has no extension, or when its extension (from the first dot

@@ -10,11 +10,13 @@
 #include "tests/support/TempDir.hpp"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #endif
 
@@ -120,6 +122,67 @@ TEST(RobustnessTest, AnOutputThatIsTheInputThroughStandardOutputIsRefused) {
     // Another file on standard output is no concern.
     EXPECT_EQ(0, Shell(dir.path(), exe + "f.txt - >> g.txt"));
     EXPECT_EQ("\xba\x86\xf3\x77\r\n", Read(dir.path() / "g.txt"));
+}
+#endif
+
+}  // namespace
+
+namespace {
+
+// A destination's name of 250 bytes (83 Chinese characters and ".txt" is 253) leaves no room for a suffix
+// within the 255 bytes a name may have: the temporary output has a short name of its own.
+TEST(RobustnessTest, AnOutputNameAtTheLengthLimitIsWritten) {
+    TempDir dir;
+    std::string name;
+    while (name.size() + 3 + 4 <= 255) name += "简";
+    name += ".txt";
+    ASSERT_LE(name.size(), 255u);
+    ASSERT_GT(name.size(), 250u);
+    Write(dir.path() / "in.txt", "\xbc\xf2\xcc\xe5\n");
+    const Result run = RunConverter(dir.path(), {"--to-traditional", "in.txt", name});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ("\xba\x86\xf3\x77\r\n", Read(dir.path() / FsPath(name)));
+    EXPECT_TRUE(Leftovers(dir.path()).empty());
+}
+
+#ifndef _WIN32
+// Ended by a signal while it writes (here waiting on a pipe that stays open), the converter removes its
+// temporary output and ends by that signal.
+TEST(RobustnessTest, ASignalDuringAConversionRemovesTheTemporaryOutput) {
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        TempDir dir;
+        const std::string fifo = (dir.path() / "in.fifo").string();
+        ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+        const std::string exe = kConverter.string();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int in = ::open(fifo.c_str(), O_RDONLY);
+            if (in < 0 || ::dup2(in, 0) < 0 || ::chdir(dir.path().c_str()) != 0) ::_exit(126);
+            ::execl(exe.c_str(), exe.c_str(), "--to-traditional", "-", "out.txt",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        const int out = ::open(fifo.c_str(), O_WRONLY);
+        ASSERT_GE(out, 0);
+        // GBK from its first bytes: decided at once, so the output is made before the input ends.
+        const std::string gbk = "\xbc\xf2\xcc\xe5\n";
+        ASSERT_EQ(static_cast<ssize_t>(gbk.size()), ::write(out, gbk.data(), gbk.size()));
+        bool made = false;
+        for (int i = 0; i < 500 && !made; ++i) {
+            made = !Leftovers(dir.path()).empty();
+            if (!made) ::usleep(10000);
+        }
+        EXPECT_TRUE(made) << "no temporary output appeared";
+        ::kill(pid, sig);
+        int status = 0;
+        ASSERT_EQ(pid, ::waitpid(pid, &status, 0));
+        ::close(out);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig);
+        EXPECT_TRUE(Leftovers(dir.path()).empty());
+        EXPECT_FALSE(fs::exists(dir.path() / "out.txt"));
+    }
 }
 #endif
 

@@ -4,6 +4,7 @@
 
 #include "Commands.hpp"
 #include "Console.hpp"
+#include "platform/FileSystem.hpp"
 
 int main(int argc, char** argv) {
     const std::string name = "zendrix-convert: ";
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
         cli::WriteOutput("zendrix-convert " + cli::VersionText() + "\n");
         return cli::kExitOk;
     }
+    platform::RemoveUnfinishedOnTermination();
     const int code = options.batch    ? cli::RunBatch(options, error)
                      : options.review ? cli::RunReview(options, error)
                                       : cli::RunConversion(options, error);

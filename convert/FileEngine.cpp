@@ -13,7 +13,10 @@ namespace {
 bool CreateTemporary(platform::CTextWriter& writer, const std::string& dest, std::string& temporary) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = TemporaryName(dest, attempt);
-        if (writer.CreateNew(temporary)) return true;
+        if (writer.CreateNew(temporary)) {
+            platform::SetUnfinishedOutput(temporary);
+            return true;
+        }
         if (!platform::PathExists(temporary)) break;
     }
     temporary.clear();  // nothing of ours to remove
@@ -123,8 +126,17 @@ EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<Te
 }
 
 std::string TemporaryName(const std::string& dest, int attempt) {
-    return dest + ".zendrix-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt) +
-           ".tmp";
+    // A short name of its own, so that a destination's name at the system's limit leaves room for it; in the
+    // destination's folder (on Windows, its drive when it is "C:name"), so that renaming it into place is no
+    // copy.
+#ifdef _WIN32
+    const std::size_t cut = dest.find_last_of("\\/:");
+#else
+    const std::size_t cut = dest.rfind('/');
+#endif
+    const std::string folder = cut == std::string::npos ? std::string() : dest.substr(0, cut + 1);
+    return folder + "zendrix-unfinished-" + std::to_string(platform::ProcessId()) + "-" +
+           std::to_string(attempt) + ".tmp";
 }
 
 namespace {
@@ -216,6 +228,7 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     try {
         writer.emplace();
         ConvertThrough(job, host, *writer, temporary, report);
+        platform::SetUnfinishedOutput({});
     } catch (const std::bad_alloc&) {
         // The reader has closed the source on the way here; the output goes, and the next file may fare
         // better.
@@ -224,6 +237,7 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
         report.outOfMemory = true;
         if (writer) writer->Close();
         if (!temporary.empty()) platform::RemoveFile(temporary);
+        platform::SetUnfinishedOutput({});
     }
     return report;
 }

@@ -69,5 +69,6 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host);
 // for it, its byte order mark passed over: for readers of a whole input that convert nothing.
 EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<TextEncoding>& given);
 
-// The name of the temporary output beside dest: dest.zendrix-PID-N.tmp.
+// The name of the temporary output beside dest, in its folder: zendrix-unfinished-PID-N.tmp, short whatever
+// dest's name, and telling what a leftover is.
 std::string TemporaryName(const std::string& dest, int attempt);

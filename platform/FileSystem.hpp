@@ -36,6 +36,12 @@ enum class MoveResult { Moved, TargetExists, Failed };
 // existing target only when asked.
 MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool replace);
 
+// The output being written now, removed when the process is ended from outside before it is finished (a
+// signal such as Ctrl+C or SIGTERM on POSIX; Ctrl+C, Ctrl+Break or closing the console on Windows), once
+// RemoveUnfinishedOnTermination has been called. One at a time; an empty path clears it.
+void SetUnfinishedOutput(const std::string& path);
+void RemoveUnfinishedOnTermination();
+
 std::string CurrentDirectory();
 bool ChangeDirectory(const std::string& path);
 // Full path of the running executable, e.g. C:\Tools\Zendrix.exe.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 #include "FileSystem.hpp"
@@ -22,7 +23,45 @@ EntryKind KindOf(int folder, const char* name) {
     return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Special;
 }
 
+// The signals that end the process from outside, and the name their handler removes. The name changes only
+// while they are blocked, so the handler never sees it half written.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+std::string g_unfinished;
+
+sigset_t EndingSignals() {
+    sigset_t set;
+    ::sigemptyset(&set);
+    for (const int sig : kEndingSignals) ::sigaddset(&set, sig);
+    return set;
+}
+
+void RemoveUnfinishedAndEnd(int sig) {
+    if (!g_unfinished.empty()) ::unlink(g_unfinished.c_str());
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
 }  // namespace
+
+void SetUnfinishedOutput(const std::string& path) {
+    const sigset_t ending = EndingSignals();
+    sigset_t old;
+    ::sigprocmask(SIG_BLOCK, &ending, &old);
+    g_unfinished = path;
+    ::sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
+void RemoveUnfinishedOnTermination() {
+    for (const int sig : kEndingSignals) {
+        struct sigaction action {};
+        struct sigaction old {};
+        ::sigaction(sig, nullptr, &old);
+        if (old.sa_handler == SIG_IGN) continue;  // ignored by the caller (nohup): stays ignored
+        action.sa_handler = RemoveUnfinishedAndEnd;
+        ::sigemptyset(&action.sa_mask);
+        ::sigaction(sig, &action, nullptr);
+    }
+}
 
 bool PathExists(const std::string& path) {
     struct stat st {};

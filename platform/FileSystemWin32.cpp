@@ -2,6 +2,8 @@
 // \\?\ form).
 #include <windows.h>
 
+#include <mutex>
+
 #include "CodePage.hpp"
 #include "FileSystem.hpp"
 
@@ -42,7 +44,28 @@ EntryKind KindOf(const WIN32_FIND_DATAW& data) {
                                                                        : EntryKind::Folder;
 }
 
+// The output being written, for the console's control handler, which runs on a thread of its own.
+std::mutex g_unfinishedLock;
+std::string g_unfinished;
+
+BOOL WINAPI RemoveUnfinishedAndEnd(DWORD) {
+    {
+        const std::lock_guard<std::mutex> hold(g_unfinishedLock);
+        // The temporary output is shared for deletion: removed now, or when the writer's handle closes as the
+        // process ends.
+        if (!g_unfinished.empty()) ::DeleteFileW(WidePath(g_unfinished).c_str());
+    }
+    return FALSE;  // the default handler ends the process
+}
+
 }  // namespace
+
+void SetUnfinishedOutput(const std::string& path) {
+    const std::lock_guard<std::mutex> hold(g_unfinishedLock);
+    g_unfinished = path;
+}
+
+void RemoveUnfinishedOnTermination() { ::SetConsoleCtrlHandler(RemoveUnfinishedAndEnd, TRUE); }
 
 bool PathExists(const std::string& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 

@@ -19,7 +19,7 @@ class CRawFile {
     bool OpenForReading(const std::string& path);
     bool CreateForWriting(const std::string& path);  // creates or truncates
     // Creates a file that does not exist yet; fails if the name is taken by anything, a link included, so
-    // what is written goes to this new file and nowhere else.
+    // what is written goes to this new file and nowhere else. Others may delete it meanwhile, nothing else.
     bool CreateNew(const std::string& path);
     // The process's standard input or output (a pipe, a terminal or a redirected file), not closed by Close.
     void UseStandardInput();

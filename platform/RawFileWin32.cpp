@@ -10,9 +10,10 @@ namespace {
 
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
-// Share mode 0: the file stays ours alone until it is closed.
-HANDLE OpenExclusive(const std::string& path, DWORD access, DWORD disposition) {
-    return ::CreateFileW(WidePath(path).c_str(), access, 0, nullptr, disposition,
+// Share mode 0: the file stays ours alone until it is closed (but for deletion, where share is
+// FILE_SHARE_DELETE).
+HANDLE OpenExclusive(const std::string& path, DWORD access, DWORD disposition, DWORD share = 0) {
+    return ::CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
@@ -37,8 +38,9 @@ bool CRawFile::CreateForWriting(const std::string& path) {
 
 bool CRawFile::CreateNew(const std::string& path) {
     Close();
-    // CREATE_NEW fails on any existing name, a symbolic link included (it is not followed).
-    return Keep(m_handle, OpenExclusive(path, GENERIC_WRITE, CREATE_NEW));
+    // CREATE_NEW fails on any existing name, a symbolic link included (it is not followed). A new file is
+    // an unfinished output, which a console's close must be able to delete while it is open.
+    return Keep(m_handle, OpenExclusive(path, GENERIC_WRITE, CREATE_NEW, FILE_SHARE_DELETE));
 }
 
 void CRawFile::UseStandardInput() {
