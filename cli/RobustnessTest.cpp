@@ -187,3 +187,84 @@ TEST(RobustnessTest, ASignalDuringAConversionRemovesTheTemporaryOutput) {
 #endif
 
 }  // namespace
+
+namespace {
+
+#ifndef _WIN32
+struct Spawned {
+    int status = 0;
+    std::string err;
+};
+
+// Runs the converter in folder with stdout on the given descriptor (stdin empty), SIGPIPE ignored or not.
+Spawned RunWithOutput(const fs::path& folder, const std::vector<std::string>& args, int out,
+                      bool ignorePipeSignal) {
+    TempDir capture;
+    const std::string errPath = capture.File("stderr");
+    std::vector<std::string> strings{kConverter.string()};
+    strings.insert(strings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& s : strings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+            ::chdir(folder.c_str()) != 0) {
+            ::_exit(126);
+        }
+        ::signal(SIGPIPE, ignorePipeSignal ? SIG_IGN : SIG_DFL);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    Spawned result;
+    ::waitpid(pid, &result.status, 0);
+    result.err = Read(errPath);
+    return result;
+}
+
+// What goes to stdout beside the converted text (the summary, --verbose lines, --review, --help) is checked
+// as well: a full disk is a failure with a message; a pipe whose reader has gone ends the program quietly,
+// by SIGPIPE or, where that is ignored, with exit code 1.
+TEST(RobustnessTest, WriteErrorsOnStandardOutputAreFailures) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "src");
+    Write(dir.path() / "src" / "a.txt", "\xbc\xf2\xcc\xe5\n");
+    Write(dir.path() / "fa.txt", "\xb7\xa2\n");  // 发: 發 or 髮, a place to review
+    const std::vector<std::vector<std::string>> commands{
+        {"--to-traditional", "--batch", "src", "out"},
+        {"--to-traditional", "--verbose", "src/a.txt", "single.txt"},
+        {"--to-traditional", "--review", "fa.txt"},
+        {"--help"}};
+    const int full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    for (const std::vector<std::string>& args : commands) {
+        SCOPED_TRACE(args.back());
+        fs::remove_all(dir.path() / "out");
+        fs::remove(dir.path() / "single.txt");
+        Spawned run = RunWithOutput(dir.path(), args, full, false);
+        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
+        EXPECT_NE(std::string::npos, run.err.find("writing standard output failed")) << run.err;
+
+        for (const bool ignored : {false, true}) {
+            int ends[2];
+            ASSERT_EQ(0, ::pipe(ends));
+            ::close(ends[0]);  // nobody reads
+            fs::remove_all(dir.path() / "out");
+            fs::remove(dir.path() / "single.txt");
+            run = RunWithOutput(dir.path(), args, ends[1], ignored);
+            ::close(ends[1]);
+            if (ignored) {
+                EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
+            } else {
+                EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGPIPE) << run.status;
+            }
+            EXPECT_EQ("", run.err);
+        }
+    }
+    ::close(full);
+}
+#endif
+
+}  // namespace
