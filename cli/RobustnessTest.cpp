@@ -268,3 +268,31 @@ TEST(RobustnessTest, WriteErrorsOnStandardOutputAreFailures) {
 #endif
 
 }  // namespace
+
+namespace {
+
+// A failure after part of the output went to standard output says so, with the bytes that went; a failure
+// before says that nothing was written.
+TEST(RobustnessTest, AFailureAfterOutputWentToStandardOutputSaysWhatWasWritten) {
+    if (!kMemoryLimits) GTEST_SKIP() << "no memory limits here";
+    TempDir dir;
+    std::string input;
+    while (input.size() < (1 << 20)) input += "\xbc\xf2\xcc\xe5 GBK text\n";
+    const std::size_t shortLines = input.size();
+    input += std::string(70 << 20, 'x') + "\n";
+    Result run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, input, 80L << 20);
+    EXPECT_EQ(1, run.code);
+    EXPECT_GT(run.out.size(), shortLines / 2);
+    EXPECT_NE(std::string::npos, run.err.find("not enough memory to convert standard input")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("; the first " + std::to_string(run.out.size()) +
+                                              " bytes of the output had gone to standard output already"))
+        << run.err;
+    EXPECT_EQ(std::string::npos, run.err.find("nothing was written")) << run.err;
+
+    run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, std::string(70 << 20, 'x'), 80L << 20);
+    EXPECT_EQ(1, run.code);
+    EXPECT_EQ("", run.out);
+    EXPECT_NE(std::string::npos, run.err.find("nothing was written")) << run.err;
+}
+
+}  // namespace

@@ -83,11 +83,21 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
 }
 
 std::string FailureMessage(const FileReport& report, const std::string& input, const std::string& output) {
-    if (report.outOfMemory) {
-        return "not enough memory to convert " + NameOf(input, "standard input") +
-               " (a line too long?); nothing was written";
+    // A reader that closed the pipe wants nothing more, not even a message.
+    if (output.empty() && report.outputClosed) return {};
+    std::string message = report.outOfMemory
+                              ? "not enough memory to convert " + NameOf(input, "standard input") +
+                                    " (a line too long?); nothing was written"
+                              : OutcomeMessage(report.outcome, input, output);
+    // What went to standard output before the failure cannot be taken back.
+    const std::string nothing = "; nothing was written";
+    if (output.empty() && report.bytesWritten > 0 && message.size() > nothing.size() &&
+        message.compare(message.size() - nothing.size(), nothing.size(), nothing) == 0) {
+        message.resize(message.size() - nothing.size());
+        message += "; the first " + std::to_string(report.bytesWritten) +
+                   " bytes of the output had gone to standard output already: it is incomplete";
     }
-    return OutcomeMessage(report.outcome, input, output);
+    return message;
 }
 
 int ExitCodeOf(FileOutcome outcome) {

@@ -194,6 +194,8 @@ void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& 
     }
     reader.Close();
     const bool closed = writer.Close();
+    report.bytesWritten = writer.BytesWritten();
+    report.outputClosed = writer.PipeClosed();
     if (lines != LinesOutcome::Done || !closed) {
         if (!temporary.empty()) platform::RemoveFile(temporary);
         temporary.clear();
@@ -235,7 +237,10 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
         report = FileReport{};
         report.outcome = FileOutcome::ReadFailed;
         report.outOfMemory = true;
-        if (writer) writer->Close();
+        if (writer) {
+            writer->Close();
+            report.bytesWritten = writer->BytesWritten();
+        }
         if (!temporary.empty()) platform::RemoveFile(temporary);
         platform::SetUnfinishedOutput({});
     }

@@ -56,6 +56,10 @@ struct FileReport {
     std::int64_t bytesNotConverted = 0;
     // A failure for want of memory (a line too long, a conversion too large): ReadFailed, told apart.
     bool outOfMemory = false;
+    // Standard output: the bytes that reached it, which a failure cannot take back, and whether writing
+    // failed because its reader had gone.
+    std::int64_t bytesWritten = 0;
+    bool outputClosed = false;
 };
 
 // Converts job.source into job.dest in the source's own encoding and with its byte order mark, line by line

@@ -32,12 +32,15 @@ class CRawFile {
     bool Rewind();
     std::int64_t Size() const;  // -1 when unknown (a pipe)
     bool IsOpen() const { return m_handle != kInvalid; }
+    // A write failed because the reading end of a pipe was closed: nobody wants more, no disk is full.
+    bool PipeClosed() const { return m_pipeClosed; }
     bool Close();  // false when the system reports a failure (data may not have reached the disk)
 
   private:
     static constexpr std::intptr_t kInvalid = -1;
     std::intptr_t m_handle = kInvalid;  // a HANDLE or a file descriptor
     bool m_standard = false;            // a standard stream: left open
+    bool m_pipeClosed = false;
 };
 
 }  // namespace platform

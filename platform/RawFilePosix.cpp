@@ -72,7 +72,10 @@ bool CRawFile::Write(const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t put = ::write(static_cast<int>(m_handle), data, size);
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
+        if (put <= 0) {
+            m_pipeClosed = put < 0 && errno == EPIPE;
+            return false;
+        }
         data += put;
         size -= static_cast<std::size_t>(put);
     }

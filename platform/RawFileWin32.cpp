@@ -69,7 +69,11 @@ bool CRawFile::Write(const char* data, std::size_t size) {
     while (size > 0) {
         DWORD put = 0;
         const DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-        if (!::WriteFile(AsHandle(m_handle), data, want, &put, nullptr) || put == 0) return false;
+        if (!::WriteFile(AsHandle(m_handle), data, want, &put, nullptr) || put == 0) {
+            const DWORD error = ::GetLastError();
+            m_pipeClosed = error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
+            return false;
+        }
         data += put;
         size -= put;
     }

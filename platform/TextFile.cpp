@@ -258,6 +258,7 @@ CTextWriter::~CTextWriter() { Close(); }
 
 bool CTextWriter::Start() {
     m_used = 0;
+    m_written = 0;
     m_failed = false;
     m_lineBreak = "\r\n";
     return true;
@@ -295,6 +296,7 @@ bool CTextWriter::Write(const char* data, std::size_t size) {
         if (!Flush()) return false;
         if (size > kBufferSize) {
             m_failed = !m_file.Write(data, size);
+            if (!m_failed) m_written += static_cast<std::int64_t>(size);
             return !m_failed;
         }
     }
@@ -304,7 +306,10 @@ bool CTextWriter::Write(const char* data, std::size_t size) {
 }
 
 bool CTextWriter::Flush() {
-    if (m_used > 0 && !m_failed) m_failed = !m_file.Write(m_buffer.get(), m_used);
+    if (m_used > 0 && !m_failed) {
+        m_failed = !m_file.Write(m_buffer.get(), m_used);
+        if (!m_failed) m_written += static_cast<std::int64_t>(m_used);
+    }
     m_used = 0;
     return !m_failed;
 }

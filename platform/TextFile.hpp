@@ -128,6 +128,10 @@ class CTextWriter {
     bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes);
     bool Write(const char* data, std::size_t size);  // bytes as they are: a byte order mark
     bool Failed() const { return m_failed; }
+    // The bytes that reached the file (or standard output) so far: what cannot be taken back from a stream.
+    std::int64_t BytesWritten() const { return m_written; }
+    // A write failed because the reader of a pipe had gone.
+    bool PipeClosed() const { return m_file.PipeClosed(); }
     // Flushes and closes; false if anything written since Create failed to reach the file.
     bool Close();
 
@@ -141,6 +145,7 @@ class CTextWriter {
     CRawFile m_file;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
+    std::int64_t m_written = 0;
     std::string m_lineBreak = "\r\n";
     bool m_failed = false;
 };
