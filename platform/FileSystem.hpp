@@ -22,6 +22,9 @@ bool IsSpecialFile(const std::string& path);
 // Whether both names reach the same file: volume and file index on Windows, device and inode elsewhere, so a
 // second spelling, a hard link or a symbolic link of the same file counts. False when either is missing.
 bool SameFile(const std::string& a, const std::string& b);
+// What tells a file from every other on this system (device and inode, or volume and file index), "" when
+// it is missing: names that differ only in case on Windows give the same.
+std::string FileIdentity(const std::string& path);
 // Whether the process's standard output is that very file (standard input with an empty path): output
 // appended to its own input would grow without end.
 bool StandardOutputIs(const std::string& path);

@@ -101,6 +101,16 @@ bool SameFile(const std::string& a, const std::string& b) {
     return ComparableSpelling(a) == ComparableSpelling(b);
 }
 
+std::string FileIdentity(const std::string& path) {
+    if (!PathExists(path)) return {};
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (QueryIdentity(path, info)) {
+        return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+               std::to_string(info.nFileIndexLow);
+    }
+    return "name:" + Utf8FromWide(ComparableSpelling(path));
+}
+
 bool StandardOutputIs(const std::string& path) {
     HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     BY_HANDLE_FILE_INFORMATION outInfo{};
