@@ -88,21 +88,23 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
         case FileOutcome::Converted:
             m_written[dest] = source;
             m_writtenFiles[platform::FileIdentity(dest)] = source;
-            Converted("converted " + source + " -> " + dest + " (" + EncodingName(report.encoding.encoding) +
-                      ")");
+            Converted("converted " + Printable(source) + " -> " + Printable(dest) + " (" +
+                      EncodingName(report.encoding.encoding) + ")");
             return;
         case FileOutcome::Declined:
             if (earlier != nullptr) {
                 // Always said: a file of SOURCE that is not in DEST must not go unnoticed.
-                Skipped("skipped " + source + ": same name as " + *earlier + ", converted into " + dest +
-                            " in this run",
+                Skipped("skipped " + Printable(source) + ": same name as " + Printable(*earlier) +
+                            ", converted into " + Printable(dest) + " in this run",
                         true);
             } else {
-                Skipped("skipped " + source + ": " + OutcomeMessage(report.outcome, source, dest), false);
+                Skipped("skipped " + Printable(source) + ": " + OutcomeMessage(report.outcome, source, dest),
+                        false);
             }
             return;
         case FileOutcome::DestinationIsSource:
-            Skipped("skipped " + source + ": " + OutcomeMessage(report.outcome, source, dest), false);
+            Skipped("skipped " + Printable(source) + ": " + OutcomeMessage(report.outcome, source, dest),
+                    false);
             return;
         default:
             Failed(FailureMessage(report, source, dest));
@@ -113,14 +115,15 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
 void CBatchRun::PassedOver(const std::string& path, PassReason reason) {
     switch (reason) {
         case PassReason::Filtered:
-            return Say("passed over " + path + " (not admitted by the filter)");
+            return Say("passed over " + Printable(path) + " (not admitted by the filter)");
         case PassReason::FolderLink:
-            return Say("not followed: " + path + " (a link to a folder)");
+            return Say("not followed: " + Printable(path) + " (a link to a folder)");
         case PassReason::DestinationFolder:
-            return Say("not entered: " + path + " (the destination folder)");
+            return Say("not entered: " + Printable(path) + " (the destination folder)");
         case PassReason::NotAFile:
-            return Skipped("skipped " + path + ": not a regular file (a device, pipe, socket or broken link)",
-                           false);
+            return Skipped(
+                "skipped " + Printable(path) + ": not a regular file (a device, pipe, socket or broken link)",
+                false);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "Console.hpp"
 #include "convert/Eligibility.hpp"
+#include "platform/Utf8.hpp"
 
 namespace cli {
 
@@ -91,7 +92,35 @@ bool CheckNames(const std::vector<std::string>& names, const ConvertOptions& opt
 
 }  // namespace
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+std::string Printable(const std::string& name) {
+    static const char kHex[] = "0123456789ABCDEF";
+    const auto escape = [](std::string& out, unsigned char byte) {
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 15];
+    };
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const std::size_t n = name.size();
+    for (std::size_t i = 0; i < n;) {
+        char32_t cp = 0;
+        const int length = utf8::DecodeOne(p + i, n - i, cp);
+        if (length <= 0 || cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0)) {
+            const int bytes = length > 0 ? length : 1;
+            for (int k = 0; k < bytes; ++k) escape(out, p[i + k]);
+            i += static_cast<std::size_t>(bytes);
+            continue;
+        }
+#ifndef _WIN32
+        if (cp == '\\') out += '\\';
+#endif
+        out.append(name, i, static_cast<std::size_t>(length));
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+std::string Quoted(const std::string& path) { return "'" + Printable(path) + "'"; }
 
 bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& options, std::string& error) {
     options = ConvertOptions();

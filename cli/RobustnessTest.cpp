@@ -318,3 +318,34 @@ TEST(RobustnessTest, OutputsWhoseNamesDifferOnlyInCaseAreNeverReplacedInOneRun) 
 #endif
 
 }  // namespace
+
+namespace {
+
+#ifndef _WIN32
+// On Linux a backslash is part of a name: photo.jpg\ has the extension .jpg\ and is judged by it, not taken
+// for a name without one. Bytes of names that a terminal would act on are shown escaped, in messages and in
+// the --verbose list alike.
+TEST(RobustnessTest, NamesAreJudgedWholeAndPrintedSafely) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "src");
+    Write(dir.path() / "src" / "photo.jpg\\", "\xbc\xf2\xcc\xe5\n");
+    Write(dir.path() / "src" / "dir\\name.txt", "\xbc\xf2\xcc\xe5\n");
+    Write(dir.path() / "src" / "new\nline\x1b[31m.txt", "\xbc\xf2\xcc\xe5\n");
+    Result run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "--batch", "src", "out"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(std::vector<std::string>({"dir\\name.txt", "new\nline\x1b[31m.txt"}),
+              Listing(dir.path() / "out"));
+    EXPECT_NE(std::string::npos, run.out.find("passed over src/photo.jpg\\\\ (not admitted")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("converted src/new\\x0Aline\\x1B[31m.txt -> out/new\\x0Aline"))
+        << run.out;
+    EXPECT_EQ(std::string::npos, run.out.find('\x1b'));
+    EXPECT_EQ(std::string::npos, run.out.find("new\nline"));
+
+    run = RunConverter(dir.path(), {"--to-traditional", "missing\x1b]0;title\x07.txt", "o.txt"});
+    EXPECT_EQ(2, run.code);
+    EXPECT_NE(std::string::npos, run.err.find("'missing\\x1B]0;title\\x07.txt'")) << run.err;
+    EXPECT_EQ(std::string::npos, run.err.find('\x1b'));
+}
+#endif
+
+}  // namespace

@@ -137,8 +137,8 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
         return ExitCodeOf(report.outcome);
     }
     if (options.verbose) {
-        const std::string line = "converted " + (input.empty() ? "-" : input) + " -> " +
-                                 (output.empty() ? "-" : output) + " (" +
+        const std::string line = "converted " + (input.empty() ? "-" : Printable(input)) + " -> " +
+                                 (output.empty() ? "-" : Printable(output)) + " (" +
                                  EncodingName(report.encoding.encoding) + ")\n";
         // Standard output may be the converted text itself.
         if (output.empty()) {
