@@ -349,3 +349,29 @@ TEST(RobustnessTest, NamesAreJudgedWholeAndPrintedSafely) {
 #endif
 
 }  // namespace
+
+namespace {
+
+#ifndef _WIN32
+// A private source gives a private output, in both modes; a readable one a readable output.
+TEST(RobustnessTest, AnOutputKeepsThePermissionBitsOfItsSource) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "src");
+    Write(dir.path() / "src" / "private.txt", "\xbc\xf2\xcc\xe5\n");
+    Write(dir.path() / "src" / "shared.txt", "\xbc\xf2\xcc\xe5\n");
+    const auto perms = [](const fs::path& path) { return fs::status(path).permissions() & fs::perms::all; };
+    fs::permissions(dir.path() / "src" / "private.txt", fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(dir.path() / "src" / "shared.txt", fs::perms::owner_read | fs::perms::owner_write |
+                                                           fs::perms::group_read | fs::perms::others_read);
+    Result run = RunConverter(dir.path(), {"--to-traditional", "src/private.txt", "one.txt"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, perms(dir.path() / "one.txt"));
+    run = RunConverter(dir.path(), {"--to-traditional", "--batch", "src", "out"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, perms(dir.path() / "out" / "private.txt"));
+    EXPECT_EQ(perms(dir.path() / "src" / "shared.txt") & ~fs::perms::others_write,
+              perms(dir.path() / "out" / "shared.txt"));
+}
+#endif
+
+}  // namespace

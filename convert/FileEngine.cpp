@@ -97,7 +97,12 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
 }
 
 bool OpenOutput(platform::CTextWriter& writer, const FileJob& job, std::string& temporary) {
-    if (!job.dest.empty()) return CreateTemporary(writer, job.dest, temporary);
+    if (!job.dest.empty()) {
+        if (!CreateTemporary(writer, job.dest, temporary)) return false;
+        // Before a byte is in it: an output is no more readable to others than its source.
+        if (!job.source.empty()) writer.TakePermissionsOf(job.source);
+        return true;
+    }
     writer.UseStandardOutput();
     return true;
 }

@@ -35,8 +35,8 @@ bool SetAttributes(const std::string& path, std::uint32_t attributes);  // Windo
 bool RemoveFile(const std::string& path);
 
 enum class MoveResult { Moved, TargetExists, Failed };
-// Renames a finished file to its final name in the same folder, its data on the disk first; replaces an
-// existing target only when asked.
+// Renames a finished file to its final name in the same folder (its data on the disk already: the writer
+// of a file made by CreateNew syncs it as it closes); replaces an existing target only when asked.
 MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool replace);
 
 // The output being written now, removed when the process is ended from outside before it is finished (a

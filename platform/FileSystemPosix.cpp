@@ -116,12 +116,6 @@ bool SetAttributes(const std::string& path, std::uint32_t) { return PathExists(p
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool replace) {
-    // The data must be on the disk before the name says the file is finished.
-    const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return MoveResult::Failed;
-    const bool synced = ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !synced) return MoveResult::Failed;
-
     if (replace) return ::rename(from.c_str(), to.c_str()) == 0 ? MoveResult::Moved : MoveResult::Failed;
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return MoveResult::Moved;

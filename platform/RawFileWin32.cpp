@@ -40,8 +40,11 @@ bool CRawFile::CreateNew(const std::string& path) {
     Close();
     // CREATE_NEW fails on any existing name, a symbolic link included (it is not followed). A new file is
     // an unfinished output, which a console's close must be able to delete while it is open.
-    return Keep(m_handle, OpenExclusive(path, GENERIC_WRITE, CREATE_NEW, FILE_SHARE_DELETE));
+    m_durable = Keep(m_handle, OpenExclusive(path, GENERIC_WRITE, CREATE_NEW, FILE_SHARE_DELETE));
+    return m_durable;
 }
+
+bool CRawFile::TakePermissionsOf(const std::string&) { return IsOpen(); }
 
 void CRawFile::UseStandardInput() {
     Close();
@@ -95,11 +98,13 @@ std::int64_t CRawFile::Size() const {
 
 bool CRawFile::Close() {
     if (m_handle == kInvalid) return true;
+    const bool synced = !m_durable || ::FlushFileBuffers(AsHandle(m_handle)) != 0;
     const bool ok = m_standard ? ::FlushFileBuffers(AsHandle(m_handle)) != 0 ||
                                      ::GetFileType(AsHandle(m_handle)) != FILE_TYPE_DISK
-                               : ::CloseHandle(AsHandle(m_handle)) != 0;
+                               : ::CloseHandle(AsHandle(m_handle)) != 0 && synced;
     m_handle = kInvalid;
     m_standard = false;
+    m_durable = false;
     return ok;
 }
 

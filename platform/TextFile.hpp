@@ -115,6 +115,8 @@ class CTextWriter {
     // appears under its name meanwhile.
     bool CreateNew(const std::string& path);
     void UseStandardOutput();
+    // A private source makes a private output: the file takes source's permission bits (POSIX).
+    bool TakePermissionsOf(const std::string& source) { return m_file.TakePermissionsOf(source); }
     // CR LF in the units of a layout: two bytes, or four for UTF-16 in its byte order.
     void SetLineBreak(const LineLayout& layout);
 
