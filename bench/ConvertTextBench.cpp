@@ -15,6 +15,7 @@
 #include "bench/BenchText.hpp"
 #include "core/ConvertText.hpp"
 #include "core/TextConversion.hpp"
+#include "tests/reference/LiteralConversion.hpp"
 
 namespace {
 
@@ -31,21 +32,21 @@ struct Corpus {
 // Appends the reverse of the first pair whose Traditional form is not listed among the Simplified ones, so
 // that converting to Traditional turns that character back and forth.
 CharTables MakeChained(const CharTables& tables) {
-    CharTables chained{tables.simplified, tables.traditional};
-    for (std::size_t k = 0; k + 1 < tables.simplified.size(); k += 2) {
-        const std::string s = tables.simplified.substr(k, 2);
-        const std::string t = tables.traditional.substr(k, 2);
+    std::string simplified = tables.Simplified();
+    std::string traditional = tables.Traditional();
+    for (std::size_t k = 0; k + 1 < tables.Simplified().size(); k += 2) {
+        const std::string s = tables.Simplified().substr(k, 2);
+        const std::string t = tables.Traditional().substr(k, 2);
         bool listed = false;
-        for (std::size_t j = 0; j + 1 < tables.simplified.size() && !listed; j += 2) {
-            listed = tables.simplified.compare(j, 2, t) == 0;
+        for (std::size_t j = 0; j + 1 < tables.Simplified().size() && !listed; j += 2) {
+            listed = tables.Simplified().compare(j, 2, t) == 0;
         }
         if (s == t || listed) continue;
-        chained.simplified += t;
-        chained.traditional += s;
+        simplified += t;
+        traditional += s;
         break;
     }
-    BuildIndex(chained);
-    return chained;
+    return CharTables(simplified, traditional);
 }
 
 const Corpus& TheCorpus() {
@@ -58,7 +59,7 @@ const Corpus& TheCorpus() {
         std::string gbk = bench::ReadFile(ZENDRIX_BENCH_DATA "/manpages.gbk");
         if (gbk.empty()) c.error = "no text in " ZENDRIX_BENCH_DATA "/manpages.gbk";
         std::string traditional = gbk;
-        ConvertText(traditional, 1, c.tables);
+        ConvertText(traditional, Direction::ToTraditional, c.tables);
         c.chained = MakeChained(c.tables);
         c.simplified = bench::MakeText(std::move(gbk));
         c.traditional = bench::MakeText(std::move(traditional));
@@ -67,34 +68,35 @@ const Corpus& TheCorpus() {
     return corpus;
 }
 
-const Text& Input(int toTraditional) {
-    return toTraditional ? TheCorpus().simplified : TheCorpus().traditional;
+const Text& Input(Direction direction) {
+    return direction == Direction::ToTraditional ? TheCorpus().simplified : TheCorpus().traditional;
 }
 
-using Routine = void (*)(std::string&, int, const CharTables&);
+using Routine = void (*)(std::string&, Direction, const CharTables&);
 
-void ConvertWhole(benchmark::State& state, Routine routine, int toTraditional) {
-    const Text& text = Input(toTraditional);
+void ConvertWhole(benchmark::State& state, Routine routine, Direction direction) {
+    const Text& text = Input(direction);
     const std::string work = bench::TimeWhole(
-        state, text.whole, [&](std::string& w) { routine(w, toTraditional, TheCorpus().tables); });
+        state, text.whole, [&](std::string& w) { routine(w, direction, TheCorpus().tables); });
     // The fast result must be the literal one; checked on the real text here, on everything in the tests.
     std::string fast = text.whole;
-    ConvertText(fast, toTraditional, TheCorpus().tables);
+    ConvertText(fast, direction, TheCorpus().tables);
     if (routine == &ConvertTextLiteral) state.counters["same_as_fast"] = work == fast;
 }
 
 void ConvertWholeChained(benchmark::State& state) {
-    bench::TimeWhole(state, Input(1).whole,
-                     [](std::string& work) { ConvertText(work, 1, TheCorpus().chained); });
+    bench::TimeWhole(state, Input(Direction::ToTraditional).whole, [](std::string& work) {
+        ConvertText(work, Direction::ToTraditional, TheCorpus().chained);
+    });
 }
 
-void ConvertLines(benchmark::State& state, Routine routine, int toTraditional) {
-    const Text& text = Input(toTraditional);
+void ConvertLines(benchmark::State& state, Routine routine, Direction direction) {
+    const Text& text = Input(direction);
     std::string work;
     for (auto _ : state) {
         for (const std::string& line : text.lines) {
             work.assign(line);
-            routine(work, toTraditional, TheCorpus().tables);
+            routine(work, direction, TheCorpus().tables);
             benchmark::DoNotOptimize(work.data());
         }
     }
@@ -104,7 +106,7 @@ void ConvertLines(benchmark::State& state, Routine routine, int toTraditional) {
 
 // What every per-line row also pays: copying each line into the working string, as a line reader does.
 void CopyLines(benchmark::State& state) {
-    const Text& text = Input(1);
+    const Text& text = Input(Direction::ToTraditional);
     std::string work;
     for (auto _ : state) {
         for (const std::string& line : text.lines) {
@@ -117,9 +119,9 @@ void CopyLines(benchmark::State& state) {
 }
 
 // The same text in UTF-8 (rate per UTF-8 byte) and in UTF-16, through the Unicode form of the conversion.
-void ConvertUtf8Whole(benchmark::State& state, int toTraditional) {
-    const Text& text = Input(toTraditional);
-    const CTextConversion conversion(TheCorpus().tables, toTraditional);
+void ConvertUtf8Whole(benchmark::State& state, Direction direction) {
+    const Text& text = Input(direction);
+    const CTextConversion conversion(TheCorpus().tables, direction);
     std::string work;
     for (auto _ : state) {
         state.PauseTiming();
@@ -131,9 +133,9 @@ void ConvertUtf8Whole(benchmark::State& state, int toTraditional) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.utf8.size()));
 }
 
-void ConvertUtf16Whole(benchmark::State& state, int toTraditional) {
-    const Text& text = Input(toTraditional);
-    const CTextConversion conversion(TheCorpus().tables, toTraditional);
+void ConvertUtf16Whole(benchmark::State& state, Direction direction) {
+    const Text& text = Input(direction);
+    const CTextConversion conversion(TheCorpus().tables, direction);
     std::u16string units;
     for (std::size_t i = 0; i < text.utf8.size();) {  // the text is BMP only, as all GBK text is
         const auto b = static_cast<unsigned char>(text.utf8[i]);
@@ -171,18 +173,18 @@ class OpenCC {
     opencc_t m_converter;
 };
 
-void OpenCCWhole(benchmark::State& state, const std::string& config, int toTraditional) {
+void OpenCCWhole(benchmark::State& state, const std::string& config, Direction direction) {
     OpenCC converter(config);
     if (!converter.Opened()) return state.SkipWithError(("OpenCC cannot open " + config).c_str());
-    const Text& text = Input(toTraditional);
+    const Text& text = Input(direction);
     for (auto _ : state) converter.Convert(text.utf8);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
 }
 
-void OpenCCLines(benchmark::State& state, const std::string& config, int toTraditional) {
+void OpenCCLines(benchmark::State& state, const std::string& config, Direction direction) {
     OpenCC converter(config);
     if (!converter.Opened()) return state.SkipWithError(("OpenCC cannot open " + config).c_str());
-    const Text& text = Input(toTraditional);
+    const Text& text = Input(direction);
     for (auto _ : state) {
         for (const std::string& line : text.utf8Lines) converter.Convert(line);
     }
@@ -238,43 +240,43 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 
 void Register() {
     const std::string data = ZENDRIX_BENCH_DATA;
-    for (const int toTraditional : {1, 0}) {
-        const std::string way = toTraditional ? "toTraditional" : "toSimplified";
-        const std::string s2t = toTraditional ? "s2t" : "t2s";
-        benchmark::RegisterBenchmark(("fast/1MB/" + way).c_str(), ConvertWhole, &ConvertText, toTraditional)
+    for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
+        const bool s2tWay = direction == Direction::ToTraditional;
+        const std::string way = s2tWay ? "toTraditional" : "toSimplified";
+        const std::string s2t = s2tWay ? "s2t" : "t2s";
+        benchmark::RegisterBenchmark(("fast/1MB/" + way).c_str(), ConvertWhole, &ConvertText, direction)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("fast/lines/" + way).c_str(), ConvertLines, &ConvertText, toTraditional)
+        benchmark::RegisterBenchmark(("fast/lines/" + way).c_str(), ConvertLines, &ConvertText, direction)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("utf8/1MB/" + way).c_str(), ConvertUtf8Whole, toTraditional)
+        benchmark::RegisterBenchmark(("utf8/1MB/" + way).c_str(), ConvertUtf8Whole, direction)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("utf16/1MB/" + way).c_str(), ConvertUtf16Whole, toTraditional)
+        benchmark::RegisterBenchmark(("utf16/1MB/" + way).c_str(), ConvertUtf16Whole, direction)
             ->Unit(benchmark::kMicrosecond);
         // One run each: the literal routine needs seconds for this text.
         benchmark::RegisterBenchmark(("literal/1MB/" + way).c_str(), ConvertWhole, &ConvertTextLiteral,
-                                     toTraditional)
+                                     direction)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("literal/lines/" + way).c_str(), ConvertLines, &ConvertTextLiteral,
-                                     toTraditional)
+                                     direction)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
         const std::string characters = data + "/opencc-" + s2t + "-characters.json";
         const std::string phrases = std::string(ZENDRIX_OPENCC_DATA) + "/" + s2t + ".json";
         benchmark::RegisterBenchmark(("OpenCC/characters/1MB/" + s2t).c_str(), OpenCCWhole, characters,
-                                     toTraditional)
+                                     direction)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("OpenCC/characters/lines/" + s2t).c_str(), OpenCCLines, characters,
-                                     toTraditional)
+                                     direction)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("OpenCC/" + s2t + ".json/1MB").c_str(), OpenCCWhole, phrases,
-                                     toTraditional)
+        benchmark::RegisterBenchmark(("OpenCC/" + s2t + ".json/1MB").c_str(), OpenCCWhole, phrases, direction)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("OpenCC/" + s2t + ".json/lines").c_str(), OpenCCLines, phrases,
-                                     toTraditional)
+                                     direction)
             ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark("copy-only/lines", CopyLines)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("fast/1MB/toTraditional/chained-table", ConvertWholeChained)
+    benchmark::RegisterBenchmark("fast/1MB/direction/chained-table", ConvertWholeChained)
         ->Unit(benchmark::kMicrosecond);
 }
 
@@ -289,7 +291,7 @@ int main(int argc, char** argv) {
     }
     std::printf("Text: %zu bytes GBK in %zu lines (%zu bytes UTF-8); table: %zu + %zu bytes\n",
                 corpus.simplified.whole.size(), corpus.simplified.lines.size(), corpus.simplified.utf8.size(),
-                corpus.tables.simplified.size(), corpus.tables.traditional.size());
+                corpus.tables.Simplified().size(), corpus.tables.Traditional().size());
     Register();
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -16,6 +16,7 @@
 #include "core/ConvertText.hpp"
 #include "core/ConvertWords.hpp"
 #include "core/PhraseIndex.hpp"
+#include "tests/reference/LiteralConversion.hpp"
 
 namespace {
 
@@ -40,7 +41,7 @@ const Corpus& TheCorpus() {
         std::string gbk = bench::ReadFile(ZENDRIX_BENCH_DATA "/manpages.gbk");
         if (gbk.empty()) c.error = "no text in " ZENDRIX_BENCH_DATA "/manpages.gbk";
         std::string traditional = gbk;
-        ConvertWords(traditional, 1, c.tables, c.phrases);
+        ConvertWords(traditional, Direction::ToTraditional, c.tables, c.phrases);
         c.simplified = bench::MakeText(std::move(gbk));
         c.traditional = bench::MakeText(std::move(traditional));
         return c;
@@ -48,31 +49,31 @@ const Corpus& TheCorpus() {
     return corpus;
 }
 
-const Text& Input(int toTraditional) {
-    return toTraditional ? TheCorpus().simplified : TheCorpus().traditional;
+const Text& Input(Direction direction) {
+    return direction == Direction::ToTraditional ? TheCorpus().simplified : TheCorpus().traditional;
 }
 
-void WordsWhole(benchmark::State& state, int toTraditional) {
-    const Text& text = Input(toTraditional);
+void WordsWhole(benchmark::State& state, Direction direction) {
+    const Text& text = Input(direction);
     bench::TimeWhole(state, text.whole, [&](std::string& work) {
-        ConvertWords(work, toTraditional, TheCorpus().tables, TheCorpus().phrases);
+        ConvertWords(work, direction, TheCorpus().tables, TheCorpus().phrases);
     });
     // The literal routine compares every phrase at every position: checked on a slice of the real text here,
     // on everything in the tests.
     std::string slice = text.whole.substr(0, text.whole.find('\n', 16384) + 1);
     std::string literal = slice;
-    ConvertWordsLiteral(literal, toTraditional, TheCorpus().tables, TheCorpus().phrases);
-    ConvertWords(slice, toTraditional, TheCorpus().tables, TheCorpus().phrases);
+    ConvertWordsLiteral(literal, direction, TheCorpus().tables, TheCorpus().phrases);
+    ConvertWords(slice, direction, TheCorpus().tables, TheCorpus().phrases);
     state.counters["same_as_literal_16KB"] = slice == literal;
 }
 
 // What the file loop does: the whole text as one run of lines into an output buffer.
-void WordsRun(benchmark::State& state, int toTraditional) {
-    const Text& text = Input(toTraditional);
+void WordsRun(benchmark::State& state, Direction direction) {
+    const Text& text = Input(direction);
     std::string out;
     bool taken = true;
     for (auto _ : state) {
-        taken &= ConvertWordsLineRun(text.whole.data(), text.whole.size(), toTraditional, TheCorpus().tables,
+        taken &= ConvertWordsLineRun(text.whole.data(), text.whole.size(), direction, TheCorpus().tables,
                                      TheCorpus().phrases, out);
         benchmark::DoNotOptimize(out.data());
     }
@@ -80,13 +81,13 @@ void WordsRun(benchmark::State& state, int toTraditional) {
     if (!taken) state.SkipWithError("the shipped tables must convert runs of lines");
 }
 
-void WordsLines(benchmark::State& state, int toTraditional) {
-    const Text& text = Input(toTraditional);
+void WordsLines(benchmark::State& state, Direction direction) {
+    const Text& text = Input(direction);
     std::string work;
     for (auto _ : state) {
         for (const std::string& line : text.lines) {
             work.assign(line);
-            ConvertWords(work, toTraditional, TheCorpus().tables, TheCorpus().phrases);
+            ConvertWords(work, direction, TheCorpus().tables, TheCorpus().phrases);
             benchmark::DoNotOptimize(work.data());
         }
     }
@@ -94,16 +95,16 @@ void WordsLines(benchmark::State& state, int toTraditional) {
                             static_cast<std::int64_t>(text.whole.size() - text.lines.size()));
 }
 
-void CharactersWhole(benchmark::State& state, int toTraditional) {
-    bench::TimeWhole(state, Input(toTraditional).whole,
-                     [&](std::string& work) { ConvertText(work, toTraditional, TheCorpus().tables); });
+void CharactersWhole(benchmark::State& state, Direction direction) {
+    bench::TimeWhole(state, Input(direction).whole,
+                     [&](std::string& work) { ConvertText(work, direction, TheCorpus().tables); });
 }
 
-void OpenCCWhole(benchmark::State& state, const std::string& config, int toTraditional) {
+void OpenCCWhole(benchmark::State& state, const std::string& config, Direction direction) {
     opencc_t converter = opencc_open(config.c_str());
     if (converter == reinterpret_cast<opencc_t>(-1))
         return state.SkipWithError("OpenCC cannot open its config");
-    const Text& text = Input(toTraditional);
+    const Text& text = Input(direction);
     for (auto _ : state) {
         char* out = opencc_convert_utf8(converter, text.utf8.data(), text.utf8.size());
         benchmark::DoNotOptimize(out);
@@ -127,8 +128,9 @@ void LoadPhraseFile(benchmark::State& state) {
         if (LoadPhrases(phrases, ZENDRIX_BENCH_PHRASES) != PhraseLoadResult::Loaded) {
             return state.SkipWithError("cannot load " ZENDRIX_BENCH_PHRASES);
         }
-        bytes = phrases.index->toTraditional.MemoryBytes() + phrases.index->toSimplified.MemoryBytes();
-        benchmark::DoNotOptimize(phrases.index.get());
+        bytes = phrases.Index(Direction::ToTraditional).MemoryBytes() +
+                phrases.Index(Direction::ToSimplified).MemoryBytes();
+        benchmark::DoNotOptimize(&phrases);
     }
     state.counters["index_MB"] = static_cast<double>(bytes) / (1 << 20);
 }
@@ -149,7 +151,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
         std::printf("\nRates (MB/s of GBK text, CPU time) and ratios:\n");
         for (const char* way : {"toTraditional", "toSimplified"}) {
             const std::string w = way;
-            const std::size_t bytes = Input(w == "toTraditional").whole.size();
+            const std::size_t bytes =
+                Input(w == "toTraditional" ? Direction::ToTraditional : Direction::ToSimplified).whole.size();
             const std::string config = w == "toTraditional" ? "s2t" : "t2s";
             Rate("words, whole text", "words/1MB/" + w, bytes);
             Rate("words, run of lines", "words/run/" + w, bytes);
@@ -176,21 +179,20 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 };
 
 void Register() {
-    for (const int toTraditional : {1, 0}) {
-        const std::string way = toTraditional ? "toTraditional" : "toSimplified";
-        const std::string config =
-            std::string(ZENDRIX_OPENCC_DATA) + (toTraditional ? "/s2t.json" : "/t2s.json");
-        benchmark::RegisterBenchmark(("words/1MB/" + way).c_str(), WordsWhole, toTraditional)
+    for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
+        const bool s2tWay = direction == Direction::ToTraditional;
+        const std::string way = s2tWay ? "toTraditional" : "toSimplified";
+        const std::string config = std::string(ZENDRIX_OPENCC_DATA) + (s2tWay ? "/s2t.json" : "/t2s.json");
+        benchmark::RegisterBenchmark(("words/1MB/" + way).c_str(), WordsWhole, direction)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("words/run/" + way).c_str(), WordsRun, toTraditional)
+        benchmark::RegisterBenchmark(("words/run/" + way).c_str(), WordsRun, direction)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("words/lines/" + way).c_str(), WordsLines, toTraditional)
+        benchmark::RegisterBenchmark(("words/lines/" + way).c_str(), WordsLines, direction)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("characters/1MB/" + way).c_str(), CharactersWhole, toTraditional)
+        benchmark::RegisterBenchmark(("characters/1MB/" + way).c_str(), CharactersWhole, direction)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(
-            ("OpenCC/" + std::string(toTraditional ? "s2t" : "t2s") + ".json/1MB").c_str(), OpenCCWhole,
-            config, toTraditional)
+        benchmark::RegisterBenchmark(("OpenCC/" + std::string(s2tWay ? "s2t" : "t2s") + ".json/1MB").c_str(),
+                                     OpenCCWhole, config, direction)
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("load/Runewords.txt", LoadPhraseFile)->Unit(benchmark::kMillisecond);
@@ -210,7 +212,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot load " ZENDRIX_BENCH_PHRASES "\n");
             return 1;
         }
-        index = phrases.index->toTraditional.MemoryBytes() + phrases.index->toSimplified.MemoryBytes();
+        index = phrases.Index(Direction::ToTraditional).MemoryBytes() +
+                phrases.Index(Direction::ToSimplified).MemoryBytes();
     }
     const long loaded = PeakKilobytes();
     const Corpus& corpus = TheCorpus();
@@ -221,8 +224,9 @@ int main(int argc, char** argv) {
     std::printf(
         "Phrase file: %zu S->T and %zu T->S phrases; loading it raised the peak resident size from %.1f to "
         "%.1f MB (+%.1f MB); the index counts %.2f MB\n",
-        corpus.phrases.toTraditional.size(), corpus.phrases.toSimplified.size(), start / 1024.0,
-        loaded / 1024.0, (loaded - start) / 1024.0, index / 1048576.0);
+        corpus.phrases.Phrases(Direction::ToTraditional).size(),
+        corpus.phrases.Phrases(Direction::ToSimplified).size(), start / 1024.0, loaded / 1024.0,
+        (loaded - start) / 1024.0, index / 1048576.0);
     std::printf("Text: %zu bytes GBK in %zu lines\n", corpus.simplified.whole.size(),
                 corpus.simplified.lines.size());
     Register();

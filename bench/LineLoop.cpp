@@ -27,9 +27,10 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int toTraditional = argc > 1 && std::string(argv[1]) == "-s" ? 0 : 1;
-    argv += 1 - toTraditional;
-    argc -= 1 - toTraditional;
+    const bool toSimplified = argc > 1 && std::string(argv[1]) == "-s";
+    const Direction direction = toSimplified ? Direction::ToSimplified : Direction::ToTraditional;
+    argv += toSimplified ? 1 : 0;
+    argc -= toSimplified ? 1 : 0;
     if (argc != 4 && argc != 5) {
         std::fprintf(stderr, "usage: line_loop [-s] TABLE INPUT OUTPUT [PHRASES]\n");
         return 2;
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     platform::CTextWriter writer;
     if (!writer.Create(output)) return Fail("cannot create " + output);
     const auto progress = [](int position) { g_progress = position; };
-    const CTextConversion conversion(tables, toTraditional, argc == 5 ? &phrases : nullptr);
+    const CTextConversion conversion(tables, direction, argc == 5 ? &phrases : nullptr);
     const LinesOutcome outcome = ConvertLines(reader, writer, conversion, TextEncoding::Gbk, progress);
     reader.Close();
     const bool closed = writer.Close();

@@ -204,7 +204,7 @@ int RunBatch(const ConvertOptions& options, std::string& message) {
         message = "cannot create the destination folder " + Quoted(dest);
         return kExitUsage;
     }
-    const CTextConversion conversion(tables, options.toTraditional, options.phrases ? &phrases : nullptr);
+    const CTextConversion conversion(tables, options.direction, options.phrases ? &phrases : nullptr);
     CBatchRun run(options);
     WalkFolder(source, dest, conversion, options.encoding, run, WalkOptions{true});
     run.Finish();

@@ -216,13 +216,13 @@ TEST(CliUsageTest, OptionsMayComeInAnyOrderAndDoubleDashEndsThem) {
     std::string error;
     ASSERT_TRUE(
         cli::ParseArguments({"a", "--force", "--to-simplified", "--table=t", "--", "-b"}, options, error));
-    EXPECT_EQ(0, options.toTraditional);
+    EXPECT_TRUE(options.direction == Direction::ToSimplified);
     EXPECT_TRUE(options.force);
     EXPECT_EQ("t", options.table);
     EXPECT_EQ("a", options.input);
     EXPECT_EQ("-b", options.output);
     ASSERT_TRUE(cli::ParseArguments({"--to-traditional", "-", "--to-traditional", "x"}, options, error));
-    EXPECT_EQ(1, options.toTraditional);
+    EXPECT_TRUE(options.direction == Direction::ToTraditional);
     EXPECT_EQ("-", options.input);  // a lone dash is a name
     EXPECT_FALSE(cli::ParseArguments({"--to-simplified", "--table=", "a", "b"}, options, error));
 }

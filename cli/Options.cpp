@@ -3,7 +3,7 @@
 
 #include "Console.hpp"
 #include "convert/Eligibility.hpp"
-#include "platform/Utf8.hpp"
+#include "core/Utf8.hpp"
 
 namespace cli {
 
@@ -18,12 +18,13 @@ const std::string kBatchUsageLine =
 const std::string kReviewUsageLine =
     "zendrix-convert --to-traditional|--to-simplified [--table FILE] [--encoding E] --review FILE";
 
-bool SetDirection(ConvertOptions& options, int toTraditional, std::string& error) {
-    if (options.toTraditional != -1 && options.toTraditional != toTraditional) {
+bool SetDirection(ConvertOptions& options, Direction direction, std::string& error) {
+    if (options.directionGiven && options.direction != direction) {
         error = "give one direction only: --to-traditional or --to-simplified";
         return false;
     }
-    options.toTraditional = toTraditional;
+    options.direction = direction;
+    options.directionGiven = true;
     return true;
 }
 
@@ -144,7 +145,9 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
         } else if (arg == "--version") {
             options.version = true;
         } else if (arg == "--to-traditional" || arg == "--to-simplified") {
-            if (!SetDirection(options, arg == "--to-traditional" ? 1 : 0, error)) return false;
+            const Direction direction =
+                arg == "--to-traditional" ? Direction::ToTraditional : Direction::ToSimplified;
+            if (!SetDirection(options, direction, error)) return false;
         } else if (arg == "--force") {
             options.force = true;
         } else if (arg == "--batch") {
@@ -185,7 +188,7 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
         }
     }
     if (options.help || options.version) return true;
-    if (options.toTraditional == -1) {
+    if (!options.directionGiven) {
         error = "choose a direction: --to-traditional or --to-simplified";
         return false;
     }

@@ -26,7 +26,8 @@ namespace cli {
 enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 struct ConvertOptions {
-    int toTraditional = -1;  // -1 until a direction is given
+    Direction direction = Direction::ToTraditional;
+    bool directionGiven = false;
     bool force = false;
     bool help = false;
     bool version = false;

@@ -125,7 +125,7 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
     CharTables tables;
     PhraseTables phrases;
     if (const int refused = LoadTablesFor(options, tables, phrases, message)) return refused;
-    const CTextConversion conversion(tables, options.toTraditional, options.phrases ? &phrases : nullptr);
+    const CTextConversion conversion(tables, options.direction, options.phrases ? &phrases : nullptr);
     const std::string input = options.input == "-" ? std::string() : options.input;
     const std::string output = options.output == "-" ? std::string() : options.output;
     CSingleFileHost host(options.force);

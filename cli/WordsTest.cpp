@@ -5,7 +5,7 @@
 #include <string>
 
 #include "CliRun.hpp"
-#include "platform/Utf8.hpp"
+#include "core/Utf8.hpp"
 #include "tests/support/GbkText.hpp"
 
 namespace {

@@ -55,11 +55,8 @@ class CReplacingHost : public IFileHost {
 // Fails the first allocation of the conversion, then the second, and so on until one runs through without a
 // failure: every way out must leave the folder as it was, or the finished output.
 TEST(AllocationFaultTest, EveryAllocationOfAConversionMayFailAndNothingHalfDoneSurvives) {
-    CharTables tables;
-    tables.simplified = "\xbc\xf2\xcc\xe5";   // 简体 in GBK
-    tables.traditional = "\xba\x86\xf3\x77";  // 簡體
-    BuildIndex(tables);
-    const CTextConversion conversion(tables, 1);
+    const CharTables tables("\xbc\xf2\xcc\xe5", "\xba\x86\xf3\x77");  // 简体 and 簡體 in GBK
+    const CTextConversion conversion(tables, Direction::ToTraditional);
     std::string utf8Text;
     while (utf8Text.size() < 300000) utf8Text += "简体 text, 简体😀\n";
     const std::string utf16 = std::string("\xff\xfe\x80\x7b\x53\x4f\x0a\x00", 8);

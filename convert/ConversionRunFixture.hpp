@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "convert/ConvertTestSupport.hpp"
-#include "convert/FileConversion.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"
 
@@ -24,15 +23,18 @@ class CConversionRunFixture : public ::testing::Test {
     CConversionRunFixture() : m_saved(platform::CurrentDirectory()) { platform::MakeDirectory(src); }
     ~CConversionRunFixture() override { platform::ChangeDirectory(m_saved); }
 
+    // mode and direction as the window's radio buttons give them: 1 is a batch, and Traditional to
+    // Simplified.
     void Start(int mode, const std::string& source, const std::string& dest, int direction = 0) {
-        conversion.OnStart(RunValues{mode, direction, source, dest});
+        conversion.OnStart(mode == 1 ? RunMode::Batch : RunMode::SingleFile, source, dest,
+                           direction == 1 ? Direction::ToSimplified : Direction::ToTraditional);
     }
 
     testsupport::TempDir dir;
     std::string src = dir.File("src");
     CharTables tables = SmallTables();
     CRecordingHost host;
-    CFileConversion conversion{tables, host};
+    CTablesRun conversion{tables, host};
 
   private:
     std::string m_saved;

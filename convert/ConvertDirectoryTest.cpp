@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "convert/ConvertTestSupport.hpp"
-#include "convert/FileConversion.hpp"
 #include "convert/UnixLink.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"
@@ -21,14 +20,14 @@ class ConvertDirectoryTest : public ::testing::Test {
     }
     void Dir(const std::string& relative) { ASSERT_TRUE(platform::MakeDirectory(src + "\\" + relative)); }
     void Put(const std::string& relative) { ASSERT_TRUE(WriteFileBytes(src + "\\" + relative, kSimplified)); }
-    void Walk() { conversion.ConvertDirectory(src, out, 1); }
+    void Walk() { conversion.ConvertDirectory(src, out); }
 
     TempDir dir;
     std::string src = dir.File("src");
     std::string out = dir.File("out");
     CharTables tables = SmallTables();
     CRecordingHost host;
-    CFileConversion conversion{tables, host};
+    CTablesRun conversion{tables, host};
 };
 
 TEST_F(ConvertDirectoryTest, EligibleFilesOfEveryDepthLandFlatInTheDestination) {
@@ -61,7 +60,7 @@ TEST_F(ConvertDirectoryTest, NamesMeetingInTheDestinationAskBeforeOverwriting) {
 
 TEST_F(ConvertDirectoryTest, EmptySourceOrNoDirectoryDoesNothing) {
     Walk();
-    conversion.ConvertDirectory(dir.File("missing"), out, 1);
+    conversion.ConvertDirectory(dir.File("missing"), out);
     EXPECT_EQ(Texts{}, NamesIn(out));
     EXPECT_EQ(0, host.dispatches);
     EXPECT_EQ(Texts{}, host.messages);

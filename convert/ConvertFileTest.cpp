@@ -6,7 +6,6 @@
 
 #include "convert/ConvertLines.hpp"
 #include "convert/ConvertTestSupport.hpp"
-#include "convert/FileConversion.hpp"
 #include "convert/UnixLink.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"
@@ -22,14 +21,15 @@ using Texts = std::vector<std::string>;
 class ConvertFileTest : public ::testing::Test {
   protected:
     std::string Path(const std::string& name) const { return dir.File("") + name; }  // GBK names too
-    bool Convert(const std::string& from, const std::string& to, int toTraditional = 1) {
-        return conversion.ConvertFile(Path(from), Path(to), toTraditional);
+    bool Convert(const std::string& from, const std::string& to,
+                 Direction direction = Direction::ToTraditional) {
+        return conversion.ConvertFile(Path(from), Path(to), direction);
     }
 
     TempDir dir;
     CharTables tables = SmallTables();
     CRecordingHost host;
-    CFileConversion conversion{tables, host};
+    CTablesRun conversion{tables, host};
 };
 
 TEST_F(ConvertFileTest, LinesAreConvertedAndEndInCrLf) {
@@ -50,7 +50,7 @@ TEST_F(ConvertFileTest, LinesAreConvertedAndEndInCrLf) {
         platform::RemoveFile(Path("out.txt"));
     }
     ASSERT_TRUE(WriteFileBytes(Path("in.txt"), kTraditional));
-    EXPECT_TRUE(Convert("in.txt", "out.txt", 0));
+    EXPECT_TRUE(Convert("in.txt", "out.txt", Direction::ToSimplified));
     EXPECT_EQ(kSimplified + "\r\n", ReadFileBytes(Path("out.txt")));
     EXPECT_EQ(Texts{}, host.messages);
     EXPECT_EQ(Texts{}, host.questions);
@@ -60,7 +60,6 @@ TEST_F(ConvertFileTest, TablesThatReachALineEndConvertLineByLine) {
     // A lone lead byte at the end of the table converts a lone lead byte at the end of a line, but not the
     // same byte followed by more text: in a run of lines it would be joined to the line's terminator.
     tables = CharTables{kSimplified + "\xb0", kTraditional + "q"};
-    BuildIndex(tables);
     const std::string lines = kSimplified + "\xb0\r\n\xb0\n\xb0\xb0" + kSimplified + "\xb0";
     ASSERT_TRUE(WriteFileBytes(Path("in.txt"), lines));
     EXPECT_TRUE(Convert("in.txt", "out.txt"));
@@ -112,7 +111,7 @@ TEST_F(ConvertFileTest, MissingDestinationDirectoriesAreCreatedAlsoWithGbkNames)
     const std::string source = Path(kNorikae + ".txt");
     ASSERT_TRUE(WriteFileBytes(source, kSimplified));
     const std::string dest = Path("new\\" + kTsuta + "\\" + kSui + ".txt");
-    EXPECT_TRUE(conversion.ConvertFile(source, dest, 1));
+    EXPECT_TRUE(conversion.ConvertFile(source, dest));
     EXPECT_EQ(kTraditional + "\r\n", ReadFileBytes(dest));
     EXPECT_EQ((Texts{"new", kNorikae + ".txt"}), NamesIn(dir.path().string()));
 
@@ -169,7 +168,7 @@ TEST_F(ConvertFileTest, SourceUnderAnotherSpellingIsNeverTouched) {
     ASSERT_TRUE(platform::ChangeDirectory(dir.path().string()));
     spellings.push_back("source long name.txt");
     for (const std::string& dest : spellings) {
-        EXPECT_FALSE(conversion.ConvertFile(source, dest, 1)) << dest;
+        EXPECT_FALSE(conversion.ConvertFile(source, dest)) << dest;
         EXPECT_EQ(kSimplified, ReadFileBytes(source)) << dest;
     }
     platform::ChangeDirectory(saved);
@@ -231,7 +230,7 @@ struct ScriptedWriter {
     bool Write(const char*, std::size_t) { return true; }
     // Line by line, so that a failure can come in the middle of a run.
     bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
-        return ForEachLine(run, size, '\n', '\r', [&](std::size_t at, std::size_t length) {
+        return text::ForEachLine(run, size, '\n', '\r', [&](std::size_t at, std::size_t length) {
             lineBytes += static_cast<std::int64_t>(length);
             return WriteLine(run + at, length);
         });
@@ -243,7 +242,7 @@ struct ScriptedWriter {
 
 TEST(ConvertLinesTest, StopsAtTheFirstReadOrWriteFailure) {
     const CharTables tables = SmallTables();
-    const CTextConversion conversion(tables, 1);
+    const CTextConversion conversion(tables, Direction::ToTraditional);
     const TextEncoding gbk = TextEncoding::Gbk;
     std::vector<int> positions;
     auto record = [&](int position) { positions.push_back(position); };

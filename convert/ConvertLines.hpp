@@ -7,6 +7,7 @@
 
 #include "core/EncodingDetection.hpp"
 #include "core/TextConversion.hpp"
+#include "core/TextStretches.hpp"
 #include "platform/TextFile.hpp"
 
 enum class LinesOutcome { Done, ReadFailed, WriteFailed };
@@ -35,29 +36,6 @@ inline platform::LineLayout LayoutOf(TextEncoding encoding) {
             break;
     }
     return {1, false, true};
-}
-
-// Calls take(begin, size) for every line of units[0, count), without its terminator (LF, or CR LF), until
-// take returns false; returns whether every call returned true. lf and cr are the units as they lie in
-// memory.
-template <class Unit, class Take>
-bool ForEachLine(const Unit* units, std::size_t count, Unit lf, Unit cr, Take&& take) {
-    std::size_t at = 0;
-    while (at < count) {
-        std::size_t end = at;
-        if constexpr (sizeof(Unit) == 1) {
-            const void* found = std::memchr(units + at, static_cast<unsigned char>(lf), count - at);
-            end =
-                found != nullptr ? static_cast<std::size_t>(static_cast<const Unit*>(found) - units) : count;
-        } else {
-            while (end < count && units[end] != lf) ++end;
-        }
-        std::size_t size = end - at;
-        if (end < count && size > 0 && units[end - 1] == cr) --size;
-        if (!take(at, size)) return false;
-        at = end < count ? end + 1 : count;
-    }
-    return true;
 }
 
 namespace linesdetail {
@@ -134,54 +112,63 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
         progress.Add(static_cast<std::int64_t>(size));
         return true;
     };
-    const bool utf16 = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
-    const bool bigEndian = encoding == TextEncoding::Utf16Be;
-    const bool swapped = bigEndian != linesdetail::HostIsBigEndian();
     std::string line;      // for lines converted one by one
     std::u16string units;  // a UTF-16 run, as units
     std::u16string unitLine;
     std::string stray;  // half a unit at the end of a UTF-16 input
+    // One byte units: in place where the tables allow, else into a buffer (by words lines may change their
+    // length), else line by line.
+    const auto convertBytes = [&](platform::LineRun& run, auto&& inPlace, auto&& into, auto&& convertLine) {
+        if (inPlace(run)) return putRun(run.data, run.size);
+        if (into(run)) return putRun(line.data(), line.size());
+        return text::ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
+            line.assign(run.data + at, size);
+            convertLine(line);
+            return put(line.data(), line.size());
+        });
+    };
+    const auto convertUnits = [&](platform::LineRun& run, bool bigEndian) {
+        const bool swapped = bigEndian != linesdetail::HostIsBigEndian();
+        units.resize(run.size / 2);
+        std::memcpy(&units[0], run.data, units.size() * 2);
+        if (run.size % 2 != 0) stray.assign(run.data + run.size - 1, 1);
+        if (conversion.ConvertUtf16Lines(&units[0], units.size(), swapped))
+            return putRun(units.data(), units.size());
+        const char16_t lf = linesdetail::InFileOrder(u'\n', bigEndian);
+        const char16_t cr = linesdetail::InFileOrder(u'\r', bigEndian);
+        return text::ForEachLine(units.data(), units.size(), lf, cr, [&](std::size_t at, std::size_t size) {
+            unitLine.assign(units.data() + at, size);
+            conversion.ConvertUtf16(unitLine, swapped);
+            return put(reinterpret_cast<const char*>(unitLine.data()), size * 2);
+        });
+    };
     platform::LineRun run;
     while (reader.ReadLines(run)) {
         bool allWritten = true;
-        if (!utf16) {
-            const bool converted = encoding == TextEncoding::Gbk
-                                       ? conversion.ConvertGbkLines(run.data, run.size)
-                                       : conversion.ConvertUtf8Lines(run.data, run.size, knownValid);
-            if (converted) {
-                allWritten = putRun(run.data, run.size);
-            } else if (encoding == TextEncoding::Gbk &&
-                       conversion.ConvertGbkLinesInto(run.data, run.size, line)) {
-                allWritten = putRun(line.data(), line.size());  // by words, lines may change their length
-            } else {
-                allWritten =
-                    ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
-                        line.assign(run.data + at, size);
-                        if (encoding == TextEncoding::Gbk) {
-                            conversion.ConvertGbk(line);
-                        } else {
-                            conversion.ConvertUtf8(line);
-                        }
-                        return put(line.data(), line.size());
-                    });
-            }
-        } else {
-            units.resize(run.size / 2);
-            std::memcpy(&units[0], run.data, units.size() * 2);
-            if (run.size % 2 != 0) stray.assign(run.data + run.size - 1, 1);
-            const bool converted = conversion.ConvertUtf16Lines(&units[0], units.size(), swapped);
-            const char16_t lf = linesdetail::InFileOrder(u'\n', bigEndian);
-            const char16_t cr = linesdetail::InFileOrder(u'\r', bigEndian);
-            if (converted) {
-                allWritten = putRun(units.data(), units.size());
-            } else {
-                allWritten =
-                    ForEachLine(units.data(), units.size(), lf, cr, [&](std::size_t at, std::size_t size) {
-                        unitLine.assign(units.data() + at, size);
-                        conversion.ConvertUtf16(unitLine, swapped);
-                        return put(reinterpret_cast<const char*>(unitLine.data()), size * 2);
-                    });
-            }
+        switch (encoding) {
+            case TextEncoding::Gbk:
+                allWritten = convertBytes(
+                    run, [&](platform::LineRun& r) { return conversion.ConvertGbkLines(r.data, r.size); },
+                    [&](platform::LineRun& r) {
+                        return conversion.ConvertGbkLinesInto(r.data, r.size, line);
+                    },
+                    [&](std::string& text) { conversion.ConvertGbk(text); });
+                break;
+            case TextEncoding::Utf8:
+                allWritten = convertBytes(
+                    run,
+                    [&](platform::LineRun& r) {
+                        return conversion.ConvertUtf8Lines(r.data, r.size, knownValid);
+                    },
+                    [](platform::LineRun&) { return false; },
+                    [&](std::string& text) { conversion.ConvertUtf8(text); });
+                break;
+            case TextEncoding::Utf16Le:
+                allWritten = convertUnits(run, false);
+                break;
+            case TextEncoding::Utf16Be:
+                allWritten = convertUnits(run, true);
+                break;
         }
         if (!allWritten) return LinesOutcome::WriteFailed;
     }

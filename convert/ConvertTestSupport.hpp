@@ -11,9 +11,11 @@
 
 #include "convert/ConvertHost.hpp"
 #include "convert/Eligibility.hpp"
+#include "convert/WindowRun.hpp"
 #include "core/CharTables.hpp"
 #include "platform/CodePage.hpp"
 #include "platform/FileFind.hpp"
+#include "platform/FileSystem.hpp"
 
 // Records what the window would show and answers as scripted.
 class CRecordingHost : public IConvertHost {
@@ -53,12 +55,7 @@ const std::string kSui = "縗";
 // 汉书 <-> 漢書, 简 <-> 簡.
 const std::string kSimplified = "\xba\xba\xca\xe9";
 const std::string kTraditional = "\x9d\x68\x95\xf8";
-// Indexed as LoadTables indexes the program's tables, so that files take the program's path.
-inline CharTables SmallTables() {
-    CharTables tables{kSimplified + "\xbc\xf2", kTraditional + "\xba\x86"};
-    BuildIndex(tables);
-    return tables;
-}
+inline CharTables SmallTables() { return CharTables{kSimplified + "\xbc\xf2", kTraditional + "\xba\x86"}; }
 
 inline bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     HANDLE file = ::CreateFileW(platform::WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr,
@@ -83,18 +80,38 @@ inline std::string ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
-// Names in a directory, sorted, without "." and "..".
+// Names in a directory, sorted.
 inline std::vector<std::string> NamesIn(const std::string& dir) {
+    std::vector<platform::FolderEntry> entries;
+    platform::ListFolder(dir, entries);
     std::vector<std::string> names;
-    platform::CDirectoryEnumeration entries;
-    platform::FileEntry entry;
-    if (entries.Open(dir + "\\*.*")) {
-        while (entries.Next(entry)) {
-            if (!entry.IsDots()) names.push_back(entry.name);
-        }
-    }
+    for (const platform::FolderEntry& entry : entries) names.push_back(entry.name);
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// The window's run over given tables, converting by characters, in the direction a test names.
+class CTablesRun {
+  public:
+    CTablesRun(const CharTables& tables, IConvertHost& host) : m_tables(tables), m_run(host) {}
+
+    bool ConvertFile(const std::string& source, const std::string& dest,
+                     Direction direction = Direction::ToTraditional) {
+        return m_run.ConvertFile(source, dest, CTextConversion(m_tables, direction));
+    }
+    void ConvertDirectory(const std::string& sourceDir, const std::string& destDir,
+                          Direction direction = Direction::ToTraditional) {
+        m_run.ConvertDirectory(sourceDir, destDir, CTextConversion(m_tables, direction));
+    }
+    void OnStart(RunMode mode, const std::string& source, const std::string& dest,
+                 Direction direction = Direction::ToTraditional) {
+        m_run.OnStart(RunValues{mode, source, dest}, CTextConversion(m_tables, direction));
+    }
+    void OnStop() { m_run.OnStop(); }
+
+  private:
+    const CharTables& m_tables;
+    CWindowRun m_run;
+};
 
 }  // namespace convertsupport

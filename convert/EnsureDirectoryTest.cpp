@@ -3,6 +3,7 @@
 
 #include "convert/ConvertTestSupport.hpp"
 #include "convert/EnsureDirectory.hpp"
+#include "convert/PathPrefixes.hpp"
 #include "platform/FileFind.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"
@@ -19,6 +20,13 @@ using convertsupport::NamesIn;
 std::uint32_t AttributesOf(const std::string& path) {
     platform::FileEntry entry;
     return platform::FindFile(path, entry) ? entry.attributes : 0;
+}
+
+// The levels as text.
+Names DirectoryPrefixes(const std::string& path) {
+    Names prefixes;
+    for (const std::size_t length : DirectoryPrefixLengths(path)) prefixes.push_back(path.substr(0, length));
+    return prefixes;
 }
 
 TEST(DirectoryPrefixesTest, SplitsAtBackslashCharactersOnly) {

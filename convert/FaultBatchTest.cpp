@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "convert/ConvertTestSupport.hpp"
-#include "convert/FileConversion.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/TempDir.hpp"
 
@@ -37,12 +36,12 @@ TEST(FaultBatchTest, StopInTheMiddleOfFiveThousandFiles) {
 
     CharTables tables = SmallTables();
     CRecordingHost host;
-    CFileConversion conversion{tables, host};
+    CTablesRun conversion{tables, host};
     host.onDispatch = [&](int count) {
         if (count == kStopAfter) conversion.OnStop();
     };
     start = std::chrono::steady_clock::now();
-    conversion.OnStart(RunValues{1, 0, src, out});
+    conversion.OnStart(RunMode::Batch, src, out);
     std::printf("stopped run: %.1f s\n", SecondsSince(start));
     EXPECT_EQ(kStopAfter, host.dispatches);  // nothing examined after the stop
     const Texts converted = NamesIn(out);
@@ -59,7 +58,7 @@ TEST(FaultBatchTest, StopInTheMiddleOfFiveThousandFiles) {
     host.onDispatch = nullptr;
     host.dispatches = 0;
     start = std::chrono::steady_clock::now();
-    conversion.OnStart(RunValues{1, 0, src, out});
+    conversion.OnStart(RunMode::Batch, src, out);
     std::printf("full run: %.1f s\n", SecondsSince(start));
     EXPECT_EQ(kFiles, host.dispatches);
     EXPECT_EQ(static_cast<std::size_t>(kFiles), NamesIn(out).size());

@@ -9,6 +9,7 @@
 #include "core/CharTables.hpp"
 #include "core/ConvertText.hpp"
 #include "platform/FileSystem.hpp"
+#include "tests/reference/LiteralConversion.hpp"
 #include "tests/support/TempDir.hpp"
 
 namespace {
@@ -73,13 +74,13 @@ TEST_F(FaultTableTest, BinaryLinesAroundTheBannerLoadAsTheyAreAndConvertLikeTheL
         const std::string after = RandomBytes(random, 500);
         ASSERT_EQ(LoadResult::Loaded,
                   Load(simplified + "\n" + kTableBanner + "\r\n" + traditional + "\x1a\n" + after));
-        EXPECT_EQ(simplified, tables.simplified);
-        EXPECT_EQ(traditional, tables.traditional);
-        for (int toTraditional = 0; toTraditional <= 1; ++toTraditional) {
+        EXPECT_EQ(simplified, tables.Simplified());
+        EXPECT_EQ(traditional, tables.Traditional());
+        for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
             std::string fast = RandomBytes(random, 3000);
             std::string literal = fast;
-            ConvertText(fast, toTraditional, tables);
-            ConvertTextLiteral(literal, toTraditional, tables);
+            ConvertText(fast, direction, tables);
+            ConvertTextLiteral(literal, direction, tables);
             EXPECT_EQ(literal, fast);
         }
     }
@@ -89,11 +90,11 @@ TEST_F(FaultTableTest, FiftyMegabyteLinesLoadWhole) {
     const std::string simplified = Repeat50(kSimplified + "\xbc\xf2");
     const std::string traditional = Repeat50(kTraditional + "\xba\x86");
     ASSERT_EQ(LoadResult::Loaded, Load(simplified + "\r\n" + kTableBanner + "\r\n" + traditional + "\r\n"));
-    EXPECT_EQ(simplified.size(), tables.simplified.size());
-    EXPECT_TRUE(simplified == tables.simplified);
-    EXPECT_TRUE(traditional == tables.traditional);
+    EXPECT_EQ(simplified.size(), tables.Simplified().size());
+    EXPECT_TRUE(simplified == tables.Simplified());
+    EXPECT_TRUE(traditional == tables.Traditional());
     std::string text = "x" + kSimplified + "\xbc\xf2";
-    ConvertText(text, 1, tables);
+    ConvertText(text, Direction::ToTraditional, tables);
     EXPECT_EQ("x" + kTraditional + "\xba\x86", text);
 }
 

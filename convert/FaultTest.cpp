@@ -8,7 +8,6 @@
 
 #include "convert/ConversionRunFixture.hpp"
 #include "convert/FaultTestSupport.hpp"
-#include "convert/FileConversion.hpp"
 #include "convert/UnixLink.hpp"
 #include "core/ConvertText.hpp"
 #include "core/Gbk.hpp"
@@ -32,7 +31,7 @@ std::string Repeat(const std::string& piece, std::size_t times) {
 class FaultTest : public CConversionRunFixture {
   protected:
     std::string Converted(std::string text) const {
-        ConvertText(text, 1, tables);
+        ConvertText(text, Direction::ToTraditional, tables);
         return text;
     }
 
@@ -62,7 +61,7 @@ TEST_F(FaultTest, DiskThatFillsUpLeavesNoHalfFileAndTheSourceAsItWas) {
     // failure can come as late as the close.
     const std::string edge = Repeat(std::string(1022, 'e') + "\n", 1025);
     ASSERT_TRUE(WriteFileBytes(src + "\\edge.txt", edge));
-    EXPECT_FALSE(conversion.ConvertFile(src + "\\edge.txt", disk + "\\edge.txt", 1));
+    EXPECT_FALSE(conversion.ConvertFile(src + "\\edge.txt", disk + "\\edge.txt"));
     EXPECT_EQ((Texts{"Write File occur Err!", "Write File occur Err!"}), host.messages);
     EXPECT_EQ(Texts{}, NamesIn(disk));
     EXPECT_EQ(edge, ReadFileBytes(src + "\\edge.txt"));
@@ -91,7 +90,7 @@ TEST_F(FaultTest, FileInTheWayOfTheDestinationFolderInEveryMode) {
     ASSERT_TRUE(WriteFileBytes(dir.File("file"), "in the way"));
     Start(1, src, dir.File("file\\out"));
     Start(0, src + "\\a.txt", dir.File("file\\out\\a.txt"));
-    EXPECT_FALSE(conversion.ConvertFile(src + "\\a.txt", dir.File("file\\a.txt"), 1));
+    EXPECT_FALSE(conversion.ConvertFile(src + "\\a.txt", dir.File("file\\a.txt")));
     EXPECT_EQ(
         (Texts{"Err:Cann't Create directory!", "Err:Cann't Create directory!", "Do not Create file path!"}),
         host.messages);
@@ -108,10 +107,10 @@ TEST_F(FaultTest, DestinationThatIsTheSourceThroughALink) {
     ASSERT_TRUE(WriteFileBytes(source, kSimplified));
     ASSERT_TRUE(::CreateHardLinkW(platform::WideFromUtf8(src + "\\hard.txt").c_str(),
                                   platform::WideFromUtf8(source).c_str(), nullptr));
-    EXPECT_FALSE(conversion.ConvertFile(source, src + "\\hard.txt", 1));
+    EXPECT_FALSE(conversion.ConvertFile(source, src + "\\hard.txt"));
     CUnixLink soft(src + "\\soft.txt", "a.txt");
     if (soft.Made()) {
-        EXPECT_FALSE(conversion.ConvertFile(source, src + "\\soft.txt", 1));
+        EXPECT_FALSE(conversion.ConvertFile(source, src + "\\soft.txt"));
     }
     const std::size_t tries = soft.Made() ? 2 : 1;
     EXPECT_EQ(tries, host.questions.size());
@@ -138,7 +137,7 @@ TEST_F(FaultTest, NulCtrlZAndLoneCrBytesAroundTwoByteCharacters) {
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(WriteFileBytes(src + "\\in.txt", c.in));
-        EXPECT_TRUE(conversion.ConvertFile(src + "\\in.txt", src + "\\out.txt", 1));
+        EXPECT_TRUE(conversion.ConvertFile(src + "\\in.txt", src + "\\out.txt"));
         EXPECT_EQ(c.out, ReadFileBytes(src + "\\out.txt"));
         EXPECT_EQ(c.in, ReadFileBytes(src + "\\in.txt"));
         platform::RemoveFile(src + "\\out.txt");
@@ -167,7 +166,7 @@ TEST_F(FaultTest, OneLineOf200MegabytesNeedsMemoryNearItsSize) {
     }
     const faultsupport::MemoryFigures before = faultsupport::Memory();
     ASSERT_GT(before.current, 0u) << "no memory figures";
-    EXPECT_TRUE(conversion.ConvertFile(src + "\\line.txt", src + "\\out.txt", 1));
+    EXPECT_TRUE(conversion.ConvertFile(src + "\\line.txt", src + "\\out.txt"));
     const faultsupport::MemoryFigures after = faultsupport::Memory();
     const std::uint64_t growth = after.peak - before.current;
     RecordProperty("PeakGrowthBytes", std::to_string(growth));
@@ -220,7 +219,7 @@ TEST_F(FaultTest, PathsLongerThanMaxPathAndBeyondAnyWindowsPath) {
     Start(0, src + "\\a.txt", huge + "\\out.txt");
     Start(0, src + "\\a.txt", hugeGbk + "\\out.txt");
     Start(1, src, huge);
-    EXPECT_FALSE(conversion.ConvertFile(src + "\\a.txt", huge, 1));
+    EXPECT_FALSE(conversion.ConvertFile(src + "\\a.txt", huge));
     EXPECT_EQ(
         (Texts{"This Path is not exist!", "Err:Cann't Create directory!", "Err:Cann't Create directory!",
                "Err:Cann't Create directory!", "Create File occur Err!"}),

@@ -83,10 +83,8 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
     const platform::LineLayout layout = LayoutOf(encoding.encoding);
     reader.SetLayout(layout, encoding.bomSize);
     writer.SetLineBreak(layout);
-    const std::string bom = encoding.encoding == TextEncoding::Utf8      ? "\xEF\xBB\xBF"
-                            : encoding.encoding == TextEncoding::Utf16Le ? "\xFF\xFE"
-                                                                         : "\xFE\xFF";
-    if (encoding.bomSize > 0 && !writer.Write(bom.data(), encoding.bomSize)) return LinesOutcome::WriteFailed;
+    const std::string bom = ByteOrderMark(encoding.encoding);
+    if (encoding.bomSize > 0 && !writer.Write(bom.data(), bom.size())) return LinesOutcome::WriteFailed;
     // UTF-8 found without a byte order mark was checked to its end, or is converted again if it fails the
     // check; a stream decided on its beginning was not.
     const bool knownValid =

@@ -1,8 +1,6 @@
 // PathPrefixes.cpp: splitting a path into the levels of directory creation.
 #include "PathPrefixes.hpp"
 
-#include <algorithm>
-
 std::vector<std::size_t> DirectoryPrefixLengths(const std::string& path) {
     std::vector<std::size_t> lengths;
     // In UTF-8 a backslash byte is always the character: no multi-byte character holds one.
@@ -11,12 +9,4 @@ std::vector<std::size_t> DirectoryPrefixLengths(const std::string& path) {
     }
     if (!path.empty()) lengths.push_back(path.size());
     return lengths;
-}
-
-std::vector<std::string> DirectoryPrefixes(const std::string& path) {
-    const std::vector<std::size_t> lengths = DirectoryPrefixLengths(path);
-    std::vector<std::string> prefixes(lengths.size());
-    std::transform(lengths.begin(), lengths.end(), prefixes.begin(),
-                   [&](std::size_t length) { return path.substr(0, length); });
-    return prefixes;
 }

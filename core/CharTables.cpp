@@ -1,4 +1,4 @@
-// CharTables.cpp: loading the character tables.
+// CharTables.cpp: the character tables, their index and their loading.
 #include "CharTables.hpp"
 
 #include <new>
@@ -11,25 +11,53 @@ const char kTableFileName[] = "Runemap.dll";
 
 namespace {
 
+std::shared_ptr<const ConversionIndex> IndexOf(const std::string& simplified,
+                                               const std::string& traditional) {
+    auto index = std::make_shared<ConversionIndex>();
+    index->toTraditional = BuildDirectionIndex(simplified, traditional);
+    index->toSimplified = BuildDirectionIndex(traditional, simplified);
+    return index;
+}
+
+}  // namespace
+
+CharTables::CharTables() : CharTables(std::string(), std::string()) {}
+
+CharTables::CharTables(std::string simplified, std::string traditional)
+    : m_simplified(std::move(simplified)),
+      m_traditional(std::move(traditional)),
+      m_index(IndexOf(m_simplified, m_traditional)) {}
+
+const std::string& CharTables::Search(Direction direction) const {
+    return Of(direction, m_simplified, m_traditional);
+}
+
+const std::string& CharTables::Result(Direction direction) const {
+    return Of(direction, m_traditional, m_simplified);
+}
+
+const DirectionIndex& CharTables::Index(Direction direction) const { return m_index->Of(direction); }
+
+namespace {
+
 LoadResult LoadTablesFrom(CharTables& tables, const std::string& path) {
     platform::CTextReader file;
     if (!file.Open(path)) return LoadResult::NotOpenable;
 
+    std::string simplified;
     std::string banner;
-    tables.simplified.clear();
-    tables.index.reset();
-    file.ReadLine(tables.simplified);
+    file.ReadLine(simplified);
     file.ReadLine(banner);
     // A file that opens but cannot be read is as unusable as one that does not open; a table cut short by a
     // read error must not pass for the whole table.
     if (file.Failed()) return LoadResult::NotOpenable;
     if (banner != kTableBanner) return LoadResult::BannerMismatch;
-    tables.traditional.clear();
-    file.ReadLine(tables.traditional);
+    std::string traditional;
+    file.ReadLine(traditional);
     std::string discarded;
     file.ReadLine(discarded);
     if (file.Failed()) return LoadResult::NotOpenable;
-    BuildIndex(tables);
+    tables = CharTables(std::move(simplified), std::move(traditional));
     return LoadResult::Loaded;
 }
 
@@ -40,32 +68,7 @@ LoadResult LoadTables(CharTables& tables, const std::string& path) {
     try {
         return LoadTablesFrom(tables, path);
     } catch (const std::bad_alloc&) {
-        tables = CharTables{};
+        tables = CharTables();
         return LoadResult::NotOpenable;
     }
-}
-
-void BuildIndex(CharTables& tables) {
-    auto index = std::make_shared<ConversionIndex>();
-    index->toTraditional = BuildDirectionIndex(tables.simplified, tables.traditional);
-    index->toSimplified = BuildDirectionIndex(tables.traditional, tables.simplified);
-    index->simplifiedSize = tables.simplified.size();
-    index->traditionalSize = tables.traditional.size();
-    tables.index = std::move(index);
-}
-
-const ConversionIndex* IndexOf(const CharTables& tables) {
-    const ConversionIndex* index = tables.index.get();
-    if (index != nullptr && index->simplifiedSize == tables.simplified.size() &&
-        index->traditionalSize == tables.traditional.size()) {
-        return index;
-    }
-    return nullptr;
-}
-
-const CharTables& IndexedTables(const CharTables& tables, CharTables& spare) {
-    if (IndexOf(tables) != nullptr) return tables;
-    spare = CharTables{tables.simplified, tables.traditional};
-    BuildIndex(spare);
-    return spare;
 }

@@ -4,17 +4,33 @@
 #include <memory>
 #include <string>
 
+#include "Direction.hpp"
+
 struct ConversionIndex;
+struct DirectionIndex;
 
 // Line 1 of the table file holds Simplified characters, line 3 their Traditional counterparts. The pairing is
-// by byte offset: the character of `simplified` at offset k corresponds to the bytes of `traditional` at k.
-// `index` is what makes ConvertText fast: LoadTables builds it; tables filled or changed by hand need
-// BuildIndex afterwards (without an index that fits, ConvertText gives the same result, only more slowly).
-// It has a default so that CharTables{simplified, traditional} still compiles without warnings.
-struct CharTables {
-    std::string simplified;
-    std::string traditional;
-    std::shared_ptr<const ConversionIndex> index{};
+// by byte offset: the character of the Simplified line at offset k corresponds to the bytes of the
+// Traditional line at k. The tables are fixed once made, and made with the index that makes ConvertText fast
+// (about a megabyte, a few milliseconds), so an index can never describe other tables than its own.
+class CharTables {
+  public:
+    CharTables();  // both lines empty: nothing converts
+    CharTables(std::string simplified, std::string traditional);
+
+    const std::string& Simplified() const { return m_simplified; }
+    const std::string& Traditional() const { return m_traditional; }
+    // The line a direction searches and the line it takes its counterparts from.
+    const std::string& Search(Direction direction) const;
+    const std::string& Result(Direction direction) const;
+
+    const ConversionIndex& Index() const { return *m_index; }
+    const DirectionIndex& Index(Direction direction) const;
+
+  private:
+    std::string m_simplified;
+    std::string m_traditional;
+    std::shared_ptr<const ConversionIndex> m_index;
 };
 
 enum class LoadResult { Loaded, NotOpenable, BannerMismatch };
@@ -27,12 +43,5 @@ extern const char kTableFileName[];
 
 // Reads lines 1 to 4 of the table file (a missing line reads empty; line 4 is read and discarded). A file
 // that opens but fails to read counts as NotOpenable. Shows nothing: the caller decides what each outcome
-// means for the user.
+// means for the user. The tables are replaced only when Loaded.
 LoadResult LoadTables(CharTables& tables, const std::string& path = kTableFileName);
-
-// Indexes both directions of the tables as they are now (about a megabyte, a few milliseconds).
-void BuildIndex(CharTables& tables);
-
-// `tables` when their index fits; otherwise `spare`, made an indexed copy of them: for callers that convert
-// many pieces of one text and should not index the tables once per piece.
-const CharTables& IndexedTables(const CharTables& tables, CharTables& spare);

@@ -29,19 +29,19 @@ TEST(CharTablesTest, CrLfAndLfFilesGiveTheSameTables) {
     CharTables crlf, lf;
     ASSERT_EQ(LoadResult::Loaded, Load(kSimp + "\r\n" + kBanner + "\r\n" + kTrad + "\r\nignored\r\n", crlf));
     ASSERT_EQ(LoadResult::Loaded, Load(kSimp + "\n" + kBanner + "\n" + kTrad + "\nignored\n", lf));
-    EXPECT_EQ(kSimp, crlf.simplified);
-    EXPECT_EQ(kTrad, crlf.traditional);
-    EXPECT_EQ(crlf.simplified, lf.simplified);
-    EXPECT_EQ(crlf.traditional, lf.traditional);
+    EXPECT_EQ(kSimp, crlf.Simplified());
+    EXPECT_EQ(kTrad, crlf.Traditional());
+    EXPECT_EQ(crlf.Simplified(), lf.Simplified());
+    EXPECT_EQ(crlf.Traditional(), lf.Traditional());
 }
 
 TEST(CharTablesTest, ShortFilesReadMissingLinesAsEmpty) {
     CharTables t{"old", "old"};
     EXPECT_EQ(LoadResult::Loaded, Load(kSimp + "\r\n" + kBanner + "\r\n" + kTrad, t));  // three lines, no end
-    EXPECT_EQ(kTrad, t.traditional);
+    EXPECT_EQ(kTrad, t.Traditional());
     EXPECT_EQ(LoadResult::Loaded, Load(kSimp + "\r\n" + kBanner + "\r\n", t));
-    EXPECT_EQ(kSimp, t.simplified);
-    EXPECT_EQ("", t.traditional);
+    EXPECT_EQ(kSimp, t.Simplified());
+    EXPECT_EQ("", t.Traditional());
 }
 
 TEST(CharTablesTest, TheBannerMustMatchByteForByte) {
@@ -57,8 +57,8 @@ TEST(CharTablesTest, VeryLongLinesAreReadWhole) {
     for (int i = 0; i < 200000; ++i) simp += kSimp, trad += kTrad;  // 800 KB lines, past any buffer
     CharTables t;
     ASSERT_EQ(LoadResult::Loaded, Load(simp + "\r\n" + kBanner + "\r\n" + trad + "\r\n", t));
-    EXPECT_EQ(simp, t.simplified);
-    EXPECT_EQ(trad, t.traditional);
+    EXPECT_EQ(simp, t.Simplified());
+    EXPECT_EQ(trad, t.Traditional());
 }
 
 TEST(CharTablesTest, MissingFileOrDirectoryIsNotOpenable) {
@@ -88,7 +88,8 @@ TEST(CharTablesTest, AFileHeldOpenElsewhereIsNotOpenable) {
     TempDir dir;
     const std::string path = dir.File("Runemap.dll");
     WriteBytes(path, kSimp + "\r\n" + kBanner + "\r\n" + kTrad + "\r\n");
-    HANDLE other = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE other =
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
     CharTables t;
     EXPECT_EQ(LoadResult::NotOpenable, LoadTables(t, path));

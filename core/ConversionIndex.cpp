@@ -152,8 +152,12 @@ UnicodeLookup BuildUnicodeLookup(const DirectionIndex& index) {
     return lookup;
 }
 
-const UnicodeLookup& ConversionIndex::Unicode(int toTraditional) const {
-    const int k = toTraditional ? 1 : 0;
-    std::call_once(m_unicodeOnce[k], [&] { m_unicode[k] = BuildUnicodeLookup(k ? this->toTraditional : toSimplified); });
+const DirectionIndex& ConversionIndex::Of(Direction direction) const {
+    return ::Of(direction, toTraditional, toSimplified);
+}
+
+const UnicodeLookup& ConversionIndex::Unicode(Direction direction) const {
+    const int k = direction == Direction::ToTraditional ? 1 : 0;
+    std::call_once(m_unicodeOnce[k], [&] { m_unicode[k] = BuildUnicodeLookup(Of(direction)); });
     return m_unicode[k];
 }

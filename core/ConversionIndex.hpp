@@ -2,11 +2,13 @@
 #pragma once
 
 #include <array>
-#include <mutex>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
+
+#include "Direction.hpp"
 
 // A character's code: lead byte * 256 + trail byte for a two-byte character, the byte itself for a one-byte
 // character. A lone lead byte at the end of a text is coded as its byte: one-byte characters never take those
@@ -62,8 +64,9 @@ struct DirectionIndex {
 
 DirectionIndex BuildDirectionIndex(const std::string& search, const std::string& result);
 
-// The same direct conversion on Unicode code points, for a direct direction whose every character that converts
-// and every counterpart is a character GBK decodes (core/GbkCodec.hpp); otherwise `direct` stays false.
+// The same direct conversion on Unicode code points, for a direct direction whose every character that
+// converts and every counterpart is a character GBK decodes (core/GbkCodec.hpp); otherwise `direct` stays
+// false.
 struct UnicodeLookup {
     bool direct = false;
     // What to XOR into a code point below U+10000 (every character GBK holds is one) to get its counterpart;
@@ -80,22 +83,16 @@ struct UnicodeLookup {
 
 UnicodeLookup BuildUnicodeLookup(const DirectionIndex& index);
 
-// Both directions, built once when the tables are loaded. The sizes of the tables it was built from let
-// ConvertText notice tables that were filled by hand and never indexed, or replaced since.
+// Both directions, built with the tables (CharTables), which never change afterwards.
 struct ConversionIndex {
     DirectionIndex toTraditional;
     DirectionIndex toSimplified;
-    std::size_t simplifiedSize = 0;
-    std::size_t traditionalSize = 0;
 
+    const DirectionIndex& Of(Direction direction) const;
     // The Unicode look-up of a direction, made on its first use (half a megabyte that GBK text never needs).
-    const UnicodeLookup& Unicode(int toTraditional) const;
+    const UnicodeLookup& Unicode(Direction direction) const;
 
   private:
     mutable std::once_flag m_unicodeOnce[2];
     mutable UnicodeLookup m_unicode[2];
 };
-
-struct CharTables;
-// The index built for these very tables, or null (never built, or built before the tables changed size).
-const ConversionIndex* IndexOf(const CharTables& tables);

@@ -305,22 +305,14 @@ void Convert(std::string& text, const DirectionIndex& direction) {
 
 }  // namespace
 
-bool ConvertLineRun(char* run, std::size_t size, int toTraditional, const CharTables& tables) {
-    const ConversionIndex* index = IndexOf(tables);
-    if (index == nullptr) return false;
-    const DirectionIndex& direction = toTraditional ? index->toTraditional : index->toSimplified;
-    if (!direction.wholeLines) return false;
+bool ConvertLineRun(char* run, std::size_t size, Direction direction, const CharTables& tables) {
+    const DirectionIndex& index = tables.Index(direction);
+    if (!index.wholeLines) return false;
     // A lone lead byte at the end stays as it is: with wholeLines, none is listed.
-    MapCharacters(reinterpret_cast<unsigned char*>(run), size, direction);
+    MapCharacters(reinterpret_cast<unsigned char*>(run), size, index);
     return true;
 }
 
-void ConvertText(std::string& text, int toTraditional, const CharTables& tables) {
-    if (text.empty()) return;
-    if (const ConversionIndex* index = IndexOf(tables)) {
-        return Convert(text, toTraditional ? index->toTraditional : index->toSimplified);
-    }
-    const std::string& search = toTraditional ? tables.simplified : tables.traditional;
-    const std::string& result = toTraditional ? tables.traditional : tables.simplified;
-    Convert(text, BuildDirectionIndex(search, result));
+void ConvertText(std::string& text, Direction direction, const CharTables& tables) {
+    if (!text.empty()) Convert(text, tables.Index(direction));
 }

@@ -6,20 +6,16 @@
 
 #include "CharTables.hpp"
 
-// Converts text in place: Simplified to Traditional when toTraditional is nonzero, the reverse when it is 0.
+// Converts text in place, Simplified to Traditional or the reverse.
 // Each character's first occurrence in the search table gives its counterpart at the same offset of the other
 // table, and every occurrence in the whole text is replaced at once; a character produced that way is looked
 // up again when the scan reaches it. With simplified "AB" and traditional "BC", "AB" becomes "CC".
-// Linear in the text when the tables carry their index (LoadTables and BuildIndex make it).
-void ConvertText(std::string& text, int toTraditional, const CharTables& tables);
+// Linear in the text, through the tables' index.
+void ConvertText(std::string& text, Direction direction, const CharTables& tables);
 
 // Converts a run of whole lines in place, every line exactly as ConvertText converts it alone. Each line of
 // the run ends with LF, a CR right before the LF being part of its terminator, except the last line of the
 // input, which may end without one. Returns false, having changed nothing, for tables whose conversion could
 // reach across a line end (see DirectionIndex::wholeLines); those lines go through ConvertText one by one.
 // The answer depends on the tables and the direction only.
-bool ConvertLineRun(char* run, std::size_t size, int toTraditional, const CharTables& tables);
-
-// The same conversion done literally, step by step: a table search per character and a pass over the whole
-// text per replacement. Slow, and kept as the reference that every faster routine must match byte for byte.
-void ConvertTextLiteral(std::string& text, int toTraditional, const CharTables& tables);
+bool ConvertLineRun(char* run, std::size_t size, Direction direction, const CharTables& tables);

@@ -5,6 +5,8 @@
 
 #include "core/ConversionIndex.hpp"
 #include "core/ConvertText.hpp"
+#include "tests/reference/LiteralConversion.hpp"
+#include "tests/support/DirectionName.hpp"
 #include "tests/support/GbkGenerator.hpp"
 #include "tests/support/ReaderLines.hpp"
 
@@ -23,33 +25,28 @@ struct Tally {
     bool failed = false;
 };
 
-// Compares both routines on one case, with the stored index and without one; reports the first difference.
-void Compare(const CharTables& indexed, const std::string& text, int toTraditional, Tally& tally) {
+// Compares both routines on one case; reports the first difference.
+void Compare(const CharTables& tables, const std::string& text, Direction direction, Tally& tally) {
     if (tally.failed) return;
     std::string expected = text;
-    ConvertTextLiteral(expected, toTraditional, indexed);
+    ConvertTextLiteral(expected, direction, tables);
     std::string fast = text;
-    ConvertText(fast, toTraditional, indexed);
-    std::string unindexed = text;
-    ConvertText(unindexed, toTraditional, CharTables{indexed.simplified, indexed.traditional});
+    ConvertText(fast, direction, tables);
 
     ++tally.cases;
     tally.changed += expected != text;
     tally.resized += expected.size() != text.size();
-    const DirectionIndex& direction =
-        toTraditional ? indexed.index->toTraditional : indexed.index->toSimplified;
-    tally.indirect += !direction.direct;
-    if (fast == expected && unindexed == expected) return;
+    tally.indirect += !tables.Index(direction).direct;
+    if (fast == expected) return;
     tally.failed = true;
-    ADD_FAILURE() << "simplified " << Hex(indexed.simplified) << " traditional " << Hex(indexed.traditional)
-                  << " text " << Hex(text) << " toTraditional " << toTraditional << ": literal "
-                  << Hex(expected) << ", fast " << Hex(fast) << ", unindexed " << Hex(unindexed);
+    ADD_FAILURE() << "simplified " << Hex(tables.Simplified()) << " traditional " << Hex(tables.Traditional())
+                  << " text " << Hex(text) << " " << testsupport::DirectionName(direction) << ": literal "
+                  << Hex(expected) << ", fast " << Hex(fast);
 }
 
-void CompareBothWays(CharTables tables, const std::string& text, Tally& tally) {
-    BuildIndex(tables);
-    Compare(tables, text, 1, tally);
-    Compare(tables, text, 0, tally);
+void CompareBothWays(const CharTables& tables, const std::string& text, Tally& tally) {
+    Compare(tables, text, Direction::ToTraditional, tally);
+    Compare(tables, text, Direction::ToSimplified, tally);
 }
 
 TEST(ConvertTextDifferentialTest, ArbitraryBytesInTablesAndText) {
@@ -97,7 +94,7 @@ TEST(ConvertTextDifferentialTest, ConvertingTwiceWithTheSameTables) {
         if (i % 2) tables = CharTables{kChars[0] + kChars[4], kChars[2] + kChars[1]};  // no one-byte entries
         std::string text = gen.RandomChars(i % 3 ? 20 : 150);
         CompareBothWays(tables, text, tally);
-        ConvertTextLiteral(text, 1, tables);
+        ConvertTextLiteral(text, Direction::ToTraditional, tables);
         CompareBothWays(tables, text, tally);
     }
     EXPECT_EQ(0, tally.indirect);
@@ -136,27 +133,28 @@ TEST(ConvertLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
     Generator gen(1123);
     int runs = 0, converted = 0, refused = 0, changed = 0;
     for (int i = 0; i < 20000 && !HasFailure(); ++i) {
-        CharTables tables;
+        std::string simplified;
+        std::string traditional;
         for (std::size_t count = 1 + gen.Below(4); count > 0; --count) {
             const std::size_t k = gen.Below(std::size(sources));
-            tables.simplified += sources[k];
-            tables.traditional += targets[k == 3 ? 3 : gen.Below(3)];
+            simplified += sources[k];
+            traditional += targets[k == 3 ? 3 : gen.Below(3)];
         }
         if (gen.Below(4) == 0) {  // at the end, so that a lone lead byte stays lone
             const auto& entry = reaching[gen.Below(std::size(reaching))];
-            tables.simplified += entry[0];
-            tables.traditional += entry[1];
+            simplified += entry[0];
+            traditional += entry[1];
         }
-        BuildIndex(tables);
+        const CharTables tables(simplified, traditional);
 
         const std::string run = gen.RandomRun();
 
-        for (const int toTraditional : {1, 0}) {
+        for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
             std::vector<std::string> expected = testsupport::ReaderLines(run);
-            for (std::string& line : expected) ConvertTextLiteral(line, toTraditional, tables);
+            for (std::string& line : expected) ConvertTextLiteral(line, direction, tables);
             std::string fast = run;
             ++runs;
-            if (!ConvertLineRun(&fast[0], fast.size(), toTraditional, tables)) {
+            if (!ConvertLineRun(&fast[0], fast.size(), direction, tables)) {
                 ++refused;
                 EXPECT_EQ(Hex(run), Hex(fast)) << "a refused run must stay as it was";
                 continue;
@@ -167,27 +165,15 @@ TEST(ConvertLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
             EXPECT_EQ(expected.size(), lines.size());
             for (std::size_t k = 0; k < expected.size() && k < lines.size(); ++k) {
                 EXPECT_EQ(Hex(expected[k]), Hex(lines[k]))
-                    << "line " << k << " of " << Hex(run) << ", simplified " << Hex(tables.simplified)
-                    << " traditional " << Hex(tables.traditional) << " toTraditional " << toTraditional;
+                    << "line " << k << " of " << Hex(run) << ", simplified " << Hex(tables.Simplified())
+                    << " traditional " << Hex(tables.Traditional()) << " "
+                    << testsupport::DirectionName(direction);
             }
         }
     }
     EXPECT_GT(converted, runs / 2);
     EXPECT_GT(refused, runs / 20);
     EXPECT_GT(changed, converted / 4);
-}
-
-TEST(ConvertLineRunDifferentialTest, TablesWithoutAFittingIndexAreRefused) {
-    // Filled by hand, or changed since indexing: line by line is the only safe way.
-    CharTables tables{"\xb0\xa1", "\xb0\xa2"};
-    std::string run = "\xb0\xa1\n";
-    EXPECT_FALSE(ConvertLineRun(&run[0], run.size(), 1, tables));
-    BuildIndex(tables);
-    EXPECT_TRUE(ConvertLineRun(&run[0], run.size(), 1, tables));
-    EXPECT_EQ("\xb0\xa2\n", run);
-    tables.simplified += "l";
-    tables.traditional += "q";
-    EXPECT_FALSE(ConvertLineRun(&run[0], run.size(), 0, tables));
 }
 
 }  // namespace

@@ -147,16 +147,16 @@ void OverlayPhrases(const unsigned char* s, std::size_t n, const PhraseDirection
     });
 }
 
-void AppendStretch(const unsigned char* s, std::size_t from, std::size_t to, int toTraditional,
+void AppendStretch(const unsigned char* s, std::size_t from, std::size_t to, Direction direction,
                    const CharTables& tables, Scratch& scratch) {
     if (from == to) return;
     scratch.stretch.assign(reinterpret_cast<const char*>(s) + from, to - from);
-    ConvertText(scratch.stretch, toTraditional, tables);
+    ConvertText(scratch.stretch, direction, tables);
     scratch.out += scratch.stretch;
 }
 
 // Any character table: each uncovered stretch through ConvertText.
-void ConvertByStretches(const unsigned char* s, std::size_t n, int toTraditional, const CharTables& tables,
+void ConvertByStretches(const unsigned char* s, std::size_t n, Direction direction, const CharTables& tables,
                         const PhraseDirectionIndex& words, Scratch& scratch) {
     std::size_t uncovered = 0;
     std::size_t p = 0;
@@ -168,66 +168,47 @@ void ConvertByStretches(const unsigned char* s, std::size_t n, int toTraditional
             p += width;
             continue;
         }
-        AppendStretch(s, uncovered, p, toTraditional, tables, scratch);
+        AppendStretch(s, uncovered, p, direction, tables, scratch);
         scratch.out.append(words.Counterpart(match.entry), words.CounterpartSize(match.entry));
         p += match.length;
         uncovered = p;
     }
-    AppendStretch(s, uncovered, n, toTraditional, tables, scratch);
-}
-
-const PhraseDirectionIndex& WordsOf(const PhraseIndex& index, int toTraditional) {
-    return toTraditional ? index.toTraditional : index.toSimplified;
-}
-
-void Convert(std::string& text, int toTraditional, const CharTables& tables,
-             const PhraseDirectionIndex& words) {
-    if (text.empty()) return;
-    if (words.Empty()) return ConvertText(text, toTraditional, tables);
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    Scratch& scratch = ThreadScratch();
-    scratch.out.clear();
-    CharTables spare;
-    const CharTables& indexed = IndexedTables(tables, spare);
-    const ConversionIndex* index = IndexOf(indexed);
-    const DirectionIndex& chars = toTraditional ? index->toTraditional : index->toSimplified;
-    if (Overlayable(chars, words) && !LoneLeadConverts(text, chars)) {
-        scratch.out = text;
-        ConvertText(scratch.out, toTraditional, indexed);
-        OverlayPhrases(s, text.size(), words, scratch.out);
-    } else if (chars.direct) {
-        ConvertDirect(s, text.size(), chars, words, scratch.out);
-    } else {
-        ConvertByStretches(s, text.size(), toTraditional, indexed, words, scratch);
-    }
-    text.swap(scratch.out);
+    AppendStretch(s, uncovered, n, direction, tables, scratch);
 }
 
 }  // namespace
 
-void ConvertWords(std::string& text, int toTraditional, const CharTables& tables,
+void ConvertWords(std::string& text, Direction direction, const CharTables& tables,
                   const PhraseTables& phrases) {
-    if (const PhraseIndex* index = FittingPhraseIndex(phrases)) {
-        return Convert(text, toTraditional, tables, WordsOf(*index, toTraditional));
+    const PhraseDirectionIndex& words = phrases.Index(direction);
+    if (text.empty()) return;
+    if (words.Empty()) return ConvertText(text, direction, tables);
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    Scratch& scratch = ThreadScratch();
+    scratch.out.clear();
+    const DirectionIndex& chars = tables.Index(direction);
+    if (Overlayable(chars, words) && !LoneLeadConverts(text, chars)) {
+        scratch.out = text;
+        ConvertText(scratch.out, direction, tables);
+        OverlayPhrases(s, text.size(), words, scratch.out);
+    } else if (chars.direct) {
+        ConvertDirect(s, text.size(), chars, words, scratch.out);
+    } else {
+        ConvertByStretches(s, text.size(), direction, tables, words, scratch);
     }
-    const PhraseDirectionIndex words = PhraseDirectionIndex::Build(
-        toTraditional ? phrases.toTraditional : phrases.toSimplified, std::vector<CandidateEntry>{});
-    Convert(text, toTraditional, tables, words);
+    text.swap(scratch.out);
 }
 
-bool ConvertWordsLineRun(const char* run, std::size_t size, int toTraditional, const CharTables& tables,
+bool ConvertWordsLineRun(const char* run, std::size_t size, Direction direction, const CharTables& tables,
                          const PhraseTables& phrases, std::string& out) {
     out.clear();
-    const ConversionIndex* index = IndexOf(tables);
-    const PhraseIndex* phraseIndex = FittingPhraseIndex(phrases);
-    if (index == nullptr || phraseIndex == nullptr) return false;
-    const DirectionIndex& chars = toTraditional ? index->toTraditional : index->toSimplified;
-    const PhraseDirectionIndex& words = WordsOf(*phraseIndex, toTraditional);
+    const DirectionIndex& chars = tables.Index(direction);
+    const PhraseDirectionIndex& words = phrases.Index(direction);
     if (!chars.wholeLines || !words.WholeLines()) return false;
     const auto* s = reinterpret_cast<const unsigned char*>(run);
     if (Overlayable(chars, words)) {
         out.assign(run, size);
-        if (size != 0) ConvertLineRun(&out[0], size, toTraditional, tables);
+        if (size != 0) ConvertLineRun(&out[0], size, direction, tables);
         OverlayPhrases(s, size, words, out);
     } else {
         ConvertDirect(s, size, chars, words, out);

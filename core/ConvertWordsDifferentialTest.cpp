@@ -8,6 +8,8 @@
 #include "core/ConversionIndex.hpp"
 #include "core/ConvertText.hpp"
 #include "core/ConvertWords.hpp"
+#include "tests/reference/LiteralConversion.hpp"
+#include "tests/support/DirectionName.hpp"
 #include "tests/support/GbkGenerator.hpp"
 #include "tests/support/ReaderLines.hpp"
 
@@ -81,53 +83,42 @@ struct Tally {
     bool failed = false;
 };
 
-// Both routines on one case: the fast one with both indexes, without the phrase index, without the table's.
+// Both routines on one case; reports the first difference.
 void Compare(const CharTables& tables, const PhraseTables& phrases, const std::string& text,
-             int toTraditional, Tally& tally) {
+             Direction direction, Tally& tally) {
     if (tally.failed) return;
     std::string expected = text;
-    ConvertWordsLiteral(expected, toTraditional, tables, phrases);
+    ConvertWordsLiteral(expected, direction, tables, phrases);
     std::string fast = text;
-    ConvertWords(fast, toTraditional, tables, phrases);
-    PhraseTables unindexedPhrases = phrases;
-    unindexedPhrases.index.reset();
-    std::string withoutPhraseIndex = text;
-    ConvertWords(withoutPhraseIndex, toTraditional, tables, unindexedPhrases);
-    std::string withoutTableIndex = text;
-    ConvertWords(withoutTableIndex, toTraditional, CharTables{tables.simplified, tables.traditional},
-                 phrases);
+    ConvertWords(fast, direction, tables, phrases);
 
     std::string characters = text;
-    ConvertTextLiteral(characters, toTraditional, tables);
+    ConvertTextLiteral(characters, direction, tables);
     ++tally.cases;
     tally.byWords += characters != expected;
-    tally.direct += (toTraditional ? tables.index->toTraditional : tables.index->toSimplified).direct;
-    if (fast == expected && withoutPhraseIndex == expected && withoutTableIndex == expected) return;
+    tally.direct += tables.Index(direction).direct;
+    if (fast == expected) return;
     tally.failed = true;
     std::string list;
-    for (const PhraseEntry& e : toTraditional ? phrases.toTraditional : phrases.toSimplified) {
+    for (const PhraseEntry& e : phrases.Phrases(direction))
         list += Hex(e.phrase) + "->" + Hex(e.counterpart) + " ";
-    }
-    ADD_FAILURE() << "simplified " << Hex(tables.simplified) << " traditional " << Hex(tables.traditional)
-                  << " phrases " << list << "text " << Hex(text) << " toTraditional " << toTraditional
-                  << ": literal " << Hex(expected) << ", fast " << Hex(fast) << ", without phrase index "
-                  << Hex(withoutPhraseIndex) << ", without table index " << Hex(withoutTableIndex);
+    ADD_FAILURE() << "simplified " << Hex(tables.Simplified()) << " traditional " << Hex(tables.Traditional())
+                  << " phrases " << list << "text " << Hex(text) << " "
+                  << testsupport::DirectionName(direction) << ": literal " << Hex(expected) << ", fast "
+                  << Hex(fast);
 }
 
-void CompareBothWays(CharTables tables, PhraseTables phrases, const std::string& text, Tally& tally) {
-    BuildIndex(tables);
-    BuildPhraseIndex(phrases);
-    Compare(tables, phrases, text, 1, tally);
-    Compare(tables, phrases, text, 0, tally);
+void CompareBothWays(const CharTables& tables, const PhraseTables& phrases, const std::string& text,
+                     Tally& tally) {
+    Compare(tables, phrases, text, Direction::ToTraditional, tally);
+    Compare(tables, phrases, text, Direction::ToSimplified, tally);
 }
 
 TEST(ConvertWordsDifferentialTest, RandomPhrasesTablesAndTexts) {
     PhraseGenerator gen(4711);
     Tally tally;
     for (int i = 0; i < 20000 && !tally.failed; ++i) {
-        PhraseTables phrases;
-        phrases.toTraditional = gen.Phrases(6);
-        phrases.toSimplified = gen.Phrases(6);
+        const PhraseTables phrases(gen.Phrases(6), gen.Phrases(6));
         CompareBothWays(gen.Tables(), phrases, gen.Below(4) ? gen.RandomChars(14) : gen.RandomBytes(20),
                         tally);
     }
@@ -142,9 +133,8 @@ TEST(ConvertWordsDifferentialTest, LongTextsThroughDirectTables) {
     PhraseGenerator gen(99);
     Tally tally;
     for (int i = 0; i < 1000 && !tally.failed; ++i) {
-        PhraseTables phrases;
-        phrases.toTraditional = i % 4 < 2 ? gen.Phrases(12) : gen.SameLengthWords(12);
-        phrases.toSimplified = i % 4 < 2 ? gen.Phrases(12) : gen.SameLengthWords(12);
+        const PhraseTables phrases(i % 4 < 2 ? gen.Phrases(12) : gen.SameLengthWords(12),
+                                   i % 4 < 2 ? gen.Phrases(12) : gen.SameLengthWords(12));
         const CharTables& tables = kDirect[i % 2];
         CompareBothWays(tables, phrases, gen.RandomChars(300) + (i % 3 ? "" : "\xb0"), tally);
         for (int line = 0; line < 3; ++line) CompareBothWays(tables, phrases, gen.RandomChars(5), tally);
@@ -162,34 +152,34 @@ TEST(ConvertWordsLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
     PhraseGenerator gen(2024);
     int runs = 0, converted = 0, refused = 0, byWords = 0;
     for (int i = 0; i < 10000 && !HasFailure(); ++i) {
-        CharTables tables = kDirect[gen.Below(2)];
-        if (gen.Below(8) == 0) tables.simplified += "\r", tables.traditional += "q";
-        BuildIndex(tables);
-        PhraseTables phrases;
-        phrases.toTraditional = i % 2 ? gen.Words(5) : gen.SameLengthWords(5);
-        phrases.toSimplified = i % 2 ? gen.Words(5) : gen.SameLengthWords(5);
+        const CharTables& direct = kDirect[gen.Below(2)];
+        const bool reachingTable = gen.Below(8) == 0;
+        const CharTables tables(direct.Simplified() + (reachingTable ? "\r" : ""),
+                                direct.Traditional() + (reachingTable ? "q" : ""));
+        std::vector<PhraseEntry> toTraditional = i % 2 ? gen.Words(5) : gen.SameLengthWords(5);
+        std::vector<PhraseEntry> toSimplified = i % 2 ? gen.Words(5) : gen.SameLengthWords(5);
         if (gen.Below(5) == 0) {
             const auto& entry = reaching[gen.Below(std::size(reaching))];
-            (gen.Below(2) ? phrases.toTraditional : phrases.toSimplified).push_back({entry[0], entry[1]});
+            (gen.Below(2) ? toTraditional : toSimplified).push_back({entry[0], entry[1]});
         }
-        BuildPhraseIndex(phrases);
+        const PhraseTables phrases(std::move(toTraditional), std::move(toSimplified));
 
         const std::string run = gen.RandomRun();
 
-        for (const int toTraditional : {1, 0}) {
+        for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
             // Each line converted alone, followed by its own terminator.
             std::string expected;
             bool phraseDecided = false;
             for (auto& [line, terminator] : testsupport::TerminatedLines(run)) {
                 std::string characters = line;
-                ConvertTextLiteral(characters, toTraditional, tables);
-                ConvertWordsLiteral(line, toTraditional, tables, phrases);
+                ConvertTextLiteral(characters, direction, tables);
+                ConvertWordsLiteral(line, direction, tables, phrases);
                 phraseDecided |= characters != line;
                 expected += line + terminator;
             }
             std::string out = "stale";
             ++runs;
-            if (!ConvertWordsLineRun(run.data(), run.size(), toTraditional, tables, phrases, out)) {
+            if (!ConvertWordsLineRun(run.data(), run.size(), direction, tables, phrases, out)) {
                 ++refused;
                 EXPECT_EQ("", out) << "a refused run gives nothing";
                 continue;
@@ -198,30 +188,14 @@ TEST(ConvertWordsLineRunDifferentialTest, ARunConvertsAsItsLinesOneByOne) {
             byWords += phraseDecided;
             // The same bytes, and the same lines for the caller that splits them at LF.
             EXPECT_EQ(Hex(expected), Hex(out))
-                << "run " << Hex(run) << ", simplified " << Hex(tables.simplified) << " traditional "
-                << Hex(tables.traditional) << " toTraditional " << toTraditional;
+                << "run " << Hex(run) << ", simplified " << Hex(tables.Simplified()) << " traditional "
+                << Hex(tables.Traditional()) << " " << testsupport::DirectionName(direction);
             EXPECT_EQ(testsupport::ReaderLines(run).size(), testsupport::ReaderLines(out).size()) << Hex(run);
         }
     }
     EXPECT_GT(converted, runs / 2);
     EXPECT_GT(refused, runs / 10);
     EXPECT_GT(byWords, converted / 4);
-}
-
-TEST(ConvertWordsLineRunDifferentialTest, ListsOrTablesWithoutAFittingIndexAreRefused) {
-    CharTables tables = kDirect[0];
-    PhraseTables phrases;
-    phrases.toTraditional = {{kChars[0], "q"}};
-    std::string out;
-    const std::string run = kChars[0] + "\n";
-    EXPECT_FALSE(ConvertWordsLineRun(run.data(), run.size(), 1, tables, phrases, out));
-    BuildIndex(tables);
-    EXPECT_FALSE(ConvertWordsLineRun(run.data(), run.size(), 1, tables, phrases, out));
-    BuildPhraseIndex(phrases);
-    ASSERT_TRUE(ConvertWordsLineRun(run.data(), run.size(), 1, tables, phrases, out));
-    EXPECT_EQ("q\n", out);
-    phrases.toTraditional.push_back({kChars[1], "l"});
-    EXPECT_FALSE(ConvertWordsLineRun(run.data(), run.size(), 1, tables, phrases, out));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "core/ConvertText.hpp"
 #include "core/ConvertWords.hpp"
+#include "tests/reference/LiteralConversion.hpp"
 
 namespace {
 
@@ -16,22 +17,19 @@ const std::string Y = "\xc1\xa2";
 const std::string Z = "\xc1\xa3";
 const std::string kFa2 = "\xb0\x6c";  // 發: its trail byte is the letter l
 
-using Convert = void (*)(std::string&, int, const CharTables&, const PhraseTables&);
+using Convert = void (*)(std::string&, Direction, const CharTables&, const PhraseTables&);
 
 // Every case runs through both routines: the literal one is the reference, the other must agree.
 class ConvertWordsTest : public ::testing::TestWithParam<Convert> {
   protected:
     std::string Run(std::string text, const PhraseTables& phrases,
                     const CharTables& tables = CharTables{A, X}) {
-        GetParam()(text, 1, tables, phrases);
+        GetParam()(text, Direction::ToTraditional, tables, phrases);
         return text;
     }
 
     static PhraseTables Phrases(std::vector<PhraseEntry> toTraditional) {
-        PhraseTables phrases;
-        phrases.toTraditional = std::move(toTraditional);
-        BuildPhraseIndex(phrases);
-        return phrases;
+        return PhraseTables(std::move(toTraditional), {});
     }
 };
 
@@ -50,7 +48,7 @@ TEST_P(ConvertWordsTest, UncoveredStretchesConvertEachAsATextOfItsOwn) {
     const PhraseTables p = Phrases({{X, Y}});
     EXPECT_EQ(B + Y + C, Run(A + X + B, p, chained));
     std::string whole = A + B;
-    ConvertText(whole, 1, chained);
+    ConvertText(whole, Direction::ToTraditional, chained);
     EXPECT_EQ(whole, Run(A + B, p, chained));
 }
 
@@ -58,7 +56,7 @@ TEST_P(ConvertWordsTest, WithoutAMatchingPhraseItIsConvertText) {
     const CharTables tables{A + "l" + B, X + "q" + Y};
     for (const std::string& text : {A + "l" + B + kFa2 + "\xb0", std::string(), std::string("plain")}) {
         std::string expected = text;
-        ConvertText(expected, 1, tables);
+        ConvertText(expected, Direction::ToTraditional, tables);
         EXPECT_EQ(expected, Run(text, PhraseTables{}, tables));
         EXPECT_EQ(expected, Run(text, Phrases({{C + D, Z}, {"", Z}}), tables));
     }
@@ -102,12 +100,12 @@ class ShippedWordsTest : public ::testing::Test {
         ASSERT_TRUE(s_phrasesLoaded) << kPhraseFileName << " not found or damaged in the working directory";
     }
 
-    static std::string Words(std::string text, int toTraditional) {
-        ConvertWords(text, toTraditional, s_tables, s_phrases);
+    static std::string Words(std::string text, Direction direction) {
+        ConvertWords(text, direction, s_tables, s_phrases);
         return text;
     }
-    static std::string Characters(std::string text, int toTraditional) {
-        ConvertText(text, toTraditional, s_tables);
+    static std::string Characters(std::string text, Direction direction) {
+        ConvertText(text, direction, s_tables);
         return text;
     }
 
@@ -129,12 +127,14 @@ TEST_F(ShippedWordsTest, WordsDecideWhatCharactersCannot) {
         {"\xd6\xc6\xd7\xf7", "\xd1\x75\xd7\xf7"}, {"\xcd\xb7\xb7\xa2", "\xee\x5e\xf3\x8c"},
         {"\xc7\xa9\xc3\xfb", "\xba\x9e\xc3\xfb"}, {"\xba\xcf\xb2\xa2", "\xba\xcf\x81\xe3"}};
     for (const auto& pair : pairs) {
-        EXPECT_EQ(pair[1], Words(pair[0], 1)) << pair[0];
-        EXPECT_NE(pair[1], Characters(pair[0], 1)) << pair[0] << " is decided by the character table alone";
-        EXPECT_EQ(pair[0], Words(pair[1], 0)) << pair[1];
+        EXPECT_EQ(pair[1], Words(pair[0], Direction::ToTraditional)) << pair[0];
+        EXPECT_NE(pair[1], Characters(pair[0], Direction::ToTraditional))
+            << pair[0] << " is decided by the character table alone";
+        EXPECT_EQ(pair[0], Words(pair[1], Direction::ToSimplified)) << pair[1];
     }
     // Between the words, each character converts as the table says: 了 stays, 们 becomes 們.
-    EXPECT_EQ("\xd1\x7d\xeb\x73\xc1\xcb\x82\x83", Words("\xb8\xb4\xd4\xd3\xc1\xcb\xc3\xc7", 1));
+    EXPECT_EQ("\xd1\x7d\xeb\x73\xc1\xcb\x82\x83",
+              Words("\xb8\xb4\xd4\xd3\xc1\xcb\xc3\xc7", Direction::ToTraditional));
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "Utf8.hpp"
 #include "Utf8Validity.hpp"
-#include "platform/Utf8.hpp"
 
 namespace {
 
@@ -32,19 +32,6 @@ const unsigned char* AsciiRunEnd(const unsigned char* p, const unsigned char* en
 }
 
 }  // namespace
-
-const char* EncodingName(TextEncoding encoding) {
-    switch (encoding) {
-        case TextEncoding::Utf8:
-            return "UTF-8";
-        case TextEncoding::Utf16Le:
-            return "UTF-16LE";
-        case TextEncoding::Utf16Be:
-            return "UTF-16BE";
-        default:
-            return "GBK";
-    }
-}
 
 void CEncodingDetector::Settle(TextEncoding encoding, std::size_t bomSize) {
     m_guess.encoding = encoding;

@@ -3,17 +3,13 @@
 
 #include <cstddef>
 
+#include "TextEncoding.hpp"
 #include "TextReadings.hpp"
-
-enum class TextEncoding { Gbk, Utf8, Utf16Le, Utf16Be };
 
 struct EncodingGuess {
     TextEncoding encoding = TextEncoding::Gbk;
     std::size_t bomSize = 0;  // bytes of the byte order mark at the start (0, 2 or 3)
 };
-
-// "GBK", "UTF-8", "UTF-16LE", "UTF-16BE": for messages.
-const char* EncodingName(TextEncoding encoding);
 
 // The rule: a byte order mark decides (EF BB BF UTF-8, FF FE UTF-16LE, FE FF UTF-16BE). Without one, a text
 // is UTF-8 when it is strict UTF-8 to its end and its characters other than ASCII read as more likely text in

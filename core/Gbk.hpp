@@ -14,12 +14,13 @@ inline std::size_t CharWidth(const std::string& text, std::size_t pos) {
     return IsLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
 }
 
-// Offset of the first occurrence of needle that starts and ends on character boundaries of text, searching from
-// the boundary `from`, or npos. Find("乗a", "\\") is npos: the 0x5C inside 乗 is a trail byte, not a backslash.
+// Offset of the first occurrence of needle that starts and ends on character boundaries of text, searching
+// from the boundary `from`, or npos. Find("乗a", "\\") is npos: the 0x5C inside 乗 is a trail byte, not a
+// backslash.
 std::size_t Find(const std::string& text, const std::string& needle, std::size_t from = 0);
 
-// Replaces every occurrence of `from` (at character boundaries, left to right, no overlap) by `to`, all at once.
-// Returns the number of replacements. ReplaceAll("AB AB", "AB", "C") gives "C C" and 2.
+// Replaces every occurrence of `from` (at character boundaries, left to right, no overlap) by `to`, all at
+// once. Returns the number of replacements. ReplaceAll("AB AB", "AB", "C") gives "C C" and 2.
 std::size_t ReplaceAll(std::string& text, const std::string& from, const std::string& to);
 
 }  // namespace gbk

@@ -1,7 +1,7 @@
 // GbkCodec.cpp: the two look-up tables of the GBK codec, made from the generated rows.
 #include "GbkCodec.hpp"
 
-#include "platform/Utf8.hpp"
+#include "Utf8.hpp"
 
 namespace gbk {
 
@@ -29,6 +29,18 @@ CCodec::CCodec() : m_toUnicode(0x10000, kNoCharacter), m_fromUnicode(0x10000, kN
 const CCodec& Codec() {
     static const CCodec codec;
     return codec;
+}
+
+std::string Utf8Of(const std::string& gbkText) {
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(gbkText.data());
+    for (std::size_t i = 0; i < gbkText.size();) {
+        const bool pair = p[i] >= 0x81 && p[i] <= 0xFE && i + 1 < gbkText.size();
+        const char32_t cp = Codec().Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
+        utf8::Append(out, cp == kNoCharacter ? U'\uFFFD' : cp);
+        i += pair ? 2 : 1;
+    }
+    return out;
 }
 
 }  // namespace gbk

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace gbk {
@@ -25,7 +26,6 @@ class CCodec {
     // The GBK code of a character, or kNoCode when GBK cannot hold it (emoji, Hangul, most of CJK Extension
     // B).
     std::uint16_t Encode(char32_t cp) const { return cp < 0x10000 ? m_fromUnicode[cp] : kNoCode; }
-    bool Holds(char32_t cp) const { return Encode(cp) != kNoCode; }
 
   private:
     friend const CCodec& Codec();
@@ -35,5 +35,25 @@ class CCodec {
 };
 
 const CCodec& Codec();
+
+// Calls take(cp) for every character of a GBK text; false, having stopped, at the first byte sequence that is
+// no character (a lone lead byte, or a code GBK leaves empty).
+template <class Take>
+bool DecodeEach(const std::string& gbkText, Take&& take) {
+    const CCodec& codec = Codec();
+    const auto* p = reinterpret_cast<const unsigned char*>(gbkText.data());
+    const std::size_t n = gbkText.size();
+    for (std::size_t i = 0; i < n;) {
+        const bool pair = p[i] >= 0x81 && p[i] <= 0xFE && i + 1 < n;
+        const char32_t cp = codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
+        if (cp == kNoCharacter) return false;
+        take(cp);
+        i += pair ? 2 : 1;
+    }
+    return true;
+}
+
+// The UTF-8 form of a GBK text, with U+FFFD for each byte sequence that is no character: for messages.
+std::string Utf8Of(const std::string& gbkText);
 
 }  // namespace gbk

@@ -1,7 +1,7 @@
 // GbkTest.cpp: character boundaries in find, replace, reverse find and lowering.
-#include "core/Gbk.hpp"
-
 #include <gtest/gtest.h>
+
+#include "core/Gbk.hpp"
 
 namespace {
 
@@ -14,7 +14,8 @@ TEST(GbkTest, FindMatchesOnlyAtCharacterBoundaries) {
     EXPECT_EQ(3u, gbk::Find(kJou + "a\\", "\\"));
     EXPECT_EQ(std::string::npos, gbk::Find(kHan, "h"));
     EXPECT_EQ(2u, gbk::Find(kHan + "h", "h"));
-    // The trail byte of 漢 followed by the lead byte of 漢 spells 0x68 0x9d: never a match inside two characters.
+    // The trail byte of 漢 followed by the lead byte of 漢 spells 0x68 0x9d: never a match inside two
+    // characters.
     EXPECT_EQ(std::string::npos, gbk::Find(kHan + kHan, "\x68\x9d"));
     EXPECT_EQ(std::string::npos, gbk::Find("abc", ""));
 }
@@ -50,6 +51,5 @@ TEST(GbkTest, ReplaceAllReplacesLeftToRightWithoutOverlap) {
     EXPECT_EQ(0u, gbk::ReplaceAll(text, "q", "r"));
     EXPECT_EQ("xyz", text);
 }
-
 
 }  // namespace

@@ -183,10 +183,8 @@ class PhraseDirectionIndex {
     std::unordered_map<CharCode, std::vector<std::string>> m_forms;
 };
 
-// Both directions, built once when the phrases are loaded. The sizes of the lists it was built from let the
-// conversion notice lists that were filled by hand and never indexed, or changed since.
+// Both directions, built with the phrases (PhraseTables), which never change afterwards.
 struct PhraseIndex {
     PhraseDirectionIndex toTraditional;
     PhraseDirectionIndex toSimplified;
-    std::size_t sizes[4] = {0, 0, 0, 0};
 };

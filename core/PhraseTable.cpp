@@ -121,68 +121,71 @@ class CPhraseFileReader {
     std::string m_previousKey;
 };
 
+}  // namespace
+
+PhraseTables::PhraseTables() : PhraseTables({}, {}) {}
+
+PhraseTables::PhraseTables(std::vector<PhraseEntry> toTraditional, std::vector<PhraseEntry> toSimplified,
+                           std::vector<CandidateEntry> traditionalForms,
+                           std::vector<CandidateEntry> simplifiedForms)
+    : m_toTraditional(std::move(toTraditional)),
+      m_toSimplified(std::move(toSimplified)),
+      m_traditionalForms(std::move(traditionalForms)),
+      m_simplifiedForms(std::move(simplifiedForms)) {
+    auto index = std::make_shared<PhraseIndex>();
+    index->toTraditional = PhraseDirectionIndex::Build(m_toTraditional, m_traditionalForms);
+    index->toSimplified = PhraseDirectionIndex::Build(m_toSimplified, m_simplifiedForms);
+    m_index = std::move(index);
+}
+
+const std::vector<PhraseEntry>& PhraseTables::Phrases(Direction direction) const {
+    return Of(direction, m_toTraditional, m_toSimplified);
+}
+
+const std::vector<CandidateEntry>& PhraseTables::Candidates(Direction direction) const {
+    return Of(direction, m_traditionalForms, m_simplifiedForms);
+}
+
+const PhraseDirectionIndex& PhraseTables::Index(Direction direction) const {
+    return Of(direction, m_index->toTraditional, m_index->toSimplified);
+}
+
+namespace {
+
 PhraseLoadResult LoadPhrasesFrom(PhraseTables& phrases, const std::string& path) {
     platform::CTextReader file;
     if (!file.Open(path)) return PhraseLoadResult::NotOpenable;
     if (file.Length() >= kLongestFile) return PhraseLoadResult::Damaged;
 
-    PhraseTables loaded;
+    std::vector<PhraseEntry> toTraditional;
+    std::vector<PhraseEntry> toSimplified;
+    std::vector<CandidateEntry> traditionalForms;
+    std::vector<CandidateEntry> simplifiedForms;
     CPhraseFileReader reader(file);
     std::string banner;
     const bool wellFormed = file.ReadLine(banner) && banner == kPhraseBanner &&
-                            reader.ReadPhrases("s2t phrases", loaded.toTraditional) &&
-                            reader.ReadPhrases("t2s phrases", loaded.toSimplified) &&
-                            reader.ReadCandidates("s2t candidates", loaded.traditionalForms) &&
-                            reader.ReadCandidates("t2s candidates", loaded.simplifiedForms) && reader.AtEnd();
+                            reader.ReadPhrases("s2t phrases", toTraditional) &&
+                            reader.ReadPhrases("t2s phrases", toSimplified) &&
+                            reader.ReadCandidates("s2t candidates", traditionalForms) &&
+                            reader.ReadCandidates("t2s candidates", simplifiedForms) && reader.AtEnd();
     // A read error can look like a short file: it is reported as such, not as damage.
     if (file.Failed()) return PhraseLoadResult::NotOpenable;
     if (!wellFormed) return PhraseLoadResult::Damaged;
-    BuildPhraseIndex(loaded);
-    phrases = std::move(loaded);
+    phrases = PhraseTables(std::move(toTraditional), std::move(toSimplified), std::move(traditionalForms),
+                           std::move(simplifiedForms));
     return PhraseLoadResult::Loaded;
 }
 
 }  // namespace
 
 PhraseLoadResult LoadPhrases(PhraseTables& phrases, const std::string& path) {
-    phrases = PhraseTables{};
+    phrases = PhraseTables();
     // A file too large for memory (a line of gigabytes, more entries than fit) is not a usable phrase file:
     // its loading fails like any damage, and the program goes on without conversion by words.
     try {
         return LoadPhrasesFrom(phrases, path);
     } catch (const std::bad_alloc&) {
-        phrases = PhraseTables{};
+        phrases = PhraseTables();
         return PhraseLoadResult::Damaged;
     }
-}
-
-void BuildPhraseIndex(PhraseTables& phrases) {
-    // Lists filled by hand beyond the index's 32-bit range go without one: the same result, slower.
-    std::int64_t bytes = 0;
-    for (const auto* list : {&phrases.toTraditional, &phrases.toSimplified}) {
-        for (const PhraseEntry& entry : *list) {
-            bytes += static_cast<std::int64_t>(entry.phrase.size() + entry.counterpart.size());
-        }
-    }
-    phrases.index.reset();
-    if (bytes >= kLongestFile) return;
-    auto index = std::make_shared<PhraseIndex>();
-    index->toTraditional = PhraseDirectionIndex::Build(phrases.toTraditional, phrases.traditionalForms);
-    index->toSimplified = PhraseDirectionIndex::Build(phrases.toSimplified, phrases.simplifiedForms);
-    index->sizes[0] = phrases.toTraditional.size();
-    index->sizes[1] = phrases.toSimplified.size();
-    index->sizes[2] = phrases.traditionalForms.size();
-    index->sizes[3] = phrases.simplifiedForms.size();
-    phrases.index = std::move(index);
-}
-
-const PhraseIndex* FittingPhraseIndex(const PhraseTables& phrases) {
-    const PhraseIndex* index = phrases.index.get();
-    if (index != nullptr && index->sizes[0] == phrases.toTraditional.size() &&
-        index->sizes[1] == phrases.toSimplified.size() &&
-        index->sizes[2] == phrases.traditionalForms.size() &&
-        index->sizes[3] == phrases.simplifiedForms.size()) {
-        return index;
-    }
-    return nullptr;
 }

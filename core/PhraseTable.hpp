@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "Direction.hpp"
+
 struct PhraseIndex;
+class PhraseDirectionIndex;
 
 // A phrase of the search script and what it becomes: 复杂 and 複雜.
 struct PhraseEntry {
@@ -20,16 +23,30 @@ struct CandidateEntry {
     std::vector<std::string> forms;
 };
 
-// Any phrases and forms may be filled in by hand (bytes of any kind; an empty phrase never matches; of equal
-// phrases the first counts). `index` is what makes ConvertWords fast: LoadPhrases builds it; lists filled or
-// changed by hand need BuildPhraseIndex afterwards (without an index that fits, the result is the same,
-// slower).
-struct PhraseTables {
-    std::vector<PhraseEntry> toTraditional;        // Simplified phrases and their Traditional forms
-    std::vector<PhraseEntry> toSimplified;         // Traditional phrases and their Simplified forms
-    std::vector<CandidateEntry> traditionalForms;  // Simplified characters with several Traditional forms
-    std::vector<CandidateEntry> simplifiedForms;   // Traditional characters with several Simplified forms
-    std::shared_ptr<const PhraseIndex> index{};
+// The phrases of both directions and the forms of ambiguous characters. Any phrases and forms may be given
+// (bytes of any kind; an empty phrase never matches; of equal phrases the first counts). Fixed once made, and
+// made with the index that makes ConvertWords fast (a few megabytes, some milliseconds for the shipped file),
+// so an index can never describe other lists than its own.
+class PhraseTables {
+  public:
+    PhraseTables();
+    // Simplified phrases with their Traditional forms, the reverse, Simplified characters with several
+    // Traditional forms, and the reverse.
+    PhraseTables(std::vector<PhraseEntry> toTraditional, std::vector<PhraseEntry> toSimplified,
+                 std::vector<CandidateEntry> traditionalForms = {},
+                 std::vector<CandidateEntry> simplifiedForms = {});
+
+    // The phrases a direction replaces, and the characters of its search script with several forms.
+    const std::vector<PhraseEntry>& Phrases(Direction direction) const;
+    const std::vector<CandidateEntry>& Candidates(Direction direction) const;
+    const PhraseDirectionIndex& Index(Direction direction) const;
+
+  private:
+    std::vector<PhraseEntry> m_toTraditional;
+    std::vector<PhraseEntry> m_toSimplified;
+    std::vector<CandidateEntry> m_traditionalForms;
+    std::vector<CandidateEntry> m_simplifiedForms;
+    std::shared_ptr<const PhraseIndex> m_index;
 };
 
 enum class PhraseLoadResult { Loaded, NotOpenable, Damaged };
@@ -46,10 +63,3 @@ extern const char kPhraseFileName[];
 // candidate entry without one character and two distinct forms, anything after the last section) is Damaged.
 // Either way the tables are left empty, and the caller turns conversion by words off. Shows nothing.
 PhraseLoadResult LoadPhrases(PhraseTables& phrases, const std::string& path = kPhraseFileName);
-
-// Indexes both directions of the lists as they are now (a few megabytes, some milliseconds for the shipped
-// file).
-void BuildPhraseIndex(PhraseTables& phrases);
-
-// The index built for these very lists, or null.
-const PhraseIndex* FittingPhraseIndex(const PhraseTables& phrases);

@@ -51,17 +51,17 @@ TEST(PhraseTableTest, AWellFormedFileLoadsWithItsIndex) {
     for (const char* end : {"\r\n", "\n"}) {
         PhraseTables phrases;
         ASSERT_EQ(PhraseLoadResult::Loaded, Load(Join(GoodLines(), end), phrases));
-        ASSERT_EQ(2u, phrases.toTraditional.size());
-        EXPECT_EQ(kToufa, phrases.toTraditional[1].phrase);
-        EXPECT_EQ(kToufa2, phrases.toTraditional[1].counterpart);
-        ASSERT_EQ(1u, phrases.toSimplified.size());
-        EXPECT_EQ(kFuza, phrases.toSimplified[0].counterpart);
-        ASSERT_EQ(1u, phrases.traditionalForms.size());
-        EXPECT_EQ(kFa, phrases.traditionalForms[0].character);
-        EXPECT_EQ((std::vector<std::string>{kFa2, kFa3}), phrases.traditionalForms[0].forms);
-        EXPECT_TRUE(phrases.simplifiedForms.empty());
-        ASSERT_NE(nullptr, FittingPhraseIndex(phrases));
-        EXPECT_TRUE(phrases.index->toTraditional.WholeLines());
+        ASSERT_EQ(2u, phrases.Phrases(Direction::ToTraditional).size());
+        EXPECT_EQ(kToufa, phrases.Phrases(Direction::ToTraditional)[1].phrase);
+        EXPECT_EQ(kToufa2, phrases.Phrases(Direction::ToTraditional)[1].counterpart);
+        ASSERT_EQ(1u, phrases.Phrases(Direction::ToSimplified).size());
+        EXPECT_EQ(kFuza, phrases.Phrases(Direction::ToSimplified)[0].counterpart);
+        ASSERT_EQ(1u, phrases.Candidates(Direction::ToTraditional).size());
+        EXPECT_EQ(kFa, phrases.Candidates(Direction::ToTraditional)[0].character);
+        EXPECT_EQ((std::vector<std::string>{kFa2, kFa3}),
+                  phrases.Candidates(Direction::ToTraditional)[0].forms);
+        EXPECT_TRUE(phrases.Candidates(Direction::ToSimplified).empty());
+        EXPECT_TRUE(phrases.Index(Direction::ToTraditional).WholeLines());
     }
     // The last line may end without a line break; a 0x1A byte ends the input as for every text file.
     PhraseTables phrases;
@@ -105,10 +105,9 @@ TEST(PhraseTableTest, EveryBrokenRuleMakesTheFileDamagedAndLeavesNothingLoaded) 
     for (const Fault& fault : faults) {
         std::vector<std::string> lines = GoodLines();
         lines[fault.line] = fault.replacement;
-        PhraseTables phrases;
-        phrases.toTraditional = {{"old", "old"}};
+        PhraseTables phrases({{"old", "old"}}, {});
         EXPECT_EQ(PhraseLoadResult::Damaged, Load(Join(lines), phrases)) << fault.what;
-        EXPECT_TRUE(phrases.toTraditional.empty() && !phrases.index) << fault.what;
+        EXPECT_TRUE(phrases.Phrases(Direction::ToTraditional).empty()) << fault.what;
     }
     const std::string good = Join(GoodLines());
     PhraseTables phrases;
@@ -120,10 +119,9 @@ TEST(PhraseTableTest, EveryBrokenRuleMakesTheFileDamagedAndLeavesNothingLoaded) 
 
 TEST(PhraseTableTest, MissingFileOrDirectoryIsNotOpenable) {
     TempDir dir;
-    PhraseTables phrases;
-    phrases.toTraditional = {{"old", "old"}};
+    PhraseTables phrases({{"old", "old"}}, {});
     EXPECT_EQ(PhraseLoadResult::NotOpenable, LoadPhrases(phrases, dir.File("Runewords.txt")));
-    EXPECT_TRUE(phrases.toTraditional.empty());
+    EXPECT_TRUE(phrases.Phrases(Direction::ToTraditional).empty());
     std::filesystem::create_directory(dir.path() / "Runewords.txt");
     EXPECT_EQ(PhraseLoadResult::NotOpenable, LoadPhrases(phrases, dir.File("Runewords.txt")));
 }
@@ -132,12 +130,12 @@ TEST(PhraseTableTest, TheShippedFileLoadsAndConvertsRunsOfLines) {
     // Beside the test programs, as beside the program.
     PhraseTables phrases;
     ASSERT_EQ(PhraseLoadResult::Loaded, LoadPhrases(phrases));
-    EXPECT_GT(phrases.toTraditional.size(), 40000u);
-    EXPECT_GT(phrases.toSimplified.size(), 200u);
-    EXPECT_GT(phrases.traditionalForms.size(), 200u);
-    EXPECT_GT(phrases.simplifiedForms.size(), 10u);
-    EXPECT_TRUE(phrases.index->toTraditional.WholeLines());
-    EXPECT_TRUE(phrases.index->toSimplified.WholeLines());
+    EXPECT_GT(phrases.Phrases(Direction::ToTraditional).size(), 40000u);
+    EXPECT_GT(phrases.Phrases(Direction::ToSimplified).size(), 200u);
+    EXPECT_GT(phrases.Candidates(Direction::ToTraditional).size(), 200u);
+    EXPECT_GT(phrases.Candidates(Direction::ToSimplified).size(), 10u);
+    EXPECT_TRUE(phrases.Index(Direction::ToTraditional).WholeLines());
+    EXPECT_TRUE(phrases.Index(Direction::ToSimplified).WholeLines());
 }
 
 }  // namespace
@@ -188,8 +186,8 @@ TEST(PhraseTableTest, HostileCountsAndSizesAreDamageNotACrash) {
         std::filesystem::resize_file(path, std::uintmax_t{1500} << 20);
         PhraseTables phrases;
         EXPECT_EQ(PhraseLoadResult::Damaged, LoadPhrases(phrases, path));
-        EXPECT_TRUE(phrases.toTraditional.empty());
-        EXPECT_TRUE(phrases.traditionalForms.empty());
+        EXPECT_TRUE(phrases.Phrases(Direction::ToTraditional).empty());
+        EXPECT_TRUE(phrases.Candidates(Direction::ToTraditional).empty());
     }
     const std::string path = dir.File("large.txt");
     WriteBytes(path, Join(GoodLines()));

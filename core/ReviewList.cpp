@@ -4,50 +4,43 @@
 #include "ConvertText.hpp"
 #include "PhraseIndex.hpp"
 
-namespace {
-
-std::vector<ReviewPlace> Review(const std::string& text, int toTraditional, const CharTables& tables,
-                                const PhraseDirectionIndex& words, bool usePhrases) {
-    std::vector<ReviewPlace> places;
+void ForEachReviewPlace(const std::string& text, const CTextConversion& conversion, const PhraseTables& forms,
+                        const std::function<void(const ReviewPlace&)>& take) {
+    const Direction direction = conversion.GetDirection();
+    const PhraseDirectionIndex* words =
+        conversion.Phrases() != nullptr ? &conversion.Phrases()->Index(direction) : nullptr;
+    const PhraseDirectionIndex& candidates = forms.Index(direction);
+    ReviewPlace place;
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     std::size_t width;
     for (std::size_t p = 0; p < n; p += width) {
         const CharCode code = PhraseDirectionIndex::CodeAt(s, n, p, width);
-        if (usePhrases && words.MayStart(code)) {
-            const PhraseMatch match = words.Longest(s, n, p);
+        if (words != nullptr && words->MayStart(code)) {
+            const PhraseMatch match = words->Longest(s, n, p);
             if (match.length != 0) {
                 width = match.length;
                 continue;
             }
         }
-        const std::vector<std::string>* forms = words.Forms(code);
-        if (forms == nullptr) continue;
-        ReviewPlace place;
+        const std::vector<std::string>* choices = candidates.Forms(code);
+        if (choices == nullptr) continue;
         place.offset = p;
         place.character.assign(text, p, width);
         place.chosen = place.character;
-        ConvertText(place.chosen, toTraditional, tables);
-        for (const std::string& form : *forms) {
+        ConvertText(place.chosen, direction, conversion.Tables());
+        place.others.clear();
+        for (const std::string& form : *choices) {
             if (form != place.chosen) place.others.push_back(form);
         }
-        if (!place.others.empty()) places.push_back(std::move(place));
+        if (!place.others.empty()) take(place);
     }
-    return places;
 }
 
-}  // namespace
-
-std::vector<ReviewPlace> ReviewList(const std::string& text, int toTraditional, const CharTables& tables,
-                                    const PhraseTables& phrases, bool usePhrases) {
-    CharTables spare;
-    const CharTables& chars = IndexedTables(tables, spare);
-    if (const PhraseIndex* index = FittingPhraseIndex(phrases)) {
-        return Review(text, toTraditional, chars, toTraditional ? index->toTraditional : index->toSimplified,
-                      usePhrases);
-    }
-    const PhraseDirectionIndex words =
-        toTraditional ? PhraseDirectionIndex::Build(phrases.toTraditional, phrases.traditionalForms)
-                      : PhraseDirectionIndex::Build(phrases.toSimplified, phrases.simplifiedForms);
-    return Review(text, toTraditional, chars, words, usePhrases);
+std::vector<ReviewPlace> ReviewList(const std::string& text, const CTextConversion& conversion,
+                                    const PhraseTables& forms) {
+    std::vector<ReviewPlace> places;
+    ForEachReviewPlace(text, conversion, forms,
+                       [&places](const ReviewPlace& place) { places.push_back(place); });
+    return places;
 }

@@ -10,7 +10,8 @@
 #include "ConvertWords.hpp"
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
-#include "platform/Utf8.hpp"
+#include "TextStretches.hpp"
+#include "Utf8.hpp"
 
 namespace {
 
@@ -25,110 +26,54 @@ inline unsigned ByteOf(std::uint32_t loaded, int k) {
 
 char16_t Swap(char16_t unit) { return static_cast<char16_t>(unit >> 8 | unit << 8); }
 
-void AppendGbkCode(std::string& gbk, std::uint16_t code) {
-    if (code >= 0x100) gbk += static_cast<char>(code >> 8);
-    gbk += static_cast<char>(code);
+bool HostIsBigEndian() {
+    const char16_t one = 1;
+    unsigned char first;
+    std::memcpy(&first, &one, 1);
+    return first == 0;
 }
 
-// Calls take(cp) for every character of a GBK text; false, having stopped, at the first byte sequence that is
-// no character (a conversion with tables that are not made of GBK characters can produce one).
-template <class Take>
-bool DecodeGbk(const std::string& gbk, Take&& take) {
-    const gbk::CCodec& codec = gbk::Codec();
-    const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
-    const std::size_t n = gbk.size();
-    for (std::size_t i = 0; i < n;) {
-        const bool pair = gbk::IsLeadByte(p[i]) && i + 1 < n;
-        const char32_t cp = codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
-        if (cp == gbk::kNoCharacter) return false;
-        take(cp);
-        i += pair ? 2 : 1;
+// A character GBK holds, in an encoding. Every one is below U+10000: one UTF-16 unit.
+void AppendCharacter(std::string& out, char32_t cp, TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Gbk:
+            return text::AppendGbkCode(out, gbk::Codec().Encode(cp));
+        case TextEncoding::Utf8:
+            return utf8::Append(out, cp);
+        case TextEncoding::Utf16Le:
+            out += static_cast<char>(cp & 0xFF);
+            out += static_cast<char>(cp >> 8);
+            return;
+        case TextEncoding::Utf16Be:
+            out += static_cast<char>(cp >> 8);
+            out += static_cast<char>(cp & 0xFF);
+            return;
     }
-    return true;
 }
 
-// The stretches of characters GBK holds, gathered in GBK while the text is walked, converted and written back
-// in the text's own encoding by Flush; the original of a stretch whose result does not decode stays.
-template <class Unit>
-class CStretch {
-  public:
-    bool Open() const { return m_start != kClosed; }
-    void Add(std::size_t at, std::uint16_t code) {
-        if (!Open()) m_start = at;
-        AppendGbkCode(m_gbk, code);
-    }
-    // Ends the stretch at `end` of the input; encode(cp, out) appends a character in the output encoding.
-    template <class Encode>
-    void Flush(const Unit* input, std::size_t end, std::basic_string<Unit>& out,
-               const CTextConversion& conversion, Encode&& encode) {
-        if (!Open()) return;
-        conversion.ConvertGbk(m_gbk);
-        const std::size_t before = out.size();
-        if (!DecodeGbk(m_gbk, [&](char32_t cp) { encode(cp, out); })) {
-            out.resize(before);
-            out.append(input + m_start, end - m_start);
-        }
-        m_gbk.clear();
-        m_start = kClosed;
-    }
-
-  private:
-    static constexpr std::size_t kClosed = static_cast<std::size_t>(-1);
-    std::size_t m_start = kClosed;
-    std::string m_gbk;
-};
-
-void ConvertUtf8ByStretches(std::string& text, const CTextConversion& conversion) {
-    const gbk::CCodec& codec = gbk::Codec();
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
+// Unicode text by the rule: each stretch of characters GBK holds converted as one GBK text and written back
+// in the text's own encoding; the original of a stretch whose result does not decode stays (tables that are
+// not made of GBK characters can produce one); everything else passes as it is.
+void ConvertByStretches(TextEncoding encoding, std::string& text, const CTextConversion& conversion) {
     std::string out;
-    out.reserve(n);
-    CStretch<char> stretch;
-    const auto encode = [](char32_t cp, std::string& to) { utf8::Append(to, cp); };
-    for (std::size_t i = 0; i < n;) {
-        char32_t cp = 0;
-        const int length = utf8::DecodeOne(p + i, n - i, cp);
-        const std::uint16_t code = length > 0 ? codec.Encode(cp) : gbk::kNoCode;
-        if (code != gbk::kNoCode) {
-            stretch.Add(i, code);
-            i += static_cast<std::size_t>(length);
-            continue;
-        }
-        stretch.Flush(text.data(), i, out, conversion, encode);
-        const std::size_t step =
-            length > 0 ? static_cast<std::size_t>(length) : 1;  // a bad byte passes alone
-        out.append(text, i, step);
-        i += step;
-    }
-    stretch.Flush(text.data(), n, out, conversion, encode);
+    out.reserve(text.size());
+    std::string gbkText;
+    text::ForEachStretch(
+        encoding, text.data(), text.size(), gbkText,
+        [&](std::size_t begin, std::size_t end, std::string& stretch) {
+            conversion.ConvertGbk(stretch);
+            const std::size_t before = out.size();
+            const bool decoded =
+                gbk::DecodeEach(stretch, [&](char32_t cp) { AppendCharacter(out, cp, encoding); });
+            if (!decoded) {
+                out.resize(before);
+                out.append(text, begin, end - begin);
+            }
+        },
+        [&](std::size_t offset, std::size_t size) { out.append(text, offset, size); });
+    // UTF-16 of odd size: the last byte is no unit and stays.
+    if (UnitSize(encoding) == 2 && text.size() % 2 != 0) out += text.back();
     text.swap(out);
-}
-
-void ConvertUtf16ByStretches(std::u16string& units, bool swapped, const CTextConversion& conversion) {
-    const gbk::CCodec& codec = gbk::Codec();
-    const std::size_t n = units.size();
-    std::u16string out;
-    out.reserve(n);
-    CStretch<char16_t> stretch;
-    // Every character GBK holds is below U+10000: one unit.
-    const auto encode = [swapped](char32_t cp, std::u16string& to) {
-        const auto unit = static_cast<char16_t>(cp);
-        to += swapped ? Swap(unit) : unit;
-    };
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t unit = swapped ? Swap(units[i]) : units[i];
-        // A surrogate, paired or not, is never a character GBK holds; it passes one unit at a time.
-        const std::uint16_t code = IsSurrogate(unit) ? gbk::kNoCode : codec.Encode(unit);
-        if (code != gbk::kNoCode) {
-            stretch.Add(i, code);
-            continue;
-        }
-        stretch.Flush(units.data(), i, out, conversion, encode);
-        out += units[i];
-    }
-    stretch.Flush(units.data(), n, out, conversion, encode);
-    units.swap(out);
 }
 
 void WriteUtf8(unsigned char* p, char32_t cp, int length) {
@@ -270,30 +215,28 @@ void MapUtf8(unsigned char* p, std::size_t n, const UnicodeLookup& index, bool k
 
 }  // namespace
 
-CTextConversion::CTextConversion(const CharTables& tables, int toTraditional, const PhraseTables* phrases)
-    : m_tables(tables), m_toTraditional(toTraditional ? 1 : 0), m_phrases(phrases) {}
+CTextConversion::CTextConversion(const CharTables& tables, Direction direction, const PhraseTables* phrases)
+    : m_tables(tables), m_direction(direction), m_phrases(phrases) {}
 
 const UnicodeLookup* CTextConversion::Lookup() const {
     // Words decide across characters: no look-up of one code point at a time.
     if (m_phrases != nullptr) return nullptr;
-    const ConversionIndex* index = IndexOf(m_tables);
-    if (index == nullptr) return nullptr;
-    const UnicodeLookup& lookup = index->Unicode(m_toTraditional);
+    const UnicodeLookup& lookup = m_tables.Index().Unicode(m_direction);
     return lookup.direct ? &lookup : nullptr;
 }
 
 void CTextConversion::ConvertGbk(std::string& text) const {
-    if (m_phrases != nullptr) return ConvertWords(text, m_toTraditional, m_tables, *m_phrases);
-    ConvertText(text, m_toTraditional, m_tables);
+    if (m_phrases != nullptr) return ConvertWords(text, m_direction, m_tables, *m_phrases);
+    ConvertText(text, m_direction, m_tables);
 }
 
 bool CTextConversion::ConvertGbkLines(char* run, std::size_t size) const {
-    return m_phrases == nullptr && ConvertLineRun(run, size, m_toTraditional, m_tables);
+    return m_phrases == nullptr && ConvertLineRun(run, size, m_direction, m_tables);
 }
 
 bool CTextConversion::ConvertGbkLinesInto(const char* run, std::size_t size, std::string& out) const {
     out.clear();
-    return m_phrases != nullptr && ConvertWordsLineRun(run, size, m_toTraditional, m_tables, *m_phrases, out);
+    return m_phrases != nullptr && ConvertWordsLineRun(run, size, m_direction, m_tables, *m_phrases, out);
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {
@@ -301,7 +244,7 @@ void CTextConversion::ConvertUtf8(std::string& text) const {
     if (lookup != nullptr && lookup->keepsUtf8Length) {
         MapUtf8(reinterpret_cast<unsigned char*>(&text[0]), text.size(), *lookup);
     } else {
-        ConvertUtf8ByStretches(text, *this);
+        ConvertByStretches(TextEncoding::Utf8, text, *this);
     }
 }
 
@@ -309,7 +252,12 @@ void CTextConversion::ConvertUtf16(std::u16string& units, bool swapped) const {
     if (const UnicodeLookup* lookup = Lookup()) {
         MapUtf16InPlace(&units[0], units.size(), swapped, *lookup);
     } else {
-        ConvertUtf16ByStretches(units, swapped, *this);
+        // The units as they lie in memory are UTF-16 in the host's byte order, or in the other one.
+        const bool big = swapped != HostIsBigEndian();
+        std::string bytes(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+        ConvertByStretches(big ? TextEncoding::Utf16Be : TextEncoding::Utf16Le, bytes, *this);
+        units.resize(bytes.size() / 2);
+        std::memcpy(&units[0], bytes.data(), bytes.size());
     }
 }
 

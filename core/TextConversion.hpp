@@ -1,4 +1,5 @@
-// TextConversion.hpp: one direction of the conversion, for text in GBK, UTF-8 or UTF-16.
+// TextConversion.hpp: how text converts (the direction, the table, by words or not), for text in GBK, UTF-8
+// or UTF-16: the one value the window, the command line and the review list pass around.
 #pragma once
 
 #include <cstddef>
@@ -16,12 +17,16 @@ struct UnicodeLookup;
 // the shipped tables (direct ones) that is one look-up per code point; other tables go through ConvertText
 // stretch by stretch. Given phrases, it converts by words (ConvertWords) instead of ConvertText, under the
 // same rule: each stretch of characters GBK holds is one text for it. The tables and the phrases must outlive
-// the conversion.
+// the conversion. Later steps (regional dictionaries, a user's own pairs) belong here too, so that callers
+// never take more than this one value.
 class CTextConversion {
   public:
-    CTextConversion(const CharTables& tables, int toTraditional, const PhraseTables* phrases = nullptr);
+    // phrases: conversion by words with these phrases; null: by characters.
+    CTextConversion(const CharTables& tables, Direction direction, const PhraseTables* phrases = nullptr);
 
-    int ToTraditional() const { return m_toTraditional; }
+    Direction GetDirection() const { return m_direction; }
+    const CharTables& Tables() const { return m_tables; }
+    const PhraseTables* Phrases() const { return m_phrases; }
 
     void ConvertGbk(std::string& text) const;
     void ConvertUtf8(std::string& text) const;
@@ -44,6 +49,6 @@ class CTextConversion {
     const UnicodeLookup* Lookup() const;
 
     const CharTables& m_tables;
-    int m_toTraditional;
+    Direction m_direction;
     const PhraseTables* m_phrases;
 };

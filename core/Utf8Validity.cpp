@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/Utf8.hpp"
+#include "Utf8.hpp"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

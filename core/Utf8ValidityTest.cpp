@@ -4,8 +4,8 @@
 #include <random>
 #include <string>
 
+#include "core/Utf8.hpp"
 #include "core/Utf8Validity.hpp"
-#include "platform/Utf8.hpp"
 
 namespace {
 

@@ -13,9 +13,14 @@
 #include <vector>
 
 #include "core/ConvertText.hpp"
+#include "tests/reference/LiteralConversion.hpp"
 #include "tests/support/ReaderLines.hpp"
 
 namespace {
+
+const char* Name(Direction direction) {
+    return direction == Direction::ToTraditional ? "to Traditional" : "to Simplified";
+}
 
 void PrintHex(const char* name, const std::string& bytes) {
     std::fprintf(stderr, "%s \"", name);
@@ -23,40 +28,37 @@ void PrintHex(const char* name, const std::string& bytes) {
     std::fprintf(stderr, "\"\n");
 }
 
-void Check(const CharTables& tables, const std::string& text, int toTraditional) {
+void Check(const CharTables& tables, const std::string& text, Direction direction) {
     std::string expected = text;
-    ConvertTextLiteral(expected, toTraditional, tables);
+    ConvertTextLiteral(expected, direction, tables);
     std::string fast = text;
-    ConvertText(fast, toTraditional, tables);
-    std::string unindexed = text;
-    ConvertText(unindexed, toTraditional, CharTables{tables.simplified, tables.traditional});
-    if (fast == expected && unindexed == expected) return;
-    std::fprintf(stderr, "ConvertText differs from ConvertTextLiteral, toTraditional %d\n", toTraditional);
-    PrintHex("simplified", tables.simplified);
-    PrintHex("traditional", tables.traditional);
+    ConvertText(fast, direction, tables);
+    if (fast == expected) return;
+    std::fprintf(stderr, "ConvertText differs from ConvertTextLiteral, %s\n", Name(direction));
+    PrintHex("simplified", tables.Simplified());
+    PrintHex("traditional", tables.Traditional());
     PrintHex("text", text);
     PrintHex("literal", expected);
     PrintHex("fast", fast);
-    PrintHex("unindexed", unindexed);
     std::abort();
 }
 
-void CheckRun(const CharTables& tables, const std::string& run, int toTraditional) {
+void CheckRun(const CharTables& tables, const std::string& run, Direction direction) {
     std::string converted = run;
     const bool taken =
-        ConvertLineRun(converted.empty() ? nullptr : &converted[0], converted.size(), toTraditional, tables);
+        ConvertLineRun(converted.empty() ? nullptr : &converted[0], converted.size(), direction, tables);
     std::vector<std::string> expected = testsupport::ReaderLines(run);
     if (taken) {
-        for (std::string& line : expected) ConvertTextLiteral(line, toTraditional, tables);
+        for (std::string& line : expected) ConvertTextLiteral(line, direction, tables);
         if (testsupport::ReaderLines(converted) == expected) return;
     } else if (converted == run) {
         return;
     }
-    std::fprintf(stderr, "ConvertLineRun %s, toTraditional %d\n",
+    std::fprintf(stderr, "ConvertLineRun %s, %s\n",
                  taken ? "differs from ConvertTextLiteral line by line" : "refused and changed the run",
-                 toTraditional);
-    PrintHex("simplified", tables.simplified);
-    PrintHex("traditional", tables.traditional);
+                 Name(direction));
+    PrintHex("simplified", tables.Simplified());
+    PrintHex("traditional", tables.Traditional());
     PrintHex("run", run);
     PrintHex("converted", converted);
     std::abort();
@@ -74,18 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return part;
     };
     const std::string lengths = take(2);
-    CharTables tables;
-    tables.simplified = take(lengths.size() > 0 ? static_cast<unsigned char>(lengths[0]) : 0);
-    tables.traditional = take(lengths.size() > 1 ? static_cast<unsigned char>(lengths[1]) : 0);
+    std::string simplified = take(lengths.size() > 0 ? static_cast<unsigned char>(lengths[0]) : 0);
+    const CharTables tables(std::move(simplified),
+                            take(lengths.size() > 1 ? static_cast<unsigned char>(lengths[1]) : 0));
     const std::string text = take(std::string::npos);
-    BuildIndex(tables);
 
-    for (int toTraditional = 1; toTraditional >= 0; --toTraditional) {
-        Check(tables, text, toTraditional);
-        CheckRun(tables, text, toTraditional);
+    for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
+        Check(tables, text, direction);
+        CheckRun(tables, text, direction);
         std::string once = text;
-        ConvertTextLiteral(once, toTraditional, tables);
-        Check(tables, once, 1 - toTraditional);
+        ConvertTextLiteral(once, direction, tables);
+        Check(tables, once,
+              direction == Direction::ToTraditional ? Direction::ToSimplified : Direction::ToTraditional);
     }
     return 0;
 }

@@ -1,6 +1,6 @@
 // ConvertWordsFuzz.cpp: ConvertWords must equal ConvertWordsLiteral on any tables, phrases and text;
 // ConvertWordsLineRun must give each line as ConvertWordsLiteral converts it alone, or refuse with nothing;
-// ReviewList must not depend on whether the tables carry their index.
+// the review list by words names no place the review by characters does not name.
 //
 // Input: one byte each for the lengths of `simplified` and `traditional` and for the number of phrases, those
 // table bytes, then per phrase one byte of lengths (phrase: high nibble, counterpart: low nibble) and the
@@ -25,11 +25,12 @@ void PrintHex(const char* name, const std::string& bytes) {
 }
 
 [[noreturn]] void Fail(const char* what, const CharTables& tables, const PhraseTables& phrases,
-                       const std::string& text, int toTraditional) {
-    std::fprintf(stderr, "%s, toTraditional %d\n", what, toTraditional);
-    PrintHex("simplified", tables.simplified);
-    PrintHex("traditional", tables.traditional);
-    for (const PhraseEntry& e : toTraditional ? phrases.toTraditional : phrases.toSimplified) {
+                       const std::string& text, Direction direction) {
+    std::fprintf(stderr, "%s, to %s\n", what,
+                 direction == Direction::ToTraditional ? "Traditional" : "Simplified");
+    PrintHex("simplified", tables.Simplified());
+    PrintHex("traditional", tables.Traditional());
+    for (const PhraseEntry& e : phrases.Phrases(direction)) {
         PrintHex("phrase", e.phrase);
         PrintHex("  counterpart", e.counterpart);
     }
@@ -37,9 +38,9 @@ void PrintHex(const char* name, const std::string& bytes) {
     std::abort();
 }
 
-std::string Converted(std::string text, int toTraditional, const CharTables& tables,
+std::string Converted(std::string text, Direction direction, const CharTables& tables,
                       const PhraseTables& phrases, bool literal) {
-    (literal ? ConvertWordsLiteral : ConvertWords)(text, toTraditional, tables, phrases);
+    (literal ? ConvertWordsLiteral : ConvertWords)(text, direction, tables, phrases);
     return text;
 }
 
@@ -53,35 +54,31 @@ std::string Describe(const std::vector<ReviewPlace>& places) {
 }
 
 void Check(const CharTables& tables, const PhraseTables& phrases, const std::string& text,
-           int toTraditional) {
-    const std::string expected = Converted(text, toTraditional, tables, phrases, true);
-    PhraseTables unindexed = phrases;
-    unindexed.index.reset();
-    const CharTables plain{tables.simplified, tables.traditional};
-    if (Converted(text, toTraditional, tables, phrases, false) != expected ||
-        Converted(text, toTraditional, plain, unindexed, false) != expected) {
-        Fail("ConvertWords differs from ConvertWordsLiteral", tables, phrases, text, toTraditional);
+           Direction direction) {
+    const std::string expected = Converted(text, direction, tables, phrases, true);
+    if (Converted(text, direction, tables, phrases, false) != expected) {
+        Fail("ConvertWords differs from ConvertWordsLiteral", tables, phrases, text, direction);
     }
 
     std::string out;
-    if (ConvertWordsLineRun(text.data(), text.size(), toTraditional, tables, phrases, out)) {
+    if (ConvertWordsLineRun(text.data(), text.size(), direction, tables, phrases, out)) {
         std::string lines;
         for (auto& [line, terminator] : testsupport::TerminatedLines(text)) {
-            lines += Converted(line, toTraditional, tables, phrases, true) + terminator;
+            lines += Converted(line, direction, tables, phrases, true) + terminator;
         }
         if (out != lines || testsupport::ReaderLines(out).size() != testsupport::ReaderLines(text).size()) {
             Fail("ConvertWordsLineRun differs from the lines converted alone", tables, phrases, text,
-                 toTraditional);
+                 direction);
         }
     } else if (!out.empty()) {
-        Fail("ConvertWordsLineRun refused but gave something", tables, phrases, text, toTraditional);
+        Fail("ConvertWordsLineRun refused but gave something", tables, phrases, text, direction);
     }
 
-    for (const bool usePhrases : {true, false}) {
-        if (Describe(ReviewList(text, toTraditional, tables, phrases, usePhrases)) !=
-            Describe(ReviewList(text, toTraditional, plain, unindexed, usePhrases))) {
-            Fail("ReviewList depends on the index", tables, phrases, text, toTraditional);
-        }
+    // Phrases only take places away: every place by words is a place by characters.
+    const std::string byCharacters = Describe(ReviewList(text, CTextConversion(tables, direction), phrases));
+    for (const ReviewPlace& place : ReviewList(text, CTextConversion(tables, direction, &phrases), phrases)) {
+        if (byCharacters.find(Describe({place})) == std::string::npos)
+            Fail("ReviewList by words names a place the characters do not", tables, phrases, text, direction);
     }
 }
 
@@ -98,27 +95,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     auto takeByte = [&]() { return at < input.size() ? static_cast<unsigned char>(input[at++]) : 0u; };
 
-    CharTables tables;
     const unsigned simplifiedSize = takeByte(), traditionalSize = takeByte(), phraseCount = takeByte() % 24;
-    tables.simplified = take(simplifiedSize);
-    tables.traditional = take(traditionalSize);
-    PhraseTables phrases;
+    std::string simplified = take(simplifiedSize);
+    const CharTables tables(std::move(simplified), take(traditionalSize));
+    std::vector<PhraseEntry> toTraditional;
+    std::vector<PhraseEntry> toSimplified;
+    std::vector<CandidateEntry> forms;
     for (unsigned k = 0; k < phraseCount; ++k) {
         const unsigned lengths = takeByte();
         PhraseEntry entry{take(lengths >> 4), take(lengths & 15)};
-        if (k % 2 == 1 && !entry.phrase.empty()) {
-            phrases.simplifiedForms.push_back({entry.phrase, {entry.counterpart, entry.phrase}});
-        }
-        (k % 2 == 0 ? phrases.toTraditional : phrases.toSimplified).push_back(std::move(entry));
+        if (k % 2 == 1 && !entry.phrase.empty())
+            forms.push_back({entry.phrase, {entry.counterpart, entry.phrase}});
+        (k % 2 == 0 ? toTraditional : toSimplified).push_back(std::move(entry));
     }
-    phrases.traditionalForms = phrases.simplifiedForms;
+    const PhraseTables phrases(std::move(toTraditional), std::move(toSimplified), forms, forms);
     const std::string text = take(std::string::npos);
-    BuildIndex(tables);
-    BuildPhraseIndex(phrases);
 
-    for (int toTraditional = 1; toTraditional >= 0; --toTraditional) {
-        Check(tables, phrases, text, toTraditional);
-        Check(tables, phrases, Converted(text, toTraditional, tables, phrases, true), 1 - toTraditional);
+    for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
+        const Direction back =
+            direction == Direction::ToTraditional ? Direction::ToSimplified : Direction::ToTraditional;
+        Check(tables, phrases, text, direction);
+        Check(tables, phrases, Converted(text, direction, tables, phrases, true), back);
     }
     return 0;
 }

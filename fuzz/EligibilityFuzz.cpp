@@ -10,9 +10,15 @@
 #include <vector>
 
 #include "convert/Eligibility.hpp"
-#include "platform/Utf8.hpp"
+#include "core/Utf8.hpp"
+#include "core/Utf8Validity.hpp"
 
 namespace {
+
+bool IsUtf8(const std::string& text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    return utf8::SkipValid(p, p + text.size()) == p + text.size();
+}
 
 using Chars = std::vector<std::string>;
 
@@ -69,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path(bytes + filterSize, size - 1 - filterSize);
     const bool convertible = IsConvertible(path, filter);
     // Names and filters are UTF-8 inside the program; other bytes must only do no harm.
-    if (!utf8::IsValid(path) || !utf8::IsValid(filter)) return 0;
+    if (!IsUtf8(path) || !IsUtf8(filter)) return 0;
     if (convertible != Expected(path, filter)) {
         std::fprintf(stderr, "IsConvertible disagrees with the character-wise rule\n");
         std::abort();

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "core/EncodingDetection.hpp"
+#include "core/Utf8.hpp"
 #include "core/Utf8Validity.hpp"
-#include "platform/Utf8.hpp"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// PathPrefixesFuzz.cpp: DirectoryPrefixes on any path splits exactly at its backslashes (in UTF-8 no byte of
-// a longer character is one), and every level is the path up to such a backslash.
+// PathPrefixesFuzz.cpp: DirectoryPrefixLengths on any path splits exactly at its backslashes (in UTF-8 no
+// byte of a longer character is one), and every level is the path up to such a backslash.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +11,7 @@
 namespace {
 
 void Fail(const char* what) {
-    std::fprintf(stderr, "DirectoryPrefixes: %s\n", what);
+    std::fprintf(stderr, "DirectoryPrefixLengths: %s\n", what);
     std::abort();
 }
 
@@ -19,7 +19,8 @@ void Fail(const char* what) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path(reinterpret_cast<const char*>(data), size);
-    const std::vector<std::string> prefixes = DirectoryPrefixes(path);
+    std::vector<std::string> prefixes;
+    for (const std::size_t length : DirectoryPrefixLengths(path)) prefixes.push_back(path.substr(0, length));
 
     std::vector<std::size_t> splits;
     for (std::size_t i = 0; i < size; ++i) {

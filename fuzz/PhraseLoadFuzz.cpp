@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/ConvertWords.hpp"
+#include "tests/reference/LiteralConversion.hpp"
 #include "tests/support/ReaderLines.hpp"
 
 namespace {
@@ -94,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file) Fail("cannot write the temporary file");
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
-    PhraseTables phrases;
-    phrases.toTraditional = {{"stale", "stale"}};
+    PhraseTables phrases({{"stale", "stale"}}, {});
     const PhraseLoadResult result = LoadPhrases(phrases, FilePath());
     ::unlink(FilePath().c_str());
 
@@ -105,10 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((result == PhraseLoadResult::Loaded) != wellFormed)
         Fail(wellFormed ? "refused a good file" : "took a bad one");
     if (!wellFormed) {
-        if (!phrases.toTraditional.empty() || phrases.index) Fail("a damaged file left something loaded");
+        if (!phrases.Phrases(Direction::ToTraditional).empty()) Fail("a damaged file left something loaded");
         return 0;
     }
-    const std::vector<PhraseEntry>* lists[] = {&phrases.toTraditional, &phrases.toSimplified};
+    const std::vector<PhraseEntry>* lists[] = {&phrases.Phrases(Direction::ToTraditional),
+                                               &phrases.Phrases(Direction::ToSimplified)};
     for (int section = 0; section < 2; ++section) {
         if (lists[section]->size() != sections[section].size()) Fail("wrong number of phrases");
         for (std::size_t k = 0; k < sections[section].size(); ++k) {
@@ -118,15 +119,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    if (phrases.traditionalForms.size() != sections[2].size() ||
-        phrases.simplifiedForms.size() != sections[3].size()) {
+    if (phrases.Candidates(Direction::ToTraditional).size() != sections[2].size() ||
+        phrases.Candidates(Direction::ToSimplified).size() != sections[3].size()) {
         Fail("wrong number of candidates");
     }
     const CharTables tables{"\xb0\xa1\xb0\xa2", "\xb0\xa3\xb0\xa4"};
-    for (int toTraditional = 0; toTraditional <= 1; ++toTraditional) {
+    for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
         std::string fast = text, literal = text;
-        ConvertWords(fast, toTraditional, tables, phrases);
-        ConvertWordsLiteral(literal, toTraditional, tables, phrases);
+        ConvertWords(fast, direction, tables, phrases);
+        ConvertWordsLiteral(literal, direction, tables, phrases);
         if (fast != literal) Fail("loaded phrases convert unlike the literal rule");
     }
     return 0;

@@ -12,7 +12,8 @@
 #include "core/Gbk.hpp"
 #include "core/GbkCodec.hpp"
 #include "core/TextConversion.hpp"
-#include "platform/Utf8.hpp"
+#include "core/Utf8.hpp"
+#include "tests/reference/LiteralConversion.hpp"
 
 namespace {
 
@@ -24,14 +25,14 @@ void Fail(const char* what) {
 // The rule read plainly, on UTF-8: characters GBK holds gather into a stretch, which goes through the literal
 // GBK conversion and is decoded; a stretch whose result does not decode stays; every other character and
 // every byte that does not decode is copied.
-std::string Expected(const std::string& text, int toTraditional, const CharTables& tables) {
+std::string Expected(const std::string& text, Direction direction, const CharTables& tables) {
     const gbk::CCodec& codec = gbk::Codec();
     std::string out;
     std::string stretch;  // the original bytes
     std::string gbkStretch;
     auto flush = [&] {
         if (stretch.empty()) return;
-        ConvertTextLiteral(gbkStretch, toTraditional, tables);
+        ConvertTextLiteral(gbkStretch, direction, tables);
         std::string decoded;
         bool whole = true;
         for (std::size_t i = 0; i < gbkStretch.size() && whole;) {
@@ -75,15 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t b = data[1] % 16;
     if (size < 2 + a + b) return 0;
     const char* bytes = reinterpret_cast<const char*>(data) + 2;
-    CharTables tables{std::string(bytes, a), std::string(bytes + a, b)};
-    if (data[0] & 0x80) BuildIndex(tables);
+    const CharTables tables{std::string(bytes, a), std::string(bytes + a, b)};
     const std::string text(bytes + a + b, size - 2 - a - b);
 
-    for (const int toTraditional : {1, 0}) {
-        const CTextConversion conversion(tables, toTraditional);
+    for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
+        const CTextConversion conversion(tables, direction);
         std::string converted = text;
         conversion.ConvertUtf8(converted);
-        if (converted != Expected(text, toTraditional, tables)) Fail("UTF-8 differs from the rule");
+        if (converted != Expected(text, direction, tables)) Fail("UTF-8 differs from the rule");
 
         // A run of lines, when the tables allow one, as each line alone (its CR before LF left out).
         std::string run = text;

@@ -3,14 +3,49 @@
 
 #include <windows.h>
 
-#include "platform/Utf8.hpp"
-
 namespace platform {
 
 namespace {
 
 bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// One code point of WTF-8 at p[0, n): UTF-8 that also takes a surrogate written alone. Returns its length, or
+// 0 for bytes that begin no such sequence (overlong forms, beyond U+10FFFF, cut short).
+int DecodeWtf8(const unsigned char* p, std::size_t n, char32_t& cp) {
+    const unsigned char b0 = p[0];
+    int length = 0;
+    char32_t least = 0;
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2, cp = b0 & 0x1F, least = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3, cp = b0 & 0x0F, least = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4, cp = b0 & 0x07, least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (n < static_cast<std::size_t>(length)) return 0;
+    for (int k = 1; k < length; ++k) {
+        if ((p[k] & 0xC0) != 0x80) return 0;
+        cp = cp << 6 | (p[k] & 0x3F);
+    }
+    return cp >= least && cp <= 0x10FFFF ? length : 0;
+}
+
+void AppendWtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+        return;
+    }
+    const int length = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(lead[length] | cp >> (6 * (length - 1)));
+    for (int k = length - 2; k >= 0; --k) out += static_cast<char>(0x80 | (cp >> (6 * k) & 0x3F));
+}
 
 // The classic limit, less room for the 8.3 name that CreateDirectory insists on keeping free.
 constexpr std::size_t kClassicLimit = MAX_PATH - 12;
@@ -25,14 +60,8 @@ std::wstring WideFromUtf8(const std::string& utf8) {
     const std::size_t n = utf8.size();
     for (std::size_t i = 0; i < n;) {
         char32_t cp = 0;
-        int length = utf8::DecodeOne(p + i, n - i, cp);
-        if (length <= 0 && n - i >= 3 && p[i] == 0xED && p[i + 1] >= 0xA0 && p[i + 1] <= 0xBF &&
-            (p[i + 2] & 0xC0) == 0x80) {
-            // A surrogate on its own, as Utf8FromWide writes it.
-            cp = 0xD000 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
-            length = 3;
-        }
-        if (length <= 0) {
+        const int length = DecodeWtf8(p + i, n - i, cp);
+        if (length == 0) {
             wide += L'\xFFFD';
             ++i;
             continue;
@@ -59,13 +88,7 @@ std::string Utf8FromWide(const std::wstring& wide) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
             ++i;
         }
-        if (cp >= 0xD800 && cp <= 0xDFFF) {
-            utf8 += static_cast<char>(0xED);
-            utf8 += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            utf8::Append(utf8, cp);
-        }
+        AppendWtf8(utf8, cp);  // a lone surrogate too, as the three bytes a character would take
     }
     return utf8;
 }

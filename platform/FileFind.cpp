@@ -48,34 +48,4 @@ bool FindFile(const std::string& path, FileEntry& entry, std::string* fullPath) 
     return true;
 }
 
-bool CDirectoryEnumeration::Open(const std::string& pattern) {
-    Close();
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(WidePath(pattern).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    m_handle = find;
-    m_first = EntryFrom(data);
-    m_hasFirst = true;
-    return true;
-}
-
-bool CDirectoryEnumeration::Next(FileEntry& entry) {
-    if (!m_handle) return false;
-    if (m_hasFirst) {
-        m_hasFirst = false;
-        entry = std::move(m_first);
-        return true;
-    }
-    WIN32_FIND_DATAW data;
-    if (!::FindNextFileW(m_handle, &data)) return false;
-    entry = EntryFrom(data);
-    return true;
-}
-
-void CDirectoryEnumeration::Close() {
-    if (m_handle) ::FindClose(m_handle);
-    m_handle = nullptr;
-    m_hasFirst = false;
-}
-
 }  // namespace platform

@@ -105,32 +105,4 @@ TEST(FindFileTest, BareDriveNameIsThatDrivesCurrentDirectory) {
     EXPECT_FALSE(FindFile(drive, entry));
 }
 
-std::vector<std::pair<std::string, bool>> ListAll(const std::string& pattern) {
-    std::vector<std::pair<std::string, bool>> found;
-    platform::CDirectoryEnumeration entries;
-    if (!entries.Open(pattern)) return found;
-    FileEntry entry;
-    while (entries.Next(entry)) found.emplace_back(entry.name, entry.IsDirectory());
-    EXPECT_FALSE(entries.Next(entry));  // stays at the end
-    return found;
-}
-
-TEST(DirectoryEnumerationTest, YieldsEveryEntryWithItsKindDotsIncluded) {
-    TempDir dir;
-    WriteBytes(dir.File("a.txt"), "x");
-    WriteBytes(dir.File("B.dat"), "x");
-    ASSERT_TRUE(platform::MakeDirectory(dir.File("Sub")));
-    ASSERT_TRUE(platform::MakeDirectory(dir.File("") + kNorikae));
-
-    auto found = ListAll(dir.File("*.*"));
-    std::sort(found.begin(), found.end());
-    const std::vector<std::pair<std::string, bool>> expected = {
-        {".", true}, {"..", true}, {"B.dat", false}, {"Sub", true}, {"a.txt", false}, {kNorikae, true}};
-    EXPECT_EQ(expected, found);
-
-    EXPECT_TRUE(ListAll(dir.File("Sub\\*.*")).size() == 2);  // only the dots
-    EXPECT_TRUE(ListAll(dir.File("missing\\*.*")).empty());
-    EXPECT_TRUE(ListAll(dir.File("a.txt\\*.*")).empty());  // a file is not a directory
-}
-
 }  // namespace

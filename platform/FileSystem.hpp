@@ -15,7 +15,6 @@ constexpr char kSeparator = '/';
 
 bool PathExists(const std::string& path);   // anything at all under that name, a dangling link included
 bool IsDirectory(const std::string& path);  // links followed
-bool IsReadOnly(const std::string& path);   // Windows' read-only attribute; never on other systems
 // A device, pipe or socket (links followed): a name that must never be replaced by a file.
 bool IsSpecialFile(const std::string& path);
 

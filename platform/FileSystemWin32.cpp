@@ -74,11 +74,6 @@ bool IsDirectory(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool IsReadOnly(const std::string& path) {
-    const DWORD attributes = AttributesOf(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-}
-
 bool IsSpecialFile(const std::string& path) {
     // No data access: what answers is the object behind the name, a console, NUL or a pipe not being a disk.
     HANDLE h =

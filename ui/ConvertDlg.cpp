@@ -61,7 +61,6 @@ bool CConvertDlg::OnInitDialog() {
 
     // Words are an option: without their file (missing, damaged) the window works as ever, the option off.
     m_hasPhrases = LoadPhrases(m_phrases) == PhraseLoadResult::Loaded;
-    m_conversion.SetPhrases(m_hasPhrases ? &m_phrases : nullptr);
     ::EnableWindow(Item(IDC_BY_WORDS), m_hasPhrases ? TRUE : FALSE);
 
     m_progress.SetPos(m_progressPos = 0);
@@ -128,24 +127,30 @@ bool CConvertDlg::OnCommand(int id, int code, HWND control) {
 // Closing ends the program. A batch walk runs inside Start's handler, under the message that closed the
 // window: it stops after the file in hand, as Stop makes it, instead of going on behind a hidden window.
 void CConvertDlg::OnOK() {
-    m_bStop = 1;
+    m_bStop = true;
     platform::CTemplateDialog::OnOK();
 }
 
 void CConvertDlg::OnCancel() {
-    m_bStop = 1;
+    m_bStop = true;
     platform::CTemplateDialog::OnCancel();
 }
 
-CTextConversion CConvertDlg::TextConversion(int toTraditional) const {
-    return CTextConversion(m_tables, toTraditional, m_bByWords && m_hasPhrases ? &m_phrases : nullptr);
+RunMode CConvertDlg::Mode() const { return m_nMode == 1 ? RunMode::Batch : RunMode::SingleFile; }
+
+Direction CConvertDlg::RunDirection() const {
+    return m_nDirection == 1 ? Direction::ToSimplified : Direction::ToTraditional;
+}
+
+CTextConversion CConvertDlg::TextConversion(Direction direction) const {
+    return CTextConversion(m_tables, direction, m_bByWords && m_hasPhrases ? &m_phrases : nullptr);
 }
 
 void CConvertDlg::OnToTraditional() {
     TakeValues();
     if (m_strSimplified.empty()) return;
     std::string text = m_strSimplified;
-    TextConversion(1).ConvertUtf8(text);
+    TextConversion(Direction::ToTraditional).ConvertUtf8(text);
     m_strTraditional = text;
     ShowValues();
 }
@@ -154,7 +159,7 @@ void CConvertDlg::OnToSimplified() {
     TakeValues();
     if (m_strTraditional.empty()) return;
     std::string text = m_strTraditional;
-    TextConversion(0).ConvertUtf8(text);
+    TextConversion(Direction::ToSimplified).ConvertUtf8(text);
     m_strSimplified = text;
     ShowValues();
 }
@@ -174,21 +179,10 @@ void CConvertDlg::SwitchMode(int mode) {
 
 void CConvertDlg::OnStart() {
     TakeValues();
-    m_conversion.OnStart(RunValues{m_nMode, m_nDirection, m_strSource, m_strDest, m_bByWords});
+    m_run.OnStart(RunValues{Mode(), m_strSource, m_strDest}, TextConversion(RunDirection()));
 }
 
-void CConvertDlg::OnStop() { m_conversion.OnStop(); }
-
-bool CConvertDlg::ConvertFile(const std::string& source, const std::string& dest, int toTraditional) {
-    return m_conversion.ConvertFile(source, dest, toTraditional);
-}
-
-void CConvertDlg::ConvertDirectory(const std::string& sourceDir, const std::string& destDir,
-                                   int toTraditional) {
-    m_conversion.ConvertDirectory(sourceDir, destDir, toTraditional);
-}
-
-bool CConvertDlg::IsConvertible(const std::string& path) const { return ::IsConvertible(path, m_strFilter); }
+void CConvertDlg::OnStop() { m_run.OnStop(); }
 
 // A cancelled picker empties the box too.
 void CConvertDlg::OnBrowseSource() {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "convert/ConvertHost.hpp"
-#include "convert/FileConversion.hpp"
+#include "convert/WindowRun.hpp"
 #include "core/CharTables.hpp"
 #include "core/PhraseTable.hpp"
 #include "core/TextConversion.hpp"
@@ -66,13 +66,12 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     std::string BrowsePath(int batch);
     void OnAbout();
 
-    // File conversion, done by convert/ with this window's tables, progress bar, buttons and stop flag.
-    bool ConvertFile(const std::string& source, const std::string& dest, int toTraditional);
-    void ConvertDirectory(const std::string& sourceDir, const std::string& destDir, int toTraditional);
-    bool IsConvertible(const std::string& path) const;
-
-    // The conversion of the arrows, by words when the box says so.
-    CTextConversion TextConversion(int toTraditional) const;
+    // The radio groups' indices as what they choose: a mode index 1 is a batch, anything else one file; a
+    // direction index 1 is Traditional to Simplified, anything else the reverse.
+    RunMode Mode() const;
+    Direction RunDirection() const;
+    // How the arrows and the files convert: by words when the box says so and the phrases could be loaded.
+    CTextConversion TextConversion(Direction direction) const;
 
     CharTables m_tables;
     PhraseTables m_phrases;     // empty when the phrase file could not be loaded
@@ -82,7 +81,7 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     // m_hIcon is the shared icon of the resource, for both sizes.
     HICON m_hSmallIcon = nullptr;
     bool m_ownIcons = false;
-    int m_bStop = 0;  // set by Stop, cleared when a batch starts, read by the batch walk between entries
-    int m_progressPos = 0;  // what the progress bar shows
-    CFileConversion m_conversion{m_tables, *this, m_bStop};
+    bool m_bStop = false;  // set by Stop, cleared when a batch starts, read by the batch walk between entries
+    int m_progressPos = 0;             // what the progress bar shows
+    CWindowRun m_run{*this, m_bStop};  // Start and Stop, one file and a batch, on this window's controls
 };

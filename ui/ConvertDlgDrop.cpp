@@ -3,13 +3,6 @@
 #include "platform/DroppedFiles.hpp"
 #include "res/resource.h"
 
-namespace {
-
-constexpr int kSingleMode = 0;
-constexpr int kBatchMode = 1;
-
-}  // namespace
-
 // The destination box takes what falls on it; anything that falls elsewhere on the window is the source. A
 // source decides the mode: a folder is a batch's, a file a single conversion's. Nothing starts by itself.
 bool CConvertDlg::OnDropFiles(HDROP drop) {
@@ -27,12 +20,17 @@ bool CConvertDlg::OnDropFiles(HDROP drop) {
     if (!onDest) {
         const platform::PathKind kind = dropped.Kind(0);
         // As a click on the other mode's button: it checks itself, and the change empties both path boxes.
-        if (kind == platform::PathKind::Folder && m_nMode == kSingleMode) {
-            ::CheckRadioButton(Handle(), IDC_MODE_SINGLE, IDC_MODE_BATCH, IDC_MODE_BATCH);
-            OnModeBatch();
-        } else if (kind == platform::PathKind::File && m_nMode == kBatchMode) {
-            ::CheckRadioButton(Handle(), IDC_MODE_SINGLE, IDC_MODE_BATCH, IDC_MODE_SINGLE);
-            OnModeSingle();
+        switch (Mode()) {
+            case RunMode::SingleFile:
+                if (kind != platform::PathKind::Folder) break;
+                ::CheckRadioButton(Handle(), IDC_MODE_SINGLE, IDC_MODE_BATCH, IDC_MODE_BATCH);
+                OnModeBatch();
+                break;
+            case RunMode::Batch:
+                if (kind != platform::PathKind::File) break;
+                ::CheckRadioButton(Handle(), IDC_MODE_SINGLE, IDC_MODE_BATCH, IDC_MODE_SINGLE);
+                OnModeSingle();
+                break;
         }
     }
     // Straight into the box as UTF-16, then taken: a name GBK cannot hold stays whole in the box, where the

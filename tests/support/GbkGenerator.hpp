@@ -57,13 +57,14 @@ class Generator {
     // A character table and a counterpart table built from it by taking each character's successor among
     // kChars: long chains, repeated entries, and now and then a character of the other width.
     CharTables ChainTables(std::size_t maxCount) {
-        CharTables tables;
+        std::string simplified;
+        std::string traditional;
         for (std::size_t count = Below(maxCount + 1); count > 0; --count) {
             const std::size_t k = Below(std::size(kChars));
-            tables.simplified += kChars[k];
-            tables.traditional += kChars[(k + 1 + (Below(6) == 0 ? Below(3) : 0)) % std::size(kChars)];
+            simplified += kChars[k];
+            traditional += kChars[(k + 1 + (Below(6) == 0 ? Below(3) : 0)) % std::size(kChars)];
         }
-        return tables;
+        return CharTables(simplified, traditional);
     }
 
   private:

@@ -1,9 +1,8 @@
 // ConvertWordsLiteral.cpp: the reference conversion by words, the rule followed word for word.
 #include <cstddef>
 
-#include "ConvertText.hpp"
-#include "ConvertWords.hpp"
-#include "Gbk.hpp"
+#include "LiteralConversion.hpp"
+#include "core/Gbk.hpp"
 
 namespace {
 
@@ -18,17 +17,17 @@ bool PhraseAt(const std::string& text, std::size_t pos, const std::string& phras
 }
 
 void AppendConverted(std::string& out, const std::string& text, std::size_t from, std::size_t to,
-                     int toTraditional, const CharTables& tables) {
+                     Direction direction, const CharTables& tables) {
     std::string stretch = text.substr(from, to - from);
-    ConvertTextLiteral(stretch, toTraditional, tables);
+    ConvertTextLiteral(stretch, direction, tables);
     out += stretch;
 }
 
 }  // namespace
 
-void ConvertWordsLiteral(std::string& text, int toTraditional, const CharTables& tables,
+void ConvertWordsLiteral(std::string& text, Direction direction, const CharTables& tables,
                          const PhraseTables& phrases) {
-    const std::vector<PhraseEntry>& list = toTraditional ? phrases.toTraditional : phrases.toSimplified;
+    const std::vector<PhraseEntry>& list = phrases.Phrases(direction);
     std::string out;
     std::size_t uncovered = 0;  // where the stretch that no phrase covers began
     std::size_t pos = 0;
@@ -44,11 +43,11 @@ void ConvertWordsLiteral(std::string& text, int toTraditional, const CharTables&
             pos += gbk::CharWidth(text, pos);
             continue;
         }
-        AppendConverted(out, text, uncovered, pos, toTraditional, tables);
+        AppendConverted(out, text, uncovered, pos, direction, tables);
         out += longest->counterpart;
         pos += longest->phrase.size();
         uncovered = pos;
     }
-    if (uncovered < text.size()) AppendConverted(out, text, uncovered, text.size(), toTraditional, tables);
+    if (uncovered < text.size()) AppendConverted(out, text, uncovered, text.size(), direction, tables);
     text.swap(out);
 }

@@ -1,5 +1,5 @@
-// FileConversion.cpp: single-file conversion, the batch walk and the Start and Stop handlers of the window.
-#include "FileConversion.hpp"
+// WindowRun.cpp: single-file conversion, the batch walk and the Start and Stop handlers of the window.
+#include "WindowRun.hpp"
 
 #include "convert/Eligibility.hpp"
 #include "convert/EnsureDirectory.hpp"
@@ -7,9 +7,6 @@
 #include "platform/FileSystem.hpp"
 
 namespace {
-
-constexpr int kBatchMode = 1;
-constexpr int kTraditionalToSimplified = 1;
 
 // Whether the lines were being converted when the outcome came: the progress bar then goes back to 0.
 bool LinesRan(FileOutcome outcome) {
@@ -25,6 +22,21 @@ bool LinesRan(FileOutcome outcome) {
     }
 }
 
+// A single file's destination in full: a bare file name goes beside the executable, whatever the current
+// directory is; otherwise its folder is made if missing. False when that folder cannot be made.
+bool SingleDestination(const std::string& dest, std::string& destFull) {
+    const std::size_t slash = dest.rfind('\\');
+    std::string dir;
+    if (slash == std::string::npos || slash == 0) {
+        dir = platform::FolderOf(platform::ExecutablePath());
+    } else {
+        dir = dest.substr(0, slash);
+        if (!EnsureDirectory(dir)) return false;
+    }
+    destFull = dir + "\\" + dest.substr(slash == std::string::npos ? 0 : slash + 1);
+    return true;
+}
+
 void LowerAscii(std::string& path) {
     for (char& c : path) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -33,7 +45,7 @@ void LowerAscii(std::string& path) {
 
 }  // namespace
 
-DestinationDecision CFileConversion::Decide(const std::string& source, const std::string& dest) {
+DestinationDecision CWindowRun::Decide(const std::string& source, const std::string& dest) {
     DestinationDecision decision;
     decision.replace = true;  // what is there was either asked about, or appeared after the look-up
     platform::FileEntry existing;
@@ -55,7 +67,7 @@ DestinationDecision CFileConversion::Decide(const std::string& source, const std
     return decision;
 }
 
-void CFileConversion::Report(FileOutcome outcome) {
+void CWindowRun::Report(FileOutcome outcome) {
     switch (outcome) {
         case FileOutcome::Converted:
         case FileOutcome::Declined:
@@ -78,33 +90,28 @@ void CFileConversion::Report(FileOutcome outcome) {
     }
 }
 
-CTextConversion CFileConversion::Conversion(int toTraditional) const {
-    return CTextConversion(m_tables, toTraditional, m_byWords ? m_phrases : nullptr);
-}
-
-bool CFileConversion::ConvertFile(const std::string& source, const std::string& dest, int toTraditional) {
-    const CTextConversion conversion = Conversion(toTraditional);
+bool CWindowRun::ConvertFile(const std::string& source, const std::string& dest,
+                             const CTextConversion& conversion) {
     const FileReport report = ConvertOneFile(FileJob{source, dest, &conversion, std::nullopt}, *this);
     if (LinesRan(report.outcome)) m_host.SetProgress(0);
     Report(report.outcome);
     return report.outcome == FileOutcome::Converted;
 }
 
-void CFileConversion::FileDone(const std::string&, const std::string&, const FileReport& report) {
+void CWindowRun::FileDone(const std::string&, const std::string&, const FileReport& report) {
     if (LinesRan(report.outcome)) m_host.SetProgress(0);
     Report(report.outcome);
 }
 
-bool CFileConversion::AfterEntry() {
+bool CWindowRun::AfterEntry() {
     m_host.DispatchWaitingMessages();
-    return m_bStop == 0;
+    return !m_bStop;
 }
 
-void CFileConversion::ConvertDirectory(const std::string& sourceDir, const std::string& destDir,
-                                       int toTraditional) {
+void CWindowRun::ConvertDirectory(const std::string& sourceDir, const std::string& destDir,
+                                  const CTextConversion& conversion) {
     // A source that is a file is no folder to walk: nothing happens, without a word.
     if (!platform::IsDirectory(sourceDir)) return;
-    const CTextConversion conversion = Conversion(toTraditional);
     m_unreadable.clear();
     WalkFolder(sourceDir, destDir, conversion, std::nullopt, *this, WalkOptions{});
     if (m_unreadable.empty()) return;
@@ -113,7 +120,7 @@ void CFileConversion::ConvertDirectory(const std::string& sourceDir, const std::
     m_host.ShowMessage(text);
 }
 
-void CFileConversion::OnStart(const RunValues& values) {
+void CWindowRun::OnStart(const RunValues& values, const CTextConversion& conversion) {
     if (values.source.empty() || values.dest.empty()) {
         m_host.ShowMessage("File path cann't Null!");
         return;
@@ -126,55 +133,49 @@ void CFileConversion::OnStart(const RunValues& values) {
     }
 
     std::string destFull;
-    if (values.mode == kBatchMode) {
-        if (!EnsureDirectory(values.dest) || !platform::FindFile(values.dest, found, &destFull)) {
-            m_host.ShowMessage("Err:Cann't Create directory!");
-            return;
-        }
-    } else {
-        const std::size_t slash = values.dest.rfind('\\');
-        std::string dir;
-        if (slash == std::string::npos || slash == 0) {
-            // A bare file name goes beside the executable, whatever the current directory is.
-            dir = platform::FolderOf(platform::ExecutablePath());
-        } else {
-            dir = values.dest.substr(0, slash);
-            if (!EnsureDirectory(dir)) {
+    switch (values.mode) {
+        case RunMode::Batch:
+            if (!EnsureDirectory(values.dest) || !platform::FindFile(values.dest, found, &destFull)) {
                 m_host.ShowMessage("Err:Cann't Create directory!");
                 return;
             }
-        }
-        destFull = dir + "\\" + values.dest.substr(slash == std::string::npos ? 0 : slash + 1);
+            break;
+        case RunMode::SingleFile:
+            if (!SingleDestination(values.dest, destFull)) {
+                m_host.ShowMessage("Err:Cann't Create directory!");
+                return;
+            }
+            break;
     }
-
     LowerAscii(sourceFull);
     LowerAscii(destFull);
     if (sourceFull == destFull) {
         m_host.ShowMessage("File path is same!");
         return;
     }
-    const int toTraditional = values.direction == kTraditionalToSimplified ? 0 : 1;
-    m_byWords = values.byWords && m_phrases != nullptr;
 
-    if (values.mode == kBatchMode) {
-        m_bStop = 0;
-        m_host.EnableStart(false);
-        m_host.EnableStop(true);
-        ConvertDirectory(sourceFull, destFull, toTraditional);
-    } else {
-        if (!IsConvertible(values.source, m_host.Filter())) {
-            m_host.ShowMessage("Donn't switch binary file!");
-            return;
-        }
-        m_host.EnableStart(false);
-        ConvertFile(sourceFull, destFull, toTraditional);
+    switch (values.mode) {
+        case RunMode::Batch:
+            m_bStop = false;
+            m_host.EnableStart(false);
+            m_host.EnableStop(true);
+            ConvertDirectory(sourceFull, destFull, conversion);
+            break;
+        case RunMode::SingleFile:
+            if (!IsConvertible(values.source, m_host.Filter())) {
+                m_host.ShowMessage("Donn't switch binary file!");
+                return;
+            }
+            m_host.EnableStart(false);
+            ConvertFile(sourceFull, destFull, conversion);
+            break;
     }
     m_host.EnableStart(true);
     m_host.EnableStop(false);
 }
 
-void CFileConversion::OnStop() {
+void CWindowRun::OnStop() {
     m_host.EnableStart(true);
     m_host.EnableStop(false);
-    m_bStop = 1;
+    m_bStop = true;
 }

@@ -1,4 +1,4 @@
-// Utf8.hpp: strict UTF-8, one code point at a time. Portable.
+// Utf8.hpp: strict UTF-8, one code point at a time.
 #pragma once
 
 #include <cstddef>
@@ -70,19 +70,6 @@ inline void Append(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
-}
-
-// Whether the whole text is strict UTF-8.
-inline bool IsValid(const std::string& text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n;) {
-        char32_t cp;
-        const int length = DecodeOne(p + i, n - i, cp);
-        if (length <= 0) return false;
-        i += static_cast<std::size_t>(length);
-    }
-    return true;
 }
 
 }  // namespace utf8

@@ -1,13 +1,14 @@
 // ConvertTextLiteral.cpp: the reference conversion, one literal step after another.
 #include <cstddef>
 
-#include "ConvertText.hpp"
-#include "Gbk.hpp"
+#include "LiteralConversion.hpp"
+#include "core/Gbk.hpp"
 
-void ConvertTextLiteral(std::string& text, int toTraditional, const CharTables& tables) {
-    const std::string& search = toTraditional ? tables.simplified : tables.traditional;
-    const std::string& result = toTraditional ? tables.traditional : tables.simplified;
-    const std::size_t length = text.size();  // fixed: replacements that shrink the text do not shorten the scan
+void ConvertTextLiteral(std::string& text, Direction direction, const CharTables& tables) {
+    const std::string& search = tables.Search(direction);
+    const std::string& result = tables.Result(direction);
+    const std::size_t length =
+        text.size();  // fixed: replacements that shrink the text do not shorten the scan
 
     std::string character;
     std::string replacement;
