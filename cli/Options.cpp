@@ -269,8 +269,15 @@ and UTF-16, 0x1A is an ordinary character. INPUT is only read, never changed.
 Output: the result is written to a new file in OUTPUT's folder (zendrix-unfinished-PID-N.tmp)
 and renamed to OUTPUT once complete, so a failure leaves no half-written OUTPUT and an existing
 OUTPUT stays as it was. Ended by Ctrl+C, a signal or closing the console, the program removes that
-file on its way out; only a hard kill can leave one, named as above. OUTPUT's folder must exist. A replaced OUTPUT is a new file: it does not keep the
-old one's permissions or links.
+file on its way out; only a hard kill can leave one, named as above. OUTPUT's folder must exist.
+A replaced OUTPUT is a new file: it does not keep the old one's permissions or links; on Linux it
+takes INPUT's permission bits (less the umask), so a private INPUT gives a private OUTPUT. An OUTPUT
+that is a device, pipe or socket is never replaced, not even with --force. Standard output that is
+INPUT itself (>> INPUT) is refused. Running out of memory (a line too long) fails that file alone.
+Write errors on standard output (a full disk) fail the run, the summary and --verbose lines
+included; when its reader closes a pipe, the program ends quietly with a failing exit code. Names
+in messages show control characters, bytes that are not UTF-8 and (on Linux) backslashes escaped
+(\xNN, \\).
 
 Batch: a file is eligible when its name has no extension, or when its extension (from the first dot
 of the name, lowered: a.min.js has .min.js) is not one of .doc .exe .dll .gif .jpg .jpge .ppt .xls
@@ -292,14 +299,18 @@ Windows can hold works.
 
 Exit codes:
   0  OUTPUT written; with --batch: no file failed (skipped files are no failure)
-  1  conversion failed: reading an input or writing an output failed, or an output could not be
-     created or renamed into place; no partial output is left. With --batch: some file failed or a
-     folder could not be read (the others were converted)
+  1  conversion failed: reading an input or writing an output failed, memory ran out, or an output
+     could not be created or renamed into place; no partial output is left (what already went to
+     standard output is counted in the message). With --batch: some file failed or a folder could
+     not be read (the others were converted). Also: writing standard output failed, or its pipe
+     was closed by its reader
   2  bad use, nothing written: unknown option, missing or extra argument, no direction or both, the
      table file missing, unreadable or without its banner line; INPUT missing or unreadable, OUTPUT
-     being INPUT (under any spelling or link), OUTPUT existing without --force, OUTPUT a folder,
-     OUTPUT's folder missing; --batch: SOURCE not a folder, DEST existing but not a folder or not
-     creatable, DEST being SOURCE itself
+     being INPUT (under any spelling or link, or as standard output), OUTPUT existing without
+     --force, OUTPUT a folder, a device, pipe or socket, OUTPUT's folder missing; --batch: SOURCE
+     not a folder, DEST existing but not a folder or not creatable, DEST being SOURCE itself
+Ended by a signal (Ctrl+C, SIGTERM, a closed pipe), the program removes its unfinished output and
+ends by that signal.
 )";
 }
 
