@@ -375,3 +375,26 @@ TEST(RobustnessTest, AnOutputKeepsThePermissionBitsOfItsSource) {
 #endif
 
 }  // namespace
+
+namespace {
+
+// Out of memory outside the conversion of a file (here --review of one long line in 80 MB of address space,
+// if it needs that much) is a message and exit code 1, never an abort.
+TEST(RobustnessTest, RunningOutOfMemoryAnywhereIsNoAbort) {
+    if (!kMemoryLimits) GTEST_SKIP() << "no memory limits here";
+    TempDir dir;
+    std::string line;
+    line.reserve(30 << 20);
+    while (line.size() < (30 << 20)) line += "\xb7\xa2";  // 发, a place to review, again and again
+    Write(dir.path() / "long.txt", line + "\n");
+    line.clear();
+    line.shrink_to_fit();
+    const Result run =
+        RunConverter(dir.path(), {"--to-traditional", "--review", "long.txt"}, 0, "", 80L << 20);
+    EXPECT_TRUE(run.code == 0 || run.code == 1) << run.code;
+    if (run.code == 1) {
+        EXPECT_NE(std::string::npos, run.err.find("not enough memory")) << run.err;
+    }
+}
+
+}  // namespace

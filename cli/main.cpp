@@ -1,4 +1,5 @@
 // main.cpp: zendrix-convert, the command-line converter (exit codes: see Options.hpp or --help).
+#include <new>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,7 @@ int Finished(int code) {
     return code == cli::kExitOk ? cli::kExitFailed : code;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     const std::string name = "zendrix-convert: ";
     cli::ConvertOptions options;
     std::string error;
@@ -47,4 +46,17 @@ int main(int argc, char** argv) {
                                       : cli::RunConversion(options, error);
     if (code != cli::kExitOk && !error.empty()) cli::WriteError(name + error + "\n");
     return Finished(code);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Each file catches its own shortage of memory; this is for what lies outside a file (the tables, the
+    // arguments, --review's list): a message and a failure, never an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        cli::WriteError("zendrix-convert: not enough memory\n");
+        return cli::kExitFailed;
+    }
 }
