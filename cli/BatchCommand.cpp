@@ -89,7 +89,7 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
             m_written[dest] = source;
             m_writtenFiles[platform::FileIdentity(dest)] = source;
             Converted("converted " + Printable(source) + " -> " + Printable(dest) + " (" +
-                      EncodingName(report.encoding.encoding) + ")");
+                      EncodingsOf(report) + ")");
             return;
         case FileOutcome::Declined:
             if (earlier != nullptr) {
@@ -107,7 +107,7 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
                     false);
             return;
         default:
-            Failed(FailureMessage(report, source, dest));
+            Failed(ReportMessage(report, source, dest));
             return;
     }
 }
@@ -206,7 +206,7 @@ int RunBatch(const ConvertOptions& options, std::string& message) {
     }
     const CTextConversion conversion(tables, options.direction, options.phrases ? &phrases : nullptr);
     CBatchRun run(options);
-    WalkFolder(source, dest, conversion, options.encoding, run, WalkOptions{true});
+    WalkFolder(source, dest, conversion, run, WalkOptions{true, options.encoding, options.outputEncoding});
     run.Finish();
     return run.AnyFailed() ? kExitFailed : kExitOk;
 }

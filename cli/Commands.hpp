@@ -26,8 +26,11 @@ int RunReview(const ConvertOptions& options, std::string& message);
 // What an outcome of the engine means on the command line: the message and the exit code.
 std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const std::string& output);
 int ExitCodeOf(FileOutcome outcome);
-// OutcomeMessage for a file that did not convert, told more precisely where the report says more.
-std::string FailureMessage(const FileReport& report, const std::string& input, const std::string& output);
+// The message for a file's report: OutcomeMessage's, and for an Unwritable file the place and the character.
+std::string ReportMessage(const FileReport& report, const std::string& input, const std::string& output);
+// "GBK", or "GBK -> UTF-8" when the output is in another encoding, with a note when a web page's declaration
+// was changed: for --verbose.
+std::string EncodingsOf(const FileReport& report);
 
 // The notice for an input that a 0x1A byte ended with more after it, or "" when there is none.
 std::string EndMarkNotice(const std::string& input, const FileReport& report);

@@ -46,12 +46,14 @@ bool IsOption(const std::string& arg, const std::string& name) {
     return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
 }
 
-bool ParseEncoding(const std::string& name, std::optional<TextEncoding>& encoding) {
+// An encoding's name as the options take it; `none` ("auto" for the input, "same" for the output) leaves it
+// to each file.
+bool ParseEncoding(const std::string& name, const char* none, std::optional<TextEncoding>& encoding) {
     std::string lowered = name;
     for (char& c : lowered) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    if (lowered == "auto") {
+    if (lowered == none) {
         encoding.reset();
     } else if (lowered == "gbk" || lowered == "cp936") {
         encoding = TextEncoding::Gbk;
@@ -171,8 +173,16 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
             }
         } else if (IsOption(arg, "--encoding")) {
             std::string name;
-            if (!TakeValue(args, i, "--encoding", false, name) || !ParseEncoding(name, options.encoding)) {
+            if (!TakeValue(args, i, "--encoding", false, name) ||
+                !ParseEncoding(name, "auto", options.encoding)) {
                 error = "--encoding takes auto, gbk, utf-8, utf-16le or utf-16be";
+                return false;
+            }
+        } else if (IsOption(arg, "--output-encoding")) {
+            std::string name;
+            if (!TakeValue(args, i, "--output-encoding", false, name) ||
+                !ParseEncoding(name, "same", options.outputEncoding)) {
+                error = "--output-encoding takes same, gbk, utf-8, utf-16le or utf-16be";
                 return false;
             }
         } else if (IsOption(arg, "--filter")) {
@@ -194,6 +204,10 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
     }
     if (!options.batch && options.filterGiven) {
         error = "--filter works with --batch only";
+        return false;
+    }
+    if (options.review && options.outputEncoding) {
+        error = "--review lists, it writes no file: no --output-encoding";
         return false;
     }
     if (options.review && (options.batch || options.force)) {
@@ -222,6 +236,13 @@ Options:
   --table FILE      the character table to use (also --table=FILE); by default Runemap.dll in the
                     folder of this program, whatever the current folder
   --encoding E      the input's encoding: auto (the default), gbk, utf-8, utf-16le or utf-16be
+  --output-encoding E  the output's encoding: same (the default: each input's own), gbk, utf-8,
+                    utf-16le or utf-16be (UTF-16 with its byte order mark; UTF-8 with one only when
+                    the input had one). A file holding a character that encoding cannot hold is not
+                    written: the message names the first such character, its line and its column.
+                    In a web page, an encoding declaration near the top (<meta charset=...>,
+                    content="...; charset=...", <?xml ... encoding="..."?>) that names the input's
+                    encoding is changed to name the output's
   --phrases         convert by words: where a phrase of the phrase file starts, the longest one is
                     replaced by its counterpart (复杂 -> 複雜, 头发 -> 頭髮), and the character table
                     converts the rest; without it every character converts alone

@@ -36,12 +36,13 @@ struct ConvertOptions {
     bool phrases = false;  // convert by words
     bool verbose = false;
     bool filterGiven = false;
-    std::optional<TextEncoding> encoding;  // forced with --encoding; found in each file otherwise
-    std::string filter;                    // --batch only; the window's default filter unless given
-    std::string table;                     // empty: the table file beside the executable
-    std::string phraseFile;                // empty: the phrase file beside the executable
-    std::string input;                     // INPUT ("-": standard input), or SOURCE with --batch
-    std::string output;                    // OUTPUT ("-": standard output), or DEST with --batch
+    std::optional<TextEncoding> encoding;        // forced with --encoding; found in each file otherwise
+    std::optional<TextEncoding> outputEncoding;  // --output-encoding; "same" (each input's own) otherwise
+    std::string filter;                          // --batch only; the window's default filter unless given
+    std::string table;                           // empty: the table file beside the executable
+    std::string phraseFile;                      // empty: the phrase file beside the executable
+    std::string input;                           // INPUT ("-": standard input), or SOURCE with --batch
+    std::string output;                          // OUTPUT ("-": standard output), or DEST with --batch
 };
 
 // Reads the arguments that follow the program's name. On bad use returns false and says why in error.

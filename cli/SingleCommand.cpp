@@ -1,6 +1,9 @@
 // SingleCommand.cpp: zendrix-convert INPUT OUTPUT, and what every outcome of the engine means here.
+#include <cstdio>
+
 #include "Commands.hpp"
 #include "Console.hpp"
+#include "core/Utf8.hpp"
 #include "platform/FileSystem.hpp"
 
 namespace cli {
@@ -78,12 +81,15 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
             return "cannot rename the finished output to " + out + "; nothing was written";
         case FileOutcome::AppearedMeanwhile:
             return "the output " + out + " appeared meanwhile; left as it is";
+        case FileOutcome::Unwritable:
+            return in + " holds a character the output's encoding cannot hold; nothing was written";
     }
     return {};
 }
 
+// OutcomeMessage, told more precisely where the report says more: memory that ran out, what already went to
+// standard output; nothing at all for a reader that closed the pipe.
 std::string FailureMessage(const FileReport& report, const std::string& input, const std::string& output) {
-    // A reader that closed the pipe wants nothing more, not even a message.
     if (output.empty() && report.outputClosed) return {};
     std::string message = report.outOfMemory
                               ? "not enough memory to convert " + NameOf(input, "standard input") +
@@ -100,6 +106,29 @@ std::string FailureMessage(const FileReport& report, const std::string& input, c
     return message;
 }
 
+std::string ReportMessage(const FileReport& report, const std::string& input, const std::string& output) {
+    if (report.outcome != FileOutcome::Unwritable || !report.unwritable)
+        return FailureMessage(report, input, output);
+    const text::Unwritable& what = report.unwritable->what;
+    std::string character;
+    if (what.character == text::kNotACharacter) {
+        static const char kHex[] = "0123456789ABCDEF";
+        character = std::string("the byte 0x") + kHex[what.byte >> 4] + kHex[what.byte & 15] +
+                    ", which is no character of " + EncodingName(report.encoding.encoding) + ",";
+    } else {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(what.character));
+        utf8::Append(character, what.character);
+        character += std::string(" (") + code + ")";
+    }
+    std::string text =
+        NameOf(input, "standard input") + ", line " + std::to_string(report.unwritable->line) + ", column " +
+        std::to_string(what.column) + ": " + character + " cannot be written in " +
+        EncodingName(report.output) + "; " +
+        (output.empty() ? "the lines before it went to standard output" : "nothing was written");
+    return text;
+}
+
 int ExitCodeOf(FileOutcome outcome) {
     switch (outcome) {
         case FileOutcome::Converted:
@@ -108,10 +137,20 @@ int ExitCodeOf(FileOutcome outcome) {
         case FileOutcome::ReadFailed:
         case FileOutcome::WriteFailed:
         case FileOutcome::CannotReplace:
+        case FileOutcome::Unwritable:
             return kExitFailed;
         default:
             return kExitUsage;
     }
+}
+
+std::string EncodingsOf(const FileReport& report) {
+    std::string text = EncodingName(report.encoding.encoding);
+    if (report.output != report.encoding.encoding) text += std::string(" -> ") + EncodingName(report.output);
+    if (report.declarationChanged) {
+        text += std::string(", the page's encoding declaration now names ") + DeclaredName(report.output);
+    }
+    return text;
 }
 
 std::string EndMarkNotice(const std::string& input, const FileReport& report) {
@@ -129,17 +168,18 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
     const std::string input = options.input == "-" ? std::string() : options.input;
     const std::string output = options.output == "-" ? std::string() : options.output;
     CSingleFileHost host(options.force);
-    const FileReport report = ConvertOneFile(FileJob{input, output, &conversion, options.encoding}, host);
+    const FileReport report =
+        ConvertOneFile(FileJob{input, output, &conversion, options.encoding, options.outputEncoding}, host);
     const std::string notice = EndMarkNotice(input, report);
     if (!notice.empty()) WriteError("zendrix-convert: " + notice + "\n");
     if (report.outcome != FileOutcome::Converted) {
-        message = FailureMessage(report, input, output);
+        message = ReportMessage(report, input, output);
         return ExitCodeOf(report.outcome);
     }
     if (options.verbose) {
         const std::string line = "converted " + (input.empty() ? "-" : Printable(input)) + " -> " +
-                                 (output.empty() ? "-" : Printable(output)) + " (" +
-                                 EncodingName(report.encoding.encoding) + ")\n";
+                                 (output.empty() ? "-" : Printable(output)) + " (" + EncodingsOf(report) +
+                                 ")\n";
         // Standard output may be the converted text itself.
         if (output.empty()) {
             WriteError(line);

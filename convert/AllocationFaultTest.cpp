@@ -71,11 +71,12 @@ TEST(AllocationFaultTest, EveryAllocationOfAConversionMayFailAndNothingHalfDoneS
         WriteBytes(dir.File("in.txt"), c.bytes);
         WriteBytes(dir.File("out.txt"), "the old output");
         CReplacingHost host;
-        const FileJob job{dir.File("in.txt"), dir.File("out.txt"), &conversion, std::nullopt};
+        const FileJob job{dir.File("in.txt"), dir.File("out.txt"), &conversion, std::nullopt, std::nullopt};
         const std::string expected = [&] {
             TempDir reference;
-            const FileReport report = ConvertOneFile(
-                FileJob{dir.File("in.txt"), reference.File("out.txt"), &conversion, std::nullopt}, host);
+            const FileReport report = ConvertOneFile(FileJob{dir.File("in.txt"), reference.File("out.txt"),
+                                                             &conversion, std::nullopt, std::nullopt},
+                                                     host);
             EXPECT_EQ(FileOutcome::Converted, report.outcome);
             return ReadBytes(reference.File("out.txt"));
         }();

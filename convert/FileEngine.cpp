@@ -77,21 +77,49 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
     return detector.Finish();
 }
 
-// Writes the input's lines converted in its encoding, after its byte order mark as it was.
+// Whether an output in another encoding than the input's starts with a byte order mark: UTF-16 always, so
+// that it can be read at all; UTF-8 when the input had one.
+bool MarksOutput(TextEncoding output, bool inputMarked) {
+    switch (output) {
+        case TextEncoding::Gbk:
+            return false;
+        case TextEncoding::Utf8:
+            return inputMarked;
+        case TextEncoding::Utf16Le:
+        case TextEncoding::Utf16Be:
+            break;
+    }
+    return true;
+}
+
+// Writes the input's lines converted, in its encoding after its byte order mark as it was, or in the
+// output's encoding.
 LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter& writer, const FileJob& job,
-                            const EncodingGuess& encoding, bool wholeChecked, IFileHost& host) {
-    const platform::LineLayout layout = LayoutOf(encoding.encoding);
-    reader.SetLayout(layout, encoding.bomSize);
-    writer.SetLineBreak(layout);
-    const std::string bom = ByteOrderMark(encoding.encoding);
-    if (encoding.bomSize > 0 && !writer.Write(bom.data(), bom.size())) return LinesOutcome::WriteFailed;
+                            const EncodingGuess& encoding, bool wholeChecked, IFileHost& host,
+                            FileReport& report) {
+    const TextEncoding output =
+        OutputEncodingOf(encoding.encoding, job.conversion->GetDirection(), job.outputEncoding);
+    report.output = output;
+    reader.SetLayout(LayoutOf(encoding.encoding), encoding.bomSize);
+    writer.SetLineBreak(LayoutOf(output));
+    const bool same = output == encoding.encoding;
+    const std::string bom = ByteOrderMark(output);
+    if ((same ? encoding.bomSize > 0 : MarksOutput(output, encoding.bomSize > 0)) &&
+        !writer.Write(bom.data(), bom.size())) {
+        return LinesOutcome::WriteFailed;
+    }
     // UTF-8 found without a byte order mark was checked to its end, or is converted again if it fails the
     // check; a stream decided on its beginning was not.
     const bool knownValid =
         encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding && wholeChecked;
-    return ConvertLines(
-        reader, writer, *job.conversion, encoding.encoding,
-        [&host](int position) { host.SetProgress(position); }, knownValid);
+    const auto progress = [&host](int position) { host.SetProgress(position); };
+    if (same) return ConvertLines(reader, writer, *job.conversion, encoding.encoding, progress, knownValid);
+    CTranscodingWriter transcoding(writer, encoding.encoding, output);
+    const LinesOutcome outcome =
+        ConvertLines(reader, transcoding, *job.conversion, encoding.encoding, progress, knownValid);
+    report.unwritable = transcoding.Unwritable();
+    report.declarationChanged = transcoding.DeclarationChanged();
+    return outcome;
 }
 
 bool OpenOutput(platform::CTextWriter& writer, const FileJob& job, std::string& temporary) {
@@ -181,14 +209,15 @@ void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& 
         report.outcome = FileOutcome::CannotCreate;
         return;
     }
-    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, wholeChecked, host);
+    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, wholeChecked, host, report);
     if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
         // Not UTF-8 after all: all of it again, as GBK, into a fresh output.
         writer.Close();
         platform::RemoveFile(temporary);
         report.encoding = EncodingGuess{};
         const bool again = reader.Rewind() && OpenOutput(writer, job, temporary);
-        lines = again ? WriteConverted(reader, writer, job, report.encoding, true, host)
+        report.unwritable.reset();
+        lines = again ? WriteConverted(reader, writer, job, report.encoding, true, host, report)
                       : LinesOutcome::ReadFailed;
     }
     if (lines == LinesOutcome::Done && reader.EndMarkOffset() >= 0) {
@@ -202,8 +231,9 @@ void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& 
     if (lines != LinesOutcome::Done || !closed) {
         if (!temporary.empty()) platform::RemoveFile(temporary);
         temporary.clear();
-        report.outcome =
-            lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed : FileOutcome::WriteFailed;
+        report.outcome = lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed
+                         : report.unwritable               ? FileOutcome::Unwritable
+                                                           : FileOutcome::WriteFailed;
         report.outOfMemory = lines == LinesOutcome::ReadFailed && reader.OutOfMemory();
         return;
     }

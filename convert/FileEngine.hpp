@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "convert/OutputEncoding.hpp"
 #include "core/EncodingDetection.hpp"
 #include "core/TextConversion.hpp"
 #include "platform/TextFile.hpp"
@@ -22,6 +23,7 @@ enum class FileOutcome {
     WriteFailed,
     CannotReplace,      // the finished output could not take the destination's name
     AppearedMeanwhile,  // the destination appeared while the output was written, and was not to be replaced
+    Unwritable,         // a character the output's encoding cannot hold (FileReport::unwritable says where)
 };
 
 // What the front end decides about the destination before anything is read or written.
@@ -45,11 +47,16 @@ struct FileJob {
     std::string dest;    // empty: standard output
     const CTextConversion* conversion = nullptr;
     std::optional<TextEncoding> encoding;  // the source's encoding when given; found in the source otherwise
+    std::optional<TextEncoding>
+        outputEncoding;  // the output's when given; otherwise OutputEncodingOf's choice
 };
 
 struct FileReport {
     FileOutcome outcome = FileOutcome::Converted;
     EncodingGuess encoding;
+    TextEncoding output = TextEncoding::Gbk;  // the encoding the output is written in
+    std::optional<UnwritablePlace> unwritable;
+    bool declarationChanged = false;  // a web page's encoding declaration now names the output's encoding
     // Where a 0x1A byte ended a GBK source that had more after it, and how much more: those bytes were not
     // converted. A 0x1A that is the last byte is the old end-of-file mark and not reported (-1).
     std::int64_t endMarkOffset = -1;
@@ -62,11 +69,13 @@ struct FileReport {
     bool outputClosed = false;
 };
 
-// Converts job.source into job.dest in the source's own encoding and with its byte order mark, line by line
-// with CR LF line ends. The output is written to a new file beside dest, created exclusively and written
-// through the handle that created it, and takes dest's name only once complete: a failure never leaves a
-// half-written file, and an existing dest stays as it was unless the conversion succeeded. Running out of
-// memory fails this file alone (ReadFailed, outOfMemory), its temporary output removed.
+// Converts job.source into job.dest line by line with CR LF line ends, in the source's own encoding and with
+// its byte order mark, or in the output encoding given (UTF-16 then with its byte order mark, UTF-8 with one
+// only when the source had one); a character that encoding cannot hold stops the file (Unwritable). The
+// output is written to a new file beside dest, created exclusively and written through the handle that
+// created it, and takes dest's name only once complete: a failure never leaves a half-written file, and an
+// existing dest stays as it was unless the conversion succeeded.
+// Running out of memory fails this file alone (ReadFailed, outOfMemory), its temporary output removed.
 FileReport ConvertOneFile(const FileJob& job, IFileHost& host);
 
 // Finds the encoding of an input that was just opened (or takes the one given) and sets the reader's layout

@@ -19,13 +19,9 @@ std::string EligibilityPath(std::string name) {
 
 class CWalk {
   public:
-    CWalk(const std::string& destDir, const CTextConversion& conversion,
-          const std::optional<TextEncoding>& encoding, IWalkHost& host, const WalkOptions& options)
-        : m_destDir(destDir),
-          m_conversion(conversion),
-          m_encoding(encoding),
-          m_host(host),
-          m_options(options) {}
+    CWalk(const std::string& destDir, const CTextConversion& conversion, IWalkHost& host,
+          const WalkOptions& options)
+        : m_destDir(destDir), m_conversion(conversion), m_host(host), m_options(options) {}
 
     // False when the walk is to end.
     bool Walk(const std::string& folder);
@@ -35,7 +31,6 @@ class CWalk {
 
     const std::string& m_destDir;
     const CTextConversion& m_conversion;
-    const std::optional<TextEncoding>& m_encoding;
     IWalkHost& m_host;
     const WalkOptions& m_options;
 };
@@ -82,13 +77,14 @@ void CWalk::Entry(const std::string& folder, const platform::FolderEntry& entry)
         m_host.PassedOver(path, PassReason::NotAFile);
     } else {
         const std::string dest = platform::JoinPath(m_destDir, entry.name);
-        m_host.FileDone(path, dest, ConvertOneFile(FileJob{path, dest, &m_conversion, m_encoding}, m_host));
+        const FileJob job{path, dest, &m_conversion, m_options.encoding, m_options.outputEncoding};
+        m_host.FileDone(path, dest, ConvertOneFile(job, m_host));
     }
 }
 
 }  // namespace
 
 void WalkFolder(const std::string& sourceDir, const std::string& destDir, const CTextConversion& conversion,
-                const std::optional<TextEncoding>& encoding, IWalkHost& host, const WalkOptions& options) {
-    CWalk(destDir, conversion, encoding, host, options).Walk(sourceDir);
+                IWalkHost& host, const WalkOptions& options) {
+    CWalk(destDir, conversion, host, options).Walk(sourceDir);
 }

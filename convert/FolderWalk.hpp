@@ -25,11 +25,13 @@ class IWalkHost : public IFileHost {
 };
 
 struct WalkOptions {
-    bool byName = false;  // entries in the order of their names, not in the file system's
+    bool byName = false;                   // entries in the order of their names, not in the file system's
+    std::optional<TextEncoding> encoding;  // every input's, when given (FileJob::encoding)
+    std::optional<TextEncoding> outputEncoding;  // every output's, when given (FileJob::outputEncoding)
 };
 
 // Converts every eligible file below sourceDir, at any depth, directly into destDir under its own name:
 // C:\src\sub\b.txt goes to D:\out\b.txt. A file is eligible when IsConvertible admits its path with the
 // host's filter. Ends early when AfterEntry says so.
 void WalkFolder(const std::string& sourceDir, const std::string& destDir, const CTextConversion& conversion,
-                const std::optional<TextEncoding>& encoding, IWalkHost& host, const WalkOptions& options);
+                IWalkHost& host, const WalkOptions& options);

@@ -113,7 +113,7 @@ void CWindowRun::ConvertDirectory(const std::string& sourceDir, const std::strin
     // A source that is a file is no folder to walk: nothing happens, without a word.
     if (!platform::IsDirectory(sourceDir)) return;
     m_unreadable.clear();
-    WalkFolder(sourceDir, destDir, conversion, std::nullopt, *this, WalkOptions{});
+    WalkFolder(sourceDir, destDir, conversion, *this, WalkOptions{});
     if (m_unreadable.empty()) return;
     std::string text = "These folders could not be read; their files were not converted:";
     for (const std::string& folder : m_unreadable) text += "\n" + folder;
