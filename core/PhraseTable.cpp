@@ -1,4 +1,4 @@
-// PhraseTable.cpp: loading and indexing the phrase file.
+// PhraseTable.cpp: the dictionaries of the phrase file, their indexes, and the file's loading.
 #include "PhraseTable.hpp"
 
 #include <algorithm>
@@ -10,8 +10,128 @@
 #include "platform/TextFile.hpp"
 
 const char kPhraseBanner[] =
-    "Zendrix phrase table 1.0 (GBK): four sections, each a header line with its count, then its entries";
+    "Zendrix phrase table 2.0 (GBK): named sections, each a header line NAME COUNT, then its entries";
 const char kPhraseFileName[] = "Runewords.txt";
+
+namespace dictionary {
+const char kNormalization[] = "CJK_Compatibility_Ideographs";
+const char kSimplifiedPhrases[] = "STPhrases";
+const char kSimplifiedCharacters[] = "STCharacters";
+const char kTraditionalPhrases[] = "TSPhrases";
+const char kTraditionalCharacters[] = "TSCharacters";
+}  // namespace dictionary
+
+struct PhraseTables::Indexes {
+    PhraseDirectionIndex words[2];
+    std::vector<PhraseDirectionIndex> dictionaries;
+    std::vector<std::uint16_t> normalized;  // per GBK code: the code it is written as, or 0
+};
+
+namespace {
+
+int Slot(Direction direction) { return direction == Direction::ToTraditional ? 0 : 1; }
+
+const std::vector<PhraseEntry>* Find(const std::vector<PhraseDictionary>& dictionaries, const char* name) {
+    for (const PhraseDictionary& d : dictionaries) {
+        if (d.name == name) return &d.entries;
+    }
+    return nullptr;
+}
+
+// The phrases, then the characters: a character's entry counts only where no phrase has its key, as in
+// OpenCC's group of the two, where the phrases are asked first.
+std::vector<PhraseEntry> Words(const std::vector<PhraseDictionary>& dictionaries, const char* phrases,
+                               const char* characters) {
+    std::vector<PhraseEntry> words;
+    for (const char* name : {phrases, characters}) {
+        if (const std::vector<PhraseEntry>* entries = Find(dictionaries, name)) {
+            words.insert(words.end(), entries->begin(), entries->end());
+        }
+    }
+    return words;
+}
+
+}  // namespace
+
+PhraseTables::PhraseTables() : PhraseTables(std::vector<PhraseDictionary>{}) {}
+
+PhraseTables::PhraseTables(std::vector<PhraseEntry> toTraditional, std::vector<PhraseEntry> toSimplified,
+                           std::vector<CandidateEntry> traditionalForms,
+                           std::vector<CandidateEntry> simplifiedForms)
+    : PhraseTables(std::vector<PhraseDictionary>{{dictionary::kSimplifiedPhrases, std::move(toTraditional)},
+                                                 {dictionary::kTraditionalPhrases, std::move(toSimplified)}},
+                   std::move(traditionalForms), std::move(simplifiedForms)) {}
+
+PhraseTables::PhraseTables(std::vector<PhraseDictionary> dictionaries,
+                           std::vector<CandidateEntry> traditionalForms,
+                           std::vector<CandidateEntry> simplifiedForms)
+    : m_words{Words(dictionaries, dictionary::kSimplifiedPhrases, dictionary::kSimplifiedCharacters),
+              Words(dictionaries, dictionary::kTraditionalPhrases, dictionary::kTraditionalCharacters)},
+      m_forms{std::move(traditionalForms), std::move(simplifiedForms)} {
+    auto indexes = std::make_shared<Indexes>();
+    for (int k = 0; k < 2; ++k) indexes->words[k] = PhraseDirectionIndex::Build(m_words[k], m_forms[k]);
+    for (const PhraseDictionary& d : dictionaries) {
+        if (m_byName.count(d.name) != 0) continue;  // of equal names the first counts
+        m_byName[d.name] = indexes->dictionaries.size();
+        indexes->dictionaries.push_back(PhraseDirectionIndex::Build(d.entries, {}));
+    }
+    // Only whole two-byte characters that become one are written in another form: the text keeps its
+    // layout, so the normalization is a look-up per character.
+    if (const std::vector<PhraseEntry>* entries = Find(dictionaries, dictionary::kNormalization)) {
+        for (const PhraseEntry& e : *entries) {
+            if (e.phrase.size() != 2 || e.counterpart.size() != 2 || !gbk::IsLeadByte(e.phrase[0]) ||
+                !gbk::IsLeadByte(e.counterpart[0])) {
+                continue;
+            }
+            if (indexes->normalized.empty()) indexes->normalized.assign(0x10000, 0);
+            const auto code = [](const std::string& c) {
+                return static_cast<std::uint16_t>(static_cast<unsigned char>(c[0]) << 8 |
+                                                  static_cast<unsigned char>(c[1]));
+            };
+            std::uint16_t& slot = indexes->normalized[code(e.phrase)];
+            if (slot == 0) slot = code(e.counterpart);
+        }
+    }
+    m_indexes = std::move(indexes);
+}
+
+const std::vector<PhraseEntry>& PhraseTables::Phrases(Direction direction) const {
+    return m_words[Slot(direction)];
+}
+
+const PhraseDirectionIndex& PhraseTables::Index(Direction direction) const {
+    return m_indexes->words[Slot(direction)];
+}
+
+const std::vector<CandidateEntry>& PhraseTables::Candidates(Direction direction) const {
+    return m_forms[Slot(direction)];
+}
+
+const PhraseDirectionIndex* PhraseTables::Dictionary(const std::string& name) const {
+    const auto found = m_byName.find(name);
+    return found == m_byName.end() ? nullptr : &m_indexes->dictionaries[found->second];
+}
+
+void PhraseTables::Normalize(char* gbkText, std::size_t size) const {
+    const std::vector<std::uint16_t>& normalized = m_indexes->normalized;
+    // Every compatibility ideograph GBK holds has the lead byte FD or FE: most texts have neither byte.
+    if (normalized.empty() ||
+        (std::memchr(gbkText, 0xFD, size) == nullptr && std::memchr(gbkText, 0xFE, size) == nullptr))
+        return;
+    auto* p = reinterpret_cast<unsigned char*>(gbkText);
+    const std::size_t n = size;
+    for (std::size_t i = 0; i < n;) {
+        if (!gbk::IsLeadByte(p[i]) || i + 1 == n) {
+            ++i;
+            continue;
+        }
+        if (const std::uint16_t to = normalized[p[i] << 8 | p[i + 1]]) {
+            p[i] = static_cast<unsigned char>(to >> 8);
+            p[i + 1] = static_cast<unsigned char>(to);
+        }
+        i += 2;
+    }
+}
 
 namespace {
 
@@ -50,37 +170,37 @@ bool SplitEntry(const std::string& line, std::string& key, std::string& value) {
     return true;
 }
 
+bool IsNameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
 class CPhraseFileReader {
   public:
     explicit CPhraseFileReader(platform::CTextReader& file) : m_file(file) {}
 
-    // "NAME COUNT": the count in plain decimal, no more entries than the file has room for.
-    bool ReadHeader(const char* name, std::size_t& count) {
-        if (!m_file.ReadLine(m_line)) return false;
+    bool Next() { return m_file.ReadLine(m_line); }
+    bool AtEnd() { return !Next(); }
+    const std::string& Line() const { return m_line; }
+
+    // The line read last as "dictionary NAME COUNT": its name and count.
+    bool DictionaryHeader(std::string& name, std::size_t& count) const {
+        static const std::string kWord = "dictionary ";
+        if (m_line.compare(0, kWord.size(), kWord) != 0) return false;
+        const std::size_t space = m_line.find(' ', kWord.size());
+        if (space == std::string::npos || space == kWord.size()) return false;
+        name = m_line.substr(kWord.size(), space - kWord.size());
+        if (!std::all_of(name.begin(), name.end(), IsNameCharacter)) return false;
+        return Count(space + 1, count);
+    }
+
+    // The line read last as "NAME COUNT" for a fixed name.
+    bool Header(const char* name, std::size_t& count) const {
         const std::size_t nameSize = std::strlen(name);
-        if (m_line.size() <= nameSize + 1 || m_line.compare(0, nameSize, name) != 0 ||
-            m_line[nameSize] != ' ') {
-            return false;
-        }
-        const std::size_t limit = static_cast<std::size_t>(m_file.Length()) / kShortestEntry;
-        count = 0;
-        for (std::size_t k = nameSize + 1; k < m_line.size(); ++k) {
-            if (m_line[k] < '0' || m_line[k] > '9' || count > limit) return false;
-            count = count * 10 + static_cast<std::size_t>(m_line[k] - '0');
-        }
-        return count <= limit && (m_line[nameSize + 1] != '0' || m_line.size() == nameSize + 2);
+        return m_line.size() > nameSize + 1 && m_line.compare(0, nameSize, name) == 0 &&
+               m_line[nameSize] == ' ' && Count(nameSize + 1, count);
     }
 
-    // The next entry, whose key must come after the previous one's in byte order.
-    bool ReadEntry(std::string& key, std::string& value) {
-        if (!m_file.ReadLine(m_line) || !SplitEntry(m_line, key, value) || key <= m_previousKey) return false;
-        m_previousKey = key;
-        return true;
-    }
-
-    bool ReadPhrases(const char* name, std::vector<PhraseEntry>& entries) {
-        std::size_t count;
-        if (!ReadHeader(name, count)) return false;
+    bool ReadPhrases(std::size_t count, std::vector<PhraseEntry>& entries) {
         m_previousKey.clear();
         entries.clear();
         entries.reserve(std::min(count, kReservedEntries));
@@ -92,100 +212,94 @@ class CPhraseFileReader {
         return true;
     }
 
-    bool ReadCandidates(const char* name, std::vector<CandidateEntry>& entries) {
-        std::size_t count;
-        if (!ReadHeader(name, count)) return false;
+    bool ReadCandidates(std::size_t count, std::vector<CandidateEntry>& entries) {
         m_previousKey.clear();
         entries.clear();
         entries.reserve(std::min(count, kReservedEntries));
         std::string forms;
         for (std::size_t k = 0; k < count; ++k) {
-            CandidateEntry& entry = entries.emplace_back();
+            CandidateEntry entry;
             if (!ReadEntry(entry.character, forms) || entry.character.size() != 2 || forms.size() < 4)
                 return false;
-            for (std::size_t k = 0; k < forms.size(); k += 2) {
-                std::string form = forms.substr(k, 2);
+            for (std::size_t f = 0; f < forms.size(); f += 2) {
+                std::string form = forms.substr(f, 2);
                 if (std::find(entry.forms.begin(), entry.forms.end(), form) != entry.forms.end())
                     return false;
                 entry.forms.push_back(std::move(form));
             }
+            entries.push_back(std::move(entry));
         }
         return true;
     }
 
-    bool AtEnd() { return !m_file.ReadLine(m_line); }
-
   private:
+    // The count in plain decimal from `at` to the end, no more entries than the file has room for.
+    bool Count(std::size_t at, std::size_t& count) const {
+        const std::size_t limit = static_cast<std::size_t>(m_file.Length()) / kShortestEntry;
+        if (at >= m_line.size() || (m_line[at] == '0' && m_line.size() != at + 1)) return false;
+        count = 0;
+        for (std::size_t k = at; k < m_line.size(); ++k) {
+            if (m_line[k] < '0' || m_line[k] > '9' || count > limit) return false;
+            count = count * 10 + static_cast<std::size_t>(m_line[k] - '0');
+        }
+        return count <= limit;
+    }
+
+    // The next entry, whose key must come after the previous one's in byte order.
+    bool ReadEntry(std::string& key, std::string& value) {
+        if (!Next() || !SplitEntry(m_line, key, value) || key <= m_previousKey) return false;
+        m_previousKey = key;
+        return true;
+    }
+
     platform::CTextReader& m_file;
     std::string m_line;
     std::string m_previousKey;
 };
 
-}  // namespace
-
-PhraseTables::PhraseTables() : PhraseTables({}, {}) {}
-
-PhraseTables::PhraseTables(std::vector<PhraseEntry> toTraditional, std::vector<PhraseEntry> toSimplified,
-                           std::vector<CandidateEntry> traditionalForms,
-                           std::vector<CandidateEntry> simplifiedForms)
-    : m_toTraditional(std::move(toTraditional)),
-      m_toSimplified(std::move(toSimplified)),
-      m_traditionalForms(std::move(traditionalForms)),
-      m_simplifiedForms(std::move(simplifiedForms)) {
-    auto index = std::make_shared<PhraseIndex>();
-    index->toTraditional = PhraseDirectionIndex::Build(m_toTraditional, m_traditionalForms);
-    index->toSimplified = PhraseDirectionIndex::Build(m_toSimplified, m_simplifiedForms);
-    m_index = std::move(index);
-}
-
-const std::vector<PhraseEntry>& PhraseTables::Phrases(Direction direction) const {
-    return Of(direction, m_toTraditional, m_toSimplified);
-}
-
-const std::vector<CandidateEntry>& PhraseTables::Candidates(Direction direction) const {
-    return Of(direction, m_traditionalForms, m_simplifiedForms);
-}
-
-const PhraseDirectionIndex& PhraseTables::Index(Direction direction) const {
-    return Of(direction, m_index->toTraditional, m_index->toSimplified);
-}
-
-namespace {
-
 PhraseLoadResult LoadPhrasesFrom(PhraseTables& phrases, const std::string& path) {
+    phrases = PhraseTables();
     platform::CTextReader file;
     if (!file.Open(path)) return PhraseLoadResult::NotOpenable;
-    if (file.Length() >= kLongestFile) return PhraseLoadResult::Damaged;
+    if (file.Length() > kLongestFile) return PhraseLoadResult::Damaged;
 
-    std::vector<PhraseEntry> toTraditional;
-    std::vector<PhraseEntry> toSimplified;
+    CPhraseFileReader reader(file);
+    std::vector<PhraseDictionary> dictionaries;
     std::vector<CandidateEntry> traditionalForms;
     std::vector<CandidateEntry> simplifiedForms;
-    CPhraseFileReader reader(file);
-    std::string banner;
-    const bool wellFormed = file.ReadLine(banner) && banner == kPhraseBanner &&
-                            reader.ReadPhrases("s2t phrases", toTraditional) &&
-                            reader.ReadPhrases("t2s phrases", toSimplified) &&
-                            reader.ReadCandidates("s2t candidates", traditionalForms) &&
-                            reader.ReadCandidates("t2s candidates", simplifiedForms) && reader.AtEnd();
+    bool wellFormed = reader.Next() && reader.Line() == kPhraseBanner;
+    // The dictionaries, up to the line that is no dictionary's header: the first candidates' header.
+    while (wellFormed && reader.Next()) {
+        PhraseDictionary dictionary;
+        std::size_t count;
+        if (!reader.DictionaryHeader(dictionary.name, count)) break;
+        wellFormed = std::none_of(dictionaries.begin(), dictionaries.end(),
+                                  [&](const PhraseDictionary& d) { return d.name == dictionary.name; }) &&
+                     reader.ReadPhrases(count, dictionary.entries);
+        dictionaries.push_back(std::move(dictionary));
+    }
+    // The line that ended the dictionaries is the first candidates' header.
+    std::size_t traditionalCount = 0;
+    std::size_t simplifiedCount = 0;
+    wellFormed = wellFormed && reader.Header("candidates s2t", traditionalCount) &&
+                 reader.ReadCandidates(traditionalCount, traditionalForms) && reader.Next() &&
+                 reader.Header("candidates t2s", simplifiedCount) &&
+                 reader.ReadCandidates(simplifiedCount, simplifiedForms) && reader.AtEnd();
     // A read error can look like a short file: it is reported as such, not as damage.
     if (file.Failed()) return PhraseLoadResult::NotOpenable;
     if (!wellFormed) return PhraseLoadResult::Damaged;
-    phrases = PhraseTables(std::move(toTraditional), std::move(toSimplified), std::move(traditionalForms),
-                           std::move(simplifiedForms));
+    phrases = PhraseTables(std::move(dictionaries), std::move(traditionalForms), std::move(simplifiedForms));
     return PhraseLoadResult::Loaded;
 }
 
 }  // namespace
 
 PhraseLoadResult LoadPhrases(PhraseTables& phrases, const std::string& path) {
-    phrases = PhraseTables();
-    // A file too large for memory (a line of gigabytes, more entries than fit) is not a usable phrase file:
-    // its loading fails like any damage, and the program goes on without conversion by words.
+    // A file too large for memory is as unusable as one that cannot be read: a failure, never an abort.
     try {
         return LoadPhrasesFrom(phrases, path);
     } catch (const std::bad_alloc&) {
         phrases = PhraseTables();
-        return PhraseLoadResult::Damaged;
+        return PhraseLoadResult::NotOpenable;
     }
 }

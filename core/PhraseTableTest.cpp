@@ -30,9 +30,15 @@ const std::string kFa3 = "\xf3\x8c";
 
 // A well-formed file as lines; tests break one line at a time.
 std::vector<std::string> GoodLines() {
-    return {kBanner,           "s2t phrases 2",       kFuza + "\t" + kFuza2, kToufa + "\t" + kToufa2,
-            "t2s phrases 1",   kFuza2 + "\t" + kFuza, "s2t candidates 1",    kFa + "\t" + kFa2 + kFa3,
-            "t2s candidates 0"};
+    return {kBanner,
+            "dictionary STPhrases 2",
+            kFuza + "\t" + kFuza2,
+            kToufa + "\t" + kToufa2,
+            "dictionary TSPhrases 1",
+            kFuza2 + "\t" + kFuza,
+            "candidates s2t 1",
+            kFa + "\t" + kFa2 + kFa3,
+            "candidates t2s 0"};
 }
 
 std::string Join(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
@@ -78,12 +84,15 @@ TEST(PhraseTableTest, EveryBrokenRuleMakesTheFileDamagedAndLeavesNothingLoaded) 
     };
     const Fault faults[] = {
         {"banner", 0, kBanner + " "},
-        {"header name", 1, "s2t phrase 2"},
-        {"count too high", 1, "s2t phrases 3"},
-        {"count too low", 1, "s2t phrases 1"},
-        {"count with a sign", 1, "s2t phrases +2"},
-        {"count with a leading zero", 1, "s2t phrases 02"},
-        {"count beyond the file", 1, "s2t phrases 99999999999999999999"},
+        {"header word", 1, "dictionar STPhrases 2"},
+        {"header without a name", 1, "dictionary  2"},
+        {"name with a stray byte", 1, "dictionary ST-Phrases 2"},
+        {"count too high", 1, "dictionary STPhrases 3"},
+        {"count too low", 1, "dictionary STPhrases 1"},
+        {"count with a sign", 1, "dictionary STPhrases +2"},
+        {"count with a leading zero", 1, "dictionary STPhrases 02"},
+        {"count beyond the file", 1, "dictionary STPhrases 99999999999999999999"},
+        {"name given twice", 4, "dictionary STPhrases 1"},
         {"no TAB", 2, kFuza + kFuza2},
         {"two TABs", 2, kFuza + "\t" + kFuza2 + "\t"},
         {"empty phrase", 2, "\t" + kFuza2},
@@ -100,7 +109,8 @@ TEST(PhraseTableTest, EveryBrokenRuleMakesTheFileDamagedAndLeavesNothingLoaded) 
         {"candidate key of two characters", 7, kFuza + "\t" + kFa2 + kFa3},
         {"candidate with one form", 7, kFa + "\t" + kFa2},
         {"candidate with a repeated form", 7, kFa + "\t" + kFa2 + kFa2},
-        {"section out of order", 4, "s2t candidates 1"},
+        {"section out of order", 4, "candidates s2t 1"},
+        {"candidates' header", 6, "candidates s2t"},
     };
     for (const Fault& fault : faults) {
         std::vector<std::string> lines = GoodLines();
@@ -174,10 +184,10 @@ class CMemoryBound {
 TEST(PhraseTableTest, HostileCountsAndSizesAreDamageNotACrash) {
     TempDir dir;
     const CMemoryBound bound(std::uint64_t{2} << 30);
-    for (const std::string& section : {std::string("s2t phrases"), std::string("s2t candidates")}) {
+    for (const std::string& section : {std::string("dictionary STPhrases"), std::string("candidates s2t")}) {
         SCOPED_TRACE(section);
         std::vector<std::string> lines{kBanner};
-        if (section == "s2t candidates") lines.insert(lines.end(), {"s2t phrases 0", "t2s phrases 0"});
+        if (section == "candidates s2t") lines.push_back("dictionary STPhrases 0");
         lines.push_back(section + " 200000000");
         lines.push_back(kFuza + "\t" + kFuza2);
         lines.push_back("not an entry");

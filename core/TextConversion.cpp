@@ -226,17 +226,21 @@ const UnicodeLookup* CTextConversion::Lookup() const {
 }
 
 void CTextConversion::ConvertGbk(std::string& text) const {
-    if (m_phrases != nullptr) return ConvertWords(text, m_direction, m_tables, *m_phrases);
-    ConvertText(text, m_direction, m_tables);
+    if (m_phrases == nullptr) return ConvertText(text, m_direction, m_tables);
+    if (!text.empty()) m_phrases->Normalize(&text[0], text.size());
+    ConvertWords(text, m_direction, m_tables, *m_phrases);
 }
 
 bool CTextConversion::ConvertGbkLines(char* run, std::size_t size) const {
     return m_phrases == nullptr && ConvertLineRun(run, size, m_direction, m_tables);
 }
 
-bool CTextConversion::ConvertGbkLinesInto(const char* run, std::size_t size, std::string& out) const {
+bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const {
     out.clear();
-    return m_phrases != nullptr && ConvertWordsLineRun(run, size, m_direction, m_tables, *m_phrases, out);
+    if (m_phrases == nullptr) return false;
+    // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
+    m_phrases->Normalize(run, size);
+    return ConvertWordsLineRun(run, size, m_direction, m_tables, *m_phrases, out);
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {

@@ -39,7 +39,9 @@ class CTextConversion {
     bool ConvertGbkLines(char* run, std::size_t size) const;
     // By words a line may change its length: a run of whole GBK lines converted into `out`, terminators kept,
     // each line as ConvertGbk converts it alone; false, with out empty, where that cannot be done.
-    bool ConvertGbkLinesInto(const char* run, std::size_t size, std::string& out) const;
+    // The run may be changed in place on the way (every conversion by words first writes CJK compatibility
+    // ideographs in their unified forms).
+    bool ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const;
     // knownValid: the run is strict UTF-8 (the detection read all of it), so no sequence needs checking.
     bool ConvertUtf8Lines(char* run, std::size_t size, bool knownValid = false) const;
     bool ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const;
