@@ -44,10 +44,11 @@ void RemoveUnfinishedAndEnd(int sig) {
 }  // namespace
 
 void SetUnfinishedOutput(const std::string& path) {
+    std::string name = path;  // any allocation before the signals are blocked
     const sigset_t ending = EndingSignals();
     sigset_t old;
     ::sigprocmask(SIG_BLOCK, &ending, &old);
-    g_unfinished = path;
+    g_unfinished.swap(name);
     ::sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
