@@ -1,17 +1,26 @@
 #!/usr/bin/env python3
-"""make_detection_corpus.py: GBK and UTF-8 samples from Debian's text, for the encoding detection figures.
+"""make_detection_corpus.py: GBK, Big5, UTF-8 and other legacy samples from Debian's text, for the encoding
+detection figures.
 
 Sources: the gettext catalogues under /usr/share/locale/LANG/LC_MESSAGES/*.mo (read directly) and the manual
 pages of manpages-zh (/usr/share/man/zh_CN and zh_TW, text taken as make_bench_text.py takes it).
-  GBK:   zh_CN and zh_TW catalogues and both sets of manual pages, converted to GBK (lines GBK cannot hold are
-         dropped): Traditional text converted to GBK uses GBK's extension areas, as users' Traditional files do.
+  GBK:   zh_CN, zh_TW and zh_HK catalogues and both sets of manual pages, converted to GBK (lines GBK cannot
+         hold are dropped): Traditional text converted to GBK uses GBK's extension areas, as users' Traditional
+         files do.
+  Big5:  the Traditional text (zh_TW and zh_HK catalogues, zh_TW manual pages) in code page 950 as Windows has
+         it (tools/make_big5_codec.py), lines Big5 cannot hold dropped.
   UTF-8: the catalogues of every language asked for, and both sets of manual pages.
+  Other code pages, which must be recognised as neither GBK nor Big5: fr, de, es in Windows-1252 and Latin-1;
+         ru, uk, bg in Windows-1251; ru and bg in KOI8-R; el in Windows-1253; ja in EUC-JP and Shift_JIS; ko
+         in EUC-KR.
 Only files with a character outside ASCII are kept: pure ASCII is GBK by the rule. Each catalogue or page goes
 to one half, "dev" or "test", by the CRC-32 of its name, so that the detector can be
 developed on one half and judged on the other. Three shapes of file are written per set and half:
   OUT/<enc>-<lang>-<half>-line.rec    every distinct line with a non-ASCII character, a file of its own
   OUT/<enc>-<lang>-<half>-short.rec   four consecutive lines of one catalogue or page, a file of its own
   OUT/<enc>-<lang>-<half>-whole.rec   each catalogue or page whole
+  OUT/<enc>-<lang>-<half>-block.rec   the half's lines in order, in files of BLOCK_LINES lines (the last may be
+                                      shorter): files the size of a real document of the other code pages
 A .rec file is a sequence of records, each a 4-byte little-endian length followed by that many bytes.
 """
 import argparse
@@ -24,9 +33,24 @@ import zlib
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 from make_bench_text import page_text  # noqa: E402
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools"))
+from make_big5_codec import two_byte_map, PREFERRED  # noqa: E402
+
 DESIGNED = ["zh_CN", "zh_TW", "fr", "de", "ru", "el", "ja", "ko"]
+# (tag, Python codec, languages): text that is neither GBK nor Big5.
+OTHER_CODE_PAGES = [
+    ("cp1252", "cp1252", ["fr", "de", "es"]),
+    ("latin1", "latin-1", ["fr", "de", "es"]),
+    ("cp1251", "cp1251", ["ru", "uk", "bg"]),
+    ("koi8r", "koi8-r", ["ru", "bg"]),
+    ("cp1253", "cp1253", ["el"]),
+    ("eucjp", "euc-jp", ["ja"]),
+    ("sjis", "shift_jis", ["ja"]),
+    ("euckr", "euc-kr", ["ko"]),
+]
 UNSEEN = ["es", "it", "pt", "pl", "cs", "tr", "vi", "uk", "he", "ar", "th", "hi"]
 SHORT_LINES = 4
+BLOCK_LINES = 1000
 
 
 def mo_messages(path: pathlib.Path) -> list[str]:
@@ -85,13 +109,39 @@ def manpage_documents(lang: str) -> list[tuple[str, list[str]]]:
     return docs
 
 
+def big5_encoder():
+    """Code page 950 as Windows writes it: the codec's table, lower code first but for the preferred ones."""
+    codes = {}
+    for code, cp in sorted(two_byte_map().items()):
+        codes.setdefault(cp, code)
+    codes.update({cp: code for cp, code in PREFERRED.items()})
+    return {chr(cp): bytes([code >> 8, code & 0xFF]) for cp, code in codes.items()}
+
+
+BIG5 = big5_encoder()
+
+
+def encode_line(line: str, encoding: str) -> bytes:
+    if encoding != "big5":
+        return line.encode(encoding)
+    out = bytearray()
+    for ch in line:
+        if ord(ch) < 0x80:
+            out.append(ord(ch))
+        elif ch in BIG5:
+            out += BIG5[ch]
+        else:
+            raise UnicodeEncodeError("big5", line, 0, 1, "not in code page 950")
+    return bytes(out)
+
+
 def encode_lines(lines: list[str], encoding: str) -> list[bytes]:
     out = []
     for line in lines:
         try:
-            out.append(line.encode(encoding))
+            out.append(encode_line(line, encoding))
         except UnicodeEncodeError:
-            continue  # a character GBK cannot hold: the line is left out, as a GBK file could not contain it
+            continue  # a character the encoding cannot hold: the line is left out, as a file could not hold it
     return out
 
 
@@ -102,8 +152,10 @@ def write_records(path: pathlib.Path, records: list[bytes]) -> None:
             f.write(record)
 
 
-def build_set(out: pathlib.Path, encoding: str, name: str, docs: list[tuple[str, list[str]]]) -> str:
-    shapes = {(half, shape): [] for half in ("dev", "test") for shape in ("line", "short", "whole")}
+def build_set(out: pathlib.Path, encoding: str, name: str, docs: list[tuple[str, list[str]]],
+              tag: str = "") -> str:
+    shapes = {(half, shape): [] for half in ("dev", "test") for shape in ("line", "short", "whole", "block")}
+    pending = {"dev": [], "test": []}
     seen = set()
     for doc_name, lines in docs:
         half = half_of(doc_name)
@@ -121,7 +173,13 @@ def build_set(out: pathlib.Path, encoding: str, name: str, docs: list[tuple[str,
         whole = b"\n".join(encoded) + b"\n"
         if max(whole) >= 0x80:
             shapes[(half, "whole")].append(whole)
-    tag = "gbk" if encoding == "gbk" else "utf8"
+        pending[half].extend(encoded)
+    for half, lines in pending.items():
+        for k in range(0, len(lines), BLOCK_LINES):
+            block = b"\n".join(lines[k:k + BLOCK_LINES]) + b"\n"
+            if max(block) >= 0x80:
+                shapes[(half, "block")].append(block)
+    tag = tag or {"gbk": "gbk", "big5": "big5"}.get(encoding, "utf8")
     for (half, shape), records in shapes.items():
         write_records(out / f"{tag}-{name}-{half}-{shape}.rec", records)
     counts = " ".join(f"{half}/{shape} {len(r)}" for (half, shape), r in shapes.items())
@@ -137,8 +195,12 @@ def main() -> int:
     sets = [
         ("gbk", "zh_CN", catalogue_documents("zh_CN")),
         ("gbk", "zh_TW", catalogue_documents("zh_TW")),
+        ("gbk", "zh_HK", catalogue_documents("zh_HK")),
         ("gbk", "man-zh_CN", manpage_documents("zh_CN")),
         ("gbk", "man-zh_TW", manpage_documents("zh_TW")),
+        ("big5", "zh_TW", catalogue_documents("zh_TW")),
+        ("big5", "zh_HK", catalogue_documents("zh_HK")),
+        ("big5", "man-zh_TW", manpage_documents("zh_TW")),
         ("utf-8", "man-zh_CN", manpage_documents("zh_CN")),
         ("utf-8", "man-zh_TW", manpage_documents("zh_TW")),
     ]
@@ -150,8 +212,12 @@ def main() -> int:
             print(f"no catalogues for {lang}", file=sys.stderr)
     for encoding, name, docs in sets:
         print(build_set(args.out, encoding, name, docs))
+    for tag, codec, langs in OTHER_CODE_PAGES:
+        for lang in langs:
+            print(build_set(args.out, codec, lang, catalogue_documents(lang), tag))
     (args.out / "sets.txt").write_text(
-        "designed " + " ".join(DESIGNED) + "\nunseen " + " ".join(UNSEEN) + "\n")
+        "designed " + " ".join(DESIGNED) + "\nunseen " + " ".join(UNSEEN) + "\nother " +
+        " ".join(tag for tag, _, _ in OTHER_CODE_PAGES) + "\n")
     return 0
 
 

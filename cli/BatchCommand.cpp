@@ -18,6 +18,7 @@ class CBatchRun : public IWalkHost {
     // Clears the progress line and writes the summary.
     void Finish();
     bool AnyFailed() const { return m_failed > 0; }
+    bool AnyNotRecognised() const { return m_notRecognised > 0; }
 
     DestinationDecision Decide(const std::string& source, const std::string& dest) override;
     std::string Filter() override { return m_options.filter; }
@@ -49,6 +50,7 @@ class CBatchRun : public IWalkHost {
     unsigned long m_skipped = 0;
     unsigned long m_failed = 0;
     unsigned long m_truncated = 0;
+    unsigned long m_notRecognised = 0;
 };
 
 const std::string* CBatchRun::EarlierInput(const std::string& dest) const {
@@ -105,6 +107,13 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
         case FileOutcome::DestinationIsSource:
             Skipped("skipped " + Printable(source) + ": " + OutcomeMessage(report.outcome, source, dest),
                     false);
+            return;
+        case FileOutcome::NotRecognised:
+            // Always said, as a failure is: a file of SOURCE left without its output must not go unnoticed.
+            ++m_notRecognised;
+            ClearProgress();
+            WriteError("zendrix-convert: " + OutcomeMessage(report.outcome, source, dest) + "\n");
+            ShowProgress();
             return;
         default:
             Failed(ReportMessage(report, source, dest));
@@ -172,7 +181,8 @@ void CBatchRun::ShowProgress() {
 std::string CBatchRun::Counts() const {
     return "converted " + std::to_string(m_converted) + ", skipped " + std::to_string(m_skipped) +
            ", failed " + std::to_string(m_failed) +
-           (m_truncated > 0 ? ", truncated " + std::to_string(m_truncated) : "");
+           (m_truncated > 0 ? ", truncated " + std::to_string(m_truncated) : "") +
+           (m_notRecognised > 0 ? ", not recognised " + std::to_string(m_notRecognised) : "");
 }
 
 void CBatchRun::Finish() {
@@ -183,9 +193,9 @@ void CBatchRun::Finish() {
 }  // namespace
 
 int RunBatch(const ConvertOptions& options, std::string& message) {
-    CharTables tables;
-    PhraseTables phrases;
-    if (const int refused = LoadTablesFor(options, tables, phrases, message)) return refused;
+    CLoadedConversion loaded;
+    if (const int refused = loaded.Load(options, message)) return refused;
+    const CTextConversion& conversion = loaded.Conversion();
     const std::string& source = options.input;
     const std::string& dest = options.output;
     if (!platform::IsDirectory(source)) {
@@ -204,11 +214,10 @@ int RunBatch(const ConvertOptions& options, std::string& message) {
         message = "cannot create the destination folder " + Quoted(dest);
         return kExitUsage;
     }
-    const CTextConversion conversion(tables, options.direction, options.phrases ? &phrases : nullptr);
     CBatchRun run(options);
     WalkFolder(source, dest, conversion, run, WalkOptions{true, options.encoding, options.outputEncoding});
     run.Finish();
-    return run.AnyFailed() ? kExitFailed : kExitOk;
+    return run.AnyFailed() ? kExitFailed : run.AnyNotRecognised() ? kExitNotRecognised : kExitOk;
 }
 
 }  // namespace cli

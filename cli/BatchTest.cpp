@@ -86,7 +86,8 @@ struct Tree {
         fs::copy_file(kGolden / "tables" / "chain.tbl", dir.path() / "chain.tbl");
     }
     Result Batch(const std::string& dest, std::vector<std::string> extra = {}, long fileSizeLimit = 0) {
-        std::vector<std::string> args{"--to-traditional", "--table", "chain.tbl", "--batch", "src", dest};
+        std::vector<std::string> args{
+            "--to-traditional", "--encoding=gbk", "--table", "chain.tbl", "--batch", "src", dest};
         args.insert(args.end(), extra.begin(), extra.end());
         return RunConverter(dir.path(), args, fileSizeLimit);
     }
@@ -205,7 +206,7 @@ TEST(BatchUsageTest, BadUseIsRefusedWithExitCode2AndWritesNothing) {
     Tree t;
     Write(t.dir.path() / "file.txt", "x");
     const auto before = Snapshot(t.dir.path());
-    const std::vector<std::string> tt{"--to-traditional", "--table", "chain.tbl"};
+    const std::vector<std::string> tt{"--to-traditional", "--encoding=gbk", "--table", "chain.tbl"};
     struct Case {
         std::vector<std::string> args;
         std::string says;
@@ -329,8 +330,8 @@ Result RunOnTerminal(const fs::path& folder, const std::vector<std::string>& arg
 
 TEST(BatchTerminalTest, AProgressLineIsShownOnATerminalAndClearedBeforeTheSummary) {
     Tree t;
-    const Result run = RunOnTerminal(
-        t.dir.path(), {"--to-traditional", "--table", "chain.tbl", "--batch", "src", "out", "--verbose"});
+    const Result run = RunOnTerminal(t.dir.path(), {"--to-traditional", "--encoding=gbk", "--table",
+                                                    "chain.tbl", "--batch", "src", "out", "--verbose"});
     EXPECT_EQ(0, run.code);
     for (const char* progress :
          {"\rconverted 1, skipped 0, failed 0", "\rconverted 7, skipped 1, failed 0"}) {

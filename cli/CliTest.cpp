@@ -88,7 +88,8 @@ TEST(CliGoldenTest, ChineseFileNamesAndAnAbsoluteTablePath) {
     Write(dir.path() / FsPath(input), Read(kGolden / "input" / "chain.txt"));
     const std::string table = (dir.path() / "chain.tbl").string();
     fs::copy_file(kGolden / "tables" / "chain.tbl", table);
-    const Result run = RunConverter(dir.path(), {"--table=" + table, "--to-traditional", input, output});
+    const Result run =
+        RunConverter(dir.path(), {"--table=" + table, "--to-traditional", "--encoding=gbk", input, output});
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ(Read(kGolden / "expected" / "chain.to-traditional.txt"), Read(dir.path() / FsPath(output)));
 }
@@ -256,7 +257,8 @@ TEST(CliFailureTest, AWriteFailureLeavesNoOutputAndKeepsAnOldOne) {
     for (int i = 0; i < 2000; ++i) input += "\xbc\xd7\xd2\xd2 line " + std::to_string(i) + "\n";
     Write(dir.path() / "in.txt", input);
     fs::copy_file(kGolden / "tables" / "chain.tbl", dir.path() / "chain.tbl");
-    const std::vector<std::string> args{"--to-traditional", "--table", "chain.tbl", "in.txt", "out.txt"};
+    const std::vector<std::string> args{"--to-traditional", "--encoding=gbk", "--table",
+                                        "chain.tbl",        "in.txt",         "out.txt"};
 
     Result run = RunConverter(dir.path(), args, 4096);  // the disk is "full" after 4 KB
     EXPECT_EQ(1, run.code);
@@ -264,8 +266,9 @@ TEST(CliFailureTest, AWriteFailureLeavesNoOutputAndKeepsAnOldOne) {
     EXPECT_EQ((std::vector<std::string>{"chain.tbl", "in.txt"}), Listing(dir.path()));
 
     Write(dir.path() / "out.txt", "older");
-    run = RunConverter(dir.path(),
-                       {"--force", "--to-traditional", "--table", "chain.tbl", "in.txt", "out.txt"}, 4096);
+    run = RunConverter(
+        dir.path(),
+        {"--force", "--to-traditional", "--encoding=gbk", "--table", "chain.tbl", "in.txt", "out.txt"}, 4096);
     EXPECT_EQ(1, run.code);
     EXPECT_EQ("older", Read(dir.path() / "out.txt"));
     EXPECT_EQ((std::vector<std::string>{"chain.tbl", "in.txt", "out.txt"}), Listing(dir.path()));
@@ -276,8 +279,8 @@ TEST(CliFailureTest, AReadFailureLeavesNoOutput) {
     TempDir dir;
     fs::copy_file(kGolden / "tables" / "chain.tbl", dir.path() / "chain.tbl");
     // The converter's own memory from address 0: it opens, then every read fails.
-    const Result run =
-        RunConverter(dir.path(), {"--to-traditional", "--table", "chain.tbl", "/proc/self/mem", "out.txt"});
+    const Result run = RunConverter(dir.path(), {"--to-traditional", "--encoding=gbk", "--table", "chain.tbl",
+                                                 "/proc/self/mem", "out.txt"});
     EXPECT_EQ(1, run.code);
     EXPECT_NE(std::string::npos, run.err.find("reading '/proc/self/mem' failed")) << run.err;
     EXPECT_EQ((std::vector<std::string>{"chain.tbl"}), Listing(dir.path()));

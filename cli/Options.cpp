@@ -3,6 +3,7 @@
 
 #include "Console.hpp"
 #include "convert/Eligibility.hpp"
+#include "core/ConversionChain.hpp"
 #include "core/Utf8.hpp"
 
 namespace cli {
@@ -178,6 +179,11 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
                 error = "--encoding takes auto, gbk, utf-8, utf-16le or utf-16be";
                 return false;
             }
+        } else if (IsOption(arg, "--config")) {
+            if (!TakeValue(args, i, "--config", false, options.config)) {
+                error = std::string("--config needs a NAME: ") + ConversionNames();
+                return false;
+            }
         } else if (IsOption(arg, "--output-encoding")) {
             std::string name;
             if (!TakeValue(args, i, "--output-encoding", false, name) ||
@@ -198,7 +204,16 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
         }
     }
     if (options.help || options.version) return true;
-    if (!options.directionGiven) {
+    if (!options.config.empty() && (options.directionGiven || options.phrases)) {
+        error =
+            "--config names the whole conversion: no --to-traditional, --to-simplified or --phrases with it";
+        return false;
+    }
+    if (!options.config.empty() && options.review) {
+        error = "--review lists what the character table alone decided: not with --config";
+        return false;
+    }
+    if (!options.directionGiven && options.config.empty()) {
         error = "choose a direction: --to-traditional or --to-simplified";
         return false;
     }
@@ -335,14 +350,14 @@ ends by that signal.
 )";
 }
 
-int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTables& phrases,
-                  std::string& message) {
-    if (options.phrases) {
+int CLoadedConversion::Load(const ConvertOptions& options, std::string& message, bool withPhrases) {
+    if (options.phrases || withPhrases || !options.config.empty()) {
         const std::string path =
             options.phraseFile.empty() ? ProgramFile(kPhraseFileName) : options.phraseFile;
-        switch (LoadPhrases(phrases, path)) {
+        const char* needs = options.config.empty() ? "--phrases" : "--config";
+        switch (LoadPhrases(m_phrases, path)) {
             case PhraseLoadResult::NotOpenable:
-                message = "cannot open the phrase file " + Quoted(path) + " (--phrases needs it)";
+                message = "cannot open the phrase file " + Quoted(path) + " (" + needs + " needs it)";
                 return kExitUsage;
             case PhraseLoadResult::Damaged:
                 message = Quoted(path) + " is not a Zendrix phrase file, or it is damaged";
@@ -352,7 +367,7 @@ int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTable
         }
     }
     const std::string tablePath = options.table.empty() ? ProgramFile(kTableFileName) : options.table;
-    switch (LoadTables(tables, tablePath)) {
+    switch (LoadTables(m_tables, tablePath)) {
         case LoadResult::NotOpenable:
             message = "cannot open the table file " + Quoted(tablePath);
             return kExitUsage;
@@ -362,6 +377,13 @@ int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTable
             return kExitUsage;
         case LoadResult::Loaded:
             break;
+    }
+    if (!options.config.empty()) {
+        if (!CConversionChain::Build(options.config, m_phrases, m_tables, m_chain, message))
+            return kExitUsage;
+        m_conversion.emplace(m_tables, m_chain);
+    } else {
+        m_conversion.emplace(m_tables, options.direction, options.phrases ? &m_phrases : nullptr);
     }
     return kExitOk;
 }

@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "core/CharTables.hpp"
+#include "core/ConversionChain.hpp"
 #include "core/EncodingDetection.hpp"
 #include "core/PhraseTable.hpp"
+#include "core/TextConversion.hpp"
 
 namespace cli {
 
@@ -23,7 +25,9 @@ namespace cli {
 // 1: a conversion failed while it ran (reading or writing); with --batch the other files were still
 // converted. 2: bad use, found before a byte was written: arguments, the table, the input, the output or its
 // folder.
-enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+// 3: the input's encoding was not recognised (neither GBK, Big5, UTF-8 nor UTF-16): nothing was written;
+// --encoding says what it is. With --batch, some file was not recognised and no other failed.
+enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitNotRecognised = 3 };
 
 struct ConvertOptions {
     Direction direction = Direction::ToTraditional;
@@ -41,6 +45,7 @@ struct ConvertOptions {
     std::string filter;                          // --batch only; the window's default filter unless given
     std::string table;                           // empty: the table file beside the executable
     std::string phraseFile;                      // empty: the phrase file beside the executable
+    std::string config;                          // --config NAME: one of OpenCC's named conversions
     std::string input;                           // INPUT ("-": standard input), or SOURCE with --batch
     std::string output;                          // OUTPUT ("-": standard output), or DEST with --batch
 };
@@ -51,10 +56,23 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
 // The --help text.
 std::string UsageText();
 
-// Loads the table that options name, and with --phrases the phrase file. Returns kExitOk, or kExitUsage with
-// message set.
-int LoadTablesFor(const ConvertOptions& options, CharTables& tables, PhraseTables& phrases,
-                  std::string& message);
+// What the options convert with: the table, the phrase file where needed, the named conversion, and the
+// conversion over them.
+class CLoadedConversion {
+  public:
+    // Loads the table the options name, the phrase file with --phrases or --config (or when withPhrases), and
+    // builds the conversion. Returns kExitOk, or kExitUsage with message set.
+    int Load(const ConvertOptions& options, std::string& message, bool withPhrases = false);
+
+    const CTextConversion& Conversion() const { return *m_conversion; }
+    const PhraseTables& Phrases() const { return m_phrases; }
+
+  private:
+    CharTables m_tables;
+    PhraseTables m_phrases;
+    CConversionChain m_chain;
+    std::optional<CTextConversion> m_conversion;
+};
 
 // A name as messages show it: control characters (a newline, ESC, the C1 controls) and bytes that are not
 // UTF-8 as \xNN, and on POSIX, where a backslash is an ordinary character of a name, a backslash as \\;

@@ -58,13 +58,11 @@ class CReviewOutput {
 }  // namespace
 
 int RunReview(const ConvertOptions& options, std::string& message) {
-    CharTables tables;
-    PhraseTables phrases;
     // The forms to choose among come from the phrase file, with or without --phrases.
-    ConvertOptions withForms = options;
-    withForms.phrases = true;
-    if (const int refused = LoadTablesFor(withForms, tables, phrases, message)) return refused;
-    const CTextConversion conversion(tables, options.direction, options.phrases ? &phrases : nullptr);
+    CLoadedConversion loaded;
+    if (const int refused = loaded.Load(options, message, true)) return refused;
+    const CTextConversion& conversion = loaded.Conversion();
+    const PhraseTables& phrases = loaded.Phrases();
     const bool standardInput = options.input == "-";
     platform::CTextReader reader;
     if (standardInput) {

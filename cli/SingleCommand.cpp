@@ -83,6 +83,13 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
             return "the output " + out + " appeared meanwhile; left as it is";
         case FileOutcome::Unwritable:
             return in + " holds a character the output's encoding cannot hold; nothing was written";
+        case FileOutcome::NotRecognised:
+            return "cannot tell the encoding of " + in +
+                   ": it reads as Chinese neither in GBK nor in Big5, and is no UTF-8 or UTF-16 (a Russian, "
+                   "Greek, "
+                   "Korean, Japanese or western code page?); nothing was written. If it is Chinese, "
+                   "--encoding gbk "
+                   "or --encoding big5 converts it as such";
     }
     return {};
 }
@@ -109,24 +116,9 @@ std::string FailureMessage(const FileReport& report, const std::string& input, c
 std::string ReportMessage(const FileReport& report, const std::string& input, const std::string& output) {
     if (report.outcome != FileOutcome::Unwritable || !report.unwritable)
         return FailureMessage(report, input, output);
-    const text::Unwritable& what = report.unwritable->what;
-    std::string character;
-    if (what.character == text::kNotACharacter) {
-        static const char kHex[] = "0123456789ABCDEF";
-        character = std::string("the byte 0x") + kHex[what.byte >> 4] + kHex[what.byte & 15] +
-                    ", which is no character of " + EncodingName(report.encoding.encoding) + ",";
-    } else {
-        char code[16];
-        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(what.character));
-        utf8::Append(character, what.character);
-        character += std::string(" (") + code + ")";
-    }
-    std::string text =
-        NameOf(input, "standard input") + ", line " + std::to_string(report.unwritable->line) + ", column " +
-        std::to_string(what.column) + ": " + character + " cannot be written in " +
-        EncodingName(report.output) + "; " +
-        (output.empty() ? "the lines before it went to standard output" : "nothing was written");
-    return text;
+    return NameOf(input, "standard input") + ", " +
+           UnwritableText(*report.unwritable, report.encoding.encoding, report.output) + "; " +
+           (output.empty() ? "the lines before it went to standard output" : "nothing was written");
 }
 
 int ExitCodeOf(FileOutcome outcome) {
@@ -139,6 +131,8 @@ int ExitCodeOf(FileOutcome outcome) {
         case FileOutcome::CannotReplace:
         case FileOutcome::Unwritable:
             return kExitFailed;
+        case FileOutcome::NotRecognised:
+            return kExitNotRecognised;
         default:
             return kExitUsage;
     }
@@ -161,10 +155,9 @@ std::string EndMarkNotice(const std::string& input, const FileReport& report) {
 }
 
 int RunConversion(const ConvertOptions& options, std::string& message) {
-    CharTables tables;
-    PhraseTables phrases;
-    if (const int refused = LoadTablesFor(options, tables, phrases, message)) return refused;
-    const CTextConversion conversion(tables, options.direction, options.phrases ? &phrases : nullptr);
+    CLoadedConversion loaded;
+    if (const int refused = loaded.Load(options, message)) return refused;
+    const CTextConversion& conversion = loaded.Conversion();
     const std::string input = options.input == "-" ? std::string() : options.input;
     const std::string output = options.output == "-" ? std::string() : options.output;
     CSingleFileHost host(options.force);

@@ -43,8 +43,8 @@ TEST(CliWordsTest, TheReviewListNamesWhatNoPhraseDecidedInEveryEncoding) {
     Write(dir.path() / "in.txt", utf8);
     run = RunConverter(dir.path(), {"--to-traditional", "--review", "in.txt"});
     EXPECT_EQ(0, run.code) << run.err;
-    for (std::string line :
-         {std::string("in.txt:1:2: 发 -> 發 (also 髮)\n"), std::string("in.txt:4:4: 里 -> 裏 (also 里 哩)\n")}) {
+    for (std::string line : {std::string("in.txt:1:2: 发 -> 發 (also 髮)\n"),
+                             std::string("in.txt:4:4: 里 -> 裏 (also 里 哩)\n")}) {
 #ifdef _WIN32
         line = testsupport::GbkOf(platform::WideFromUtf8(line));
 #endif
@@ -65,6 +65,30 @@ TEST(CliWordsTest, AMissingOrDamagedPhraseFileIsBadUseAndWritesNothing) {
         EXPECT_NE(std::string::npos, run.err.find(says)) << run.err;
         EXPECT_FALSE(fs::exists(dir.path() / "out.txt"));
     }
+}
+
+TEST(CliWordsTest, ConfigNamesAConversionOfOpenCCAndStandsAlone) {
+    TempDir dir;
+    Write(dir.path() / "in.txt", "鼠标和软件为了\n");
+    Result run = RunConverter(dir.path(), {"--config", "s2twp", "in.txt", "tw.txt"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ("滑鼠和軟體為了\r\n", Read(dir.path() / "tw.txt"));
+    run = RunConverter(dir.path(), {"--config=tw2sp", "tw.txt", "back.txt"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ("鼠标和软件为了\r\n", Read(dir.path() / "back.txt"));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--config", "s2twp", "--to-traditional", "in.txt", "x.txt"},
+          {"--config", "s2t", "--phrases", "in.txt", "x.txt"},
+          {"--config", "s2t", "--review", "in.txt"},
+          {"--config", "s2x", "in.txt", "x.txt"},
+          {"--config", "s2t", "--phrase-file", "missing.txt", "in.txt", "x.txt"}}) {
+        run = RunConverter(dir.path(), args);
+        EXPECT_EQ(2, run.code) << args[2];
+        EXPECT_FALSE(run.err.empty());
+        EXPECT_FALSE(fs::exists(dir.path() / "x.txt"));
+    }
+    EXPECT_NE(std::string::npos,
+              RunConverter(dir.path(), {"--config", "s2x", "in.txt", "x.txt"}).err.find("hk2sp"));
 }
 
 }  // namespace

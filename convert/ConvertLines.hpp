@@ -8,6 +8,7 @@
 #include "core/EncodingDetection.hpp"
 #include "core/TextConversion.hpp"
 #include "core/TextStretches.hpp"
+#include "core/Transcode.hpp"
 #include "platform/TextFile.hpp"
 
 enum class LinesOutcome { Done, ReadFailed, WriteFailed };
@@ -33,6 +34,7 @@ inline platform::LineLayout LayoutOf(TextEncoding encoding) {
         case TextEncoding::Utf16Be:
             return {2, true, false};
         case TextEncoding::Gbk:
+        case TextEncoding::Big5:  // a legacy code page, read in the classic text mode as GBK is
             break;
     }
     return {1, false, true};
@@ -162,6 +164,18 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
                     },
                     [](platform::LineRun&) { return false; },
                     [&](std::string& text) { conversion.ConvertUtf8(text); });
+                break;
+            case TextEncoding::Big5:
+                // Converted as UTF-8 (ToPivot), since its results need not be Big5's: the writer writes each
+                // line in the output's encoding.
+                allWritten =
+                    text::ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
+                        text::ToPivot(TextEncoding::Big5, run.data + at, size, line);
+                        conversion.ConvertUtf8(line);
+                        if (!writer.WriteLine(line.data(), line.size())) return false;
+                        progress.Add(static_cast<std::int64_t>(size));
+                        return true;
+                    });
                 break;
             case TextEncoding::Utf16Le:
                 allWritten = convertUnits(run, false);

@@ -82,6 +82,7 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
 bool MarksOutput(TextEncoding output, bool inputMarked) {
     switch (output) {
         case TextEncoding::Gbk:
+        case TextEncoding::Big5:
             return false;
         case TextEncoding::Utf8:
             return inputMarked;
@@ -102,7 +103,8 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
     report.output = output;
     reader.SetLayout(LayoutOf(encoding.encoding), encoding.bomSize);
     writer.SetLineBreak(LayoutOf(output));
-    const bool same = output == encoding.encoding;
+    // Big5 converts as UTF-8 and is always written through the transcoding writer (ConvertLines).
+    const bool same = output == encoding.encoding && encoding.encoding != TextEncoding::Big5;
     const std::string bom = ByteOrderMark(output);
     if ((same ? encoding.bomSize > 0 : MarksOutput(output, encoding.bomSize > 0)) &&
         !writer.Write(bom.data(), bom.size())) {
@@ -114,7 +116,9 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
         encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding && wholeChecked;
     const auto progress = [&host](int position) { host.SetProgress(position); };
     if (same) return ConvertLines(reader, writer, *job.conversion, encoding.encoding, progress, knownValid);
-    CTranscodingWriter transcoding(writer, encoding.encoding, output);
+    const TextEncoding lines =
+        encoding.encoding == TextEncoding::Big5 ? TextEncoding::Utf8 : encoding.encoding;
+    CTranscodingWriter transcoding(writer, lines, encoding.encoding, output);
     const LinesOutcome outcome =
         ConvertLines(reader, transcoding, *job.conversion, encoding.encoding, progress, knownValid);
     report.unwritable = transcoding.Unwritable();
@@ -203,6 +207,10 @@ void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& 
     bool provisional = false;
     bool wholeChecked = true;
     report.encoding = FindEncoding(reader, job, detector, provisional, wholeChecked);
+    if (!report.encoding.recognised) {
+        report.outcome = FileOutcome::NotRecognised;
+        return;
+    }
 
     if (!OpenOutput(writer, job, temporary)) {
         temporary.clear();
@@ -211,10 +219,15 @@ void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& 
     }
     LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, wholeChecked, host, report);
     if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
-        // Not UTF-8 after all: all of it again, as GBK, into a fresh output.
+        // Not UTF-8 after all: all of it again, in what the detection found, into a fresh output.
         writer.Close();
         platform::RemoveFile(temporary);
-        report.encoding = EncodingGuess{};
+        temporary.clear();
+        report.encoding = detector.Finish();
+        if (!report.encoding.recognised) {
+            report.outcome = FileOutcome::NotRecognised;
+            return;
+        }
         const bool again = reader.Rewind() && OpenOutput(writer, job, temporary);
         report.unwritable.reset();
         lines = again ? WriteConverted(reader, writer, job, report.encoding, true, host, report)

@@ -24,6 +24,7 @@ enum class FileOutcome {
     CannotReplace,      // the finished output could not take the destination's name
     AppearedMeanwhile,  // the destination appeared while the output was written, and was not to be replaced
     Unwritable,         // a character the output's encoding cannot hold (FileReport::unwritable says where)
+    NotRecognised,  // no byte order mark, not UTF-8, and neither GBK nor Big5 reads as Chinese: left alone
 };
 
 // What the front end decides about the destination before anything is read or written.

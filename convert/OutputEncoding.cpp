@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/TextStretches.hpp"
+#include "core/Utf8.hpp"
 
 namespace {
 
@@ -34,6 +35,9 @@ bool Names(TextEncoding encoding, const std::u32string& label) {
         case TextEncoding::Gbk:
             return lowered == "gbk" || lowered == "gb2312" || lowered == "gb18030" || lowered == "cp936" ||
                    lowered == "x-gbk" || lowered == "windows-936";
+        case TextEncoding::Big5:
+            return lowered == "big5" || lowered == "big5-hkscs" || lowered == "cp950" ||
+                   lowered == "x-x-big5";
         case TextEncoding::Utf8:
             return lowered == "utf-8" || lowered == "utf8";
         case TextEncoding::Utf16Le:
@@ -66,10 +70,36 @@ TextEncoding OutputEncodingOf(TextEncoding input, Direction direction,
     return input;
 }
 
+std::string UnwritableText(const UnwritablePlace& place, TextEncoding input, TextEncoding output) {
+    static const char kHex[] = "0123456789ABCDEF";
+    const text::Unwritable& what = place.what;
+    std::string character;
+    if (what.character == text::kNotACharacter) {
+        character = std::string("the byte 0x") + kHex[what.byte >> 4] + kHex[what.byte & 15] +
+                    ", which is no character of " + EncodingName(input) + ",";
+    } else {
+        utf8::Append(character, what.character);
+        std::string code;
+        for (char32_t cp = what.character; cp != 0 || code.size() < 4; cp >>= 4)
+            code.insert(code.begin(), kHex[cp & 15]);
+        character += " (U+" + code + ")";
+    }
+    std::string text = "line " + std::to_string(place.line) + ", column " + std::to_string(what.column) +
+                       ": " + character + " cannot be written in " + EncodingName(output);
+    if (output == TextEncoding::Big5 && what.character != text::kNotACharacter) {
+        text +=
+            " (Big5 holds Taiwan's forms: 為, 著, 啟, 眾, not the standard 爲, 着, 啓, 衆 that conversion to "
+            "Traditional writes; the Taiwan conversion writes forms Big5 holds)";
+    }
+    return text;
+}
+
 const char* DeclaredName(TextEncoding encoding) {
     switch (encoding) {
         case TextEncoding::Gbk:
             return "GBK";
+        case TextEncoding::Big5:
+            return "Big5";
         case TextEncoding::Utf8:
             return "UTF-8";
         case TextEncoding::Utf16Le:
@@ -113,17 +143,18 @@ bool CTranscodingWriter::WriteLine(const char* line, std::size_t size) {
             whole = whole && cp != text::kNotACharacter;
             characters += cp;
         });
-        if (whole && ChangeDeclaration(characters, m_from, m_to)) {
+        if (whole && ChangeDeclaration(characters, m_original, m_to)) {
             m_declarationChanged = true;
             m_out.clear();
             for (const char32_t cp : characters) {
                 if (!text::AppendCodePoint(m_out, cp, m_to)) break;  // reported by the plain path below
             }
             std::string plain;
-            if (text::TranscodeLine(m_from, line, size, m_to, plain, what)) return m_writer.WriteLine(m_out);
+            if (text::TranscodeLine(m_from, line, size, m_to, plain, what, m_original))
+                return m_writer.WriteLine(m_out);
         }
     }
-    if (!text::TranscodeLine(m_from, line, size, m_to, m_out, what)) {
+    if (!text::TranscodeLine(m_from, line, size, m_to, m_out, what, m_original)) {
         m_unwritable = UnwritablePlace{m_line, what};
         return false;
     }

@@ -11,7 +11,8 @@
 #include "core/Transcode.hpp"
 #include "platform/TextFile.hpp"
 
-// The encoding a converted file is written in: the one asked for, or else its own.
+// The encoding a converted file is written in: the one asked for, or else its own, but GBK for a Big5 file
+// made Simplified (Big5 holds almost no Simplified character; GBK is the Simplified counterpart).
 TextEncoding OutputEncodingOf(TextEncoding input, Direction direction,
                               const std::optional<TextEncoding>& asked);
 
@@ -28,8 +29,11 @@ struct UnwritablePlace {
 // <?xml ... encoding="..."?>) is changed to name the output's, so that the page still shows right.
 class CTranscodingWriter {
   public:
-    CTranscodingWriter(platform::CTextWriter& writer, TextEncoding from, TextEncoding to)
-        : m_writer(writer), m_from(from), m_to(to) {}
+    // from: the encoding of the lines it is given; original: the file's own, which a declaration names and
+    // whose bytes ToPivot escaped (Big5 given as UTF-8).
+    CTranscodingWriter(platform::CTextWriter& writer, TextEncoding from, TextEncoding original,
+                       TextEncoding to)
+        : m_writer(writer), m_from(from), m_original(original), m_to(to) {}
 
     bool WriteLine(const char* line, std::size_t size);
     bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes);
@@ -42,6 +46,7 @@ class CTranscodingWriter {
   private:
     platform::CTextWriter& m_writer;
     TextEncoding m_from;
+    TextEncoding m_original;
     TextEncoding m_to;
     std::size_t m_line = 0;
     std::int64_t m_read = 0;  // bytes of the input's lines so far
@@ -50,10 +55,14 @@ class CTranscodingWriter {
     bool m_declarationChanged = false;
 };
 
+// "line 3, column 5: 爲 (U+7232) cannot be written in Big5", with, for Big5, why a Traditional character may
+// be missing from it: for the messages of both front ends.
+std::string UnwritableText(const UnwritablePlace& place, TextEncoding input, TextEncoding output);
+
 // The name a web page's declaration gives an encoding: "GBK", "Big5", "UTF-8", "UTF-16".
 const char* DeclaredName(TextEncoding encoding);
 
 // Changes, in a line of text, the first encoding declaration that names `from` (by any of its usual labels:
-// gb2312, gbk, gb18030, cp936; big5, cp950; utf-8, utf8; utf-16) so that it names `to`. The line is UTF-32.
-// True when it changed something.
+// gb2312, gbk, gb18030, cp936; big5, big5-hkscs, cp950; utf-8, utf8; utf-16) so that it names `to`. The line
+// is UTF-32. True when it changed something.
 bool ChangeDeclaration(std::u32string& line, TextEncoding from, TextEncoding to);

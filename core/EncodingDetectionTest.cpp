@@ -49,6 +49,8 @@ TEST(EncodingDetectionTest, ByteOrderMarksDecideAndReportTheirSize) {
     }
 }
 
+// Not UTF-8, and then GBK by the answer's encoding: UTF-8 text read as Chinese is no Chinese text, so these
+// are not recognised (ChineseDetectionTest), and the encoding they would be forced to is GBK.
 TEST(EncodingDetectionTest, AnythingButStrictUtf8IsGbk) {
     EXPECT_EQ(TextEncoding::Utf8, Detect(kChineseUtf8));
     const char* broken[] = {
@@ -135,10 +137,12 @@ TEST(EncodingDetectionTest, SettledOnceMoreBytesCannotChangeTheAnswer) {
     gbk.Feed(gbkText.data(), 2);
     EXPECT_FALSE(gbk.Settled());  // CE C4 is still valid UTF-8 so far
     gbk.Feed(gbkText.data() + 2, gbkText.size() - 2);
-    EXPECT_TRUE(gbk.Settled());
+    EXPECT_TRUE(gbk.Settled());  // not UTF-8, and five common hanzi make GBK clear by far
     const std::string more = kChineseUtf8;
     gbk.Feed(more.data(), more.size());
-    EXPECT_EQ(TextEncoding::Gbk, gbk.Finish().encoding);
+    const EncodingGuess guess = gbk.Finish();
+    EXPECT_EQ(TextEncoding::Gbk, guess.encoding);
+    EXPECT_TRUE(guess.recognised);
 
     CEncodingDetector utf8;
     utf8.Feed(kChineseUtf8.data(), kChineseUtf8.size());

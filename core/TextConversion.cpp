@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "Big5Codec.hpp"
 #include "CharStarts.hpp"
+#include "ConversionChain.hpp"
 #include "ConversionIndex.hpp"
 #include "ConvertText.hpp"
 #include "ConvertWords.hpp"
@@ -33,28 +35,41 @@ bool HostIsBigEndian() {
     return first == 0;
 }
 
-// A character GBK holds, in an encoding. Every one is below U+10000: one UTF-16 unit.
-void AppendCharacter(std::string& out, char32_t cp, TextEncoding encoding) {
+// A character GBK holds, in an encoding; false, with nothing appended, when Big5 does not hold it. Every one
+// is below U+10000: one UTF-16 unit.
+bool AppendCharacter(std::string& out, char32_t cp, TextEncoding encoding) {
     switch (encoding) {
         case TextEncoding::Gbk:
-            return text::AppendGbkCode(out, gbk::Codec().Encode(cp));
+            text::AppendGbkCode(out, gbk::Codec().Encode(cp));
+            return true;
+        case TextEncoding::Big5: {
+            const std::uint16_t code = big5::Codec().Encode(cp);
+            if (code == big5::kNoCode) return false;
+            text::AppendGbkCode(out, code);  // a two-byte code is written as GBK's are
+            return true;
+        }
         case TextEncoding::Utf8:
-            return utf8::Append(out, cp);
+            utf8::Append(out, cp);
+            return true;
         case TextEncoding::Utf16Le:
             out += static_cast<char>(cp & 0xFF);
             out += static_cast<char>(cp >> 8);
-            return;
+            return true;
         case TextEncoding::Utf16Be:
             out += static_cast<char>(cp >> 8);
             out += static_cast<char>(cp & 0xFF);
-            return;
+            return true;
     }
+    return false;
 }
 
 // Unicode text by the rule: each stretch of characters GBK holds converted as one GBK text and written back
 // in the text's own encoding; the original of a stretch whose result does not decode stays (tables that are
-// not made of GBK characters can produce one); everything else passes as it is.
-void ConvertByStretches(TextEncoding encoding, std::string& text, const CTextConversion& conversion) {
+// not made of GBK characters can produce one), and so does, in Big5, a stretch whose result Big5 cannot hold;
+// everything else passes as it is.
+// Returns false when a stretch stayed because the encoding could not hold its result (only Big5 cannot).
+bool ConvertByStretches(TextEncoding encoding, std::string& text, const CTextConversion& conversion) {
+    bool allWritten = true;
     std::string out;
     out.reserve(text.size());
     std::string gbkText;
@@ -63,9 +78,12 @@ void ConvertByStretches(TextEncoding encoding, std::string& text, const CTextCon
         [&](std::size_t begin, std::size_t end, std::string& stretch) {
             conversion.ConvertGbk(stretch);
             const std::size_t before = out.size();
-            const bool decoded =
-                gbk::DecodeEach(stretch, [&](char32_t cp) { AppendCharacter(out, cp, encoding); });
-            if (!decoded) {
+            bool written = true;
+            const bool decoded = gbk::DecodeEach(stretch, [&](char32_t cp) {
+                if (written) written = AppendCharacter(out, cp, encoding);
+            });
+            allWritten = allWritten && written;
+            if (!decoded || !written) {
                 out.resize(before);
                 out.append(text, begin, end - begin);
             }
@@ -74,6 +92,7 @@ void ConvertByStretches(TextEncoding encoding, std::string& text, const CTextCon
     // UTF-16 of odd size: the last byte is no unit and stays.
     if (UnitSize(encoding) == 2 && text.size() % 2 != 0) out += text.back();
     text.swap(out);
+    return allWritten;
 }
 
 void WriteUtf8(unsigned char* p, char32_t cp, int length) {
@@ -218,25 +237,35 @@ void MapUtf8(unsigned char* p, std::size_t n, const UnicodeLookup& index, bool k
 CTextConversion::CTextConversion(const CharTables& tables, Direction direction, const PhraseTables* phrases)
     : m_tables(tables), m_direction(direction), m_phrases(phrases) {}
 
+CTextConversion::CTextConversion(const CharTables& tables, const CConversionChain& chain)
+    : m_tables(tables), m_direction(chain.GetDirection()), m_phrases(nullptr), m_chain(&chain) {}
+
 const UnicodeLookup* CTextConversion::Lookup() const {
     // Words decide across characters: no look-up of one code point at a time.
-    if (m_phrases != nullptr) return nullptr;
+    if (m_phrases != nullptr || m_chain != nullptr) return nullptr;
     const UnicodeLookup& lookup = m_tables.Index().Unicode(m_direction);
     return lookup.direct ? &lookup : nullptr;
 }
 
 void CTextConversion::ConvertGbk(std::string& text) const {
+    if (m_chain != nullptr) return m_chain->Convert(text);
     if (m_phrases == nullptr) return ConvertText(text, m_direction, m_tables);
     if (!text.empty()) m_phrases->Normalize(&text[0], text.size());
     ConvertWords(text, m_direction, m_tables, *m_phrases);
 }
 
 bool CTextConversion::ConvertGbkLines(char* run, std::size_t size) const {
-    return m_phrases == nullptr && ConvertLineRun(run, size, m_direction, m_tables);
+    return m_phrases == nullptr && m_chain == nullptr && ConvertLineRun(run, size, m_direction, m_tables);
 }
 
 bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const {
     out.clear();
+    if (m_chain != nullptr) {
+        if (!m_chain->ConvertsWholeLines()) return false;
+        out.assign(run, size);
+        m_chain->Convert(out);
+        return true;
+    }
     if (m_phrases == nullptr) return false;
     // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
     m_phrases->Normalize(run, size);
@@ -250,6 +279,10 @@ void CTextConversion::ConvertUtf8(std::string& text) const {
     } else {
         ConvertByStretches(TextEncoding::Utf8, text, *this);
     }
+}
+
+bool CTextConversion::ConvertBig5(std::string& text) const {
+    return ConvertByStretches(TextEncoding::Big5, text, *this);
 }
 
 void CTextConversion::ConvertUtf16(std::u16string& units, bool swapped) const {

@@ -9,6 +9,7 @@
 #include "PhraseTable.hpp"
 
 struct UnicodeLookup;
+class CConversionChain;
 
 // GBK text converts with ConvertText. Unicode text follows one rule: every character that GBK can hold
 // converts exactly as it would in GBK, each maximal stretch of such characters being one GBK text; every
@@ -23,13 +24,20 @@ class CTextConversion {
   public:
     // phrases: conversion by words with these phrases; null: by characters.
     CTextConversion(const CharTables& tables, Direction direction, const PhraseTables* phrases = nullptr);
+    // A conversion OpenCC knows by name (ConversionChain.hpp), over these tables.
+    CTextConversion(const CharTables& tables, const CConversionChain& chain);
 
     Direction GetDirection() const { return m_direction; }
     const CharTables& Tables() const { return m_tables; }
     const PhraseTables* Phrases() const { return m_phrases; }
+    const CConversionChain* Chain() const { return m_chain; }
 
     void ConvertGbk(std::string& text) const;
     void ConvertUtf8(std::string& text) const;
+    // Big5 text by the rule of Unicode text, written back in Big5. A stretch whose result Big5 cannot hold (a
+    // Simplified character, or 爲, 着 of the Traditional forms) stays as it was: then false, so that a caller
+    // can refuse the text rather than write it half converted.
+    bool ConvertBig5(std::string& text) const;
     // UTF-16 code units in the host's byte order, or in the other one when swapped.
     void ConvertUtf16(std::u16string& units, bool swapped) const;
 
@@ -53,4 +61,5 @@ class CTextConversion {
     const CharTables& m_tables;
     Direction m_direction;
     const PhraseTables* m_phrases;
+    const CConversionChain* m_chain = nullptr;
 };

@@ -14,6 +14,7 @@ const EncodingTraits& TraitsOf(TextEncoding encoding) {
     static const EncodingTraits utf8{"UTF-8", "\xEF\xBB\xBF", 1};
     static const EncodingTraits utf16le{"UTF-16LE", "\xFF\xFE", 2};
     static const EncodingTraits utf16be{"UTF-16BE", "\xFE\xFF", 2};
+    static const EncodingTraits big5{"Big5", "", 1};
     switch (encoding) {
         case TextEncoding::Gbk:
             return gbk;
@@ -21,6 +22,8 @@ const EncodingTraits& TraitsOf(TextEncoding encoding) {
             return utf8;
         case TextEncoding::Utf16Le:
             return utf16le;
+        case TextEncoding::Big5:
+            return big5;
         case TextEncoding::Utf16Be:
             break;
     }

@@ -1,7 +1,12 @@
-// TextReadings.hpp: what the same bytes cost read as UTF-8 and read as GBK, under one model of ordinary text.
+// TextReadings.hpp: what the same bytes cost read as UTF-8 and read as GBK, under one model of ordinary text,
+// and read as GBK and as Big5 under a model of Chinese text.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#include "Big5Codec.hpp"
+#include "GbkCodec.hpp"
 
 namespace detection {
 
@@ -82,5 +87,39 @@ class CGbkReading {
     CReading m_reading;
     unsigned char m_lead = 0;
 };
+
+// The text read as Chinese in GBK or in Big5, byte by byte, under the model of Chinese text: a character
+// costs what the table of character frequencies says (HanCosts.hpp), joins cost as in the model above, two
+// hanzi side by side cost less when they are a common pair and more when not, and a byte that forms no
+// character of the encoding, or a code the encoding leaves empty, costs 24 bits.
+class CChineseReading {
+  public:
+    enum Encoding : std::uint8_t { kGbk, kBig5 };
+    explicit CChineseReading(Encoding encoding);
+    void AddByte(unsigned char b);
+    void Finish();  // a lead byte left at the end forms no character
+    Cost Total() const { return m_reading.Total(); }
+    // The characters of two bytes read so far, and the bytes outside ASCII that formed none.
+    std::size_t Pairs() const { return m_pairs; }
+    std::size_t Strays() const { return m_strays; }
+
+  private:
+    void AddStray();
+    void AddPair(unsigned char lead, unsigned char trail);
+
+    CReading m_reading;
+    const gbk::CCodec* m_gbk = nullptr;  // the codec of the reading: one of the two
+    const big5::CCodec* m_big5 = nullptr;
+    Encoding m_encoding;
+    unsigned char m_lead = 0;
+    char32_t m_lastHan = 0;       // the character before, when it was a hanzi
+    CharClass m_last{kSpace, 0};  // the character before, when m_lastAdjacent: no ASCII or stray between
+    bool m_lastAdjacent = false;
+    std::size_t m_pairs = 0;
+    std::size_t m_strays = 0;
+};
+
+// The cost of a character as Chinese text, and its class, for the readings above.
+Cost ChineseCost(char32_t cp, CharClass& cls);
 
 }  // namespace detection

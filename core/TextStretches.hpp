@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "Big5Codec.hpp"
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
 #include "TextEncoding.hpp"
@@ -16,7 +17,8 @@ namespace text {
 // Calls take(offset, size, code) for every character of data[0, size) in `encoding`, in order: its place in
 // the bytes and its GBK code (lead * 256 + trail, or the byte), or gbk::kNoCode for a character GBK cannot
 // hold and for a byte or unit that does not decode, which comes alone. In GBK every byte belongs to a
-// character (a lone lead byte at the end is one, coded as its byte); a UTF-16 surrogate pair is one
+// character (a lone lead byte at the end is one, coded as its byte); in Big5 a lead byte is a character with
+// the byte after it only when that is a trail byte, and comes alone otherwise; a UTF-16 surrogate pair is one
 // character; a UTF-16 text of odd size ends in a byte that takes no call.
 template <class Take>
 void ForEachCharacter(TextEncoding encoding, const char* data, std::size_t size, Take&& take) {
@@ -40,6 +42,18 @@ void ForEachCharacter(TextEncoding encoding, const char* data, std::size_t size,
                 i += width;
             }
             return;
+        case TextEncoding::Big5: {
+            const big5::CCodec& big5Codec = big5::Codec();
+            for (std::size_t i = 0; i < size;) {
+                const bool pair = big5::IsLeadByte(p[i]) && i + 1 < size && big5::IsTrailByte(p[i + 1]);
+                const char32_t cp =
+                    big5Codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
+                take(i, std::size_t{pair ? 2u : 1u},
+                     cp == big5::kNoCharacter ? gbk::kNoCode : codec.Encode(cp));
+                i += pair ? 2 : 1;
+            }
+            return;
+        }
         case TextEncoding::Utf16Le:
         case TextEncoding::Utf16Be: {
             const bool big = encoding == TextEncoding::Utf16Be;
@@ -126,6 +140,7 @@ bool ForEachLineOf(TextEncoding encoding, const char* data, std::size_t size, Ta
     switch (encoding) {
         case TextEncoding::Gbk:
         case TextEncoding::Utf8:
+        case TextEncoding::Big5:  // no trail byte is below 0x40: LF and CR are always themselves
             return ForEachLine(data, size, '\n', '\r', take);
         case TextEncoding::Utf16Le:
         case TextEncoding::Utf16Be:

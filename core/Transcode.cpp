@@ -12,6 +12,13 @@ bool AppendCodePoint(std::string& out, char32_t cp, TextEncoding encoding) {
             out += static_cast<char>(code);
             return true;
         }
+        case TextEncoding::Big5: {
+            const std::uint16_t code = big5::Codec().Encode(cp);
+            if (code == big5::kNoCode) return false;
+            if (code >= 0x100) out += static_cast<char>(code >> 8);
+            out += static_cast<char>(code);
+            return true;
+        }
         case TextEncoding::Utf8:
             utf8::Append(out, cp);
             return true;
@@ -33,21 +40,60 @@ bool AppendCodePoint(std::string& out, char32_t cp, TextEncoding encoding) {
     return true;
 }
 
+namespace {
+
+// The byte ToPivot escaped at p[0, 3), or -1.
+int EscapedByte(const unsigned char* p, std::size_t n) {
+    if (n < 3 || p[0] != 0xED || (p[1] & 0xFC) != 0xB0 || (p[2] & 0xC0) != 0x80) return -1;
+    return (p[1] & 0x03) << 6 | (p[2] & 0x3F);
+}
+
+}  // namespace
+
 bool TranscodeLine(TextEncoding from, const char* data, std::size_t size, TextEncoding to, std::string& out,
-                   Unwritable& unwritable) {
+                   Unwritable& unwritable, TextEncoding escapedFrom) {
     out.clear();
     std::size_t column = 0;
     bool written = true;
+    std::size_t skip = 0;  // bytes of an escape already taken
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
     ForEachCodePoint(from, data, size, [&](std::size_t offset, std::size_t, char32_t cp) {
+        if (skip > 0) {
+            --skip;
+            return;
+        }
         ++column;
         if (!written) return;
+        const int escaped = from == TextEncoding::Utf8 ? EscapedByte(p + offset, size - offset) : -1;
+        if (escaped >= 0) {
+            skip = 2;
+            if (to == escapedFrom && escapedFrom != TextEncoding::Utf8) {
+                out += static_cast<char>(escaped);
+                return;
+            }
+            written = false;
+            unwritable = Unwritable{column, kNotACharacter, static_cast<unsigned char>(escaped)};
+            return;
+        }
         if (cp != kNotACharacter && AppendCodePoint(out, cp, to)) return;
         written = false;
-        unwritable.column = column;
-        unwritable.character = cp;
-        unwritable.byte = static_cast<unsigned char>(data[offset]);
+        unwritable = Unwritable{column, cp, p[offset]};
     });
     return written;
+}
+
+void ToPivot(TextEncoding from, const char* data, std::size_t size, std::string& utf8Text) {
+    utf8Text.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    ForEachCodePoint(from, data, size, [&](std::size_t offset, std::size_t width, char32_t cp) {
+        if (cp != kNotACharacter) return utf8::Append(utf8Text, cp);
+        for (std::size_t k = 0; k < width; ++k) {
+            const unsigned b = p[offset + k];
+            utf8Text += '\xED';
+            utf8Text += static_cast<char>(0xB0 | b >> 6);
+            utf8Text += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    });
 }
 
 }  // namespace text

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Big5Codec.hpp"
 #include "GbkCodec.hpp"
 #include "TextEncoding.hpp"
 #include "Utf8.hpp"
@@ -16,8 +17,9 @@ constexpr char32_t kNotACharacter = 0xFFFFFFFF;
 
 // Calls take(offset, width, cp) for every character of data[0, size) in `encoding`, in order; cp is
 // kNotACharacter for a byte (a unit in UTF-16) that does not decode, which comes alone. In GBK a lead byte
-// and the byte after it are one code even when GBK leaves it empty. A UTF-16 text of odd size ends in a byte
-// that comes alone, as no character.
+// and the byte after it are one code even when GBK leaves it empty; in Big5 only when the byte after it is a
+// trail byte (40 to 7E, A1 to FE), so that a lone lead byte never swallows a line end. A UTF-16 text of odd
+// size ends in a byte that comes alone, as no character.
 template <class Take>
 void ForEachCodePoint(TextEncoding encoding, const char* data, std::size_t size, Take&& take) {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
@@ -29,6 +31,17 @@ void ForEachCodePoint(TextEncoding encoding, const char* data, std::size_t size,
                 const char32_t cp =
                     codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
                 take(i, std::size_t{pair ? 2u : 1u}, cp == gbk::kNoCharacter ? kNotACharacter : cp);
+                i += pair ? 2 : 1;
+            }
+            return;
+        }
+        case TextEncoding::Big5: {
+            const big5::CCodec& codec = big5::Codec();
+            for (std::size_t i = 0; i < size;) {
+                const bool pair = big5::IsLeadByte(p[i]) && i + 1 < size && big5::IsTrailByte(p[i + 1]);
+                const char32_t cp =
+                    codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
+                take(i, std::size_t{pair ? 2u : 1u}, cp == big5::kNoCharacter ? kNotACharacter : cp);
                 i += pair ? 2 : 1;
             }
             return;
@@ -77,8 +90,16 @@ struct Unwritable {
 };
 
 // Writes a line of `from` in `to` into out (replacing it); false at the first character `to` cannot hold (or
-// bytes that are no character), described in unwritable.
+// bytes that are no character), described in unwritable. Read as UTF-8 (from Utf8), a byte that ToPivot
+// escaped is written as the byte it was when `to` is escapedFrom, the encoding it came from, and is a byte
+// that is no character otherwise.
 bool TranscodeLine(TextEncoding from, const char* data, std::size_t size, TextEncoding to, std::string& out,
-                   Unwritable& unwritable);
+                   Unwritable& unwritable, TextEncoding escapedFrom = TextEncoding::Utf8);
+
+// A line of a legacy encoding (Big5) written in UTF-8, for converting it as UTF-8 and writing it in the end
+// in any encoding: each byte of what does not decode becomes the lone surrogate U+DC00 + byte, written as
+// UTF-8 would write it (ED B0 80 to ED B3 BF), which is no UTF-8: conversion passes its bytes unchanged, and
+// TranscodeLine turns it back into its byte, or refuses it for another encoding.
+void ToPivot(TextEncoding from, const char* data, std::size_t size, std::string& utf8Text);
 
 }  // namespace text

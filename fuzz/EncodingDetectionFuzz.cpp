@@ -1,6 +1,6 @@
-// EncodingDetectionFuzz.cpp: any bytes fed in any chunks give the answer of the whole-text call; an answer
-// once settled is the answer for the text so far and for the whole text; SkipValid stops where DecodeOne
-// stops.
+// EncodingDetectionFuzz.cpp: any bytes fed in any chunks give the answer of the whole-text call (encoding,
+// mark and whether it is recognised at all); an answer once settled is the answer for the text so far and for
+// the whole text; SkipValid stops where DecodeOne stops.
 //
 // Input: one byte that seeds the chunk sizes (1 to 16 bytes each), then the text.
 #include <algorithm>
@@ -16,7 +16,7 @@
 namespace {
 
 bool Same(const EncodingGuess& a, const EncodingGuess& b) {
-    return a.encoding == b.encoding && a.bomSize == b.bomSize;
+    return a.encoding == b.encoding && a.bomSize == b.bomSize && a.recognised == b.recognised;
 }
 
 void Fail(const char* what, const std::string& text) {
@@ -54,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         at += chunk;
         if (settledAt == std::string::npos && detector.Settled()) settledAt = at;
     }
-    if (!Same(whole, detector.Finish())) Fail("chunked answer differs from the whole-text answer", text);
+    const EncodingGuess chunked = detector.Finish();
+    if (!Same(whole, chunked)) Fail("chunked answer differs from the whole-text answer", text);
+    if (!whole.recognised && whole.encoding != TextEncoding::Gbk) Fail("not recognised, but not GBK", text);
     if (settledAt != std::string::npos && !Same(whole, DetectEncoding(text.data(), settledAt))) {
         Fail("settled on a prefix whose own answer differs", text);
     }
