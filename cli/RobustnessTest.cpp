@@ -167,8 +167,8 @@ TEST(RobustnessTest, ASignalDuringAConversionRemovesTheTemporaryOutput) {
         const int out = ::open(fifo.c_str(), O_WRONLY);
         ASSERT_GE(out, 0);
         // UTF-8 by its byte order mark: decided at once, so the output is made before the input ends.
-        const std::string gbk = "\xef\xbb\xbf\xe7\xae\x80\xe4\xbd\x93\n";
-        ASSERT_EQ(static_cast<ssize_t>(gbk.size()), ::write(out, gbk.data(), gbk.size()));
+        const std::string text = "\xef\xbb\xbf\xe7\xae\x80\xe4\xbd\x93\n";
+        ASSERT_EQ(static_cast<ssize_t>(text.size()), ::write(out, text.data(), text.size()));
         bool made = false;
         for (int i = 0; i < 500 && !made; ++i) {
             made = !Leftovers(dir.path()).empty();
