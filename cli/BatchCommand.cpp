@@ -41,7 +41,11 @@ class CBatchRun : public IWalkHost {
     const ConvertOptions& m_options;
     const bool m_showProgress;
     std::size_t m_progressWidth = 0;  // of the progress line on the terminal now; 0 when there is none
-    std::map<std::string, std::string> m_written;  // output path -> the input converted into it in this run
+    // The input converted in this run into an output, by the output's path and by its identity: on Windows
+    // a.txt and A.txt name one file.
+    std::map<std::string, std::string> m_written;
+    std::map<std::string, std::string> m_writtenFiles;
+    const std::string* EarlierInput(const std::string& dest) const;
     unsigned long m_converted = 0;
     unsigned long m_skipped = 0;
     unsigned long m_failed = 0;
@@ -49,10 +53,18 @@ class CBatchRun : public IWalkHost {
     unsigned long m_notRecognised = 0;
 };
 
+const std::string* CBatchRun::EarlierInput(const std::string& dest) const {
+    const auto byName = m_written.find(dest);
+    if (byName != m_written.end()) return &byName->second;
+    const std::string identity = platform::FileIdentity(dest);
+    const auto byFile = identity.empty() ? m_writtenFiles.end() : m_writtenFiles.find(identity);
+    return byFile != m_writtenFiles.end() ? &byFile->second : nullptr;
+}
+
 DestinationDecision CBatchRun::Decide(const std::string& source, const std::string& dest) {
     DestinationDecision decision;
     decision.replace = m_options.force;
-    if (m_written.count(dest) != 0) {
+    if (EarlierInput(dest) != nullptr) {
         decision.refusal = FileOutcome::Declined;  // an output of this run: never replaced
     } else if (platform::PathExists(dest)) {
         if (platform::SameFile(source, dest)) {
@@ -73,24 +85,28 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
         ClearProgress();
         WriteError("zendrix-convert: " + notice + "\n");
     }
-    const auto earlier = m_written.find(dest);
+    const std::string* earlier = EarlierInput(dest);
     switch (report.outcome) {
         case FileOutcome::Converted:
             m_written[dest] = source;
-            Converted("converted " + source + " -> " + dest + " (" + EncodingsOf(report) + ")");
+            m_writtenFiles[platform::FileIdentity(dest)] = source;
+            Converted("converted " + Printable(source) + " -> " + Printable(dest) + " (" +
+                      EncodingsOf(report) + ")");
             return;
         case FileOutcome::Declined:
-            if (earlier != m_written.end()) {
+            if (earlier != nullptr) {
                 // Always said: a file of SOURCE that is not in DEST must not go unnoticed.
-                Skipped("skipped " + source + ": same name as " + earlier->second + ", converted into " +
-                            dest + " in this run",
+                Skipped("skipped " + Printable(source) + ": same name as " + Printable(*earlier) +
+                            ", converted into " + Printable(dest) + " in this run",
                         true);
             } else {
-                Skipped("skipped " + source + ": " + OutcomeMessage(report.outcome, source, dest), false);
+                Skipped("skipped " + Printable(source) + ": " + OutcomeMessage(report.outcome, source, dest),
+                        false);
             }
             return;
         case FileOutcome::DestinationIsSource:
-            Skipped("skipped " + source + ": " + OutcomeMessage(report.outcome, source, dest), false);
+            Skipped("skipped " + Printable(source) + ": " + OutcomeMessage(report.outcome, source, dest),
+                    false);
             return;
         case FileOutcome::NotRecognised:
             // Always said, as a failure is: a file of SOURCE left without its output must not go unnoticed.
@@ -108,14 +124,15 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
 void CBatchRun::PassedOver(const std::string& path, PassReason reason) {
     switch (reason) {
         case PassReason::Filtered:
-            return Say("passed over " + path + " (not admitted by the filter)");
+            return Say("passed over " + Printable(path) + " (not admitted by the filter)");
         case PassReason::FolderLink:
-            return Say("not followed: " + path + " (a link to a folder)");
+            return Say("not followed: " + Printable(path) + " (a link to a folder)");
         case PassReason::DestinationFolder:
-            return Say("not entered: " + path + " (the destination folder)");
+            return Say("not entered: " + Printable(path) + " (the destination folder)");
         case PassReason::NotAFile:
-            return Skipped("skipped " + path + ": not a regular file (a device, pipe, socket or broken link)",
-                           false);
+            return Skipped(
+                "skipped " + Printable(path) + ": not a regular file (a device, pipe, socket or broken link)",
+                false);
     }
 }
 

@@ -140,9 +140,9 @@ inline Result RunConverterWide(const fs::path& folder, const std::vector<std::ws
     return result;
 }
 
-// Runs the converter in folder; file size limits exist only natively.
+// Runs the converter in folder; file size and memory limits exist only natively.
 inline Result RunConverter(const fs::path& folder, const std::vector<std::string>& args, long = 0,
-                           const std::string& stdinBytes = "") {
+                           const std::string& stdinBytes = "", long = 0) {
     std::vector<std::wstring> wide(args.size());
     std::transform(args.begin(), args.end(), wide.begin(),
                    [](const std::string& a) { return platform::WideFromUtf8(a); });
@@ -151,10 +151,10 @@ inline Result RunConverter(const fs::path& folder, const std::vector<std::string
 #else
 inline const fs::path kConverter = fs::read_symlink("/proc/self/exe").parent_path() / "zendrix-convert";
 
-// Runs the converter in folder; a positive fileSizeLimit makes writes beyond it fail with EFBIG. Standard
-// input reads stdinBytes.
+// Runs the converter in folder; a positive fileSizeLimit makes writes beyond it fail with EFBIG, a positive
+// memoryLimit bounds its address space (bytes). Standard input reads stdinBytes.
 inline Result RunConverter(const fs::path& folder, const std::vector<std::string>& args,
-                           long fileSizeLimit = 0, const std::string& stdinBytes = "") {
+                           long fileSizeLimit = 0, const std::string& stdinBytes = "", long memoryLimit = 0) {
     TempDir capture;
     const std::string outPath = capture.File("stdout");
     const std::string errPath = capture.File("stderr");
@@ -179,6 +179,10 @@ inline Result RunConverter(const fs::path& folder, const std::vector<std::string
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
             ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (memoryLimit > 0) {
+            const rlimit limit{static_cast<rlim_t>(memoryLimit), static_cast<rlim_t>(memoryLimit)};
+            ::setrlimit(RLIMIT_AS, &limit);
         }
         ::execv(argv[0], argv.data());
         ::_exit(127);

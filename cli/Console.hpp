@@ -23,4 +23,11 @@ bool ErrorIsTerminal();  // stderr is a terminal or console, not a file or pipe
 void WriteOutput(const std::string& text);  // stdout
 void WriteError(const std::string& text);   // stderr; shown right on a Windows console whatever its code page
 
+enum class OutputState {
+    Written,  // everything WriteOutput was given reached stdout
+    Failed,   // a write failed (a full disk): worth a message
+    Closed,   // the reading end of a pipe was closed: the reader wants no more; nothing to say
+};
+OutputState OutputStateNow();
+
 }  // namespace cli

@@ -22,20 +22,23 @@ std::string GbkOf(const std::wstring& wide) {
     return bytes;
 }
 
-void WriteTo(DWORD which, const std::string& text) {
+// Whether the text reached the handle; false with the system's error code.
+bool WriteTo(DWORD which, const std::string& text) {
     HANDLE h = ::GetStdHandle(which);
-    if (h == nullptr || h == INVALID_HANDLE_VALUE || text.empty()) return;
+    if (h == nullptr || h == INVALID_HANDLE_VALUE || text.empty()) return true;
     const std::wstring wide = platform::WideFromUtf8(text);
     DWORD mode = 0;
     DWORD done = 0;
     if (::GetConsoleMode(h, &mode)) {
         // A console shows UTF-16 whatever its code page.
-        ::WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
-    } else {
-        const std::string bytes = GbkOf(wide);
-        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        return ::WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr) != 0;
     }
+    const std::string bytes = GbkOf(wide);
+    return ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) != 0 &&
+           done == bytes.size();
 }
+
+OutputState g_output = OutputState::Written;
 
 }  // namespace
 
@@ -78,7 +81,15 @@ bool ErrorIsTerminal() {
     return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
-void WriteOutput(const std::string& text) { WriteTo(STD_OUTPUT_HANDLE, text); }
+void WriteOutput(const std::string& text) {
+    if (g_output != OutputState::Written || WriteTo(STD_OUTPUT_HANDLE, text)) return;
+    const DWORD error = ::GetLastError();
+    g_output =
+        error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE ? OutputState::Closed : OutputState::Failed;
+}
+
 void WriteError(const std::string& text) { WriteTo(STD_ERROR_HANDLE, text); }
+
+OutputState OutputStateNow() { return g_output; }
 
 }  // namespace cli

@@ -4,6 +4,7 @@
 #include "Console.hpp"
 #include "convert/Eligibility.hpp"
 #include "core/ConversionChain.hpp"
+#include "core/Utf8.hpp"
 
 namespace cli {
 
@@ -95,7 +96,35 @@ bool CheckNames(const std::vector<std::string>& names, const ConvertOptions& opt
 
 }  // namespace
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+std::string Printable(const std::string& name) {
+    static const char kHex[] = "0123456789ABCDEF";
+    const auto escape = [](std::string& out, unsigned char byte) {
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 15];
+    };
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const std::size_t n = name.size();
+    for (std::size_t i = 0; i < n;) {
+        char32_t cp = 0;
+        const int length = utf8::DecodeOne(p + i, n - i, cp);
+        if (length <= 0 || cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0)) {
+            const int bytes = length > 0 ? length : 1;
+            for (int k = 0; k < bytes; ++k) escape(out, p[i + k]);
+            i += static_cast<std::size_t>(bytes);
+            continue;
+        }
+#ifndef _WIN32
+        if (cp == '\\') out += '\\';
+#endif
+        out.append(name, i, static_cast<std::size_t>(length));
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+std::string Quoted(const std::string& path) { return "'" + Printable(path) + "'"; }
 
 bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& options, std::string& error) {
     options = ConvertOptions();
@@ -259,6 +288,10 @@ characters read as real text in UTF-8; anything else is GBK. Short texts can be 
 two Chinese characters in GBK may decode as a Hebrew mark and a combining accent in UTF-8, and the
 detection then chooses GBK. When it guesses wrong, --encoding says what the file is. UTF-16 without
 a byte order mark is not recognised: give --encoding utf-16le or utf-16be.
+Standard input is streamed: its encoding is decided on its first 4 MB (all of it when shorter),
+UTF-8 when that beginning is UTF-8 beyond doubt or all ASCII, otherwise as the detection reads it;
+later bytes that do not decode pass unchanged. Nothing is written twice to standard output: a file
+converted to it is read to its end for the detection before a byte is written.
 Every character GBK can hold converts exactly as it would in a GBK file; characters GBK cannot hold
 (emoji, Hangul, rare CJK) and bytes that do not decode pass unchanged. The byte order mark, if any,
 is kept.
@@ -269,10 +302,18 @@ a byte 0x1A ends the text, as in the classic text mode: the bytes after it are n
 is reported on stderr unless the 0x1A is the file's last byte (the old end-of-file mark). In UTF-8
 and UTF-16, 0x1A is an ordinary character. INPUT is only read, never changed.
 
-Output: the result is written to a new file in OUTPUT's folder (OUTPUT.zendrix-PID-N.tmp) and
-renamed to OUTPUT once complete, so a failure leaves no half-written OUTPUT and an existing OUTPUT
-stays as it was. OUTPUT's folder must exist. A replaced OUTPUT is a new file: it does not keep the
-old one's permissions or links.
+Output: the result is written to a new file in OUTPUT's folder (zendrix-unfinished-PID-N.tmp)
+and renamed to OUTPUT once complete, so a failure leaves no half-written OUTPUT and an existing
+OUTPUT stays as it was. Ended by Ctrl+C, a signal or closing the console, the program removes that
+file on its way out; only a hard kill can leave one, named as above. OUTPUT's folder must exist.
+A replaced OUTPUT is a new file: it does not keep the old one's permissions or links; on Linux it
+takes INPUT's permission bits (less the umask), so a private INPUT gives a private OUTPUT. An OUTPUT
+that is a device, pipe or socket is never replaced, not even with --force. Standard output that is
+INPUT itself (>> INPUT) is refused. Running out of memory (a line too long) fails that file alone.
+Write errors on standard output (a full disk) fail the run, the summary and --verbose lines
+included; when its reader closes a pipe, the program ends quietly with a failing exit code. Names
+in messages show control characters, bytes that are not UTF-8 and (on Linux) backslashes escaped
+(\xNN, \\).
 
 Batch: a file is eligible when its name has no extension, or when its extension (from the first dot
 of the name, lowered: a.min.js has .min.js) is not one of .doc .exe .dll .gif .jpg .jpge .ppt .xls
@@ -294,14 +335,18 @@ Windows can hold works.
 
 Exit codes:
   0  OUTPUT written; with --batch: no file failed (skipped files are no failure)
-  1  conversion failed: reading an input or writing an output failed, or an output could not be
-     created or renamed into place; no partial output is left. With --batch: some file failed or a
-     folder could not be read (the others were converted)
+  1  conversion failed: reading an input or writing an output failed, memory ran out, or an output
+     could not be created or renamed into place; no partial output is left (what already went to
+     standard output is counted in the message). With --batch: some file failed or a folder could
+     not be read (the others were converted). Also: writing standard output failed, or its pipe
+     was closed by its reader
   2  bad use, nothing written: unknown option, missing or extra argument, no direction or both, the
      table file missing, unreadable or without its banner line; INPUT missing or unreadable, OUTPUT
-     being INPUT (under any spelling or link), OUTPUT existing without --force, OUTPUT a folder,
-     OUTPUT's folder missing; --batch: SOURCE not a folder, DEST existing but not a folder or not
-     creatable, DEST being SOURCE itself
+     being INPUT (under any spelling or link, or as standard output), OUTPUT existing without
+     --force, OUTPUT a folder, a device, pipe or socket, OUTPUT's folder missing; --batch: SOURCE
+     not a folder, DEST existing but not a folder or not creatable, DEST being SOURCE itself
+Ended by a signal (Ctrl+C, SIGTERM, a closed pipe), the program removes its unfinished output and
+ends by that signal.
 )";
 }
 

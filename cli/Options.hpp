@@ -74,6 +74,10 @@ class CLoadedConversion {
     std::optional<CTextConversion> m_conversion;
 };
 
+// A name as messages show it: control characters (a newline, ESC, the C1 controls) and bytes that are not
+// UTF-8 as \xNN, and on POSIX, where a backslash is an ordinary character of a name, a backslash as \\;
+// everything else as it is. Quoted adds single quotes around it.
+std::string Printable(const std::string& name);
 std::string Quoted(const std::string& path);
 
 }  // namespace cli

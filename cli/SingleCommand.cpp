@@ -18,7 +18,11 @@ class CSingleFileHost : public IFileHost {
     DestinationDecision Decide(const std::string& source, const std::string& dest) override {
         DestinationDecision decision;
         decision.replace = m_force;
-        if (dest.empty()) return decision;  // standard output
+        if (dest.empty()) {
+            // Standard output, which may be the input itself (>> INPUT).
+            if (platform::StandardOutputIs(source)) decision.refusal = FileOutcome::DestinationIsSource;
+            return decision;
+        }
         if (!platform::PathExists(dest)) {
             const std::string folder = platform::FolderOf(dest);
             if (!folder.empty() && !platform::IsDirectory(folder))
@@ -55,9 +59,16 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
             return "the folder " + Quoted(platform::FolderOf(output)) + " of the output " + out +
                    " does not exist";
         case FileOutcome::DestinationIsSource:
+            if (output.empty()) {
+                return input.empty() ? std::string("standard input and standard output are the same file")
+                                     : "standard output is the input file " + in + " itself";
+            }
             return "the output " + out + " is the input file itself";
         case FileOutcome::DestinationIsFolder:
             return "the output " + out + " is a folder";
+        case FileOutcome::DestinationNotAFile:
+            return "the output " + out +
+                   " is not a regular file (a device, pipe or socket); it is never replaced";
         case FileOutcome::SourceUnreadable:
             return "cannot open the input " + in + " (missing, a folder, unreadable or in use)";
         case FileOutcome::CannotCreate:
@@ -83,10 +94,28 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
     return {};
 }
 
-std::string ReportMessage(const FileReport& report, const std::string& input, const std::string& output) {
-    if (report.outcome != FileOutcome::Unwritable || !report.unwritable) {
-        return OutcomeMessage(report.outcome, input, output);
+// OutcomeMessage, told more precisely where the report says more: memory that ran out, what already went to
+// standard output; nothing at all for a reader that closed the pipe.
+std::string FailureMessage(const FileReport& report, const std::string& input, const std::string& output) {
+    if (output.empty() && report.outputClosed) return {};
+    std::string message = report.outOfMemory
+                              ? "not enough memory to convert " + NameOf(input, "standard input") +
+                                    " (a line too long?); nothing was written"
+                              : OutcomeMessage(report.outcome, input, output);
+    // What went to standard output before the failure cannot be taken back.
+    const std::string nothing = "; nothing was written";
+    if (output.empty() && report.bytesWritten > 0 && message.size() > nothing.size() &&
+        message.compare(message.size() - nothing.size(), nothing.size(), nothing) == 0) {
+        message.resize(message.size() - nothing.size());
+        message += "; the first " + std::to_string(report.bytesWritten) +
+                   " bytes of the output had gone to standard output already: it is incomplete";
     }
+    return message;
+}
+
+std::string ReportMessage(const FileReport& report, const std::string& input, const std::string& output) {
+    if (report.outcome != FileOutcome::Unwritable || !report.unwritable)
+        return FailureMessage(report, input, output);
     return NameOf(input, "standard input") + ", " +
            UnwritableText(*report.unwritable, report.encoding.encoding, report.output) + "; " +
            (output.empty() ? "the lines before it went to standard output" : "nothing was written");
@@ -141,8 +170,9 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
         return ExitCodeOf(report.outcome);
     }
     if (options.verbose) {
-        const std::string line = "converted " + (input.empty() ? "-" : input) + " -> " +
-                                 (output.empty() ? "-" : output) + " (" + EncodingsOf(report) + ")\n";
+        const std::string line = "converted " + (input.empty() ? "-" : Printable(input)) + " -> " +
+                                 (output.empty() ? "-" : Printable(output)) + " (" + EncodingsOf(report) +
+                                 ")\n";
         // Standard output may be the converted text itself.
         if (output.empty()) {
             WriteError(line);

@@ -137,3 +137,92 @@ TEST(CliStreamsTest, AFileThatStopsBeingUtf8LateIsNoUtf8AndNoGbkEither) {
 }
 
 }  // namespace
+
+namespace {
+
+// A UTF-8 file that is ASCII beyond the reader's first buffer and Chinese after it: the detection must see
+// each byte once however the look-ahead refills its buffer, and find UTF-8 whatever the offset at which it
+// stops looking (the Chinese starts at three offsets, so that a character is cut at every place).
+TEST(CliStreamsTest, Utf8AfterALongAsciiStartIsFoundAsUtf8) {
+    TempDir dir;
+    std::string chinese;
+    while (chinese.size() < 600000) chinese += "简体中文的文字，转换为繁体。\n";
+    for (const std::size_t ascii : {300000, 300001, 300002}) {
+        SCOPED_TRACE(ascii);
+        const std::string input = std::string(ascii - 1, 'a') + "\n" + chinese;
+        Write(dir.path() / "in.txt", input);
+        Result run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "in.txt", "auto.txt"});
+        ASSERT_EQ(0, run.code) << run.err;
+        EXPECT_NE(std::string::npos, run.out.find("(UTF-8)")) << run.out;
+        run = RunConverter(dir.path(), {"--to-traditional", "--encoding", "utf-8", "in.txt", "forced.txt"});
+        ASSERT_EQ(0, run.code) << run.err;
+        EXPECT_TRUE(Read(dir.path() / "auto.txt") == Read(dir.path() / "forced.txt"));
+        fs::remove(dir.path() / "auto.txt");
+        fs::remove(dir.path() / "forced.txt");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::string Utf8Text(std::size_t size) {
+    std::string text;
+    while (text.size() < size) text += "简体中文的文字，转换为繁体。\n";
+    return text;
+}
+
+// Standard output cannot be taken back: a file that stops being UTF-8 near its end is decided before anything
+// is written to it, exactly as into a file: here it is in no encoding the program knows, so neither gets a
+// byte (the UTF-8 attempt once went out first).
+TEST(CliStreamsTest, AFileDecidedLateGoesToStandardOutputOnce) {
+    TempDir dir;
+    const std::string input = Utf8Text(600 * 1024) + "\xff";
+    Write(dir.path() / "in.txt", input);
+    const Result file = RunConverter(dir.path(), {"--to-traditional", "in.txt", "out.txt"});
+    const Result run = RunConverter(dir.path(), {"--to-traditional", "in.txt", "-"});
+    EXPECT_EQ(file.code, run.code) << run.err;
+    EXPECT_NE(0, run.code);
+    EXPECT_FALSE(fs::exists(dir.path() / "out.txt"));
+    EXPECT_EQ(0u, run.out.size());
+}
+
+// A stream is decided on its first 4 MB and then streamed in bounded memory: UTF-8 that turns invalid later
+// stays UTF-8, its stray byte passed unchanged, as in any UTF-8 file; a stream shorter than the look-ahead is
+// decided on all of it, as before.
+TEST(CliStreamsTest, StandardInputIsDecidedOnItsBeginningAndStreamed) {
+    TempDir dir;
+    const std::string input = Utf8Text(5 * 1024 * 1024) + "\xff\n" + Utf8Text(1000);
+    Write(dir.path() / "in.txt", input);
+    Result run = RunConverter(dir.path(), {"--to-traditional", "--encoding", "utf-8", "in.txt", "utf8.txt"});
+    ASSERT_EQ(0, run.code) << run.err;
+    run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "-", "-"}, 0, input);
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("(UTF-8)")) << run.err;
+    EXPECT_TRUE(Read(dir.path() / "utf8.txt") == run.out);
+    // All ASCII through the look-ahead: UTF-8, so that the Chinese after it is not read as GBK pairs.
+    const std::string ascii = std::string(4 * 1024 * 1024 + 10, 'a') + "\n" + Utf8Text(1000);
+    Write(dir.path() / "ascii.txt", ascii);
+    run = RunConverter(dir.path(), {"--to-traditional", "--encoding", "utf-8", "ascii.txt", "ascii8.txt"});
+    ASSERT_EQ(0, run.code) << run.err;
+    run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, ascii);
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_TRUE(Read(dir.path() / "ascii8.txt") == run.out);
+}
+
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+// 100 MB of UTF-8 on standard input within 64 MB of address space (the whole input held would not fit).
+TEST(CliStreamsTest, AStreamFarLargerThanMemoryIsConverted) {
+    TempDir dir;
+    const std::string line = "简体中文的文字，转换为繁体。abc def\n";
+    std::string input;
+    input.reserve(100 * 1024 * 1024 + line.size());
+    while (input.size() < 100 * 1024 * 1024) input += line;
+    const Result run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, input, 64L << 20);
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(input.size() + input.size() / line.size(), run.out.size());
+    EXPECT_EQ(0u, run.out.compare(0, 16, "\xe7\xb0\xa1\xe9\xab\x94\xe4\xb8\xad\xe6\x96\x87\xe7\x9a\x84\xe6"));
+}
+#endif
+
+}  // namespace

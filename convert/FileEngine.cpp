@@ -1,6 +1,8 @@
 // FileEngine.cpp: one file, through a temporary output beside its destination.
 #include "FileEngine.hpp"
 
+#include <new>
+
 #include "ConvertLines.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/TextFile.hpp"
@@ -11,18 +13,39 @@ namespace {
 bool CreateTemporary(platform::CTextWriter& writer, const std::string& dest, std::string& temporary) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = TemporaryName(dest, attempt);
-        if (writer.CreateNew(temporary)) return true;
-        if (!platform::PathExists(temporary)) return false;
+        if (writer.CreateNew(temporary)) {
+            platform::SetUnfinishedOutput(temporary);
+            return true;
+        }
+        if (!platform::PathExists(temporary)) break;
+    }
+    temporary.clear();  // nothing of ours to remove
+    return false;
+}
+
+// How far an input that cannot go back (a pipe) is looked at before its encoding is decided: what is held of
+// it in memory beyond its longest line.
+constexpr std::size_t kStreamLookAhead = 4 * 1024 * 1024;
+
+bool HasHighByte(const char* data, std::size_t size) {
+    for (std::size_t k = 0; k < size; ++k) {
+        if (static_cast<unsigned char>(data[k]) >= 0x80) return true;
     }
     return false;
 }
 
 // The encoding as given, or as found in the input's first bytes. A file whose beginning is UTF-8 beyond doubt
-// is not read twice: it is converted as UTF-8 while the detector checks the rest as it comes (provisional),
-// and converted again as GBK in the rare case that the rest is not UTF-8 after all.
+// is not read twice when its output can be thrown away: it is converted as UTF-8 while the detector checks
+// the rest as it comes (provisional), and converted again as GBK in the rare case that the rest is not UTF-8
+// after all. Nothing is ever written twice to an output that cannot be thrown away (standard output): a file
+// is then looked at to its end first. An input that cannot go back (a pipe) is decided on its first
+// kStreamLookAhead bytes and then streamed: UTF-8 when its reading is convincing or when it is all ASCII so
+// far, otherwise what the detection says of those bytes; later bytes that do not decode pass unchanged.
+// wholeChecked: the detection saw all of the input (or the result is not kept if it fails).
 EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CEncodingDetector& detector,
-                           bool& provisional) {
+                           bool& provisional, bool& wholeChecked) {
     provisional = false;
+    wholeChecked = true;
     if (job.encoding) {
         EncodingGuess forced{*job.encoding, 0};
         // A forced encoding still keeps its own byte order mark out of the text.
@@ -33,16 +56,25 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
         });
         return forced;
     }
-    const bool mayGoBack = reader.CanRewind();
+    const bool mayRedo = reader.CanRewind() && !job.dest.empty();
+    std::size_t seen = 0;
+    bool sawHighByte = false;
     reader.Peek([&](const char* data, std::size_t size) {
         detector.Feed(data, size);
-        return !detector.Settled() && !(mayGoBack && detector.OnlyValidityLeft());
+        seen += size;
+        sawHighByte = sawHighByte || HasHighByte(data, size);
+        if (detector.Settled() || (mayRedo && detector.OnlyValidityLeft())) return false;
+        return reader.CanRewind() || seen < kStreamLookAhead;
     });
-    if (detector.Settled() || reader.PeekedToTheEnd() || !detector.OnlyValidityLeft())
-        return detector.Finish();
-    reader.Watch([&detector](const char* data, std::size_t size) { detector.Feed(data, size); });
-    provisional = true;
-    return EncodingGuess{TextEncoding::Utf8, 0};
+    if (detector.Settled() || reader.PeekedToTheEnd()) return detector.Finish();
+    if (mayRedo && detector.OnlyValidityLeft()) {
+        reader.Watch([&detector](const char* data, std::size_t size) { detector.Feed(data, size); });
+        provisional = true;
+        return EncodingGuess{TextEncoding::Utf8, 0};
+    }
+    wholeChecked = false;
+    if (detector.OnlyValidityLeft() || !sawHighByte) return EncodingGuess{TextEncoding::Utf8, 0};
+    return detector.Finish();
 }
 
 // Whether an output in another encoding than the input's starts with a byte order mark: UTF-16 always, so
@@ -64,7 +96,8 @@ bool MarksOutput(TextEncoding output, bool inputMarked) {
 // Writes the input's lines converted, in its encoding after its byte order mark as it was, or in the
 // output's encoding.
 LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter& writer, const FileJob& job,
-                            const EncodingGuess& encoding, IFileHost& host, FileReport& report) {
+                            const EncodingGuess& encoding, bool wholeChecked, IFileHost& host,
+                            FileReport& report) {
     const TextEncoding output =
         OutputEncodingOf(encoding.encoding, job.conversion->GetDirection(), job.outputEncoding);
     report.output = output;
@@ -78,8 +111,9 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
         return LinesOutcome::WriteFailed;
     }
     // UTF-8 found without a byte order mark was checked to its end, or is converted again if it fails the
-    // check.
-    const bool knownValid = encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding;
+    // check; a stream decided on its beginning was not.
+    const bool knownValid =
+        encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding && wholeChecked;
     const auto progress = [&host](int position) { host.SetProgress(position); };
     if (same) return ConvertLines(reader, writer, *job.conversion, encoding.encoding, progress, knownValid);
     const TextEncoding lines =
@@ -93,7 +127,12 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
 }
 
 bool OpenOutput(platform::CTextWriter& writer, const FileJob& job, std::string& temporary) {
-    if (!job.dest.empty()) return CreateTemporary(writer, job.dest, temporary);
+    if (!job.dest.empty()) {
+        if (!CreateTemporary(writer, job.dest, temporary)) return false;
+        // Before a byte is in it: an output is no more readable to others than its source.
+        if (!job.source.empty()) writer.TakePermissionsOf(job.source);
+        return true;
+    }
     writer.UseStandardOutput();
     return true;
 }
@@ -105,7 +144,8 @@ EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<Te
     job.encoding = given;
     CEncodingDetector detector;
     bool provisional = false;
-    EncodingGuess guess = FindEncoding(reader, job, detector, provisional);
+    bool wholeChecked = true;
+    EncodingGuess guess = FindEncoding(reader, job, detector, provisional, wholeChecked);
     if (provisional) {
         // Read to the end for the detection alone, and start again.
         platform::LineRun run;
@@ -121,16 +161,35 @@ EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<Te
 }
 
 std::string TemporaryName(const std::string& dest, int attempt) {
-    return dest + ".zendrix-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt) +
-           ".tmp";
+    // A short name of its own, so that a destination's name at the system's limit leaves room for it; in the
+    // destination's folder (on Windows, its drive when it is "C:name"), so that renaming it into place is no
+    // copy.
+#ifdef _WIN32
+    const std::size_t cut = dest.find_last_of("\\/:");
+#else
+    const std::size_t cut = dest.rfind('/');
+#endif
+    const std::string folder = cut == std::string::npos ? std::string() : dest.substr(0, cut + 1);
+    return folder + "zendrix-unfinished-" + std::to_string(platform::ProcessId()) + "-" +
+           std::to_string(attempt) + ".tmp";
 }
 
-FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
-    FileReport report;
+namespace {
+
+// ConvertOneFile but for running out of memory: the temporary output it makes is named in temporary until it
+// has taken dest's name or is gone.
+void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& writer,
+                    std::string& temporary, FileReport& report) {
+    // Before anything is asked: renaming over a device or a pipe would put a file in its place (as root,
+    // /dev/null).
+    if (!job.dest.empty() && platform::IsSpecialFile(job.dest)) {
+        report.outcome = FileOutcome::DestinationNotAFile;
+        return;
+    }
     const DestinationDecision decision = host.Decide(job.source, job.dest);
     if (decision.refusal != FileOutcome::Converted) {
         report.outcome = decision.refusal;
-        return report;
+        return;
     }
 
     platform::CTextReader reader;
@@ -138,39 +197,40 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
         reader.OpenStandardInput();
     } else if (!reader.Open(job.source)) {
         report.outcome = FileOutcome::SourceUnreadable;
-        return report;
+        return;
     }
     if (decision.refuseToCreate) {
         report.outcome = FileOutcome::CannotCreate;
-        return report;
+        return;
     }
     CEncodingDetector detector;
     bool provisional = false;
-    report.encoding = FindEncoding(reader, job, detector, provisional);
+    bool wholeChecked = true;
+    report.encoding = FindEncoding(reader, job, detector, provisional, wholeChecked);
     if (!report.encoding.recognised) {
         report.outcome = FileOutcome::NotRecognised;
-        return report;
+        return;
     }
 
-    platform::CTextWriter writer;
-    std::string temporary;
     if (!OpenOutput(writer, job, temporary)) {
+        temporary.clear();
         report.outcome = FileOutcome::CannotCreate;
-        return report;
+        return;
     }
-    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, host, report);
+    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, wholeChecked, host, report);
     if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
         // Not UTF-8 after all: all of it again, in what the detection found, into a fresh output.
         writer.Close();
         platform::RemoveFile(temporary);
+        temporary.clear();
         report.encoding = detector.Finish();
         if (!report.encoding.recognised) {
             report.outcome = FileOutcome::NotRecognised;
-            return report;
+            return;
         }
         const bool again = reader.Rewind() && OpenOutput(writer, job, temporary);
         report.unwritable.reset();
-        lines = again ? WriteConverted(reader, writer, job, report.encoding, host, report)
+        lines = again ? WriteConverted(reader, writer, job, report.encoding, true, host, report)
                       : LinesOutcome::ReadFailed;
     }
     if (lines == LinesOutcome::Done && reader.EndMarkOffset() >= 0) {
@@ -179,18 +239,23 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
     }
     reader.Close();
     const bool closed = writer.Close();
+    report.bytesWritten = writer.BytesWritten();
+    report.outputClosed = writer.PipeClosed();
     if (lines != LinesOutcome::Done || !closed) {
         if (!temporary.empty()) platform::RemoveFile(temporary);
+        temporary.clear();
         report.outcome = lines == LinesOutcome::ReadFailed ? FileOutcome::ReadFailed
                          : report.unwritable               ? FileOutcome::Unwritable
                                                            : FileOutcome::WriteFailed;
-        return report;
+        report.outOfMemory = lines == LinesOutcome::ReadFailed && reader.OutOfMemory();
+        return;
     }
-    if (temporary.empty()) return report;
+    if (temporary.empty()) return;
 
     switch (platform::MoveIntoPlace(temporary, job.dest, decision.replace)) {
         case platform::MoveResult::Moved:
-            return report;
+            temporary.clear();
+            return;
         case platform::MoveResult::TargetExists:
             report.outcome = FileOutcome::AppearedMeanwhile;
             break;
@@ -199,5 +264,31 @@ FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
             break;
     }
     platform::RemoveFile(temporary);
+    temporary.clear();
+}
+
+}  // namespace
+
+FileReport ConvertOneFile(const FileJob& job, IFileHost& host) {
+    FileReport report;
+    std::string temporary;
+    std::optional<platform::CTextWriter> writer;
+    try {
+        writer.emplace();
+        ConvertThrough(job, host, *writer, temporary, report);
+        platform::SetUnfinishedOutput({});
+    } catch (const std::bad_alloc&) {
+        // The reader has closed the source on the way here; the output goes, and the next file may fare
+        // better.
+        report = FileReport{};
+        report.outcome = FileOutcome::ReadFailed;
+        report.outOfMemory = true;
+        if (writer) {
+            writer->Close();
+            report.bytesWritten = writer->BytesWritten();
+        }
+        if (!temporary.empty()) platform::RemoveFile(temporary);
+        platform::SetUnfinishedOutput({});
+    }
     return report;
 }

@@ -16,8 +16,9 @@ enum class FileOutcome {
     NoDestinationFolder,  // the destination's folder is missing and was not made
     DestinationIsSource,  // the same file under another spelling or through a link
     DestinationIsFolder,
-    SourceUnreadable,  // missing, a folder, unreadable or in use
-    CannotCreate,      // no new file can be made beside the destination, or it may not be replaced
+    DestinationNotAFile,  // a device, pipe or socket: never replaced by a file
+    SourceUnreadable,     // missing, a folder, unreadable or in use
+    CannotCreate,         // no new file can be made beside the destination, or it may not be replaced
     ReadFailed,
     WriteFailed,
     CannotReplace,      // the finished output could not take the destination's name
@@ -61,6 +62,12 @@ struct FileReport {
     // converted. A 0x1A that is the last byte is the old end-of-file mark and not reported (-1).
     std::int64_t endMarkOffset = -1;
     std::int64_t bytesNotConverted = 0;
+    // A failure for want of memory (a line too long, a conversion too large): ReadFailed, told apart.
+    bool outOfMemory = false;
+    // Standard output: the bytes that reached it, which a failure cannot take back, and whether writing
+    // failed because its reader had gone.
+    std::int64_t bytesWritten = 0;
+    bool outputClosed = false;
 };
 
 // Converts job.source into job.dest line by line with CR LF line ends, in the source's own encoding and with
@@ -69,11 +76,13 @@ struct FileReport {
 // output is written to a new file beside dest, created exclusively and written through the handle that
 // created it, and takes dest's name only once complete: a failure never leaves a half-written file, and an
 // existing dest stays as it was unless the conversion succeeded.
+// Running out of memory fails this file alone (ReadFailed, outOfMemory), its temporary output removed.
 FileReport ConvertOneFile(const FileJob& job, IFileHost& host);
 
 // Finds the encoding of an input that was just opened (or takes the one given) and sets the reader's layout
 // for it, its byte order mark passed over: for readers of a whole input that convert nothing.
 EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<TextEncoding>& given);
 
-// The name of the temporary output beside dest: dest.zendrix-PID-N.tmp.
+// The name of the temporary output beside dest, in its folder: zendrix-unfinished-PID-N.tmp, short whatever
+// dest's name, and telling what a leftover is.
 std::string TemporaryName(const std::string& dest, int attempt);

@@ -9,11 +9,12 @@
 
 namespace {
 
-// The filter judges the name after the last backslash, as on Windows; where the separator is '/', the path is
-// shown to it with backslashes (no byte of a multi-byte UTF-8 character is either).
-std::string EligibilityPath(std::string path) {
-    if (platform::kSeparator != '\\') std::replace(path.begin(), path.end(), platform::kSeparator, '\\');
-    return path;
+// The filter judges the name after the last backslash, as on Windows: the entry's own name after one. Where a
+// backslash is an ordinary character of a name (POSIX: "photo.jpg\"), it is shown to the filter as a '/',
+// which no name holds, so that the name is judged whole (no byte of a multi-byte UTF-8 character is either).
+std::string EligibilityPath(std::string name) {
+    if (platform::kSeparator != '\\') std::replace(name.begin(), name.end(), '\\', '/');
+    return "\\" + name;
 }
 
 class CWalk {
@@ -70,7 +71,7 @@ void CWalk::Entry(const std::string& folder, const platform::FolderEntry& entry)
         case platform::EntryKind::Special:
             break;
     }
-    if (!IsConvertible(EligibilityPath(path), m_host.Filter())) {
+    if (!IsConvertible(EligibilityPath(entry.name), m_host.Filter())) {
         m_host.PassedOver(path, PassReason::Filtered);
     } else if (entry.kind == platform::EntryKind::Special) {
         m_host.PassedOver(path, PassReason::NotAFile);

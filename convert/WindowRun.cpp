@@ -84,6 +84,7 @@ void CWindowRun::Report(const std::string& source, const FileReport& report, boo
             return m_host.ShowMessage("Write File occur Err!");
         case FileOutcome::DestinationIsSource:
         case FileOutcome::DestinationIsFolder:
+        case FileOutcome::DestinationNotAFile:
         case FileOutcome::CannotCreate:
         case FileOutcome::CannotReplace:
         case FileOutcome::AppearedMeanwhile:

@@ -1,6 +1,8 @@
 // CharTables.cpp: the character tables, their index and their loading.
 #include "CharTables.hpp"
 
+#include <new>
+
 #include "ConversionIndex.hpp"
 #include "platform/TextFile.hpp"
 
@@ -36,7 +38,9 @@ const std::string& CharTables::Result(Direction direction) const {
 
 const DirectionIndex& CharTables::Index(Direction direction) const { return m_index->Of(direction); }
 
-LoadResult LoadTables(CharTables& tables, const std::string& path) {
+namespace {
+
+LoadResult LoadTablesFrom(CharTables& tables, const std::string& path) {
     platform::CTextReader file;
     if (!file.Open(path)) return LoadResult::NotOpenable;
 
@@ -55,4 +59,16 @@ LoadResult LoadTables(CharTables& tables, const std::string& path) {
     if (file.Failed()) return LoadResult::NotOpenable;
     tables = CharTables(std::move(simplified), std::move(traditional));
     return LoadResult::Loaded;
+}
+
+}  // namespace
+
+LoadResult LoadTables(CharTables& tables, const std::string& path) {
+    // A table too large for memory is as unusable as one that cannot be read: a failure, never an abort.
+    try {
+        return LoadTablesFrom(tables, path);
+    } catch (const std::bad_alloc&) {
+        tables = CharTables();
+        return LoadResult::NotOpenable;
+    }
 }

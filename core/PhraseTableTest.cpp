@@ -3,6 +3,11 @@
 
 #include <filesystem>
 
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+#include <sys/resource.h>
+#define ZENDRIX_LIMIT_MEMORY 1
+#endif
+
 #include "core/ConvertWords.hpp"
 #include "core/PhraseIndex.hpp"
 #include "core/PhraseTable.hpp"
@@ -141,6 +146,64 @@ TEST(PhraseTableTest, TheShippedFileLoadsAndConvertsRunsOfLines) {
     EXPECT_GT(phrases.Candidates(Direction::ToSimplified).size(), 10u);
     EXPECT_TRUE(phrases.Index(Direction::ToTraditional).WholeLines());
     EXPECT_TRUE(phrases.Index(Direction::ToSimplified).WholeLines());
+}
+
+}  // namespace
+
+namespace {
+
+// Bounds the address space of the process while it lives (natively, without the sanitizers, which reserve
+// far more): an allocation by a hostile count then fails here rather than taking the machine's memory.
+class CMemoryBound {
+  public:
+    explicit CMemoryBound(std::uint64_t bytes) {
+#ifdef ZENDRIX_LIMIT_MEMORY
+        ::getrlimit(RLIMIT_AS, &m_old);
+        const rlimit bound{bytes, m_old.rlim_max};
+        m_set = ::setrlimit(RLIMIT_AS, &bound) == 0;
+#else
+        static_cast<void>(bytes);
+#endif
+    }
+    ~CMemoryBound() {
+#ifdef ZENDRIX_LIMIT_MEMORY
+        if (m_set) ::setrlimit(RLIMIT_AS, &m_old);
+#endif
+    }
+
+  private:
+#ifdef ZENDRIX_LIMIT_MEMORY
+    rlimit m_old{};
+    bool m_set = false;
+#endif
+};
+
+// A count is only a claim: a sparse file of over a gigabyte may claim 200 million entries, which as lists
+// would take gigabytes more than it holds. Loading reads what is there, fails as damaged, and allocates
+// nothing by the count. A file of 2 GB or more is refused before reading: the index keeps 32-bit offsets.
+TEST(PhraseTableTest, HostileCountsAndSizesAreDamageNotACrash) {
+    TempDir dir;
+    const CMemoryBound bound(std::uint64_t{2} << 30);
+    for (const std::string& section : {std::string("dictionary STPhrases"), std::string("candidates s2t")}) {
+        SCOPED_TRACE(section);
+        std::vector<std::string> lines{kBanner};
+        if (section == "candidates s2t") lines.push_back("dictionary STPhrases 0");
+        lines.push_back(section + " 200000000");
+        lines.push_back(kFuza + "\t" + kFuza2);
+        lines.push_back("not an entry");
+        const std::string path = dir.File("sparse.txt");
+        WriteBytes(path, Join(lines));
+        std::filesystem::resize_file(path, std::uintmax_t{1500} << 20);
+        PhraseTables phrases;
+        EXPECT_EQ(PhraseLoadResult::Damaged, LoadPhrases(phrases, path));
+        EXPECT_TRUE(phrases.Phrases(Direction::ToTraditional).empty());
+        EXPECT_TRUE(phrases.Candidates(Direction::ToTraditional).empty());
+    }
+    const std::string path = dir.File("large.txt");
+    WriteBytes(path, Join(GoodLines()));
+    std::filesystem::resize_file(path, std::uintmax_t{1} << 31);
+    PhraseTables phrases;
+    EXPECT_EQ(PhraseLoadResult::Damaged, LoadPhrases(phrases, path));
 }
 
 }  // namespace

@@ -15,10 +15,18 @@ constexpr char kSeparator = '/';
 
 bool PathExists(const std::string& path);   // anything at all under that name, a dangling link included
 bool IsDirectory(const std::string& path);  // links followed
+// A device, pipe or socket (links followed): a name that must never be replaced by a file.
+bool IsSpecialFile(const std::string& path);
 
 // Whether both names reach the same file: volume and file index on Windows, device and inode elsewhere, so a
 // second spelling, a hard link or a symbolic link of the same file counts. False when either is missing.
 bool SameFile(const std::string& a, const std::string& b);
+// What tells a file from every other on this system (device and inode, or volume and file index), "" when
+// it is missing: names that differ only in case on Windows give the same.
+std::string FileIdentity(const std::string& path);
+// Whether the process's standard output is that very file (standard input with an empty path): output
+// appended to its own input would grow without end.
+bool StandardOutputIs(const std::string& path);
 
 bool MakeDirectory(const std::string& path);  // one level, default security; false if it exists already
 bool MakeFolders(const std::string& path);    // with its missing parents; true when it is a folder afterwards
@@ -26,9 +34,15 @@ bool SetAttributes(const std::string& path, std::uint32_t attributes);  // Windo
 bool RemoveFile(const std::string& path);
 
 enum class MoveResult { Moved, TargetExists, Failed };
-// Renames a finished file to its final name in the same folder, its data on the disk first; replaces an
-// existing target only when asked.
+// Renames a finished file to its final name in the same folder (its data on the disk already: the writer
+// of a file made by CreateNew syncs it as it closes); replaces an existing target only when asked.
 MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool replace);
+
+// The output being written now, removed when the process is ended from outside before it is finished (a
+// signal such as Ctrl+C or SIGTERM on POSIX; Ctrl+C, Ctrl+Break or closing the console on Windows), once
+// RemoveUnfinishedOnTermination has been called. One at a time; an empty path clears it.
+void SetUnfinishedOutput(const std::string& path);
+void RemoveUnfinishedOnTermination();
 
 std::string CurrentDirectory();
 bool ChangeDirectory(const std::string& path);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 #include "FileSystem.hpp"
@@ -22,7 +23,46 @@ EntryKind KindOf(int folder, const char* name) {
     return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Special;
 }
 
+// The signals that end the process from outside, and the name their handler removes. The name changes only
+// while they are blocked, so the handler never sees it half written.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+std::string g_unfinished;
+
+sigset_t EndingSignals() {
+    sigset_t set;
+    ::sigemptyset(&set);
+    for (const int sig : kEndingSignals) ::sigaddset(&set, sig);
+    return set;
+}
+
+void RemoveUnfinishedAndEnd(int sig) {
+    if (!g_unfinished.empty()) ::unlink(g_unfinished.c_str());
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
 }  // namespace
+
+void SetUnfinishedOutput(const std::string& path) {
+    std::string name = path;  // any allocation before the signals are blocked
+    const sigset_t ending = EndingSignals();
+    sigset_t old;
+    ::sigprocmask(SIG_BLOCK, &ending, &old);
+    g_unfinished.swap(name);
+    ::sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
+void RemoveUnfinishedOnTermination() {
+    for (const int sig : kEndingSignals) {
+        struct sigaction action {};
+        struct sigaction old {};
+        ::sigaction(sig, nullptr, &old);
+        if (old.sa_handler == SIG_IGN) continue;  // ignored by the caller (nohup): stays ignored
+        action.sa_handler = RemoveUnfinishedAndEnd;
+        ::sigemptyset(&action.sa_mask);
+        ::sigaction(sig, &action, nullptr);
+    }
+}
 
 bool PathExists(const std::string& path) {
     struct stat st {};
@@ -34,11 +74,30 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsSpecialFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat sa {};
     struct stat sb {};
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string FileIdentity(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
+bool StandardOutputIs(const std::string& path) {
+    struct stat out {};
+    struct stat in {};
+    if (::fstat(STDOUT_FILENO, &out) != 0 || !S_ISREG(out.st_mode)) return false;
+    const int got = path.empty() ? ::fstat(STDIN_FILENO, &in) : ::stat(path.c_str(), &in);
+    return got == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
 bool MakeDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
@@ -56,12 +115,6 @@ bool SetAttributes(const std::string& path, std::uint32_t) { return PathExists(p
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 MoveResult MoveIntoPlace(const std::string& from, const std::string& to, bool replace) {
-    // The data must be on the disk before the name says the file is finished.
-    const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return MoveResult::Failed;
-    const bool synced = ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !synced) return MoveResult::Failed;
-
     if (replace) return ::rename(from.c_str(), to.c_str()) == 0 ? MoveResult::Moved : MoveResult::Failed;
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return MoveResult::Moved;

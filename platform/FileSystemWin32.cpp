@@ -2,6 +2,8 @@
 // \\?\ form).
 #include <windows.h>
 
+#include <mutex>
+
 #include "CodePage.hpp"
 #include "FileSystem.hpp"
 
@@ -42,13 +44,45 @@ EntryKind KindOf(const WIN32_FIND_DATAW& data) {
                                                                        : EntryKind::Folder;
 }
 
+// The output being written, for the console's control handler, which runs on a thread of its own.
+std::mutex g_unfinishedLock;
+std::string g_unfinished;
+
+BOOL WINAPI RemoveUnfinishedAndEnd(DWORD) {
+    {
+        const std::lock_guard<std::mutex> hold(g_unfinishedLock);
+        // The temporary output is shared for deletion: removed now, or when the writer's handle closes as the
+        // process ends.
+        if (!g_unfinished.empty()) ::DeleteFileW(WidePath(g_unfinished).c_str());
+    }
+    return FALSE;  // the default handler ends the process
+}
+
 }  // namespace
+
+void SetUnfinishedOutput(const std::string& path) {
+    const std::lock_guard<std::mutex> hold(g_unfinishedLock);
+    g_unfinished = path;
+}
+
+void RemoveUnfinishedOnTermination() { ::SetConsoleCtrlHandler(RemoveUnfinishedAndEnd, TRUE); }
 
 bool PathExists(const std::string& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsDirectory(const std::string& path) {
     const DWORD attributes = AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsSpecialFile(const std::string& path) {
+    // No data access: what answers is the object behind the name, a console, NUL or a pipe not being a disk.
+    HANDLE h =
+        ::CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool special = ::GetFileType(h) != FILE_TYPE_DISK;
+    ::CloseHandle(h);
+    return special;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -60,6 +94,37 @@ bool SameFile(const std::string& a, const std::string& b) {
                ia.nFileIndexLow == ib.nFileIndexLow;
     }
     return ComparableSpelling(a) == ComparableSpelling(b);
+}
+
+std::string FileIdentity(const std::string& path) {
+    if (!PathExists(path)) return {};
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (QueryIdentity(path, info)) {
+        return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+               std::to_string(info.nFileIndexLow);
+    }
+    return "name:" + Utf8FromWide(ComparableSpelling(path));
+}
+
+bool StandardOutputIs(const std::string& path) {
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    BY_HANDLE_FILE_INFORMATION outInfo{};
+    if (out == nullptr || out == INVALID_HANDLE_VALUE || ::GetFileType(out) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(out, &outInfo)) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION inInfo{};
+    if (path.empty()) {
+        HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
+        if (in == nullptr || in == INVALID_HANDLE_VALUE || ::GetFileType(in) != FILE_TYPE_DISK ||
+            !::GetFileInformationByHandle(in, &inInfo)) {
+            return false;
+        }
+    } else if (!QueryIdentity(path, inInfo)) {
+        return false;
+    }
+    return inInfo.dwVolumeSerialNumber == outInfo.dwVolumeSerialNumber &&
+           inInfo.nFileIndexHigh == outInfo.nFileIndexHigh && inInfo.nFileIndexLow == outInfo.nFileIndexLow;
 }
 
 bool MakeDirectory(const std::string& path) {

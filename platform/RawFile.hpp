@@ -19,11 +19,17 @@ class CRawFile {
     bool OpenForReading(const std::string& path);
     bool CreateForWriting(const std::string& path);  // creates or truncates
     // Creates a file that does not exist yet; fails if the name is taken by anything, a link included, so
-    // what is written goes to this new file and nowhere else.
+    // what is written goes to this new file and nowhere else. Others may delete it meanwhile, nothing else.
+    // Such a file is an output that will take another's name: Close puts its data on the disk first, through
+    // this handle.
     bool CreateNew(const std::string& path);
     // The process's standard input or output (a pipe, a terminal or a redirected file), not closed by Close.
     void UseStandardInput();
     void UseStandardOutput();
+
+    // Gives this file the permission bits of the file at source, less those the process's umask takes away
+    // (POSIX; Windows files inherit their folder's security). False when either cannot be reached.
+    bool TakePermissionsOf(const std::string& source);
 
     // Returns the bytes read, 0 at the end; -1 on failure.
     std::ptrdiff_t Read(char* buffer, std::size_t size);
@@ -32,12 +38,16 @@ class CRawFile {
     bool Rewind();
     std::int64_t Size() const;  // -1 when unknown (a pipe)
     bool IsOpen() const { return m_handle != kInvalid; }
+    // A write failed because the reading end of a pipe was closed: nobody wants more, no disk is full.
+    bool PipeClosed() const { return m_pipeClosed; }
     bool Close();  // false when the system reports a failure (data may not have reached the disk)
 
   private:
     static constexpr std::intptr_t kInvalid = -1;
     std::intptr_t m_handle = kInvalid;  // a HANDLE or a file descriptor
     bool m_standard = false;            // a standard stream: left open
+    bool m_pipeClosed = false;
+    bool m_durable = false;  // made by CreateNew: synced before it closes
 };
 
 }  // namespace platform

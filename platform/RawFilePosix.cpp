@@ -46,7 +46,16 @@ bool CRawFile::CreateForWriting(const std::string& path) {
 bool CRawFile::CreateNew(const std::string& path) {
     Close();
     // O_EXCL with O_CREAT fails on any existing name, and does not follow a symbolic link.
-    return Keep(m_handle, ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    m_durable = Keep(m_handle, ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    return m_durable;
+}
+
+bool CRawFile::TakePermissionsOf(const std::string& source) {
+    struct stat st {};
+    if (::stat(source.c_str(), &st) != 0) return false;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return ::fchmod(static_cast<int>(m_handle), st.st_mode & 0777 & ~mask) == 0;
 }
 
 void CRawFile::UseStandardInput() {
@@ -72,7 +81,10 @@ bool CRawFile::Write(const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t put = ::write(static_cast<int>(m_handle), data, size);
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
+        if (put <= 0) {
+            m_pipeClosed = put < 0 && errno == EPIPE;
+            return false;
+        }
         data += put;
         size -= static_cast<std::size_t>(put);
     }
@@ -98,7 +110,9 @@ bool CRawFile::Close() {
         // Data on a disk must be there; a pipe or a terminal has nothing to flush.
         return !IsRegular(fd) || ::fsync(fd) == 0;
     }
-    return ::close(fd) == 0;
+    const bool synced = !m_durable || ::fsync(fd) == 0;
+    m_durable = false;
+    return ::close(fd) == 0 && synced;
 }
 
 }  // namespace platform

@@ -10,9 +10,10 @@ namespace {
 
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
-// Share mode 0: the file stays ours alone until it is closed.
-HANDLE OpenExclusive(const std::string& path, DWORD access, DWORD disposition) {
-    return ::CreateFileW(WidePath(path).c_str(), access, 0, nullptr, disposition,
+// Share mode 0: the file stays ours alone until it is closed (but for deletion, where share is
+// FILE_SHARE_DELETE).
+HANDLE OpenExclusive(const std::string& path, DWORD access, DWORD disposition, DWORD share = 0) {
+    return ::CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
@@ -37,9 +38,13 @@ bool CRawFile::CreateForWriting(const std::string& path) {
 
 bool CRawFile::CreateNew(const std::string& path) {
     Close();
-    // CREATE_NEW fails on any existing name, a symbolic link included (it is not followed).
-    return Keep(m_handle, OpenExclusive(path, GENERIC_WRITE, CREATE_NEW));
+    // CREATE_NEW fails on any existing name, a symbolic link included (it is not followed). A new file is
+    // an unfinished output, which a console's close must be able to delete while it is open.
+    m_durable = Keep(m_handle, OpenExclusive(path, GENERIC_WRITE, CREATE_NEW, FILE_SHARE_DELETE));
+    return m_durable;
 }
+
+bool CRawFile::TakePermissionsOf(const std::string&) { return IsOpen(); }
 
 void CRawFile::UseStandardInput() {
     Close();
@@ -67,7 +72,11 @@ bool CRawFile::Write(const char* data, std::size_t size) {
     while (size > 0) {
         DWORD put = 0;
         const DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-        if (!::WriteFile(AsHandle(m_handle), data, want, &put, nullptr) || put == 0) return false;
+        if (!::WriteFile(AsHandle(m_handle), data, want, &put, nullptr) || put == 0) {
+            const DWORD error = ::GetLastError();
+            m_pipeClosed = error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
+            return false;
+        }
         data += put;
         size -= put;
     }
@@ -89,11 +98,13 @@ std::int64_t CRawFile::Size() const {
 
 bool CRawFile::Close() {
     if (m_handle == kInvalid) return true;
+    const bool synced = !m_durable || ::FlushFileBuffers(AsHandle(m_handle)) != 0;
     const bool ok = m_standard ? ::FlushFileBuffers(AsHandle(m_handle)) != 0 ||
                                      ::GetFileType(AsHandle(m_handle)) != FILE_TYPE_DISK
-                               : ::CloseHandle(AsHandle(m_handle)) != 0;
+                               : ::CloseHandle(AsHandle(m_handle)) != 0 && synced;
     m_handle = kInvalid;
     m_standard = false;
+    m_durable = false;
     return ok;
 }
 

@@ -31,7 +31,8 @@ void CTextReader::Reset() {
     m_endMark = -1;
     m_layout = LineLayout();
     m_watch = nullptr;
-    m_atEnd = m_failed = m_seekable = false;
+    m_watchFrom = 0;
+    m_atEnd = m_failed = m_outOfMemory = m_seekable = false;
 }
 
 bool CTextReader::Rewind() {
@@ -41,7 +42,8 @@ bool CTextReader::Rewind() {
     m_endMark = -1;
     m_layout = LineLayout();
     m_watch = nullptr;
-    m_atEnd = m_failed = false;
+    m_watchFrom = 0;
+    m_atEnd = m_failed = m_outOfMemory = false;
     return true;
 }
 
@@ -74,7 +76,7 @@ bool CTextReader::Grow() {
     const std::size_t grown = m_capacity < kBufferSize ? kBufferSize : m_capacity * 2;
     char* bigger = grown > m_capacity ? static_cast<char*>(std::realloc(m_buffer.get(), grown)) : nullptr;
     if (bigger == nullptr) {
-        m_failed = m_atEnd = true;
+        m_failed = m_atEnd = m_outOfMemory = true;
         return false;
     }
     static_cast<void>(m_buffer.release());  // realloc has freed or moved it
@@ -103,7 +105,15 @@ bool CTextReader::ReadRaw() {
         m_atEnd = true;
         return false;
     }
-    if (m_watch) m_watch(m_buffer.get() + m_rawEnd, static_cast<std::size_t>(got));
+    if (m_watch) {
+        // After Peek went back to the start, the bytes it already showed come again: the watch sees each
+        // byte once, in order.
+        const std::int64_t at = m_bufferOffset + static_cast<std::int64_t>(m_rawEnd);
+        const std::int64_t skip = std::min<std::int64_t>(std::max<std::int64_t>(m_watchFrom - at, 0), got);
+        if (skip < got) {
+            m_watch(m_buffer.get() + m_rawEnd + skip, static_cast<std::size_t>(got - skip));
+        }
+    }
     m_rawEnd += static_cast<std::size_t>(got);
     return true;
 }
@@ -128,6 +138,7 @@ bool CTextReader::ReadMore() {
 void CTextReader::Peek(const std::function<bool(const char*, std::size_t)>& look) {
     bool dropped = false;  // bytes left the buffer: the file must go back to its start
     std::size_t looked = 0;
+    m_watchFrom = 0;
     for (;;) {
         if (looked == m_rawEnd) {
             if (m_rawEnd == m_capacity && m_seekable) {
@@ -138,6 +149,7 @@ void CTextReader::Peek(const std::function<bool(const char*, std::size_t)>& look
             if (!ReadRaw()) break;
         }
         const bool more = look(m_buffer.get() + looked, m_rawEnd - looked);
+        m_watchFrom += static_cast<std::int64_t>(m_rawEnd - looked);
         looked = m_rawEnd;
         if (!more) break;
     }
@@ -246,6 +258,7 @@ CTextWriter::~CTextWriter() { Close(); }
 
 bool CTextWriter::Start() {
     m_used = 0;
+    m_written = 0;
     m_failed = false;
     m_lineBreak = "\r\n";
     return true;
@@ -283,6 +296,7 @@ bool CTextWriter::Write(const char* data, std::size_t size) {
         if (!Flush()) return false;
         if (size > kBufferSize) {
             m_failed = !m_file.Write(data, size);
+            if (!m_failed) m_written += static_cast<std::int64_t>(size);
             return !m_failed;
         }
     }
@@ -292,7 +306,10 @@ bool CTextWriter::Write(const char* data, std::size_t size) {
 }
 
 bool CTextWriter::Flush() {
-    if (m_used > 0 && !m_failed) m_failed = !m_file.Write(m_buffer.get(), m_used);
+    if (m_used > 0 && !m_failed) {
+        m_failed = !m_file.Write(m_buffer.get(), m_used);
+        if (!m_failed) m_written += static_cast<std::int64_t>(m_used);
+    }
     m_used = 0;
     return !m_failed;
 }

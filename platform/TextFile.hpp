@@ -61,6 +61,8 @@ class CTextReader {
     // even offset of the buffer; the input's last run may end in an odd byte.
     bool ReadLines(LineRun& run);
     bool Failed() const { return m_failed; }
+    // The failure was a line too long for the memory left, not the file.
+    bool OutOfMemory() const { return m_outOfMemory; }
     std::int64_t Length() const {
         return m_length;
     }  // the file's length in bytes, 0x1A and all; 0 if unknown
@@ -94,8 +96,10 @@ class CTextReader {
     std::int64_t m_endMark = -1;
     LineLayout m_layout;
     std::function<void(const char*, std::size_t)> m_watch;
-    bool m_atEnd = false;  // no more bytes will come (end of file, 0x1A seen, or a failure)
+    std::int64_t m_watchFrom = 0;  // the file offset past the bytes Peek looked at: the watch starts there
+    bool m_atEnd = false;          // no more bytes will come (end of file, 0x1A seen, or a failure)
     bool m_failed = false;
+    bool m_outOfMemory = false;
     bool m_seekable = false;  // a file that can go back to its start
 };
 
@@ -111,6 +115,8 @@ class CTextWriter {
     // appears under its name meanwhile.
     bool CreateNew(const std::string& path);
     void UseStandardOutput();
+    // A private source makes a private output: the file takes source's permission bits (POSIX).
+    bool TakePermissionsOf(const std::string& source) { return m_file.TakePermissionsOf(source); }
     // CR LF in the units of a layout: two bytes, or four for UTF-16 in its byte order.
     void SetLineBreak(const LineLayout& layout);
 
@@ -124,6 +130,10 @@ class CTextWriter {
     bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes);
     bool Write(const char* data, std::size_t size);  // bytes as they are: a byte order mark
     bool Failed() const { return m_failed; }
+    // The bytes that reached the file (or standard output) so far: what cannot be taken back from a stream.
+    std::int64_t BytesWritten() const { return m_written; }
+    // A write failed because the reader of a pipe had gone.
+    bool PipeClosed() const { return m_file.PipeClosed(); }
     // Flushes and closes; false if anything written since Create failed to reach the file.
     bool Close();
 
@@ -137,6 +147,7 @@ class CTextWriter {
     CRawFile m_file;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
+    std::int64_t m_written = 0;
     std::string m_lineBreak = "\r\n";
     bool m_failed = false;
 };

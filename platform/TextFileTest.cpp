@@ -186,3 +186,37 @@ TEST(TextWriterTest, RunsOfLinesComeOutAsLineByLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// Peek may look past its buffer and make the file go back to its start; Watch must then see every byte after
+// the looked-at ones once, in order, and none of them again. Stops on both sides of the buffer's size, at odd
+// offsets, with the lines read by runs.
+TEST(TextReaderTest, PeekThenWatchSeeEveryByteOnceWhereverPeekStops) {
+    TempDir dir;
+    std::string bytes;
+    for (int k = 0; bytes.size() < 900000; ++k) bytes += "line " + std::to_string(k) + " \xe4\xb8\xad\n";
+    WriteBytes(dir.File("in.txt"), bytes);
+    for (const std::size_t stopAfter : {std::size_t{1}, std::size_t{100000}, std::size_t{262144},
+                                        std::size_t{300001}, std::size_t{600007}, bytes.size() + 1}) {
+        SCOPED_TRACE(stopAfter);
+        platform::CTextReader reader;
+        ASSERT_TRUE(reader.Open(dir.File("in.txt")));
+        std::string seen;
+        reader.Peek([&](const char* data, std::size_t size) {
+            seen.append(data, size);
+            return seen.size() < stopAfter;
+        });
+        reader.Watch([&](const char* data, std::size_t size) { seen.append(data, size); });
+        reader.SetLayout(platform::LineLayout{1, false, false});
+        std::string lines;
+        platform::LineRun run;
+        while (reader.ReadLines(run)) lines.append(run.data, run.size);
+        EXPECT_FALSE(reader.Failed());
+        EXPECT_TRUE(lines == bytes);
+        EXPECT_EQ(bytes.size(), seen.size());
+        EXPECT_TRUE(seen == bytes);
+    }
+}
+
+}  // namespace

@@ -48,6 +48,12 @@ for arch in win32 win64; do
             fail "$arch: $exe imports functions Windows 7 lacks"
         fi
     done
+    if [ "$arch" = win32 ]; then
+        for exe in Zendrix.exe zendrix-convert.exe; do
+            grep -q 'large address aware' <<<"$(x86_64-w64-mingw32-objdump -p "$unpacked/Zendrix/$exe")" ||
+                fail "win32: $exe lacks the large-address flag (2 GB of address space only)"
+        done
+    fi
     grep -q 'Subsystem.*0*2.*(Windows GUI)' <<<"$(x86_64-w64-mingw32-objdump -p "$unpacked/Zendrix/Zendrix.exe")" ||
         fail "$arch: Zendrix.exe is not a GUI program"
 
