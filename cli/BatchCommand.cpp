@@ -28,6 +28,12 @@ class CBatchRun : public IWalkHost {
         Failed("cannot read the folder " + Quoted(folder) + "; its files were not converted");
     }
     bool AfterEntry() override { return true; }
+    void NameKept(const std::string& path, const std::string& converted) override {
+        ClearProgress();
+        WriteError("zendrix-convert: " + path + ": kept its name: converted it would be " + converted +
+                   ", which Windows does not take as a file name\n");
+        ShowProgress();
+    }
 
   private:
     void Converted(const std::string& line);
@@ -215,7 +221,7 @@ int RunBatch(const ConvertOptions& options, std::string& message) {
         return kExitUsage;
     }
     CBatchRun run(options);
-    WalkFolder(source, dest, conversion, run, WalkOptions{true, options.encoding, options.outputEncoding});
+    WalkFolder(source, dest, conversion, run, WalkOptions{true, options.encoding, options.outputEncoding, options.convertNames});
     run.Finish();
     return run.AnyFailed() ? kExitFailed : run.AnyNotRecognised() ? kExitNotRecognised : kExitOk;
 }

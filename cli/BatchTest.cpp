@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CliRun.hpp"
+#include "core/CharTables.hpp"
 #include "tests/support/TempDir.hpp"
 
 #ifdef _WIN32
@@ -222,7 +223,7 @@ TEST(BatchUsageTest, BadUseIsRefusedWithExitCode2AndWritesNothing) {
         {{"--batch", "src", "out", "more"}, "one SOURCE and one DEST only; unexpected 'more'"},
         {{"--filter", "*.txt", "file.txt", "out.txt"}, "--filter works with --batch only"},
         {{"--batch", "-", "out"}, "--batch works with folders, not with '-'"},
-        {{"--batch", "src", "out", "--encoding", "latin1"}, "--encoding takes auto, gbk, utf-8"},
+        {{"--batch", "src", "out", "--encoding", "latin1"}, "--encoding takes auto, gbk, big5, utf-8"},
         {{"--batch", "src", "out", "--filter"}, "--filter needs a TEXT"},
         {{"--batch", "src", "out", "--table", "file.txt"}, "'file.txt' is not a Zendrix character table"},
     };
@@ -365,5 +366,36 @@ TEST(BatchFailureTest, AFileInUseFailsWithoutStoppingTheRunAndNamesOutsideGbkWor
     EXPECT_EQ(kInput, Read(t.src / "b.txt"));
 }
 #endif
+
+}  // namespace
+
+namespace {
+
+// --convert-names: outputs named by the conversion of their inputs' names; two that convert alike meet as any
+// two outputs of one name; a converted name Windows would refuse is not taken.
+TEST(BatchNamesTest, NamesConvertWithTheTextAndKeepWhatWindowsWouldRefuse) {
+    TempDir dir;
+    const fs::path src = dir.path() / "src";
+    fs::create_directories(src / "sub");
+    Write(src / FsPath("简体说明.txt"), "简体\n");
+    Write(src / FsPath("发.txt"), "发\n");
+    Write(src / "sub" / FsPath("發.txt"), "發\n");
+    Result run = RunConverter(dir.path(), {"--to-traditional", "--batch", "--convert-names", "src", "out"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ((std::vector<std::string>{"發.txt", "簡體說明.txt"}), Listing(dir.path() / "out"));
+    EXPECT_EQ("簡體\r\n", Read(dir.path() / "out" / FsPath("簡體說明.txt")));
+    EXPECT_NE(std::string::npos, run.out.find("converted 2, skipped 1, failed 0")) << run.out;
+    // A table that turns 汉 into ":x": the name 汉.txt would become :x.txt, so it keeps its own.
+    Write(dir.path() / "colon.tbl", "\xba\xba\r\n" + std::string(kTableBanner) + "\r\n:x\r\n");
+    fs::remove_all(src);
+    fs::create_directories(src);
+    Write(src / FsPath("汉.txt"), "abc\n");
+    run = RunConverter(dir.path(), {"--to-traditional", "--table", "colon.tbl", "--batch", "--convert-names",
+                                    "src", "out2"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(std::vector<std::string>{"汉.txt"}, Listing(dir.path() / "out2"));
+    EXPECT_NE(std::string::npos, run.err.find("kept its name")) << run.err;
+    EXPECT_EQ(2, RunConverter(dir.path(), {"--to-traditional", "--convert-names", "a", "b"}).code);
+}
 
 }  // namespace

@@ -58,6 +58,8 @@ bool ParseEncoding(const std::string& name, const char* none, std::optional<Text
         encoding.reset();
     } else if (lowered == "gbk" || lowered == "cp936") {
         encoding = TextEncoding::Gbk;
+    } else if (lowered == "big5" || lowered == "cp950") {
+        encoding = TextEncoding::Big5;
     } else if (lowered == "utf-8" || lowered == "utf8") {
         encoding = TextEncoding::Utf8;
     } else if (lowered == "utf-16le" || lowered == "utf16le") {
@@ -157,6 +159,8 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
             options.batch = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--convert-names") {
+            options.convertNames = true;
         } else if (arg == "--phrases") {
             options.phrases = true;
         } else if (arg == "--review") {
@@ -176,7 +180,7 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
             std::string name;
             if (!TakeValue(args, i, "--encoding", false, name) ||
                 !ParseEncoding(name, "auto", options.encoding)) {
-                error = "--encoding takes auto, gbk, utf-8, utf-16le or utf-16be";
+                error = "--encoding takes auto, gbk, big5, utf-8, utf-16le or utf-16be";
                 return false;
             }
         } else if (IsOption(arg, "--config")) {
@@ -188,7 +192,7 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
             std::string name;
             if (!TakeValue(args, i, "--output-encoding", false, name) ||
                 !ParseEncoding(name, "same", options.outputEncoding)) {
-                error = "--output-encoding takes same, gbk, utf-8, utf-16le or utf-16be";
+                error = "--output-encoding takes same, gbk, big5, utf-8, utf-16le or utf-16be";
                 return false;
             }
         } else if (IsOption(arg, "--filter")) {
@@ -217,6 +221,10 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
         error = "choose a direction: --to-traditional or --to-simplified";
         return false;
     }
+    if (!options.batch && options.convertNames) {
+        error = "--convert-names works with --batch only";
+        return false;
+    }
     if (!options.batch && options.filterGiven) {
         error = "--filter works with --batch only";
         return false;
@@ -241,8 +249,9 @@ std::string UsageText() {
        zendrix-convert --help | --version
 
 Converts the text file INPUT into OUTPUT between Simplified and Traditional Chinese characters,
-line by line, exactly as the Zendrix window converts a single file. INPUT may be GBK, UTF-8 or
-UTF-16 text; OUTPUT is written in the same encoding. With --batch, converts every eligible file
+line by line, exactly as the Zendrix window converts a single file. INPUT may be GBK, Big5, UTF-8
+or UTF-16 text; OUTPUT is written in the same encoding (a Big5 INPUT made Simplified in GBK), or in
+the one --output-encoding names. With --batch, converts every eligible file
 below the folder SOURCE, at any depth, into the folder DEST, as the window's batch conversion does.
 
 Options:
@@ -250,14 +259,21 @@ Options:
   --to-simplified   Traditional to Simplified
   --table FILE      the character table to use (also --table=FILE); by default Runemap.dll in the
                     folder of this program, whatever the current folder
-  --encoding E      the input's encoding: auto (the default), gbk, utf-8, utf-16le or utf-16be
-  --output-encoding E  the output's encoding: same (the default: each input's own), gbk, utf-8,
-                    utf-16le or utf-16be (UTF-16 with its byte order mark; UTF-8 with one only when
+  --config NAME     convert as OpenCC 1.4.2 does under NAME (also --config=NAME), instead of
+                    --to-traditional or --to-simplified and --phrases: s2t, t2s, s2tw, tw2s (Taiwan's
+                    forms), s2twp, tw2sp (Taiwan's forms and words), s2hk, hk2s, s2hkp, hk2sp (Hong
+                    Kong), t2tw, tw2t, t2hk, hk2t (between the Traditional standards); needs the phrase
+                    file
+  --encoding E      the input's encoding: auto (the default), gbk, big5, utf-8, utf-16le or utf-16be
+  --output-encoding E  the output's encoding: same (the default: each input's own, but GBK for a
+                    Big5 input made Simplified), gbk, big5, utf-8, utf-16le or utf-16be (UTF-16 with its byte order mark; UTF-8 with one only when
                     the input had one). A file holding a character that encoding cannot hold is not
                     written: the message names the first such character, its line and its column.
                     In a web page, an encoding declaration near the top (<meta charset=...>,
                     content="...; charset=...", <?xml ... encoding="..."?>) that names the input's
-                    encoding is changed to name the output's
+                    encoding is changed to name the output's. Big5 lacks OpenCC's standard forms
+                    爲, 着, 啓, 衆 (it has Taiwan's 為, 著, 啟, 眾): convert with --config s2tw or
+                    s2twp for Big5
   --phrases         convert by words: where a phrase of the phrase file starts, the longest one is
                     replaced by its counterpart (复杂 -> 複雜, 头发 -> 頭髮), and the character table
                     converts the rest; without it every character converts alone
@@ -270,6 +286,10 @@ Options:
                     first; without it every such character is listed. Writes no file
   --force           replace an output that existed before this run (never an input itself)
   --batch           folder mode: SOURCE and DEST are folders
+  --convert-names   with --batch: name each output by the conversion of its input's name
+                    (简体说明.txt becomes 簡體說明.txt); a name whose converted form Windows would not
+                    take (empty, a character such as : or ?, a device name) is kept, and said on stderr.
+                    Two names that convert alike meet as any two outputs of one name do
   --filter TEXT     with --batch: the eligibility filter (also --filter=TEXT), as typed in the
                     window's filter box; by default
                     )" +
@@ -284,7 +304,10 @@ INPUT '-' reads standard input and OUTPUT '-' writes standard output (not with -
 
 Encodings: a file that starts with a byte order mark is UTF-8 (EF BB BF), UTF-16LE (FF FE) or
 UTF-16BE (FE FF). A file without one is UTF-8 when all of it is valid UTF-8 and its non-ASCII
-characters read as real text in UTF-8; anything else is GBK. Short texts can be valid in both:
+characters read as real text in UTF-8. Anything else is read as Chinese in GBK and in Big5 (code
+page 950): Big5 when that reading is clearly likelier, GBK when in doubt; a file that reads as
+Chinese in neither (a Russian, Greek, Korean, Japanese or western code page) is not recognised and
+not converted (exit code 3; --encoding converts it anyway). Short texts can be valid in both:
 two Chinese characters in GBK may decode as a Hebrew mark and a combining accent in UTF-8, and the
 detection then chooses GBK. When it guesses wrong, --encoding says what the file is. UTF-16 without
 a byte order mark is not recognised: give --encoding utf-16le or utf-16be.
@@ -328,7 +351,8 @@ so that no output of this run is replaced by another. Links to folders (and junc
 followed; DEST is not entered when it lies inside SOURCE; a file is never converted onto itself;
 a folder that cannot be read is reported. Folders are walked in the order of their names. On a
 terminal, stderr shows a progress line; at the end stdout gets the summary line
-"converted N, skipped N, failed N" (", truncated N" follows when N inputs ended at a 0x1A byte).
+"converted N, skipped N, failed N" (", truncated N" follows when N inputs ended at a 0x1A byte,
+", not recognised N" when N inputs were in no encoding the program knows: each is named on stderr).
 
 File names are taken as given: bytes on Linux; on Windows, from the wide command line, so any name
 Windows can hold works.
@@ -345,6 +369,8 @@ Exit codes:
      being INPUT (under any spelling or link, or as standard output), OUTPUT existing without
      --force, OUTPUT a folder, a device, pipe or socket, OUTPUT's folder missing; --batch: SOURCE
      not a folder, DEST existing but not a folder or not creatable, DEST being SOURCE itself
+  3  INPUT is in no encoding the program knows (not GBK, Big5, UTF-8 or UTF-16): nothing written;
+     with --batch: some input was such (and none failed)
 Ended by a signal (Ctrl+C, SIGTERM, a closed pipe), the program removes its unfinished output and
 ends by that signal.
 )";

@@ -39,6 +39,7 @@ struct ConvertOptions {
     bool review = false;   // list the places the character table alone decided, for INPUT only
     bool phrases = false;  // convert by words
     bool verbose = false;
+    bool convertNames = false;  // --convert-names, with --batch
     bool filterGiven = false;
     std::optional<TextEncoding> encoding;        // forced with --encoding; found in each file otherwise
     std::optional<TextEncoding> outputEncoding;  // --output-encoding; "same" (each input's own) otherwise

@@ -54,8 +54,9 @@ TEST(CliOutputEncodingTest, ACharacterTheOutputCannotHoldStopsTheFileAndIsNamed)
     const Result run = RunConverter(
         dir.path(), {"--to-traditional", "--force", "--output-encoding", "gbk", "in.txt", "old.txt"});
     EXPECT_EQ(1, run.code);
-    EXPECT_NE(std::string::npos, run.err.find("line 2, column 7: 😀 (U+1F600) cannot be written in GBK"))
-        << run.err;
+    // The character by its code too: on Windows stderr is in the console's code page, which may lack it.
+    EXPECT_NE(std::string::npos, run.err.find("line 2, column 7: ")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(" (U+1F600) cannot be written in GBK")) << run.err;
     EXPECT_EQ("old", Read(dir.path() / "old.txt"));                                   // the old output stays
     EXPECT_EQ((std::vector<std::string>{"in.txt", "old.txt"}), Listing(dir.path()));  // nothing half done
 

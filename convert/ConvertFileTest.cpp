@@ -59,11 +59,15 @@ TEST_F(ConvertFileTest, LinesAreConvertedAndEndInCrLf) {
 TEST_F(ConvertFileTest, TablesThatReachALineEndConvertLineByLine) {
     // A lone lead byte at the end of the table converts a lone lead byte at the end of a line, but not the
     // same byte followed by more text: in a run of lines it would be joined to the line's terminator.
+    // A line of plain Chinese first, so that the file reads as GBK text at all.
     tables = CharTables{kSimplified + "\xb0", kTraditional + "q"};
-    const std::string lines = kSimplified + "\xb0\r\n\xb0\n\xb0\xb0" + kSimplified + "\xb0";
+    const std::string prose =
+        "\xd5\xe2\xca\xc7\xd2\xbb\xd0\xd0\xc6\xd5\xcd\xa8\xb5\xc4\xd6\xd0\xce\xc4";  // 这是一行普通的中文
+    const std::string lines = prose + "\n" + kSimplified + "\xb0\r\n\xb0\n\xb0\xb0" + kSimplified + "\xb0";
     ASSERT_TRUE(WriteFileBytes(Path("in.txt"), lines));
     EXPECT_TRUE(Convert("in.txt", "out.txt"));
-    EXPECT_EQ(kTraditional + "q\r\nq\r\n\xb0\xb0" + kTraditional + "q\r\n", ReadFileBytes(Path("out.txt")));
+    EXPECT_EQ(prose + "\r\n" + kTraditional + "q\r\nq\r\n\xb0\xb0" + kTraditional + "q\r\n",
+              ReadFileBytes(Path("out.txt")));
 }
 
 TEST_F(ConvertFileTest, ProgressOfTenMegabytesRisesMonotonicallyAndReturnsToZero) {

@@ -2,6 +2,8 @@
 #include "FolderWalk.hpp"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <vector>
 
 #include "Eligibility.hpp"
@@ -28,6 +30,8 @@ class CWalk {
 
   private:
     void Entry(const std::string& folder, const platform::FolderEntry& entry);
+    // The name of a file's output: its own, or converted when asked and Windows takes the result.
+    std::string OutputName(const std::string& path, const std::string& name);
 
     const std::string& m_destDir;
     const CTextConversion& m_conversion;
@@ -76,13 +80,34 @@ void CWalk::Entry(const std::string& folder, const platform::FolderEntry& entry)
     } else if (entry.kind == platform::EntryKind::Special) {
         m_host.PassedOver(path, PassReason::NotAFile);
     } else {
-        const std::string dest = platform::JoinPath(m_destDir, entry.name);
+        const std::string dest = platform::JoinPath(m_destDir, OutputName(path, entry.name));
         const FileJob job{path, dest, &m_conversion, m_options.encoding, m_options.outputEncoding};
         m_host.FileDone(path, dest, ConvertOneFile(job, m_host));
     }
 }
 
+std::string CWalk::OutputName(const std::string& path, const std::string& name) {
+    if (!m_options.convertNames) return name;
+    std::string converted = name;
+    m_conversion.ConvertUtf8(converted);
+    if (converted == name || IsValidWindowsName(converted)) return converted;
+    m_host.NameKept(path, converted);
+    return name;
+}
+
 }  // namespace
+
+bool IsValidWindowsName(const std::string& name) {
+    if (name.empty() || name.back() == ' ' || name.back() == '.') return false;
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("<>:\"/\\|?*", c) != nullptr) return false;
+    }
+    std::string stem = name.substr(0, name.find('.'));
+    for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return false;
+    return !(stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+             stem[3] >= '1' && stem[3] <= '9');
+}
 
 void WalkFolder(const std::string& sourceDir, const std::string& destDir, const CTextConversion& conversion,
                 IWalkHost& host, const WalkOptions& options) {

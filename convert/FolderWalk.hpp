@@ -22,13 +22,22 @@ class IWalkHost : public IFileHost {
     virtual void FolderUnreadable(const std::string& folder) = 0;
     // After every entry; false ends the walk (a stop request).
     virtual bool AfterEntry() = 0;
+    // With convertNames: a file keeps its own name because its converted one would be converted as no name
+    // Windows takes (converted: what it would have been).
+    virtual void NameKept(const std::string& /*path*/, const std::string& /*converted*/) {}
 };
 
 struct WalkOptions {
     bool byName = false;                   // entries in the order of their names, not in the file system's
     std::optional<TextEncoding> encoding;  // every input's, when given (FileJob::encoding)
     std::optional<TextEncoding> outputEncoding;  // every output's, when given (FileJob::outputEncoding)
+    bool convertNames = false;                   // each output is named by the conversion of its input's name
 };
+
+// Whether Windows takes name as the name of a file: not empty, no character < > : " / \ | ? * or control
+// character, no space or dot at its end, and no device name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9,
+// with or without an extension).
+bool IsValidWindowsName(const std::string& name);
 
 // Converts every eligible file below sourceDir, at any depth, directly into destDir under its own name:
 // C:\src\sub\b.txt goes to D:\out\b.txt. A file is eligible when IsConvertible admits its path with the

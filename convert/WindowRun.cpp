@@ -2,8 +2,8 @@
 #include "WindowRun.hpp"
 
 #include "convert/Eligibility.hpp"
-#include "convert/OutputEncoding.hpp"
 #include "convert/EnsureDirectory.hpp"
+#include "convert/OutputEncoding.hpp"
 #include "platform/FileFind.hpp"
 #include "platform/FileSystem.hpp"
 
@@ -92,13 +92,14 @@ void CWindowRun::Report(const std::string& source, const FileReport& report, boo
         case FileOutcome::Unwritable:
             return m_host.ShowMessage(
                 source + ": " +
-                (report.unwritable ? UnwritableText(*report.unwritable, report.encoding.encoding, report.output)
-                                   : std::string("a character cannot be written in ") + EncodingName(report.output)) +
+                (report.unwritable
+                     ? UnwritableText(*report.unwritable, report.encoding.encoding, report.output)
+                     : std::string("a character cannot be written in ") + EncodingName(report.output)) +
                 ". The file was not converted.");
         case FileOutcome::NotRecognised:
             if (batch) return m_notRecognised.push_back(source);
-            return m_host.ShowMessage(source +
-                                      ": its encoding is not GBK, Big5, UTF-8 or UTF-16. The file was not converted.");
+            return m_host.ShowMessage(
+                source + ": its encoding is not GBK, Big5, UTF-8 or UTF-16. The file was not converted.");
     }
 }
 
@@ -134,15 +135,19 @@ void CWindowRun::ConvertDirectory(const std::string& sourceDir, const std::strin
     if (!platform::IsDirectory(sourceDir)) return;
     m_unreadable.clear();
     m_notRecognised.clear();
-    WalkFolder(sourceDir, destDir, conversion, *this, WalkOptions{false, std::nullopt, m_outputEncoding});
+    m_namesKept.clear();
+    WalkFolder(sourceDir, destDir, conversion, *this,
+               WalkOptions{false, std::nullopt, m_outputEncoding, m_convertNames});
     ShowList("These folders could not be read; their files were not converted:", m_unreadable);
-    ShowList("These files are in no encoding Zendrix knows (not GBK, Big5, UTF-8 or UTF-16) and were not "
-             "converted:",
-             m_notRecognised);
+    ShowList(
+        "These files are in no encoding Zendrix knows (not GBK, Big5, UTF-8 or UTF-16) and were not "
+        "converted:",
+        m_notRecognised);
 }
 
 void CWindowRun::OnStart(const RunValues& values, const CTextConversion& conversion) {
     m_outputEncoding = values.outputEncoding;
+    m_convertNames = values.convertNames;
     if (values.source.empty() || values.dest.empty()) {
         m_host.ShowMessage("File path cann't Null!");
         return;

@@ -17,6 +17,7 @@ struct RunValues {
     std::string source;
     std::string dest;
     std::optional<TextEncoding> outputEncoding;  // "输出编码": none, each file's own (与原文相同)
+    bool convertNames = false;                   // "转换文件名": a batch names its outputs converted
 };
 
 // The logic behind the main window's Start and Stop buttons, on the engine the command line uses too: the
@@ -53,6 +54,7 @@ class CWindowRun : private IWalkHost {
     std::string Filter() override { return m_host.Filter(); }
     void FileDone(const std::string& source, const std::string& dest, const FileReport& report) override;
     void FolderUnreadable(const std::string& folder) override { m_unreadable.push_back(folder); }
+    void NameKept(const std::string& path, const std::string&) override { m_namesKept.push_back(path); }
     // Reports what became of one file: the fixed messages of the window, and for the outcomes it did not
     // always have, messages that name the file; in a batch, files in no known encoding wait for the list at
     // its end.
@@ -60,11 +62,12 @@ class CWindowRun : private IWalkHost {
     void ShowList(const char* heading, const std::vector<std::string>& names);
     bool AfterEntry() override;
 
-
     IConvertHost& m_host;
     bool m_ownStop = false;
     bool& m_bStop;
     std::vector<std::string> m_unreadable;     // folders of the walk under way that could not be read
     std::vector<std::string> m_notRecognised;  // files of the walk under way in no encoding the program knows
+    std::vector<std::string> m_namesKept;      // files of the walk whose converted name Windows would refuse
     std::optional<TextEncoding> m_outputEncoding;  // of the run under way
+    bool m_convertNames = false;
 };

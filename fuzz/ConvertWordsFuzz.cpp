@@ -14,6 +14,7 @@
 
 #include "core/ConvertWords.hpp"
 #include "core/ReviewList.hpp"
+#include "tests/reference/LiteralConversion.hpp"
 #include "tests/support/ReaderLines.hpp"
 
 namespace {

@@ -65,12 +65,14 @@ bool CConvertDlg::OnInitDialog() {
 
     // Words are an option: without their file (missing, damaged) the window works as ever, the option off.
     m_hasPhrases = LoadPhrases(m_phrases) == PhraseLoadResult::Loaded;
-    static const char* const kRegions[4][2] = {{"s2tw", "tw2s"}, {"s2twp", "tw2sp"}, {"s2hk", "hk2s"}, {"s2hkp", "hk2sp"}};
+    static const char* const kRegions[4][2] = {
+        {"s2tw", "tw2s"}, {"s2twp", "tw2sp"}, {"s2hk", "hk2s"}, {"s2hkp", "hk2sp"}};
     std::string error;
     m_hasRegions = m_hasPhrases;
     for (int r = 0; r < 4 && m_hasRegions; ++r) {
         for (int d = 0; d < 2 && m_hasRegions; ++d) {
-            m_hasRegions = CConversionChain::Build(kRegions[r][d], m_phrases, m_tables, m_regions[r][d], error);
+            m_hasRegions =
+                CConversionChain::Build(kRegions[r][d], m_phrases, m_tables, m_regions[r][d], error);
         }
     }
     FillList(IDC_REGION, {"通用", "台湾", "台湾用词", "香港", "香港用词"});
@@ -174,15 +176,16 @@ Direction CConvertDlg::RunDirection() const {
 
 CTextConversion CConvertDlg::TextConversion(Direction direction) const {
     if (m_hasRegions && m_nRegion >= 1 && m_nRegion <= 4) {
-        return CTextConversion(m_tables, m_regions[m_nRegion - 1][direction == Direction::ToTraditional ? 0 : 1]);
+        return CTextConversion(m_tables,
+                               m_regions[m_nRegion - 1][direction == Direction::ToTraditional ? 0 : 1]);
     }
     return CTextConversion(m_tables, direction, m_bByWords && m_hasPhrases ? &m_phrases : nullptr);
 }
 
 std::optional<TextEncoding> CConvertDlg::OutputEncoding() const {
     // UTF-16 as Windows writes Unicode text: little-endian, with its byte order mark.
-    static const std::optional<TextEncoding> kEncodings[] = {std::nullopt, TextEncoding::Gbk, TextEncoding::Big5,
-                                                             TextEncoding::Utf8, TextEncoding::Utf16Le};
+    static const std::optional<TextEncoding> kEncodings[] = {
+        std::nullopt, TextEncoding::Gbk, TextEncoding::Big5, TextEncoding::Utf8, TextEncoding::Utf16Le};
     return m_nOutputEncoding >= 0 && m_nOutputEncoding < 5 ? kEncodings[m_nOutputEncoding] : std::nullopt;
 }
 
@@ -225,7 +228,8 @@ void CConvertDlg::SwitchMode(int mode) {
 
 void CConvertDlg::OnStart() {
     TakeValues();
-    m_run.OnStart(RunValues{Mode(), m_strSource, m_strDest, OutputEncoding()}, TextConversion(RunDirection()));
+    m_run.OnStart(RunValues{Mode(), m_strSource, m_strDest, OutputEncoding()},
+                  TextConversion(RunDirection()));
 }
 
 void CConvertDlg::OnStop() { m_run.OnStop(); }

@@ -31,9 +31,9 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     std::string m_strFilter;
     std::string m_strSimplified;
     std::string m_strTraditional;
-    bool m_bByWords = false;  // "按词语转换": arrows and files convert by words
-    int m_nRegion = 0;          // "地区": 通用, 台湾, 台湾用词, 香港, 香港用词
-    int m_nOutputEncoding = 0;  // "输出编码": 与原文相同, GBK, Big5, UTF-8, UTF-16
+    bool m_bByWords = false;       // "按词语转换": arrows and files convert by words
+    int m_nRegion = 0;             // "地区": 通用, 台湾, 台湾用词, 香港, 香港用词
+    int m_nOutputEncoding = 0;     // "输出编码": 与原文相同, GBK, Big5, UTF-8, UTF-16
     bool m_bConvertNames = false;  // "转换文件名": a batch converts the names of the files too
 
     // IConvertHost: what file conversion asks of the window.
@@ -85,7 +85,8 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     CharTables m_tables;
     PhraseTables m_phrases;     // empty when the phrase file could not be loaded
     bool m_hasPhrases = false;  // it was loaded: "按词语转换" is enabled
-    // The regions' conversions, to Traditional and to Simplified, built when the phrase file has what they need.
+    // The regions' conversions, to Traditional and to Simplified, built when the phrase file has what they
+    // need.
     CConversionChain m_regions[4][2];
     bool m_hasRegions = false;
     HICON m_hIcon;

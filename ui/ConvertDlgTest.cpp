@@ -434,4 +434,38 @@ TEST_F(ConvertDlgTest, ByWordsBoxTurnsConversionByWordsOnAndIsDisabledWithoutIts
     }
 }
 
+// "地区": 通用 at start; a region converts as Taiwan or Hong Kong write, by words, so the box shows that,
+// checked and disabled, and is itself again with 通用.
+TEST_F(ConvertDlgTest, RegionsConvertAsTheirReadersWriteAndTheWordsBoxFollows) {
+    CConvertDlg dlg;
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+    EXPECT_EQ((std::vector<std::wstring>{L"通用", L"台湾", L"台湾用词", L"香港", L"香港用词"}),
+              testsupport::Items(window, IDC_REGION));
+    EXPECT_EQ(0, ::SendMessageW(dlg.Item(IDC_REGION), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ((std::vector<std::wstring>{L"与原文相同", L"GBK", L"Big5", L"UTF-8", L"UTF-16"}),
+              testsupport::Items(window, IDC_OUTPUT_ENCODING));
+    EXPECT_EQ(0, ::SendMessageW(dlg.Item(IDC_OUTPUT_ENCODING), CB_GETCURSEL, 0, 0));
+    EXPECT_FALSE(IsChecked(window, IDC_CONVERT_NAMES));
+
+    SetText(window, IDC_SIMPLIFIED_TEXT, L"鼠标和软件为了");
+    const std::pair<int, const wchar_t*> regions[] = {
+        {0, L"鼠標和軟件爲了"}, {1, L"鼠標和軟件為了"}, {2, L"滑鼠和軟體為了"}, {3, L"鼠標和軟件為了"}};
+    for (const auto& [region, traditional] : regions) {
+        testsupport::Choose(window, IDC_REGION, region);
+        EXPECT_EQ(region != 0, IsChecked(window, IDC_BY_WORDS)) << region;
+        EXPECT_EQ(region == 0, ::IsWindowEnabled(dlg.Item(IDC_BY_WORDS)) != FALSE) << region;
+        Click(window, IDC_TO_TRADITIONAL);
+        EXPECT_EQ(traditional, Text(window, IDC_TRADITIONAL_TEXT)) << region;
+    }
+    // Back from Taiwan's words to Simplified, and 通用 gives the box back its own state.
+    testsupport::Choose(window, IDC_REGION, 2);
+    SetText(window, IDC_SIMPLIFIED_TEXT, L"");
+    Click(window, IDC_TO_SIMPLIFIED);
+    EXPECT_EQ(L"鼠标和软件为了", Text(window, IDC_SIMPLIFIED_TEXT));
+    testsupport::Choose(window, IDC_REGION, 0);
+    EXPECT_FALSE(IsChecked(window, IDC_BY_WORDS));
+    EXPECT_FALSE(dlg.m_bByWords);
+}
+
 }  // namespace

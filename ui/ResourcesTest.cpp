@@ -25,6 +25,7 @@ constexpr DWORD kPathEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 constexpr DWORD kLabel = SS_LEFT | WS_GROUP;
 constexpr DWORD kFramedLabel = SS_CENTER | SS_SUNKEN | WS_BORDER | WS_GROUP;
 constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kDropDownList = CBS_DROPDOWNLIST | WS_VSCROLL | WS_GROUP | WS_TABSTOP;
 
 struct Expected {
     int id;
@@ -44,6 +45,11 @@ const std::vector<Expected> kMainWindow = {
     {IDC_DIRECTION_TO_TRADITIONAL, L"Button", L"简转繁", BS_AUTORADIOBUTTON | WS_GROUP, 103, 63, 52, 10},
     {IDC_DIRECTION_TO_SIMPLIFIED, L"Button", L"繁转简", BS_AUTORADIOBUTTON, 179, 62, 45, 14},
     {IDC_BY_WORDS, L"Button", L"按词语转换", BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 232, 62, 64, 14},
+    {-1, L"Static", L"地区：", kLabel, 306, 48, 30, 10},
+    {IDC_REGION, L"ComboBox", L"", kDropDownList, 306, 60, 49, 80},
+    {-1, L"Static", L"输出编码：", kLabel, 222, 112, 42, 10},
+    {IDC_OUTPUT_ENCODING, L"ComboBox", L"", kDropDownList, 266, 110, 62, 80},
+    {IDC_CONVERT_NAMES, L"Button", L"转换文件名", BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 241, 9, 60, 14},
     {-1, L"Static", L"源文件路径：", kLabel, 29, 78, 52, 10},
     {IDC_SOURCE_PATH, L"Edit", L"", kPathEdit, 105, 76, 160, 15},
     {-1, L"Static", L"目的文件路径：", kLabel, 28, 96, 63, 15},
@@ -126,7 +132,8 @@ TEST(ResourcesTest, LiveMainWindowFollowsTheTemplate) {
         SCOPED_TRACE("control #" + std::to_string(i) + ", ID " + std::to_string(want.id));
         EXPECT_EQ(static_cast<WORD>(want.id), static_cast<WORD>(::GetDlgCtrlID(child)));
         EXPECT_EQ(0, _wcsicmp(want.className, testsupport::CDialogResponder::ClassOf(child).c_str()));
-        if (_wcsicmp(want.className, L"Edit") != 0) {
+        const bool list = _wcsicmp(want.className, L"ComboBox") == 0;
+        if (_wcsicmp(want.className, L"Edit") != 0 && !list) {
             EXPECT_EQ(std::wstring(want.text), testsupport::CDialogResponder::TextOf(child));
         }
         EXPECT_EQ(want.id != IDC_STOP, ::IsWindowEnabled(child) != FALSE);
@@ -140,7 +147,12 @@ TEST(ResourcesTest, LiveMainWindowFollowsTheTemplate) {
         EXPECT_EQ(position.left, actual.left);
         EXPECT_EQ(position.top, actual.top);
         EXPECT_EQ(position.right, actual.right - actual.left);
-        EXPECT_EQ(position.bottom, actual.bottom - actual.top);
+        // A drop-down list's height in the template includes its list; closed, it is one line high.
+        if (list) {
+            EXPECT_LT(actual.bottom - actual.top, position.bottom);
+        } else {
+            EXPECT_EQ(position.bottom, actual.bottom - actual.top);
+        }
     }
     EXPECT_EQ(kMainWindow.size(), i);
 
@@ -157,16 +169,18 @@ TEST(ResourcesTest, LiveMainWindowFollowsTheTemplate) {
         return ids;
     };
     EXPECT_EQ((std::vector<int>{IDC_MODE_SINGLE, IDC_SIMPLIFIED_TEXT, IDC_TRADITIONAL_TEXT,
-                                IDC_DIRECTION_TO_TRADITIONAL, IDC_BY_WORDS, IDC_SOURCE_PATH, IDC_DEST_PATH,
-                                IDC_TO_TRADITIONAL, IDC_TO_SIMPLIFIED, IDC_BROWSE_SOURCE, IDC_BROWSE_DEST,
-                                IDC_ABOUT, IDC_FILTER, IDCLOSE}),
+                                IDC_DIRECTION_TO_TRADITIONAL, IDC_BY_WORDS, IDC_REGION, IDC_OUTPUT_ENCODING,
+                                IDC_CONVERT_NAMES, IDC_SOURCE_PATH, IDC_DEST_PATH, IDC_TO_TRADITIONAL,
+                                IDC_TO_SIMPLIFIED, IDC_BROWSE_SOURCE, IDC_BROWSE_DEST, IDC_ABOUT, IDC_FILTER,
+                                IDCLOSE}),
               tabOrder());
     testsupport::Click(window, IDC_MODE_BATCH);
     testsupport::Click(window, IDC_DIRECTION_TO_SIMPLIFIED);
     EXPECT_EQ((std::vector<int>{IDC_MODE_BATCH, IDC_SIMPLIFIED_TEXT, IDC_TRADITIONAL_TEXT,
-                                IDC_DIRECTION_TO_SIMPLIFIED, IDC_BY_WORDS, IDC_SOURCE_PATH, IDC_DEST_PATH,
-                                IDC_TO_TRADITIONAL, IDC_TO_SIMPLIFIED, IDC_BROWSE_SOURCE, IDC_BROWSE_DEST,
-                                IDC_ABOUT, IDC_FILTER, IDCLOSE}),
+                                IDC_DIRECTION_TO_SIMPLIFIED, IDC_BY_WORDS, IDC_REGION, IDC_OUTPUT_ENCODING,
+                                IDC_CONVERT_NAMES, IDC_SOURCE_PATH, IDC_DEST_PATH, IDC_TO_TRADITIONAL,
+                                IDC_TO_SIMPLIFIED, IDC_BROWSE_SOURCE, IDC_BROWSE_DEST, IDC_ABOUT, IDC_FILTER,
+                                IDCLOSE}),
               tabOrder());
 
     // 368 x 281 dialog units in 9-point 宋体, not resizable, in the task bar, centred on the screen.
@@ -198,6 +212,29 @@ TEST(ResourcesTest, LiveMainWindowFollowsTheTemplate) {
     ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
     EXPECT_NEAR((monitor.rcWork.left + monitor.rcWork.right) / 2, (frame.left + frame.right) / 2, 1);
     EXPECT_NEAR((monitor.rcWork.top + monitor.rcWork.bottom) / 2, (frame.top + frame.bottom) / 2, 1);
+}
+
+// The controls added to the window cover none of those it had, nor each other: a closed drop-down list is
+// taken as 14 units high, more than its line.
+TEST(ResourcesTest, AddedControlsCoverNothing) {
+    const auto rectOf = [](const Expected& e) {
+        const bool list = std::wstring(e.className) == L"ComboBox";
+        return RECT{e.x, e.y, e.x + e.cx, e.y + (list ? 14 : e.cy)};
+    };
+    const std::size_t first = 8;  // after 按词语转换
+    const std::size_t added = 5;
+    ASSERT_EQ(IDC_BY_WORDS, kMainWindow[first - 1].id);
+    for (std::size_t a = first; a < first + added; ++a) {
+        const RECT mine = rectOf(kMainWindow[a]);
+        EXPECT_LE(mine.right, 368);
+        EXPECT_LE(mine.bottom, 281);
+        for (std::size_t b = 0; b < kMainWindow.size(); ++b) {
+            if (b == a) continue;
+            RECT other = rectOf(kMainWindow[b]);
+            RECT both;
+            EXPECT_FALSE(::IntersectRect(&both, &mine, &other)) << "control #" << a << " covers #" << b;
+        }
+    }
 }
 
 TEST(ResourcesTest, AboutBoxTemplate) {

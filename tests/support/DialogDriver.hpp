@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/Application.hpp"
 #include "platform/Dialog.hpp"
@@ -69,6 +70,26 @@ inline std::wstring Text(HWND dialog, int id) { return CDialogResponder::TextOf(
 // A mouse click on a button (radio buttons check themselves first). Returns once its handler has run,
 // including any modal box it opened: meet those with a CDialogResponder.
 inline void Click(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+// Chooses an item of a drop-down list as a user does: the list then tells its dialog the choice changed.
+inline void Choose(HWND dialog, int id, int index) {
+    HWND list = ::GetDlgItem(dialog, id);
+    ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+// The items of a drop-down list.
+inline std::vector<std::wstring> Items(HWND dialog, int id) {
+    HWND list = ::GetDlgItem(dialog, id);
+    std::vector<std::wstring> items;
+    const auto count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int k = 0; k < count; ++k) {
+        std::wstring item(static_cast<std::size_t>(::SendMessageW(list, CB_GETLBTEXTLEN, k, 0)), L'\0');
+        ::SendMessageW(list, CB_GETLBTEXT, k, reinterpret_cast<LPARAM>(item.data()));
+        items.push_back(item);
+    }
+    return items;
+}
 
 inline bool IsChecked(HWND dialog, int id) {
     return ::SendMessageW(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
