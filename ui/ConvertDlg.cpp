@@ -39,8 +39,10 @@ void CConvertDlg::DoDataExchange(bool save) {
     ExchangeText(save, IDC_SIMPLIFIED_TEXT, m_strSimplified);
     ExchangeText(save, IDC_TRADITIONAL_TEXT, m_strTraditional);
     // The region first: while one is chosen the box shows conversion by words, and keeps its own state.
+    // Taken, the box means something only if no region was showing in it until now.
+    const int shown = m_nRegion;
     ExchangeList(save, IDC_REGION, m_nRegion);
-    if (m_nRegion <= 0) ExchangeCheck(save, IDC_BY_WORDS, m_bByWords);
+    if ((save ? shown : m_nRegion) <= 0) ExchangeCheck(save, IDC_BY_WORDS, m_bByWords);
     ExchangeList(save, IDC_OUTPUT_ENCODING, m_nOutputEncoding);
     ExchangeCheck(save, IDC_CONVERT_NAMES, m_bConvertNames);
 }
