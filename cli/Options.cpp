@@ -183,6 +183,11 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
                 error = "--encoding takes auto, gbk, big5, utf-8, utf-16le or utf-16be";
                 return false;
             }
+        } else if (IsOption(arg, "--dict")) {
+            if (!TakeValue(args, i, "--dict", false, options.dict)) {
+                error = "--dict needs a FILE";
+                return false;
+            }
         } else if (IsOption(arg, "--config")) {
             if (!TakeValue(args, i, "--config", false, options.config)) {
                 error = std::string("--config needs a NAME: ") + ConversionNames();
@@ -264,6 +269,11 @@ Options:
                     forms), s2twp, tw2sp (Taiwan's forms and words), s2hk, hk2s, s2hkp, hk2sp (Hong
                     Kong), t2tw, tw2t, t2hk, hk2t (between the Traditional standards); needs the phrase
                     file
+  --dict FILE       the user's own pairs (also --dict=FILE): a UTF-8 text file of lines FROM<TAB>TO,
+                    '#' starting a comment. Where one of them matches, at the longest, it is written as
+                    given and wins over every shipped phrase and character; the text around it
+                    converts as it would without it. A line that is no such pair is an error that
+                    names the file and the line; nothing is written
   --encoding E      the input's encoding: auto (the default), gbk, big5, utf-8, utf-16le or utf-16be
   --output-encoding E  the output's encoding: same (the default: each input's own, but GBK for a
                     Big5 input made Simplified), gbk, big5, utf-8, utf-16le or utf-16be (UTF-16 with its byte order mark; UTF-8 with one only when
@@ -410,6 +420,10 @@ int CLoadedConversion::Load(const ConvertOptions& options, std::string& message,
         m_conversion.emplace(m_tables, m_chain);
     } else {
         m_conversion.emplace(m_tables, options.direction, options.phrases ? &m_phrases : nullptr);
+    }
+    if (!options.dict.empty()) {
+        if (!m_user.Load(options.dict, message)) return kExitUsage;
+        m_conversion->Prefer(&m_user);
     }
     return kExitOk;
 }

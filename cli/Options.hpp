@@ -18,6 +18,7 @@
 #include "core/EncodingDetection.hpp"
 #include "core/PhraseTable.hpp"
 #include "core/TextConversion.hpp"
+#include "core/UserPairs.hpp"
 
 namespace cli {
 
@@ -47,6 +48,7 @@ struct ConvertOptions {
     std::string table;                           // empty: the table file beside the executable
     std::string phraseFile;                      // empty: the phrase file beside the executable
     std::string config;                          // --config NAME: one of OpenCC's named conversions
+    std::string dict;                            // --dict FILE: the user's own pairs
     std::string input;                           // INPUT ("-": standard input), or SOURCE with --batch
     std::string output;                          // OUTPUT ("-": standard output), or DEST with --batch
 };
@@ -72,6 +74,7 @@ class CLoadedConversion {
     CharTables m_tables;
     PhraseTables m_phrases;
     CConversionChain m_chain;
+    CUserPairs m_user;
     std::optional<CTextConversion> m_conversion;
 };
 

@@ -2,6 +2,7 @@
 // outputs that are not files, streams that close, names at the length limit, runs that are killed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -65,6 +66,24 @@ TEST(RobustnessTest, RunningOutOfMemoryFailsOneFileAndTheBatchGoesOn) {
     EXPECT_EQ(1, run.code) << run.err;
     EXPECT_TRUE(Leftovers(dir.path()).empty());
     EXPECT_FALSE(fs::exists(dir.path() / "one.txt"));
+}
+
+// --review of one line of 4 MB (a minified page), every character of it a place to list, in 100 MB of address
+// space: the list streams out, and the line is held about once (it took 38 bytes a byte before).
+TEST(RobustnessTest, TheReviewOfAVeryLongLineStreams) {
+    if (!kMemoryLimits) GTEST_SKIP() << "no memory limits here";
+    TempDir dir;
+    std::string line;
+    while (line.size() < (4 << 20)) line += "\xb7\xa2\xba\xf3";  // 发后: each with another form
+    Write(dir.path() / "one.txt", line);
+    line.clear();
+    line.shrink_to_fit();
+    const Result run =
+        RunConverter(dir.path(), {"--to-traditional", "--review", "one.txt"}, 0, "", 100L << 20);
+    EXPECT_EQ(0, run.code) << run.err;
+    const std::size_t places = static_cast<std::size_t>(std::count(run.out.begin(), run.out.end(), '\n'));
+    EXPECT_EQ((4u << 20) / 2, places);
+    EXPECT_EQ(0u, run.out.rfind("one.txt:1:", 0));
 }
 
 }  // namespace

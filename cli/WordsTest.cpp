@@ -91,4 +91,28 @@ TEST(CliWordsTest, ConfigNamesAConversionOfOpenCCAndStandsAlone) {
               RunConverter(dir.path(), {"--config", "s2x", "in.txt", "x.txt"}).err.find("hk2sp"));
 }
 
+// --dict: the user's own pairs win, at the longest, over phrases and characters, in every mode; a line that
+// is no pair names the file and the line, and nothing is written.
+TEST(CliWordsTest, TheUsersOwnPairsWinAndABadLineIsNamed) {
+    TempDir dir;
+    Write(dir.path() / "in.txt", "张三的头发和软件\n");
+    Write(dir.path() / "mine.txt", "# names first\n张三\t張叄\n\n头\t首  # a character too\n头发\t秀髮\n");
+    Result run = RunConverter(dir.path(), {"--to-traditional", "--dict", "mine.txt", "in.txt", "a.txt"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ("張叄的秀髮和軟件\r\n", Read(dir.path() / "a.txt"));  // 头发 is the longest pair there
+    run = RunConverter(dir.path(), {"--config", "s2twp", "--dict=mine.txt", "in.txt", "b.txt"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ("張叄的秀髮和軟體\r\n", Read(dir.path() / "b.txt"));
+    for (const auto& [bad, line] : {std::pair<std::string, std::string>{"张三\n", "line 1"},
+                                    {"# ok\n张三\t張\t叄\n", "line 2"},
+                                    {"\t张\n", "line 1"},
+                                    {"😀\t张\n", "line 1"}}) {
+        Write(dir.path() / "bad.txt", bad);
+        run = RunConverter(dir.path(), {"--to-traditional", "--dict", "bad.txt", "in.txt", "c.txt"});
+        EXPECT_EQ(2, run.code) << bad;
+        EXPECT_NE(std::string::npos, run.err.find("bad.txt, " + line)) << run.err;
+        EXPECT_FALSE(fs::exists(dir.path() / "c.txt"));
+    }
+}
+
 }  // namespace

@@ -162,7 +162,9 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
                     [&](platform::LineRun& r) {
                         return conversion.ConvertUtf8Lines(r.data, r.size, knownValid);
                     },
-                    [](platform::LineRun&) { return false; },
+                    [&](platform::LineRun& r) {
+                        return conversion.ConvertUtf8LinesInto(r.data, r.size, line);
+                    },
                     [&](std::string& text) { conversion.ConvertUtf8(text); });
                 break;
             case TextEncoding::Big5:

@@ -12,7 +12,9 @@
 #include "ConvertWords.hpp"
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
+#include "PhraseIndex.hpp"
 #include "TextStretches.hpp"
+#include "UserPairs.hpp"
 #include "Utf8.hpp"
 
 namespace {
@@ -242,12 +244,42 @@ CTextConversion::CTextConversion(const CharTables& tables, const CConversionChai
 
 const UnicodeLookup* CTextConversion::Lookup() const {
     // Words decide across characters: no look-up of one code point at a time.
-    if (m_phrases != nullptr || m_chain != nullptr) return nullptr;
+    if (m_phrases != nullptr || m_chain != nullptr || m_user != nullptr) return nullptr;
     const UnicodeLookup& lookup = m_tables.Index().Unicode(m_direction);
     return lookup.direct ? &lookup : nullptr;
 }
 
 void CTextConversion::ConvertGbk(std::string& text) const {
+    if (m_user == nullptr || m_user->Empty()) return ConvertShipped(text);
+    // The user's pairs cut the text: what lies between them converts as a text of its own.
+    const PhraseDirectionIndex& pairs = m_user->Index();
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::string out;
+    std::string between;
+    std::size_t uncovered = 0;
+    std::size_t width;
+    for (std::size_t p = 0; p < n;) {
+        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, p, width);
+        const PhraseMatch match = pairs.MayStart(code) ? pairs.Longest(s, n, p) : PhraseMatch{};
+        if (match.length == 0) {
+            p += width;
+            continue;
+        }
+        between.assign(text, uncovered, p - uncovered);
+        ConvertShipped(between);
+        out += between;
+        out.append(pairs.Counterpart(match.entry), pairs.CounterpartSize(match.entry));
+        p += match.length;
+        uncovered = p;
+    }
+    between.assign(text, uncovered, n - uncovered);
+    ConvertShipped(between);
+    out += between;
+    text.swap(out);
+}
+
+void CTextConversion::ConvertShipped(std::string& text) const {
     if (m_chain != nullptr) return m_chain->Convert(text);
     if (m_phrases == nullptr) return ConvertText(text, m_direction, m_tables);
     if (!text.empty()) m_phrases->Normalize(&text[0], text.size());
@@ -255,11 +287,13 @@ void CTextConversion::ConvertGbk(std::string& text) const {
 }
 
 bool CTextConversion::ConvertGbkLines(char* run, std::size_t size) const {
-    return m_phrases == nullptr && m_chain == nullptr && ConvertLineRun(run, size, m_direction, m_tables);
+    return m_phrases == nullptr && m_chain == nullptr && m_user == nullptr &&
+           ConvertLineRun(run, size, m_direction, m_tables);
 }
 
 bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const {
     out.clear();
+    if (m_user != nullptr) return false;  // line by line, through ConvertGbk
     if (m_chain != nullptr) {
         if (!m_chain->ConvertsWholeLines()) return false;
         out.assign(run, size);
@@ -270,6 +304,22 @@ bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::stri
     // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
     m_phrases->Normalize(run, size);
     return ConvertWordsLineRun(run, size, m_direction, m_tables, *m_phrases, out);
+}
+
+bool CTextConversion::ConvertsWholeLines() const {
+    if (m_user != nullptr || !m_tables.Index().Unicode(m_direction).direct) return false;
+    if (m_chain != nullptr) return m_chain->ConvertsWholeLines();
+    return m_phrases != nullptr && m_tables.Index(m_direction).wholeLines &&
+           m_phrases->Index(m_direction).WholeLines();
+}
+
+bool CTextConversion::ConvertUtf8LinesInto(const char* run, std::size_t size, std::string& out) const {
+    out.clear();
+    if (!ConvertsWholeLines()) return false;
+    // Line ends are characters GBK holds: a stretch may go on over them, and converts as its lines would.
+    out.assign(run, size);
+    ConvertByStretches(TextEncoding::Utf8, out, *this);
+    return true;
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {

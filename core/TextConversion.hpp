@@ -10,6 +10,7 @@
 
 struct UnicodeLookup;
 class CConversionChain;
+class CUserPairs;
 
 // GBK text converts with ConvertText. Unicode text follows one rule: every character that GBK can hold
 // converts exactly as it would in GBK, each maximal stretch of such characters being one GBK text; every
@@ -26,6 +27,13 @@ class CTextConversion {
     CTextConversion(const CharTables& tables, Direction direction, const PhraseTables* phrases = nullptr);
     // A conversion OpenCC knows by name (ConversionChain.hpp), over these tables.
     CTextConversion(const CharTables& tables, const CConversionChain& chain);
+
+    // The user's own pairs, which win over everything shipped: where one of them matches at a position, at
+    // the longest, it is written as given, and the text around is converted as it would be without them.
+    CTextConversion& Prefer(const CUserPairs* pairs) {
+        m_user = pairs;
+        return *this;
+    }
 
     Direction GetDirection() const { return m_direction; }
     const CharTables& Tables() const { return m_tables; }
@@ -52,6 +60,9 @@ class CTextConversion {
     bool ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const;
     // knownValid: the run is strict UTF-8 (the detection read all of it), so no sequence needs checking.
     bool ConvertUtf8Lines(char* run, std::size_t size, bool knownValid = false) const;
+    // By words or by name, a run of whole UTF-8 lines converted into `out` as its lines would be one by one;
+    // false, with out empty, where that cannot be done.
+    bool ConvertUtf8LinesInto(const char* run, std::size_t size, std::string& out) const;
     bool ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const;
 
   private:
@@ -62,4 +73,10 @@ class CTextConversion {
     Direction m_direction;
     const PhraseTables* m_phrases;
     const CConversionChain* m_chain = nullptr;
+    const CUserPairs* m_user = nullptr;
+
+    void ConvertShipped(std::string& text) const;
+    // Whether a text of several lines converts in GBK as its lines would one by one, and every result
+    // decodes.
+    bool ConvertsWholeLines() const;
 };

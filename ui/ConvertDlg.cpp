@@ -6,6 +6,7 @@
 #include "convert/Eligibility.hpp"
 #include "core/TextConversion.hpp"
 #include "platform/Dpi.hpp"
+#include "platform/FileSystem.hpp"
 #include "platform/MessageBox.hpp"
 #include "platform/SystemMenu.hpp"
 #include "platform/WindowText.hpp"
@@ -76,6 +77,10 @@ bool CConvertDlg::OnInitDialog() {
             m_hasRegions =
                 CConversionChain::Build(kRegions[r][d], m_phrases, m_tables, m_regions[r][d], error);
         }
+    }
+    // The user's own pairs, when there are any: a file that is not well formed is said once and left out.
+    if (platform::PathExists(kUserPairsFileName) && !m_userPairs.Load(kUserPairsFileName, error)) {
+        platform::AppMessageBox(error + "\nThe program works without the pairs of this file.");
     }
     FillList(IDC_REGION, {"通用", "台湾", "台湾用词", "香港", "香港用词"});
     FillList(IDC_OUTPUT_ENCODING, {"与原文相同", "GBK", "Big5", "UTF-8", "UTF-16"});

@@ -12,6 +12,7 @@
 #include "core/ConversionChain.hpp"
 #include "core/PhraseTable.hpp"
 #include "core/TextConversion.hpp"
+#include "core/UserPairs.hpp"
 #include "platform/Controls.hpp"
 #include "platform/Dialog.hpp"
 
@@ -89,6 +90,7 @@ class CConvertDlg : public platform::CTemplateDialog, public IConvertHost {
     // need.
     CConversionChain m_regions[4][2];
     bool m_hasRegions = false;
+    CUserPairs m_userPairs;  // Runewords-user.txt beside the table, when it is there and well formed
     HICON m_hIcon;
     // Loaded for the DPI of the monitor the window moved to, and destroyed with the window; until a move,
     // m_hIcon is the shared icon of the resource, for both sizes.

@@ -468,4 +468,32 @@ TEST_F(ConvertDlgTest, RegionsConvertAsTheirReadersWriteAndTheWordsBoxFollows) {
     EXPECT_FALSE(dlg.m_bByWords);
 }
 
+// Runewords-user.txt beside the table: its pairs win in the arrows; a bad line is said once, and the window
+// works without the file.
+TEST_F(ConvertDlgTest, TheUsersPairsFileIsReadAtStartAndABadOneIsNamedOnce) {
+    testsupport::TempDir folder;
+    for (const wchar_t* name : {L"Runemap.dll", L"Runewords.txt"}) {
+        std::filesystem::copy_file(testsupport::ExecutableDirectory() + L"\\" + name, folder.path() / name);
+    }
+    CCurrentDirectory inFolder(folder.path().wstring());
+    for (const bool bad : {false, true}) {
+        testsupport::WriteBytes((folder.path() / "Runewords-user.txt").string(),
+                                bad ? "# mine\n\xe5\xa4\xb4\xe5\x8f\x91\n"
+                                    : "\xe5\xa4\xb4\xe5\x8f\x91\t\xe7\xa7\x80\xe9\xab\xae\n");
+        std::vector<std::wstring> texts;
+        CDialogResponder responder([&](const SeenDialog& seen) {
+            texts.push_back(seen.text);
+            return IDOK;
+        });
+        CConvertDlg dlg;
+        ASSERT_TRUE(OpenModeless(dlg)) << bad;
+        HWND window = dlg.Handle();
+        SetText(window, IDC_SIMPLIFIED_TEXT, L"头发");
+        Click(window, IDC_TO_TRADITIONAL);
+        EXPECT_EQ(bad ? L"頭發" : L"秀髮", Text(window, IDC_TRADITIONAL_TEXT)) << bad;
+        ASSERT_EQ(bad ? 1u : 0u, texts.size());
+        if (bad) EXPECT_NE(std::wstring::npos, texts[0].find(L"Runewords-user.txt, line 2")) << texts[0];
+    }
+}
+
 }  // namespace

@@ -1,0 +1,66 @@
+// UserPairs.cpp: reading the user's own pairs.
+#include "UserPairs.hpp"
+
+#include <vector>
+
+#include "PhraseIndex.hpp"
+#include "PhraseTable.hpp"
+#include "Transcode.hpp"
+#include "platform/TextFile.hpp"
+
+const char kUserPairsFileName[] = "Runewords-user.txt";
+
+namespace {
+
+// Text of UTF-8 in GBK; false when a byte is no UTF-8 or a character is none GBK holds.
+bool ToGbk(const std::string& utf8Text, std::string& gbkText) {
+    text::Unwritable unwritable;
+    return text::TranscodeLine(TextEncoding::Utf8, utf8Text.data(), utf8Text.size(), TextEncoding::Gbk,
+                               gbkText, unwritable);
+}
+
+}  // namespace
+
+CUserPairs::CUserPairs() : m_index(std::make_unique<PhraseDirectionIndex>()) {}
+CUserPairs::~CUserPairs() = default;
+
+bool CUserPairs::Empty() const { return m_index->Empty(); }
+
+bool CUserPairs::Load(const std::string& path, std::string& error) {
+    m_index = std::make_unique<PhraseDirectionIndex>();
+    platform::CTextReader file;
+    if (!file.Open(path)) {
+        error = "cannot open " + path;
+        return false;
+    }
+    file.SetLayout(platform::LineLayout{1, false, false}, 0);
+    std::vector<PhraseEntry> pairs;
+    std::string line;
+    for (std::size_t number = 1; file.ReadLine(line); ++number) {
+        if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        const std::size_t hash = line.find('#');
+        if (hash != std::string::npos) {
+            line.erase(hash);
+            while (!line.empty() && line.back() == ' ') line.pop_back();  // the spaces before a comment
+        }
+        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+        const std::size_t tab = line.find('\t');
+        PhraseEntry pair;
+        const auto where = path + ", line " + std::to_string(number) + ": ";
+        if (tab == 0 || tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos) {
+            error = where + "not a pair FROM<TAB>TO";
+            return false;
+        }
+        if (!ToGbk(line.substr(0, tab), pair.phrase) || !ToGbk(line.substr(tab + 1), pair.counterpart)) {
+            error = where + "not UTF-8, or a character GBK cannot hold";
+            return false;
+        }
+        pairs.push_back(std::move(pair));
+    }
+    if (file.Failed()) {
+        error = "cannot read " + path;
+        return false;
+    }
+    *m_index = PhraseDirectionIndex::Build(pairs, {});
+    return true;
+}

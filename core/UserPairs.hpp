@@ -1,0 +1,29 @@
+// UserPairs.hpp: the user's own word pairs, which win over every shipped phrase and character.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class PhraseDirectionIndex;
+
+// Pairs FROM -> TO from a UTF-8 text file, one a line as FROM<TAB>TO; a '#' starts a comment, to the line's
+// end (the spaces before it go with it), and lines with nothing else are passed over. Held in GBK, as
+// conversion works on stretches of characters GBK holds. Fixed once loaded.
+class CUserPairs {
+  public:
+    CUserPairs();
+    ~CUserPairs();
+
+    // Reads the file; false, with error naming the line (and nothing held), for a line that is not
+    // FROM<TAB>TO with FROM not empty, for text that is not UTF-8, or for characters GBK cannot hold; false
+    // with an error too when the file cannot be read.
+    bool Load(const std::string& path, std::string& error);
+    bool Empty() const;
+    const PhraseDirectionIndex& Index() const { return *m_index; }
+
+  private:
+    std::unique_ptr<PhraseDirectionIndex> m_index;
+};
+
+// The file the window reads at its start when it is there, beside the table.
+extern const char kUserPairsFileName[];
