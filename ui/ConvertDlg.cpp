@@ -182,11 +182,14 @@ Direction CConvertDlg::RunDirection() const {
 }
 
 CTextConversion CConvertDlg::TextConversion(Direction direction) const {
+    const CUserPairs* user = m_userPairs.Empty() ? nullptr : &m_userPairs;
     if (m_hasRegions && m_nRegion >= 1 && m_nRegion <= 4) {
         return CTextConversion(m_tables,
-                               m_regions[m_nRegion - 1][direction == Direction::ToTraditional ? 0 : 1]);
+                               m_regions[m_nRegion - 1][direction == Direction::ToTraditional ? 0 : 1])
+            .Prefer(user);
     }
-    return CTextConversion(m_tables, direction, m_bByWords && m_hasPhrases ? &m_phrases : nullptr);
+    return CTextConversion(m_tables, direction, m_bByWords && m_hasPhrases ? &m_phrases : nullptr)
+        .Prefer(user);
 }
 
 std::optional<TextEncoding> CConvertDlg::OutputEncoding() const {
