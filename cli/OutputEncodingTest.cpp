@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CliRun.hpp"
+#include "core/Transcode.hpp"
 
 namespace {
 
@@ -86,6 +87,61 @@ TEST(CliOutputEncodingTest, AWebPagesDeclarationFollowsTheOutput) {
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<meta http-equiv=\"Content-Type\" "
         "content=\"text/html; charset=gbk\">\r\n<p>簡 charset=gbk stays</p>\r\n",
         Read(dir.path() / "out.html"));
+}
+
+}  // namespace
+
+namespace {
+
+std::string In(TextEncoding encoding, const std::string& utf8Text) {
+    std::string out;
+    text::Unwritable unwritable;
+    EXPECT_TRUE(
+        text::TranscodeLine(TextEncoding::Utf8, utf8Text.data(), utf8Text.size(), encoding, out, unwritable));
+    return out;
+}
+
+// A Big5 file converts as its text does in UTF-8, written in Big5, or in GBK when made Simplified; a file in
+// another code page is named and left alone, in a batch among the others.
+TEST(CliBig5Test, Big5ConvertsAsItsTextAndOtherCodePagesAreLeftAlone) {
+    TempDir dir;
+    const std::string text =
+        "這是一個測試檔案，用來確認程式能正確讀取繁體中文的內容。\n我們希望轉換後的結果與預期相同，沒有任何錯"
+        "誤。\n";
+    Write(dir.path() / "big5.txt", In(TextEncoding::Big5, text));
+    Write(dir.path() / "utf8.txt", text);
+    for (const std::string direction : {"--to-simplified", "--to-traditional"}) {
+        ASSERT_EQ(0, RunConverter(dir.path(), {direction, "--force", "utf8.txt", "u.txt"}).code);
+        const Result run = RunConverter(dir.path(), {direction, "--force", "--verbose", "big5.txt", "b.txt"});
+        EXPECT_EQ(0, run.code) << run.err;
+        const bool simplified = direction == "--to-simplified";
+        EXPECT_NE(std::string::npos, run.out.find(simplified ? "(Big5 -> GBK)" : "(Big5)")) << run.out;
+        EXPECT_EQ(In(simplified ? TextEncoding::Gbk : TextEncoding::Big5, Read(dir.path() / "u.txt")),
+                  Read(dir.path() / "b.txt"))
+            << direction;
+    }
+    // Russian in Windows-1251: not recognised, nothing written, exit code 3; in a batch, counted and named.
+    const std::string russian =
+        "\xcd\xe5 \xf3\xe4\xe0\xeb\xee\xf1\xfc \xee\xf2\xea\xf0\xfb\xf2\xfc \xf4\xe0\xe9\xeb: "
+        "\xe4\xee\xf1\xf2\xf3"
+        "\xef \xe7\xe0\xef\xf0\xe5\xf9\xb8\xed. \xcf\xee\xef\xf0\xee\xe1\xf3\xe9\xf2\xe5 \xe5\xf9\xb8 "
+        "\xf0\xe0\xe7 "
+        "\xef\xee\xe7\xe6\xe5, \xef\xee\xe6\xe0\xeb\xf3\xe9\xf1\xf2\xe0.\n";
+    Write(dir.path() / "ru.txt", russian);
+    Result run = RunConverter(dir.path(), {"--to-traditional", "ru.txt", "r.txt"});
+    EXPECT_EQ(3, run.code);
+    EXPECT_NE(std::string::npos, run.err.find("cannot tell the encoding of 'ru.txt'")) << run.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "r.txt"));
+    fs::create_directory(dir.path() / "src");
+    for (const char* name : {"big5.txt", "utf8.txt", "ru.txt"})
+        fs::copy_file(dir.path() / name, dir.path() / "src" / name);
+    run = RunConverter(dir.path(), {"--to-simplified", "--batch", "src", "out"});
+    EXPECT_EQ(3, run.code) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("converted 2, skipped 0, failed 0, not recognised 1"))
+        << run.out;
+    EXPECT_NE(std::string::npos, run.err.find("ru.txt")) << run.err;
+    EXPECT_EQ((std::vector<std::string>{"big5.txt", "utf8.txt"}), Listing(dir.path() / "out"));
+    EXPECT_EQ(russian, Read(dir.path() / "src" / "ru.txt"));
 }
 
 }  // namespace

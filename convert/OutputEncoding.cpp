@@ -66,8 +66,7 @@ bool LabelAfter(const std::u32string& line, std::size_t pos, std::size_t& begin,
 TextEncoding OutputEncodingOf(TextEncoding input, Direction direction,
                               const std::optional<TextEncoding>& asked) {
     if (asked) return *asked;
-    (void)direction;
-    return input;
+    return input == TextEncoding::Big5 && direction == Direction::ToSimplified ? TextEncoding::Gbk : input;
 }
 
 std::string UnwritableText(const UnwritablePlace& place, TextEncoding input, TextEncoding output) {
