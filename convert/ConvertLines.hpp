@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "convert/OutputEncoding.hpp"
 #include "core/EncodingDetection.hpp"
 #include "core/TextConversion.hpp"
 #include "core/TextStretches.hpp"
@@ -117,7 +118,8 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
     std::string line;      // for lines converted one by one
     std::u16string units;  // a UTF-16 run, as units
     std::u16string unitLine;
-    std::string stray;  // half a unit at the end of a UTF-16 input
+    std::string stray;      // half a unit at the end of a UTF-16 input
+    std::string big5AsGbk;  // a Big5 run as read
     // One byte units: in place where the tables allow, else into a buffer (by words lines may change their
     // length), else line by line.
     const auto convertBytes = [&](platform::LineRun& run, auto&& inPlace, auto&& into, auto&& convertLine) {
@@ -168,11 +170,26 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
                     [&](std::string& text) { conversion.ConvertUtf8(text); });
                 break;
             case TextEncoding::Big5:
-                // Converted as UTF-8 (ToPivot), since its results need not be Big5's: the writer writes each
-                // line in the output's encoding.
-                allWritten =
-                    text::ForEachLine(run.data, run.size, '\n', '\r', [&](std::size_t at, std::size_t size) {
-                        text::ToPivot(TextEncoding::Big5, run.data + at, size, line);
+                // Converted as GBK where every character of the run is one GBK holds (the same rule, at GBK's
+                // speed), else line by line as UTF-8 (ToPivot); its results need not be Big5's: the writer
+                // writes each line in the output's encoding.
+                big5AsGbk.assign(run.data, run.size);  // kept for the lines that are not all GBK's
+                if (text::Big5AsGbk(run.data, run.size)) {
+                    SetLinesEncoding(writer, TextEncoding::Gbk);
+                    platform::LineRun& gbkRun = run;
+                    allWritten = convertBytes(
+                        gbkRun,
+                        [&](platform::LineRun& r) { return conversion.ConvertGbkLines(r.data, r.size); },
+                        [&](platform::LineRun& r) {
+                            return conversion.ConvertGbkLinesInto(r.data, r.size, line);
+                        },
+                        [&](std::string& text) { conversion.ConvertGbk(text); });
+                    break;
+                }
+                SetLinesEncoding(writer, TextEncoding::Utf8);
+                allWritten = text::ForEachLine(
+                    big5AsGbk.data(), big5AsGbk.size(), '\n', '\r', [&](std::size_t at, std::size_t size) {
+                        text::ToPivot(TextEncoding::Big5, big5AsGbk.data() + at, size, line);
                         conversion.ConvertUtf8(line);
                         if (!writer.WriteLine(line.data(), line.size())) return false;
                         progress.Add(static_cast<std::int64_t>(size));

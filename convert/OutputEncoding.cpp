@@ -1,6 +1,7 @@
 // OutputEncoding.cpp: the output's encoding, transcoding line by line, and web pages' declarations.
 #include "OutputEncoding.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/TextStretches.hpp"
@@ -134,6 +135,8 @@ bool CTranscodingWriter::WriteLine(const char* line, std::size_t size) {
     ++m_line;
     const bool nearTop = m_read < kDeclarationReach;
     m_read += static_cast<std::int64_t>(size) + 1;
+    // Lines already in the output's encoding, past the declarations: as they are.
+    if (m_from == m_to && !nearTop) return m_writer.WriteLine(line, size);
     text::Unwritable what;
     if (nearTop && !m_declarationChanged) {
         std::u32string characters;
@@ -161,6 +164,13 @@ bool CTranscodingWriter::WriteLine(const char* line, std::size_t size) {
 }
 
 bool CTranscodingWriter::WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
+    // Lines already in the output's encoding, past the declarations: the run as it is, its lines counted.
+    if (m_from == m_to && m_read >= kDeclarationReach && !m_unwritable && UnitSize(m_from) == 1) {
+        const auto lines = static_cast<std::size_t>(std::count(run, run + size, '\n'));
+        m_line += lines + (size > 0 && run[size - 1] != '\n' ? 1 : 0);
+        m_read += static_cast<std::int64_t>(size);
+        return m_writer.WriteLines(run, size, lineBytes);
+    }
     return text::ForEachLineOf(m_from, run, size, [&](std::size_t at, std::size_t length) {
         lineBytes += static_cast<std::int64_t>(length);
         return WriteLine(run + at, length);

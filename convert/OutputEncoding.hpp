@@ -40,6 +40,10 @@ class CTranscodingWriter {
     bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes);
     bool Write(const char* data, std::size_t size);  // the stray half unit of a UTF-16 input
 
+    // The encoding of the lines given from now on (Big5 comes as GBK where every character allows, else as
+    // UTF-8).
+    void SetFrom(TextEncoding from) { m_from = from; }
+
     const std::optional<UnwritablePlace>& Unwritable() const { return m_unwritable; }
     bool DeclarationChanged() const { return m_declarationChanged; }
 
@@ -58,6 +62,12 @@ class CTranscodingWriter {
 // "line 3, column 5: 爲 (U+7232) cannot be written in Big5", with, for Big5, why a Traditional character may
 // be missing from it: for the messages of both front ends.
 std::string UnwritableText(const UnwritablePlace& place, TextEncoding input, TextEncoding output);
+
+// ConvertLines tells the writer of a Big5 file what its lines are in; other writers take lines in the input's
+// own encoding only.
+inline void SetLinesEncoding(CTranscodingWriter& writer, TextEncoding encoding) { writer.SetFrom(encoding); }
+template <class Writer>
+void SetLinesEncoding(Writer&, TextEncoding) {}
 
 // The name a web page's declaration gives an encoding: "GBK", "Big5", "UTF-8", "UTF-16".
 const char* DeclaredName(TextEncoding encoding);

@@ -1,6 +1,8 @@
 // Transcode.cpp: writing characters in an encoding.
 #include "Transcode.hpp"
 
+#include <vector>
+
 namespace text {
 
 bool AppendCodePoint(std::string& out, char32_t cp, TextEncoding encoding) {
@@ -94,6 +96,49 @@ void ToPivot(TextEncoding from, const char* data, std::size_t size, std::string&
             utf8Text += static_cast<char>(0x80 | (b & 0x3F));
         }
     });
+}
+
+bool Big5AsGbk(char* data, std::size_t& size) {
+    // The GBK code of every Big5 code, 0 for none: one look-up a character.
+    static const std::vector<std::uint16_t> gbkOf = [] {
+        std::vector<std::uint16_t> table(0x10000, 0);
+        const big5::CCodec& big5Codec = big5::Codec();
+        const gbk::CCodec& gbkCodec = gbk::Codec();
+        for (unsigned code = 0; code < 0x10000; ++code) {
+            if (code >= 0x80 && code < 0x100) continue;  // no lone byte above ASCII is a character of both
+            const char32_t cp = big5Codec.Decode(static_cast<std::uint16_t>(code));
+            if (cp == big5::kNoCharacter || cp >= 0x10000) continue;
+            const std::uint16_t gbkCode = gbkCodec.Encode(cp);
+            if (gbkCode != gbk::kNoCode && (code < 0x80) == (gbkCode < 0x80)) table[code] = gbkCode;
+        }
+        table[0] = 0;  // NUL is itself below
+        return table;
+    }();
+    auto* p = reinterpret_cast<unsigned char*>(data);
+    const std::uint16_t* table = gbkOf.data();
+    // Written over the text as it is read: a GBK character is never longer than its Big5 one. A lead byte
+    // with a byte that is no trail, or a code either side leaves empty, reads 0 in the table.
+    std::size_t o = 0;
+    std::size_t i = 0;
+    while (i + 1 < size) {
+        const unsigned b = p[i];
+        if (b < 0x80) {
+            p[o++] = static_cast<unsigned char>(b);
+            ++i;
+            continue;
+        }
+        const std::uint16_t code = table[b << 8 | p[i + 1]];
+        if (code == 0) return false;
+        if (code >= 0x100) p[o++] = static_cast<unsigned char>(code >> 8);
+        p[o++] = static_cast<unsigned char>(code);
+        i += 2;
+    }
+    if (i < size) {
+        if (p[i] >= 0x80) return false;
+        p[o++] = p[i];
+    }
+    size = o;
+    return true;
 }
 
 }  // namespace text

@@ -102,4 +102,9 @@ bool TranscodeLine(TextEncoding from, const char* data, std::size_t size, TextEn
 // TranscodeLine turns it back into its byte, or refuses it for another encoding.
 void ToPivot(TextEncoding from, const char* data, std::size_t size, std::string& utf8Text);
 
+// Big5 text written in GBK in place, each character as the same character, size becoming the new size; false
+// where a byte sequence is no Big5 character or GBK does not hold it, and then the text is no longer what it
+// was: keep a copy. ASCII, line ends included, stays as it is.
+bool Big5AsGbk(char* data, std::size_t& size);
+
 }  // namespace text
