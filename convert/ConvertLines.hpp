@@ -174,6 +174,13 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
                 // speed), else line by line as UTF-8 (ToPivot); its results need not be Big5's: the writer
                 // writes each line in the output's encoding.
                 big5AsGbk.assign(run.data, run.size);  // kept for the lines that are not all GBK's
+                if (conversion.ConvertBig5LinesToGbk(run.data, run.size)) {
+                    SetLinesEncoding(writer, TextEncoding::Gbk);
+                    allWritten = putRun(run.data, run.size);
+                    break;
+                }
+                std::memcpy(run.data, big5AsGbk.data(), big5AsGbk.size());
+                run.size = big5AsGbk.size();
                 if (text::Big5AsGbk(run.data, run.size)) {
                     SetLinesEncoding(writer, TextEncoding::Gbk);
                     platform::LineRun& gbkRun = run;

@@ -117,3 +117,57 @@ TEST(Big5TextTest, ConvertsAsItsUnicodeForm) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whole runs of Big5 lines, long enough for the 64-byte windows, written in GBK and converted in one pass:
+// where that succeeds the result is the text's own conversion in GBK; a byte no character holds (0x80,
+// 0xFF, a lead byte without its trail) refuses it, and so does a character GBK lacks.
+TEST(Big5TextTest, RunsConvertInPlaceIntoGbkAsTheirText) {
+    const CharTables tables = testsupport::ShippedTables();
+    // Not €: GBK writes it in one byte, and the run would change its length.
+    std::vector<char32_t> pool = {U'許', U'功', U'a', U'\\', U'\n', U'，', U'ａ'};
+    gbk::DecodeEach(tables.Traditional(), [&](char32_t cp) {
+        if (big5::Codec().Holds(cp) && gbk::Codec().Encode(cp) != gbk::kNoCode) pool.push_back(cp);
+    });
+    ASSERT_GT(pool.size(), 1000u);
+    std::string notInGbk;
+    for (char32_t cp = 0x2000; cp < 0x3000 && notInGbk.empty(); ++cp) {
+        if (big5::Codec().Holds(cp) && gbk::Codec().Encode(cp) == gbk::kNoCode)
+            text::AppendCodePoint(notInGbk, cp, TextEncoding::Big5);
+    }
+    ASSERT_EQ(2u, notInGbk.size());
+    const std::vector<std::string> spoilers = {"\x80", "\xFF", "\xA4\n", notInGbk};
+    std::mt19937 random(5);
+    int spoiled = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string big5Text, gbkText;
+        std::vector<std::size_t> starts;  // where characters begin: a spoiler goes there
+        for (std::size_t n = random() % 300 + 1; n > 0; --n) {
+            const char32_t cp = pool[random() % pool.size()];
+            starts.push_back(big5Text.size());
+            text::AppendCodePoint(big5Text, cp, TextEncoding::Big5);
+            text::AppendCodePoint(gbkText, cp, TextEncoding::Gbk);
+        }
+        const bool spoil = round % 4 == 0;
+        if (spoil) {
+            big5Text.insert(starts[random() % starts.size()], spoilers[round / 4 % spoilers.size()]);
+            ++spoiled;
+        }
+        for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
+            const CTextConversion conversion(tables, direction);
+            std::string run = big5Text, expected = gbkText;
+            conversion.ConvertGbk(expected);
+            const bool converted = conversion.ConvertBig5LinesToGbk(run.data(), run.size());
+            if (spoil) {
+                EXPECT_FALSE(converted) << round;
+            } else {
+                ASSERT_TRUE(converted) << round;
+                ASSERT_EQ(expected, run) << round;
+            }
+        }
+    }
+    EXPECT_EQ(100, spoiled);
+}
+
+}  // namespace

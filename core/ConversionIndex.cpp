@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "Big5Codec.hpp"
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
 
@@ -154,6 +155,30 @@ UnicodeLookup BuildUnicodeLookup(const DirectionIndex& index) {
 
 const DirectionIndex& ConversionIndex::Of(Direction direction) const {
     return ::Of(direction, toTraditional, toSimplified);
+}
+
+const std::vector<std::uint16_t>& ConversionIndex::Big5ToConvertedGbk(Direction direction) const {
+    const int k = direction == Direction::ToTraditional ? 1 : 0;
+    std::call_once(m_big5Once[k], [&] {
+        const DirectionIndex& index = Of(direction);
+        if (!index.direct) return;
+        std::vector<std::uint16_t>& table = m_big5[k];
+        table.assign(0x10000, 0);
+        const big5::CCodec& big5Codec = big5::Codec();
+        const gbk::CCodec& gbkCodec = gbk::Codec();
+        for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+                const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+                const char32_t cp = big5Codec.Decode(code);
+                if (cp == big5::kNoCharacter || cp >= 0x10000) continue;
+                const std::uint16_t gbkCode = gbkCodec.Encode(cp);
+                if (gbkCode == gbk::kNoCode || gbkCode < 0x100) continue;  // two bytes to two bytes only
+                const CounterpartEntry& entry = index.Entry(gbkCode);
+                table[code] = entry.kind == Counterpart::Unchanged ? gbkCode : entry.Code();
+            }
+        }
+    });
+    return m_big5[k];
 }
 
 const UnicodeLookup& ConversionIndex::Unicode(Direction direction) const {

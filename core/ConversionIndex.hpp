@@ -91,8 +91,14 @@ struct ConversionIndex {
     const DirectionIndex& Of(Direction direction) const;
     // The Unicode look-up of a direction, made on its first use (half a megabyte that GBK text never needs).
     const UnicodeLookup& Unicode(Direction direction) const;
+    // For a direct direction: per Big5 code (lead * 256 + trail), the GBK code of the character's
+    // conversion, 0 where GBK holds no such character; empty for a direction that is not direct. Made on
+    // first use, for Big5 files converted a character at a time.
+    const std::vector<std::uint16_t>& Big5ToConvertedGbk(Direction direction) const;
 
   private:
     mutable std::once_flag m_unicodeOnce[2];
     mutable UnicodeLookup m_unicode[2];
+    mutable std::once_flag m_big5Once[2];
+    mutable std::vector<std::uint16_t> m_big5[2];
 };

@@ -30,6 +30,13 @@ inline unsigned ByteOf(std::uint32_t loaded, int k) {
 
 char16_t Swap(char16_t unit) { return static_cast<char16_t>(unit >> 8 | unit << 8); }
 
+// A bit for each of 64 bytes from 0x80.
+std::uint64_t HighMask(const unsigned char* p) {
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 64; ++k) mask |= static_cast<std::uint64_t>(p[k] >> 7) << k;
+    return mask;
+}
+
 bool HostIsBigEndian() {
     const char16_t one = 1;
     unsigned char first;
@@ -352,6 +359,52 @@ bool CTextConversion::ConvertUtf8Lines(char* run, std::size_t size, bool knownVa
     const UnicodeLookup* lookup = Lookup();
     if (lookup == nullptr || !lookup->keepsUtf8Length || !lookup->wholeLines) return false;
     MapUtf8(reinterpret_cast<unsigned char*>(run), size, *lookup, knownValid);
+    return true;
+}
+
+bool CTextConversion::ConvertBig5LinesToGbk(char* run, std::size_t size) const {
+    if (m_phrases != nullptr || m_chain != nullptr || m_user != nullptr) return false;
+    const DirectionIndex& index = m_tables.Index(m_direction);
+    if (!index.direct || !index.wholeLines) return false;
+    const std::uint16_t* table = m_tables.Index().Big5ToConvertedGbk(m_direction).data();
+    auto* p = reinterpret_cast<unsigned char*>(run);
+    const unsigned char* singles = index.singles.data();
+    const bool singlesChange = index.singlesChange;
+    // Each Big5 character of two bytes becomes one GBK character of two, in place; a lead byte with a byte
+    // that is no trail, or a code either side leaves empty, reads 0. Characters begin where they begin in GBK
+    // (a byte from 0x81 takes the next), so the pairs of 64 bytes at a time are found as GBK's are.
+    std::size_t i = 0;
+    for (; i + 65 <= size;) {
+        const std::uint64_t lead = gbk::LeadMask(p + i);
+        const std::uint64_t starts = gbk::PairStarts(lead);
+        // A byte from 0x80 that is in no pair (0x80, 0xFF, a trail-less end): the plain loop below decides.
+        if (singlesChange || (HighMask(p + i) & ~(starts | starts << 1)) != 0) break;
+        for (std::uint64_t bits = starts; bits != 0; bits &= bits - 1) {
+            unsigned char* pair = p + i + static_cast<unsigned>(__builtin_ctzll(bits));
+            const std::uint16_t code = table[pair[0] << 8 | pair[1]];
+            if (code == 0) return false;
+            pair[0] = static_cast<unsigned char>(code >> 8);
+            pair[1] = static_cast<unsigned char>(code);
+        }
+        i += 64 + static_cast<std::size_t>(starts >> 63);
+    }
+    while (i + 1 < size) {
+        const unsigned b = p[i];
+        if (b < 0x80) {
+            if (singlesChange) p[i] = singles[b];
+            ++i;
+            continue;
+        }
+        const std::uint16_t code = table[b << 8 | p[i + 1]];
+        if (code == 0) return false;
+        p[i] = static_cast<unsigned char>(code >> 8);
+        p[i + 1] = static_cast<unsigned char>(code);
+        i += 2;
+    }
+    if (i < size) {
+        if (p[i] >= 0x80) return false;
+        p[i] = singles[p[i]];
+    }
     return true;
 }
 

@@ -64,6 +64,10 @@ class CTextConversion {
     // false, with out empty, where that cannot be done.
     bool ConvertUtf8LinesInto(const char* run, std::size_t size, std::string& out) const;
     bool ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const;
+    // A run of whole Big5 lines written in place in GBK, converted, as its lines would be one by one, for
+    // conversions a character at a time by a direct table (one look-up a character); false, with the run
+    // perhaps changed, where that cannot be done: the caller keeps a copy.
+    bool ConvertBig5LinesToGbk(char* run, std::size_t size) const;
 
   private:
     // The direct Unicode look-up of this direction, or null when the tables have none.
