@@ -78,6 +78,22 @@ inline std::uint64_t LeadMask(const unsigned char* p) {
 inline std::uint64_t LeadMask(const unsigned char* p) { return LeadMaskPortable(p); }
 #endif
 
+// Bit j set when byte j of the 64 at p is 0x80 or above.
+inline std::uint64_t HighMask(const unsigned char* p) {
+#if defined(__SSE2__)
+    std::uint64_t mask = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(bytes))) << (16 * part);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 64; ++k) mask |= static_cast<std::uint64_t>(p[k] >> 7) << k;
+    return mask;
+#endif
+}
+
 // Bit j set when byte j begins a two-byte character, given the lead mask and that byte 0 begins a character.
 // A byte that is no lead byte always ends a character, so within each run of lead bytes the characters begin
 // at even distances from the run's first byte. Adding a run's first bit to the mask carries through the whole

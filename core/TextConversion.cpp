@@ -30,13 +30,6 @@ inline unsigned ByteOf(std::uint32_t loaded, int k) {
 
 char16_t Swap(char16_t unit) { return static_cast<char16_t>(unit >> 8 | unit << 8); }
 
-// A bit for each of 64 bytes from 0x80.
-std::uint64_t HighMask(const unsigned char* p) {
-    std::uint64_t mask = 0;
-    for (int k = 0; k < 64; ++k) mask |= static_cast<std::uint64_t>(p[k] >> 7) << k;
-    return mask;
-}
-
 bool HostIsBigEndian() {
     const char16_t one = 1;
     unsigned char first;
@@ -378,7 +371,7 @@ bool CTextConversion::ConvertBig5LinesToGbk(char* run, std::size_t size) const {
         const std::uint64_t lead = gbk::LeadMask(p + i);
         const std::uint64_t starts = gbk::PairStarts(lead);
         // A byte from 0x80 that is in no pair (0x80, 0xFF, a trail-less end): the plain loop below decides.
-        if (singlesChange || (HighMask(p + i) & ~(starts | starts << 1)) != 0) break;
+        if (singlesChange || (gbk::HighMask(p + i) & ~(starts | starts << 1)) != 0) break;
         for (std::uint64_t bits = starts; bits != 0; bits &= bits - 1) {
             unsigned char* pair = p + i + static_cast<unsigned>(__builtin_ctzll(bits));
             const std::uint16_t code = table[pair[0] << 8 | pair[1]];
