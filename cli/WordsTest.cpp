@@ -91,6 +91,28 @@ TEST(CliWordsTest, ConfigNamesAConversionOfOpenCCAndStandsAlone) {
               RunConverter(dir.path(), {"--config", "s2x", "in.txt", "x.txt"}).err.find("hk2sp"));
 }
 
+// Taiwan's forms are Big5's: a GBK file converted for Taiwan is written in Big5 whole, where the standard
+// forms (爲, 着, 啓, 衆) are refused.
+TEST(CliWordsTest, TaiwanConversionsCanBeWrittenInBig5) {
+    TempDir dir;
+    Write(dir.path() / "in.txt", testsupport::GbkOf(L"因为这里的软件着重于内存，启动了众多线程。\n"));
+    for (const char* config : {"s2tw", "s2twp"}) {
+        const Result run = RunConverter(
+            dir.path(), {"--config", config, "--output-encoding", "big5", "--force", "in.txt", "tw.txt"});
+        EXPECT_EQ(0, run.code) << config << run.err;
+    }
+    // Read back from Big5 and converted back, the text is the original.
+    EXPECT_EQ(
+        0, RunConverter(dir.path(), {"--config", "tw2sp", "--output-encoding", "utf-8", "tw.txt", "back.txt"})
+               .code);
+    EXPECT_EQ("因为这里的软件着重于内存，启动了众多线程。\r\n", Read(dir.path() / "back.txt"));
+    const Result standard =
+        RunConverter(dir.path(), {"--config", "s2t", "--output-encoding", "big5", "in.txt", "t.txt"});
+    EXPECT_EQ(1, standard.code);
+    EXPECT_NE(std::string::npos, standard.err.find("爲")) << standard.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "t.txt"));
+}
+
 // --dict: the user's own pairs win, at the longest, over phrases and characters, in every mode; a line that
 // is no pair names the file and the line, and nothing is written.
 TEST(CliWordsTest, TheUsersOwnPairsWinAndABadLineIsNamed) {
