@@ -148,6 +148,22 @@ TEST(ChineseDetectionTest, OtherCodePagesAreNotRecognised) {
     for (const char* text : texts) EXPECT_TRUE(NotRecognised(text)) << text;
 }
 
+// Other bytes may lead early on a text that repeats one accented word: the reading goes on until the text has
+// shown enough different characters, and a long Windows-1252 file is still refused.
+TEST(ChineseDetectionTest, AFewRepeatedWordsDoNotDecideALongFile) {
+    std::string text;
+    for (int line = 0; line < 60; ++line) text += "Acc\xE8s refus\xE9.\n";
+    for (int line = 0; line < 20; ++line) {
+        text +=
+            "M\xF6"
+            "chten Sie die \xC4nderungen \xFC"
+            "bernehmen? Bitte w\xE4hlen Sie; Gr\xF6\xDF"
+            "e und Schriftart k\xF6nnen sp\xE4ter ge\xE4ndert werden. Caf\xE9 cr\xE8me br\xFBl\xE9"
+            "e, na\xEFve fa\xE7on.\n";
+    }
+    EXPECT_TRUE(NotRecognised(text));
+}
+
 TEST(ChineseDetectionTest, TooShortToRefuseIsGbk) {
     // Five accented letters in a line of Windows-1252 (Impossible d'ouvrir le fichier « %s » : accès refusé)
     // read as a handful of characters: too few to say anything, so GBK.

@@ -6,11 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "Big5Codec.hpp"
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
 #include "TextEncoding.hpp"
-#include "Utf8.hpp"
+#include "Transcode.hpp"
 
 namespace text {
 
@@ -22,10 +21,9 @@ namespace text {
 // character; a UTF-16 text of odd size ends in a byte that takes no call.
 template <class Take>
 void ForEachCharacter(TextEncoding encoding, const char* data, std::size_t size, Take&& take) {
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    const gbk::CCodec& codec = gbk::Codec();
     switch (encoding) {
-        case TextEncoding::Gbk:
+        case TextEncoding::Gbk: {
+            const auto* p = reinterpret_cast<const unsigned char*>(data);
             for (std::size_t i = 0; i < size;) {
                 const bool pair = gbk::IsLeadByte(p[i]) && i + 1 < size;
                 take(i, std::size_t{pair ? 2u : 1u},
@@ -33,42 +31,17 @@ void ForEachCharacter(TextEncoding encoding, const char* data, std::size_t size,
                 i += pair ? 2 : 1;
             }
             return;
-        case TextEncoding::Utf8:
-            for (std::size_t i = 0; i < size;) {
-                char32_t cp = 0;
-                const int length = utf8::DecodeOne(p + i, size - i, cp);
-                const std::size_t width = length > 0 ? static_cast<std::size_t>(length) : 1;
-                take(i, width, length > 0 ? codec.Encode(cp) : gbk::kNoCode);
-                i += width;
-            }
-            return;
-        case TextEncoding::Big5: {
-            const big5::CCodec& big5Codec = big5::Codec();
-            for (std::size_t i = 0; i < size;) {
-                const bool pair = big5::IsLeadByte(p[i]) && i + 1 < size && big5::IsTrailByte(p[i + 1]);
-                const char32_t cp =
-                    big5Codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
-                take(i, std::size_t{pair ? 2u : 1u},
-                     cp == big5::kNoCharacter ? gbk::kNoCode : codec.Encode(cp));
-                i += pair ? 2 : 1;
-            }
-            return;
         }
+        case TextEncoding::Utf8:
+        case TextEncoding::Big5:
         case TextEncoding::Utf16Le:
         case TextEncoding::Utf16Be: {
-            const bool big = encoding == TextEncoding::Utf16Be;
-            const auto unitAt = [&](std::size_t i) {
-                return static_cast<char16_t>(big ? p[i] << 8 | p[i + 1] : p[i + 1] << 8 | p[i]);
-            };
-            for (std::size_t i = 0; i + 1 < size;) {
-                const char16_t unit = unitAt(i);
-                const bool surrogate = unit >= 0xD800 && unit <= 0xDFFF;
-                const bool pair = unit <= 0xDBFF && surrogate && i + 3 < size && unitAt(i + 2) >= 0xDC00 &&
-                                  unitAt(i + 2) <= 0xDFFF;
-                // A surrogate, paired or not, is never a character GBK holds.
-                take(i, std::size_t{pair ? 4u : 2u}, surrogate ? gbk::kNoCode : codec.Encode(unit));
-                i += pair ? 4 : 2;
-            }
+            const gbk::CCodec& codec = gbk::Codec();
+            const bool utf16 = UnitSize(encoding) == 2;
+            ForEachCodePoint(encoding, data, size, [&](std::size_t i, std::size_t width, char32_t cp) {
+                if (utf16 && width == 1) return;  // the odd byte at the end
+                take(i, width, cp == kNotACharacter ? gbk::kNoCode : codec.Encode(cp));
+            });
             return;
         }
     }
