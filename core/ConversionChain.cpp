@@ -11,17 +11,17 @@ namespace {
 
 // A name, the script it writes, the dictionary that cuts the text into segments ("" for none), and its steps:
 // each the names of its dictionaries in the order they are asked, "*" standing for the character table.
-struct ChainSpec {
+struct ChainRecipe {
     const char* name;
     Direction direction;
     const char* segmentation;
     std::vector<const char*> steps;
 };
 
-const std::vector<ChainSpec>& Specs() {
+const std::vector<ChainRecipe>& Recipes() {
     constexpr Direction kT = Direction::ToTraditional;
     constexpr Direction kS = Direction::ToSimplified;
-    static const std::vector<ChainSpec> specs = {
+    static const std::vector<ChainRecipe> recipes = {
         {"s2t", kT, "", {"STPhrases STCharacters *"}},
         {"t2s", kS, "", {"TSPhrases TSCharacters *"}},
         {"s2tw", kT, "STPhrases", {"STPhrases STCharacters *", "TWVariantsPhrases TWVariants"}},
@@ -43,7 +43,7 @@ const std::vector<ChainSpec>& Specs() {
         {"t2hk", kT, "", {"HKVariantsPhrases HKVariants"}},
         {"hk2t", kT, "", {"HKVariantsRevPhrases HKVariantsRev"}},
     };
-    return specs;
+    return recipes;
 }
 
 }  // namespace
@@ -54,17 +54,17 @@ const char* ConversionNames() {
 
 bool CConversionChain::Build(const std::string& name, const PhraseTables& phrases, const CharTables& tables,
                              CConversionChain& chain, std::string& error) {
-    const ChainSpec* spec = nullptr;
-    for (const ChainSpec& s : Specs()) {
-        if (name == s.name) spec = &s;
+    const ChainRecipe* recipe = nullptr;
+    for (const ChainRecipe& s : Recipes()) {
+        if (name == s.name) recipe = &s;
     }
-    if (spec == nullptr) {
+    if (recipe == nullptr) {
         error = "unknown conversion '" + name + "'; the names are " + ConversionNames();
         return false;
     }
     CConversionChain built;
     built.m_name = name;
-    built.m_direction = spec->direction;
+    built.m_direction = recipe->direction;
     built.m_phrases = &phrases;
     built.m_tables = &tables;
     bool wholeLines = true;
@@ -77,15 +77,15 @@ bool CConversionChain::Build(const std::string& name, const PhraseTables& phrase
         }
         return index;
     };
-    if (*spec->segmentation != '\0' && (built.m_segmentation = find(spec->segmentation)) == nullptr)
+    if (*recipe->segmentation != '\0' && (built.m_segmentation = find(recipe->segmentation)) == nullptr)
         return false;
-    for (const char* stepNames : spec->steps) {
+    for (const char* stepNames : recipe->steps) {
         Step step;
         std::istringstream words(stepNames);
         for (std::string word; words >> word;) {
             if (word == "*") {
                 step.byTable = true;
-                wholeLines = wholeLines && tables.Index(spec->direction).wholeLines;
+                wholeLines = wholeLines && tables.Index(recipe->direction).wholeLines;
             } else if (const PhraseDirectionIndex* index = find(word)) {
                 step.dictionaries.push_back(index);
             } else {
