@@ -29,6 +29,9 @@ constexpr detection::Cost kBig5Prior = 2 * 3;
 // or two rare characters stays GBK.
 constexpr detection::Cost kOtherByte = 2 * 7;
 constexpr detection::Cost kOtherPrior = 2 * 17;
+// Nor is a text that holds too few different characters to judge: a few words over and over, as a made-up
+// test file or a list has them, say nothing of an encoding, and GBK is what such files have always been.
+constexpr int kLeastVariety = 4;
 
 detection::Cost OtherCost(const detection::CChineseReading& reading) {
     return static_cast<detection::Cost>(2 * reading.Pairs() + reading.Strays()) * kOtherByte;
@@ -187,8 +190,10 @@ void CEncodingDetector::CheckChineseDone() {
     const detection::Cost big5 = m_big5Text.Total() + kBig5Prior;
     const bool isBig5 = big5 < gbk;
     const detection::Cost chinese = isBig5 ? big5 : gbk;
-    const detection::Cost other = OtherCost(isBig5 ? m_big5Text : m_gbkText) + kOtherPrior;
-    if (chinese - other >= kClear) m_chineseDone = true;
+    const detection::CChineseReading& likelier = isBig5 ? m_big5Text : m_gbkText;
+    const detection::Cost other = OtherCost(likelier) + kOtherPrior;
+    // Other bytes leading says nothing yet of a text that has shown too few characters to judge.
+    if (chinese - other >= kClear && likelier.Variety() >= kLeastVariety) m_chineseDone = true;
     if (other - chinese >= kClear && (gbk - big5 >= kClear || big5 - gbk >= kClear)) m_chineseDone = true;
 }
 
@@ -220,7 +225,8 @@ void CEncodingDetector::SettleChinese() {
     const detection::Cost big5 = m_big5Text.Total() + kBig5Prior;
     const bool isBig5 = big5 < gbk;
     const detection::Cost other = OtherCost(isBig5 ? m_big5Text : m_gbkText) + kOtherPrior;
-    const bool recognised = (isBig5 ? big5 : gbk) <= other;
+    const detection::CChineseReading& likelier = isBig5 ? m_big5Text : m_gbkText;
+    const bool recognised = (isBig5 ? big5 : gbk) <= other || likelier.Variety() < kLeastVariety;
     Settle(recognised && isBig5 ? TextEncoding::Big5 : TextEncoding::Gbk, 0);
     m_guess.recognised = recognised;
 }

@@ -230,6 +230,7 @@ void CChineseReading::AddPair(unsigned char lead, unsigned char trail) {
         return AddStray();
     }
     ++m_pairs;
+    m_variety |= std::uint64_t{1} << ((code * 0x9E37u) >> 10 & 63);
     CharClass cls;
     Cost cost = ChineseCost(cp, cls);
     const bool han = cp >= 0x4E00 && cp <= 0x9FFF;

@@ -102,6 +102,9 @@ class CChineseReading {
     // The characters of two bytes read so far, and the bytes outside ASCII that formed none.
     std::size_t Pairs() const { return m_pairs; }
     std::size_t Strays() const { return m_strays; }
+    // How many different characters of two bytes were read, roughly (up to 64): a text made of a few
+    // characters over and over, however odd, is too little to go by.
+    int Variety() const { return __builtin_popcountll(m_variety); }
 
   private:
     void AddStray();
@@ -117,6 +120,7 @@ class CChineseReading {
     bool m_lastAdjacent = false;
     std::size_t m_pairs = 0;
     std::size_t m_strays = 0;
+    std::uint64_t m_variety = 0;  // a bit per hash of each character read
 };
 
 // The cost of a character as Chinese text, and its class, for the readings above.
