@@ -54,6 +54,7 @@ TEST_F(FaultTest, DiskThatFillsUpLeavesNoHalfFileAndTheSourceAsItWas) {
     EXPECT_EQ(kSingleRun, host.buttons);
     EXPECT_EQ(Texts{}, NamesIn(disk));
     EXPECT_EQ(free, small.FreeBytes());
+    ASSERT_FALSE(host.progress.empty());
     EXPECT_EQ(0, host.progress.back());
     EXPECT_EQ(text, ReadFileBytes(src + "\\big.txt"));
 
