@@ -171,16 +171,15 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
                 break;
             case TextEncoding::Big5:
                 // Converted as GBK where every character of the run is one GBK holds (the same rule, at GBK's
-                // speed), else line by line as UTF-8 (ToPivot); its results need not be Big5's: the writer
-                // writes each line in the output's encoding.
+                // speed: in one pass when a character at a time), else line by line as UTF-8 (ToPivot); its
+                // results need not be Big5's: the writer writes each line in the output's encoding.
                 big5AsGbk.assign(run.data, run.size);  // kept for the lines that are not all GBK's
                 if (conversion.ConvertBig5LinesToGbk(run.data, run.size)) {
                     SetLinesEncoding(writer, TextEncoding::Gbk);
                     allWritten = putRun(run.data, run.size);
                     break;
                 }
-                std::memcpy(run.data, big5AsGbk.data(), big5AsGbk.size());
-                run.size = big5AsGbk.size();
+                std::memcpy(run.data, big5AsGbk.data(), big5AsGbk.size());  // the pass stopped part-way
                 if (text::Big5AsGbk(run.data, run.size)) {
                     SetLinesEncoding(writer, TextEncoding::Gbk);
                     platform::LineRun& gbkRun = run;
