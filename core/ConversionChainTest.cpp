@@ -83,6 +83,17 @@ TEST(ConversionChainTest, CompatibilityIdeographsAreUnifiedFirst) {
     std::string text = compat + kJia;
     CTextConversion(CharTables{}, Direction::ToTraditional, &phrases).ConvertGbk(text);
     EXPECT_EQ(kWu + kWu, text);
+    // In long texts too, wherever the form falls among characters whose trail byte is FD or FE.
+    const std::string decoy = "\xb0\xfe\xb0\xfd";
+    for (std::size_t lead = 0; lead < 70; ++lead) {
+        std::string long_text = std::string(lead, 'x');
+        for (int k = 0; k < 12; ++k) long_text += decoy + compat + std::string(k % 3, 'y');
+        std::string expected = long_text;
+        for (std::size_t at; (at = expected.find(compat)) != std::string::npos;)
+            expected.replace(at, 2, lang);
+        phrases.Normalize(&long_text[0], long_text.size());
+        ASSERT_EQ(expected, long_text) << lead;
+    }
 }
 
 TEST(ConversionChainTest, UnknownNamesAndMissingDictionariesAreRefused) {

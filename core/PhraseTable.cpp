@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "CharStarts.hpp"
 #include "PhraseIndex.hpp"
 #include "platform/TextFile.hpp"
 
@@ -114,13 +115,24 @@ const PhraseDirectionIndex* PhraseTables::Dictionary(const std::string& name) co
 
 void PhraseTables::Normalize(char* gbkText, std::size_t size) const {
     const std::vector<std::uint16_t>& normalized = m_indexes->normalized;
-    // Every compatibility ideograph GBK holds has the lead byte FD or FE: most texts have neither byte.
-    if (normalized.empty() ||
-        (std::memchr(gbkText, 0xFD, size) == nullptr && std::memchr(gbkText, 0xFE, size) == nullptr))
-        return;
+    // Every compatibility ideograph GBK holds has the lead byte FD or FE, a value trail bytes take too: 64
+    // bytes at a time, only the characters that begin with such a byte are looked up.
+    if (normalized.empty()) return;
     auto* p = reinterpret_cast<unsigned char*>(gbkText);
     const std::size_t n = size;
-    for (std::size_t i = 0; i < n;) {
+    std::size_t i = 0;
+    while (i + 65 <= n) {
+        const std::uint64_t starts = gbk::PairStarts(gbk::LeadMask(p + i));
+        for (std::uint64_t bits = starts & gbk::TopMask(p + i); bits != 0; bits &= bits - 1) {
+            unsigned char* pair = p + i + static_cast<unsigned>(__builtin_ctzll(bits));
+            if (const std::uint16_t to = normalized[pair[0] << 8 | pair[1]]) {
+                pair[0] = static_cast<unsigned char>(to >> 8);
+                pair[1] = static_cast<unsigned char>(to);
+            }
+        }
+        i += 64 + static_cast<std::size_t>(starts >> 63);
+    }
+    while (i < n) {
         if (!gbk::IsLeadByte(p[i]) || i + 1 == n) {
             ++i;
             continue;
