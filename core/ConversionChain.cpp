@@ -95,6 +95,11 @@ bool CConversionChain::Build(const std::string& name, const PhraseTables& phrase
         built.m_steps.push_back(std::move(step));
     }
     built.m_wholeLines = wholeLines;
+    std::vector<CChainPasses::Step> passes;
+    for (const Step& step : built.m_steps) {
+        passes.push_back({step.dictionaries, step.byTable ? &tables.Index(recipe->direction) : nullptr});
+    }
+    built.m_passes.Build(built.m_segmentation, passes);
     chain = std::move(built);
     return true;
 }
@@ -149,6 +154,17 @@ void CConversionChain::ConvertSegment(const char* data, std::size_t size, std::s
 void CConversionChain::Convert(std::string& text) const {
     if (text.empty()) return;
     m_phrases->Normalize(&text[0], text.size());
+    if (m_passes.Built() && m_passes.Convert(text)) return;
+    ConvertNormalized(text);
+}
+
+void CConversionChain::ConvertByRule(std::string& text) const {
+    if (text.empty()) return;
+    m_phrases->Normalize(&text[0], text.size());
+    ConvertNormalized(text);
+}
+
+void CConversionChain::ConvertNormalized(std::string& text) const {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
     if (m_segmentation == nullptr) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ChainPasses.hpp"
 #include "CharTables.hpp"
 #include "PhraseTable.hpp"
 
@@ -33,6 +34,10 @@ class CConversionChain {
 
     // Converts GBK text in place.
     void Convert(std::string& text) const;
+    // The same by the rule itself, segment by segment and step by step, never by the faster passes.
+    void ConvertByRule(std::string& text) const;
+    // Whether Convert runs the faster passes (ChainPasses.hpp) rather than the rule itself.
+    bool ConvertsByPasses() const { return m_passes.Built(); }
     // Whether a run of whole lines converts as its lines one by one (ConvertWordsLineRun's condition).
     bool ConvertsWholeLines() const { return m_wholeLines; }
 
@@ -42,6 +47,7 @@ class CConversionChain {
         bool byTable = false;
     };
 
+    void ConvertNormalized(std::string& text) const;
     void ConvertSegment(const char* data, std::size_t size, std::string& out) const;
 
     std::string m_name;
@@ -51,4 +57,5 @@ class CConversionChain {
     const PhraseDirectionIndex* m_segmentation = nullptr;
     std::vector<Step> m_steps;
     bool m_wholeLines = false;
+    CChainPasses m_passes;  // the same conversion, faster, where the chain allows it
 };

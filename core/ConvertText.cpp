@@ -316,3 +316,7 @@ bool ConvertLineRun(char* run, std::size_t size, Direction direction, const Char
 void ConvertText(std::string& text, Direction direction, const CharTables& tables) {
     if (!text.empty()) Convert(text, tables.Index(direction));
 }
+
+bool MapDirect(char* p, std::size_t n, const DirectionIndex& index) {
+    return MapCharacters(reinterpret_cast<unsigned char*>(p), n, index);
+}

@@ -6,6 +6,8 @@
 
 #include "CharTables.hpp"
 
+struct DirectionIndex;
+
 // Converts text in place, Simplified to Traditional or the reverse.
 // Each character's first occurrence in the search table gives its counterpart at the same offset of the other
 // table, and every occurrence in the whole text is replaced at once; a character produced that way is looked
@@ -19,3 +21,7 @@ void ConvertText(std::string& text, Direction direction, const CharTables& table
 // reach across a line end (see DirectionIndex::wholeLines); those lines go through ConvertText one by one.
 // The answer depends on the tables and the direction only.
 bool ConvertLineRun(char* run, std::size_t size, Direction direction, const CharTables& tables);
+
+// Maps every character of p[0, n) through a direct index (ConversionIndex.hpp), one look-up each, 64 bytes at
+// a time. A lone lead byte at the end is left as it is: then true.
+bool MapDirect(char* p, std::size_t n, const DirectionIndex& index);

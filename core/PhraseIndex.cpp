@@ -106,6 +106,8 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         previous = &sequence;
     }
     index.m_empty = sequences.empty();
+    index.m_characters = !sequences.empty() && std::all_of(sequences.begin(), sequences.end(),
+                                                           [](const Sequence& s) { return s.size == 1; });
 
     // Children of nodes of depth 2 and more, grouped by parent in the order they were made, which is code
     // order; childBegin[node] to childBegin[node + 1] are the node's.

@@ -54,6 +54,21 @@ class PhraseDirectionIndex {
         return ((m_pairFilter[bit >> 6] >> (bit & 63)) & 1) | alone;
     }
 
+    // Every phrase is one character long: a dictionary of characters.
+    bool Characters() const { return m_characters; }
+    // Calls take(code, counterpart, size) for each phrase of one character.
+    template <class Take>
+    void ForEachCharacter(Take&& take) const {
+        for (std::size_t block = 0; block < m_aloneBits.size(); ++block) {
+            for (std::uint64_t bits = m_aloneBits[block]; bits != 0; bits &= bits - 1) {
+                const auto code =
+                    static_cast<CharCode>(block * 64 + static_cast<unsigned>(__builtin_ctzll(bits)));
+                const auto entry = static_cast<std::uint32_t>(FindPair(code, kAlone)->entry);
+                take(code, Counterpart(entry), CounterpartSize(entry));
+            }
+        }
+    }
+
     // Some phrase begins with a one-byte character: otherwise those need no test at all.
     bool OneBytePhrases() const { return m_oneBytePhrases; }
     // Every counterpart has its phrase's length in bytes, so phrases can be written over a converted copy.
@@ -175,6 +190,7 @@ class PhraseDirectionIndex {
     std::vector<Node> m_pairNodes;
     int m_pairBits = 0;
     bool m_empty = true;
+    bool m_characters = false;
     std::vector<CharCode> m_childCodes;
     std::vector<Node> m_children;
     std::string m_counterparts;

@@ -1,0 +1,231 @@
+// ChainPasses.cpp: the passes of a named conversion.
+#include "ChainPasses.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "CharStarts.hpp"
+#include "ConvertText.hpp"
+#include "Gbk.hpp"
+#include "PhraseIndex.hpp"
+
+namespace {
+
+// A phrase a pass writes: where it stands in the pass's text, and what it becomes.
+struct Taken {
+    std::size_t at;
+    std::size_t length;
+    const char* to;
+    std::size_t size;
+};
+
+struct Scratch {
+    std::string mapped;
+    std::string built;
+    std::vector<Taken> taken;
+    std::vector<Taken> segments;
+    std::vector<std::size_t> cuts;
+};
+
+Scratch& ThreadScratch() {
+    thread_local Scratch scratch;
+    return scratch;
+}
+
+std::uint16_t Loaded(unsigned char first, unsigned char second) {
+    const unsigned char bytes[2] = {first, second};
+    std::uint16_t value;
+    std::memcpy(&value, bytes, 2);
+    return value;
+}
+
+// The dictionaries of characters at the end of a step and the table, as one direct index: the first that
+// holds a character gives its form. False when some form is not one two-byte character, or a key is not.
+bool Compose(const std::vector<const PhraseDirectionIndex*>& characters, const DirectionIndex* table,
+             DirectionIndex& index) {
+    index.direct = true;
+    index.pairDelta.assign(0x10000, 0);
+    for (unsigned b = 0; b < 256; ++b) index.singles[b] = static_cast<unsigned char>(b);
+    if (table != nullptr) {
+        if (!table->direct) return false;
+        index.pairDelta = table->pairDelta;
+        index.singles = table->singles;
+        index.singlesChange = table->singlesChange;
+    }
+    bool fits = true;
+    for (auto dictionary = characters.rbegin(); dictionary != characters.rend(); ++dictionary) {
+        (*dictionary)->ForEachCharacter([&](CharCode code, const char* to, std::size_t size) {
+            const auto lead = static_cast<unsigned char>(to[0]);
+            if (code < 0x100 || size != 2 || !gbk::IsLeadByte(lead)) {
+                fits = false;
+                return;
+            }
+            const std::uint16_t key = Loaded(static_cast<unsigned char>(code >> 8), code & 0xFF);
+            index.pairDelta[key] = key ^ Loaded(lead, static_cast<unsigned char>(to[1]));
+        });
+    }
+    return fits;
+}
+
+bool MapsAny(const DirectionIndex& index) {
+    return index.singlesChange || std::any_of(index.pairDelta.begin(), index.pairDelta.end(),
+                                              [](std::uint16_t delta) { return delta != 0; });
+}
+
+// The phrases a pass writes over s[0, n), scanning from the left: at each character, the first dictionary
+// that has a phrase there within the segment (cuts: where segments end, in order) gives its longest, and the
+// scan goes on after it. Characters where no phrase may begin are passed over 64 bytes at a time.
+void FindPhrases(const unsigned char* s, std::size_t n,
+                 const std::vector<const PhraseDirectionIndex*>& dictionaries,
+                 const std::vector<std::size_t>& cuts, std::vector<Taken>& taken) {
+    taken.clear();
+    std::size_t cut = 0;
+    // The phrase at p, if any; then the scan goes on at its end.
+    const auto ask = [&](std::size_t p) -> std::size_t {
+        while (cut < cuts.size() && cuts[cut] <= p) ++cut;
+        const std::size_t end = cut < cuts.size() ? cuts[cut] : n;
+        std::size_t width;
+        const CharCode code = PhraseDirectionIndex::CodeAt(s, end, p, width);
+        for (const PhraseDirectionIndex* dictionary : dictionaries) {
+            if (!dictionary->MayStart(code)) continue;
+            const PhraseMatch match = dictionary->Longest(s, end, p);
+            if (match.length == 0) continue;
+            taken.push_back(Taken{p, match.length, dictionary->Counterpart(match.entry),
+                                  dictionary->CounterpartSize(match.entry)});
+            return p + match.length;
+        }
+        return 0;
+    };
+    std::size_t i = 0;  // each window begins on a character
+    // 67 bytes: a pair that begins on the window's last byte ends in the next one, and the filter reads four
+    // bytes from each.
+    while (i + 67 <= n) {
+        const std::uint64_t starts = gbk::PairStarts(gbk::LeadMask(s + i));
+        std::size_t next = i + 64 + static_cast<std::size_t>(starts >> 63);
+        std::uint64_t bits = 0;
+        for (std::uint64_t sift = starts; sift != 0; sift &= sift - 1) {
+            const auto k = static_cast<unsigned>(__builtin_ctzll(sift));
+            bool may = false;
+            for (const PhraseDirectionIndex* dictionary : dictionaries)
+                may |= dictionary->MayBeginAtPair(s, i + k);
+            bits |= static_cast<std::uint64_t>(may) << k;
+        }
+        while (bits != 0) {
+            const std::size_t end = ask(i + static_cast<std::size_t>(__builtin_ctzll(bits)));
+            bits &= bits - 1;
+            if (end == 0) continue;
+            if (end >= i + 64) {
+                next = end;
+                break;
+            }
+            bits &= ~std::uint64_t{0} << (end - i);
+        }
+        i = next;
+    }
+    for (std::size_t width; i < n; i += width) {
+        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, i, width);
+        bool may = false;
+        for (const PhraseDirectionIndex* dictionary : dictionaries) may |= dictionary->MayStart(code);
+        if (!may) continue;
+        if (const std::size_t end = ask(i)) width = end - i;
+    }
+}
+
+// Where the segments of s[0, n) end, from the phrases of the segmentation: a phrase is a segment, and so is
+// each stretch between two.
+void CutsOf(const std::vector<Taken>& phrases, std::size_t n, std::vector<std::size_t>& cuts) {
+    cuts.clear();
+    for (const Taken& phrase : phrases) {
+        if (phrase.at != 0 && (cuts.empty() || cuts.back() != phrase.at)) cuts.push_back(phrase.at);
+        if (phrase.at + phrase.length != n) cuts.push_back(phrase.at + phrase.length);
+    }
+}
+
+std::size_t Moved(std::size_t at, std::ptrdiff_t by) {
+    return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + by);
+}
+
+}  // namespace
+
+bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::vector<Step>& steps) {
+    m_passes.clear();
+    std::vector<Pass> passes;
+    for (const Step& step : steps) {
+        Pass pass;
+        std::size_t phrases = step.dictionaries.size();
+        while (phrases != 0 && step.dictionaries[phrases - 1]->Characters()) --phrases;
+        pass.phrases.assign(step.dictionaries.begin(), step.dictionaries.begin() + phrases);
+        const std::vector<const PhraseDirectionIndex*> characters(step.dictionaries.begin() + phrases,
+                                                                  step.dictionaries.end());
+        if (!Compose(characters, step.table, pass.characters)) return false;
+        for (const PhraseDirectionIndex* dictionary : pass.phrases) {
+            if (dictionary->OneBytePhrases()) return false;
+        }
+        pass.mapsAny = MapsAny(pass.characters);
+        passes.push_back(std::move(pass));
+    }
+    if (segmentation != nullptr && segmentation->OneBytePhrases()) return false;
+    m_segmentation = segmentation;
+    m_passes = std::move(passes);
+    return true;
+}
+
+bool CChainPasses::Convert(std::string& text) const {
+    const std::size_t size = text.size();
+    if (size == 0) return true;
+    if (gbk::IsLeadByte(static_cast<unsigned char>(text.back()))) {
+        std::size_t q = 0;
+        while (q + 1 < size) q += gbk::CharWidth(text, q);
+        if (q + 1 == size) return false;
+    }
+    Scratch& scratch = ThreadScratch();
+    std::vector<std::size_t>& cuts = scratch.cuts;
+    cuts.clear();
+    bool segmentsFound = false;
+    if (m_segmentation != nullptr) {
+        FindPhrases(reinterpret_cast<const unsigned char*>(text.data()), size, {m_segmentation}, cuts,
+                    scratch.segments);
+        CutsOf(scratch.segments, size, cuts);
+        segmentsFound = true;
+    }
+    for (const Pass& pass : m_passes) {
+        const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+        const std::size_t n = text.size();
+        // A step that asks the segmentation's dictionary alone finds, within each segment, the segment.
+        const bool asSegmented =
+            segmentsFound && pass.phrases.size() == 1 && pass.phrases[0] == m_segmentation;
+        if (!pass.phrases.empty() && !asSegmented) FindPhrases(s, n, pass.phrases, cuts, scratch.taken);
+        if (pass.phrases.empty()) scratch.taken.clear();
+        const std::vector<Taken>& taken = asSegmented ? scratch.segments : scratch.taken;
+        segmentsFound = false;  // the text changes under them
+        std::string& mapped = scratch.mapped;
+        mapped.assign(text);
+        if (pass.mapsAny && n != 0) MapDirect(&mapped[0], n, pass.characters);
+        const bool sameLengths =
+            std::all_of(taken.begin(), taken.end(), [](const Taken& t) { return t.size == t.length; });
+        if (sameLengths) {
+            for (const Taken& t : taken) std::memcpy(&mapped[t.at], t.to, t.size);
+            text.swap(mapped);
+            continue;
+        }
+        // Phrases that change the length: the text is built anew, and every cut moves with it.
+        std::string& built = scratch.built;
+        built.clear();
+        built.reserve(n + n / 4);
+        std::size_t from = 0;
+        std::size_t cut = 0;
+        std::ptrdiff_t moved = 0;
+        for (const Taken& t : taken) {
+            for (; cut < cuts.size() && cuts[cut] <= t.at; ++cut) cuts[cut] = Moved(cuts[cut], moved);
+            built.append(mapped, from, t.at - from);
+            built.append(t.to, t.size);
+            moved += static_cast<std::ptrdiff_t>(t.size) - static_cast<std::ptrdiff_t>(t.length);
+            from = t.at + t.length;
+        }
+        for (; cut < cuts.size(); ++cut) cuts[cut] = Moved(cuts[cut], moved);
+        built.append(mapped, from, n - from);
+        text.swap(built);
+    }
+    return true;
+}

@@ -1,0 +1,44 @@
+// ChainPasses.hpp: a named conversion run as a few passes over the whole text, for the chains whose
+// characters convert one at a time; byte for byte what the chain's rule gives (ConversionChain.hpp).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "ConversionIndex.hpp"
+
+class PhraseDirectionIndex;
+
+// The chain's rule converts each segment through every step, asking the dictionaries at each position. Where
+// the table is direct and the dictionaries at the end of each step hold single characters only, a step is the
+// same as: every character mapped by one look-up (those dictionaries and the table made into one index), and
+// the phrases that the step's other dictionaries find from the left, each within its segment, written over
+// the result. The segments are found once, and followed from step to step as the text changes length.
+class CChainPasses {
+  public:
+    // A step as the chain has it: its dictionaries in the order they are asked; the table for the characters
+    // that none of them takes, or null.
+    struct Step {
+        std::vector<const PhraseDirectionIndex*> dictionaries;
+        const DirectionIndex* table = nullptr;
+    };
+
+    // False when some step does not fit the passes (the chain then runs by its rule).
+    bool Build(const PhraseDirectionIndex* segmentation, const std::vector<Step>& steps);
+    bool Built() const { return !m_passes.empty(); }
+
+    // Converts GBK text whose compatibility ideographs are unified already. False, with the text unchanged,
+    // for a text that ends in a lone lead byte: the chain's rule decides that one.
+    bool Convert(std::string& text) const;
+
+  private:
+    struct Pass {
+        std::vector<const PhraseDirectionIndex*> phrases;  // asked in order where a phrase may begin
+        DirectionIndex characters;                         // direct: the rest, a character at a time
+        bool mapsAny = false;
+    };
+
+    const PhraseDirectionIndex* m_segmentation = nullptr;
+    std::vector<Pass> m_passes;
+};
