@@ -65,12 +65,98 @@ bool AppendCharacter(std::string& out, char32_t cp, TextEncoding encoding) {
     return false;
 }
 
+void WriteUtf8(unsigned char* p, char32_t cp, int length) {
+    if (length == 2) {
+        p[0] = static_cast<unsigned char>(0xC0 | cp >> 6);
+        p[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    } else {
+        p[0] = static_cast<unsigned char>(0xE0 | cp >> 12);
+        p[1] = static_cast<unsigned char>(0x80 | (cp >> 6 & 0x3F));
+        p[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The whole of a UTF-8 text as one GBK text, where every character of it is one GBK holds, as in most text:
+// then it is a single stretch. False, with gbkText unfinished, at the first character that is not (or a byte
+// that does not decode).
+bool Utf8AsGbk(const std::string& text, std::string& gbkText) {
+    const gbk::CCodec& codec = gbk::Codec();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    gbkText.resize(n);  // never longer: a two-byte code comes from two bytes or three
+    auto* o = reinterpret_cast<unsigned char*>(&gbkText[0]);
+    std::size_t w = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned b0 = p[i];
+        std::uint16_t code;
+        if (b0 < 0x80) {
+            code = codec.Encode(b0);
+            i += 1;
+        } else if (b0 >= 0xE0 && b0 < 0xF0 && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
+                   (p[i + 2] & 0xC0) == 0x80) {
+            const char32_t cp = (b0 & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
+            if (cp < 0x800 || IsSurrogate(cp)) return false;
+            code = codec.Encode(cp);
+            i += 3;
+        } else if (b0 >= 0xC2 && b0 < 0xE0 && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+            code = codec.Encode((b0 & 0x1F) << 6 | (p[i + 1] & 0x3F));
+            i += 2;
+        } else {
+            return false;
+        }
+        if (code == gbk::kNoCode) return false;
+        if (code >= 0x100) o[w++] = static_cast<unsigned char>(code >> 8);
+        o[w++] = static_cast<unsigned char>(code);
+    }
+    gbkText.resize(w);
+    return true;
+}
+
+// The UTF-8 form of a GBK text into out; false when some character does not decode.
+bool GbkAsUtf8(const std::string& gbkText, std::string& out) {
+    const gbk::CCodec& codec = gbk::Codec();
+    const auto* p = reinterpret_cast<const unsigned char*>(gbkText.data());
+    const std::size_t n = gbkText.size();
+    out.resize(n + n / 2 + 4);  // a character of one byte or two takes three at most
+    auto* o = reinterpret_cast<unsigned char*>(&out[0]);
+    std::size_t w = 0;
+    for (std::size_t i = 0; i < n;) {
+        if (w + 3 > out.size()) {  // one-byte characters that widen (the euro sign at 0x80)
+            out.resize(out.size() * 2);
+            o = reinterpret_cast<unsigned char*>(&out[0]);
+        }
+        const bool pair = gbk::IsLeadByte(p[i]) && i + 1 < n;
+        const char32_t cp = codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
+        if (cp == gbk::kNoCharacter) return false;
+        i += pair ? 2 : 1;
+        if (cp < 0x80) {
+            o[w++] = static_cast<unsigned char>(cp);
+        } else if (cp < 0x800) {
+            WriteUtf8(o + w, cp, 2);
+            w += 2;
+        } else {
+            WriteUtf8(o + w, cp, 3);
+            w += 3;
+        }
+    }
+    out.resize(w);
+    return true;
+}
+
 // Unicode text by the rule: each stretch of characters GBK holds converted as one GBK text and written back
 // in the text's own encoding; the original of a stretch whose result does not decode stays (tables that are
 // not made of GBK characters can produce one), and so does, in Big5, a stretch whose result Big5 cannot hold;
 // everything else passes as it is.
 // Returns false when a stretch stayed because the encoding could not hold its result (only Big5 cannot).
 bool ConvertByStretches(TextEncoding encoding, std::string& text, const CTextConversion& conversion) {
+    thread_local std::string whole;
+    thread_local std::string written;
+    if (encoding == TextEncoding::Utf8 && Utf8AsGbk(text, whole)) {
+        conversion.ConvertGbk(whole);
+        if (GbkAsUtf8(whole, written)) text.swap(written);  // else the stretch stays as it was
+        return true;
+    }
     bool allWritten = true;
     std::string out;
     out.reserve(text.size());
@@ -95,17 +181,6 @@ bool ConvertByStretches(TextEncoding encoding, std::string& text, const CTextCon
     if (UnitSize(encoding) == 2 && text.size() % 2 != 0) out += text.back();
     text.swap(out);
     return allWritten;
-}
-
-void WriteUtf8(unsigned char* p, char32_t cp, int length) {
-    if (length == 2) {
-        p[0] = static_cast<unsigned char>(0xC0 | cp >> 6);
-        p[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-    } else {
-        p[0] = static_cast<unsigned char>(0xE0 | cp >> 12);
-        p[1] = static_cast<unsigned char>(0x80 | (cp >> 6 & 0x3F));
-        p[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // Maps every code point of p[0, n) through a direct look-up whose counterparts keep their UTF-8 length, in
