@@ -158,7 +158,7 @@ bool GbkAsUtf8(const std::string& gbkText, std::string& out) {
                 i += 8;
                 w += 8;
             }
-            o[w++] = p[i++];
+            if (i < n && p[i] < 0x80) o[w++] = p[i++];
             continue;
         }
         const bool pair = gbk::IsLeadByte(p[i]) && i + 1 < n;
