@@ -1,8 +1,10 @@
 // TextConversion.cpp: GBK, UTF-8 and UTF-16 text through the one conversion.
 #include "TextConversion.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "Big5Codec.hpp"
 #include "CharStarts.hpp"
@@ -12,6 +14,7 @@
 #include "ConvertWords.hpp"
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
+#include "Parallel.hpp"
 #include "PhraseIndex.hpp"
 #include "TextStretches.hpp"
 #include "UserPairs.hpp"
@@ -344,6 +347,42 @@ void MapUtf8(unsigned char* p, std::size_t n, const UnicodeLookup& index, bool k
     }
 }
 
+// Below this many bytes a part would not pay for the threads' meeting; a run of the reader's (256 KB) makes
+// four, shared out among the threads as they come free.
+constexpr std::size_t kLeastPart = 32 * 1024;
+constexpr std::size_t kMostParts = 4;
+
+// A run of whole lines converted by convert(part, size, result) in parts cut at line ends, each a run of
+// whole lines of its own, converted on several threads at once and joined in order into out: where lines
+// convert one by one, that is what the whole run gives. False, with out empty, when a part gives false.
+template <class Byte, class Convert>
+bool ConvertInParts(Byte* run, std::size_t size, std::string& out, Convert&& convert) {
+    const std::size_t parts = std::min(kMostParts, size / kLeastPart);
+    if (parts <= 1) return convert(run, size, out);
+    std::vector<std::size_t> cuts{0};
+    for (std::size_t k = 1; k < parts; ++k) {
+        const std::size_t from = std::max(size / parts * k, cuts.back());
+        const void* lf = std::memchr(run + from, '\n', size - from);
+        if (lf == nullptr) break;
+        const auto after = static_cast<std::size_t>(static_cast<const Byte*>(lf) - run) + 1;
+        if (after < size) cuts.push_back(after);
+    }
+    cuts.push_back(size);
+    thread_local std::vector<std::string> kept;
+    std::vector<std::string>& results = kept;  // this thread's, named so in the helpers too
+    results.resize(cuts.size() - 1);
+    std::vector<char> converted(cuts.size() - 1, 0);
+    parallel::ForEachPart(cuts.size() - 1, [&](std::size_t k) {
+        converted[k] = convert(run + cuts[k], cuts[k + 1] - cuts[k], k == 0 ? out : results[k]);
+    });
+    if (std::find(converted.begin(), converted.end(), 0) != converted.end()) {
+        out.clear();
+        return false;
+    }
+    for (std::size_t k = 1; k < results.size(); ++k) out += results[k];
+    return true;
+}
+
 }  // namespace
 
 CTextConversion::CTextConversion(const CharTables& tables, Direction direction, const PhraseTables* phrases)
@@ -406,14 +445,18 @@ bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::stri
     if (m_user != nullptr) return false;  // line by line, through ConvertGbk
     if (m_chain != nullptr) {
         if (!m_chain->ConvertsWholeLines()) return false;
-        out.assign(run, size);
-        m_chain->Convert(out);
-        return true;
+        return ConvertInParts(run, size, out, [&](char* part, std::size_t partSize, std::string& result) {
+            result.assign(part, partSize);
+            m_chain->Convert(result);
+            return true;
+        });
     }
     if (m_phrases == nullptr) return false;
-    // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
-    m_phrases->Normalize(run, size);
-    return ConvertWordsLineRun(run, size, m_direction, m_tables, *m_phrases, out);
+    return ConvertInParts(run, size, out, [&](char* part, std::size_t partSize, std::string& result) {
+        // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
+        m_phrases->Normalize(part, partSize);
+        return ConvertWordsLineRun(part, partSize, m_direction, m_tables, *m_phrases, result);
+    });
 }
 
 bool CTextConversion::ConvertsWholeLines() const {
@@ -427,9 +470,11 @@ bool CTextConversion::ConvertUtf8LinesInto(const char* run, std::size_t size, st
     out.clear();
     if (!ConvertsWholeLines()) return false;
     // Line ends are characters GBK holds: a stretch may go on over them, and converts as its lines would.
-    out.assign(run, size);
-    ConvertByStretches(TextEncoding::Utf8, out, *this);
-    return true;
+    return ConvertInParts(run, size, out, [&](const char* part, std::size_t partSize, std::string& result) {
+        result.assign(part, partSize);
+        ConvertByStretches(TextEncoding::Utf8, result, *this);
+        return true;
+    });
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {

@@ -4,11 +4,13 @@
 #include <random>
 #include <vector>
 
+#include "core/ConversionChain.hpp"
 #include "core/ConvertText.hpp"
 #include "core/ConvertWords.hpp"
 #include "core/Gbk.hpp"
 #include "core/GbkCodec.hpp"
 #include "core/TextConversion.hpp"
+#include "core/TextStretches.hpp"
 #include "core/Utf8.hpp"
 #include "tests/reference/LiteralConversion.hpp"
 #include "tests/support/ShippedTables.hpp"
@@ -340,6 +342,57 @@ TEST(TextConversionTest, RunsOfLinesConvertAsLineByLine) {
             ASSERT_TRUE(conversion.ConvertUtf8Lines(&known[0], known.size(), true));
             ASSERT_EQ(known, expected);
         }
+    }
+}
+
+// Long runs are cut into parts converted on several threads: the lines come out as one by one, wherever the
+// cuts fall, with phrases and with a named chain, in GBK and in UTF-8.
+TEST(TextConversionTest, LongRunsConvertInPartsAsLineByLine) {
+    const CharTables tables = ShippedTables();
+    PhraseTables phrases;
+    ASSERT_EQ(PhraseLoadResult::Loaded,
+              LoadPhrases(phrases, (testsupport::ProgramFolder() / kPhraseFileName).string()));
+    CConversionChain chain;
+    std::string error;
+    ASSERT_TRUE(CConversionChain::Build("s2twp", phrases, tables, chain, error)) << error;
+    const std::vector<PhraseEntry>& words = phrases.Phrases(Direction::ToTraditional);
+    std::mt19937 random(5);
+    // Lines of up to 3,000 bytes of phrases and letters, then one line longer than a part, and a last line
+    // without its terminator.
+    std::string gbk;
+    while (gbk.size() < 400 * 1024) {
+        for (std::size_t k = random() % 150; k > 0; --k)
+            gbk += random() % 4 ? words[random() % words.size()].phrase : "a";
+        gbk += random() % 3 ? "\n" : "\r\n";
+        if (gbk.size() > 200 * 1024 && gbk.size() < 210 * 1024) gbk += std::string(100 * 1024, 'x') + "\n";
+    }
+    gbk += words[0].phrase;
+    std::u32string decoded;
+    ASSERT_TRUE(DecodeAll(gbk, decoded));
+    const std::string utf8 = Utf8Of(decoded);
+    const CTextConversion byWords(tables, Direction::ToTraditional, &phrases);
+    const CTextConversion byName(tables, chain);
+    for (const CTextConversion* conversion : {&byWords, &byName}) {
+        std::string expectedGbk;
+        std::string expectedUtf8;
+        text::ForEachLine(gbk.data(), gbk.size(), '\n', '\r', [&](std::size_t at, std::size_t size) {
+            std::string line = gbk.substr(at, size);
+            conversion->ConvertGbk(line);
+            expectedGbk += line + gbk.substr(at + size, gbk.compare(at + size, 2, "\r\n") == 0 ? 2 : 1);
+            return true;
+        });
+        text::ForEachLine(utf8.data(), utf8.size(), '\n', '\r', [&](std::size_t at, std::size_t size) {
+            std::string line = utf8.substr(at, size);
+            conversion->ConvertUtf8(line);
+            expectedUtf8 += line + utf8.substr(at + size, utf8.compare(at + size, 2, "\r\n") == 0 ? 2 : 1);
+            return true;
+        });
+        std::string run = gbk;
+        std::string out;
+        ASSERT_TRUE(conversion->ConvertGbkLinesInto(&run[0], run.size(), out));
+        EXPECT_TRUE(out == expectedGbk);
+        ASSERT_TRUE(conversion->ConvertUtf8LinesInto(utf8.data(), utf8.size(), out));
+        EXPECT_TRUE(out == expectedUtf8);
     }
 }
 
