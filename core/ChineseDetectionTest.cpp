@@ -164,6 +164,30 @@ TEST(ChineseDetectionTest, AFewRepeatedWordsDoNotDecideALongFile) {
     EXPECT_TRUE(NotRecognised(text));
 }
 
+// A data file of short words among ASCII: each word's characters cost about what the other reading asks, but
+// common pairs vouch for GBK; the same list of Korean words in EUC-KR, whose pairs read as hanzi are no
+// common ones, stays refused.
+TEST(ChineseDetectionTest, ListsOfCommonWordsAreGbkAndKoreanListsAreNot) {
+    const char* const provinces[] = {u8"河北", u8"山西", u8"辽宁", u8"吉林",
+                                     u8"江苏", u8"浙江", u8"安徽", u8"福建"};
+    // 서울 부산 대구 인천 광주 대전 울산 수원
+    const char* const korean[] = {"\xBC\xAD\xBF\xEF", "\xBA\xCE\xBB\xEA", "\xB4\xEB\xB1\xB8",
+                                  "\xC0\xCE\xC3\xB5", "\xB1\xA4\xC1\xD6", "\xB4\xEB\xC0\xFC",
+                                  "\xBF\xEF\xBB\xEA", "\xBC\xF6\xBF\xF8"};
+    std::mt19937 random(8);
+    std::string gbkList;
+    std::string koreanList;
+    for (int line = 0; line < 500; ++line) {
+        const std::string number = std::to_string(1000 + random() % 9000);
+        const std::string tail = ",x" + std::to_string(line % 7) + "\n";
+        gbkList +=
+            std::to_string(line) + "," + Encoded(provinces[random() % 8], As::Gbk) + "," + number + tail;
+        koreanList += std::to_string(line) + "," + korean[random() % 8] + "," + number + tail;
+    }
+    EXPECT_TRUE(IsGbk(gbkList));
+    EXPECT_TRUE(NotRecognised(koreanList));
+}
+
 TEST(ChineseDetectionTest, TooShortToRefuseIsGbk) {
     // Five accented letters in a line of Windows-1252 (Impossible d'ouvrir le fichier « %s » : accès refusé)
     // read as a handful of characters: too few to say anything, so GBK.

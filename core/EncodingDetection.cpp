@@ -33,6 +33,18 @@ constexpr detection::Cost kOtherPrior = 2 * 17;
 // test file or a list has them, say nothing of an encoding, and GBK is what such files have always been.
 constexpr int kLeastVariety = 4;
 
+// Common pairs of hanzi vouch for Chinese text where its characters alone would not: a list of place names
+// or goods is made of words that frequencies counted on software's texts rate rare, but they are pairs that
+// Chinese text joins. Chinese text of some length makes common pairs 80% of the time or more; text in another
+// encoding read as Chinese 29% of the time at most in files of 1,000 lines, and half of the time at most in
+// any file of the corpora with 16 pairs or more. A byte that forms no character rules it out.
+constexpr std::size_t kLeastVouchingPairs = 16;
+
+bool PairsVouch(const detection::CChineseReading& reading) {
+    return reading.Strays() == 0 && reading.HanPairs() >= kLeastVouchingPairs &&
+           reading.KnownHanPairs() * 10 >= reading.HanPairs() * 7;
+}
+
 detection::Cost OtherCost(const detection::CChineseReading& reading) {
     return static_cast<detection::Cost>(2 * reading.Pairs() + reading.Strays()) * kOtherByte;
 }
@@ -193,7 +205,8 @@ void CEncodingDetector::CheckChineseDone() {
     const detection::CChineseReading& likelier = isBig5 ? m_big5Text : m_gbkText;
     const detection::Cost other = OtherCost(likelier) + kOtherPrior;
     // Other bytes leading says nothing yet of a text that has shown too few characters to judge.
-    if (chinese - other >= kClear && likelier.Variety() >= kLeastVariety) m_chineseDone = true;
+    if (chinese - other >= kClear && likelier.Variety() >= kLeastVariety && !PairsVouch(likelier))
+        m_chineseDone = true;
     if (other - chinese >= kClear && (gbk - big5 >= kClear || big5 - gbk >= kClear)) m_chineseDone = true;
 }
 
@@ -226,7 +239,8 @@ void CEncodingDetector::SettleChinese() {
     const bool isBig5 = big5 < gbk;
     const detection::Cost other = OtherCost(isBig5 ? m_big5Text : m_gbkText) + kOtherPrior;
     const detection::CChineseReading& likelier = isBig5 ? m_big5Text : m_gbkText;
-    const bool recognised = (isBig5 ? big5 : gbk) <= other || likelier.Variety() < kLeastVariety;
+    const bool recognised =
+        (isBig5 ? big5 : gbk) <= other || likelier.Variety() < kLeastVariety || PairsVouch(likelier);
     Settle(recognised && isBig5 ? TextEncoding::Big5 : TextEncoding::Gbk, 0);
     m_guess.recognised = recognised;
 }

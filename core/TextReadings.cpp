@@ -234,7 +234,12 @@ void CChineseReading::AddPair(unsigned char lead, unsigned char trail) {
     CharClass cls;
     Cost cost = ChineseCost(cp, cls);
     const bool han = cp >= 0x4E00 && cp <= 0x9FFF;
-    if (han && m_lastHan != 0) cost += HanPairKnown(m_lastHan, cp) ? kKnownPair : kUnknownPair;
+    if (han && m_lastHan != 0) {
+        const bool known = HanPairKnown(m_lastHan, cp);
+        cost += known ? kKnownPair : kUnknownPair;
+        ++m_hanPairs;
+        m_knownHanPairs += known;
+    }
     if (m_lastAdjacent) cost += ChineseJoin(m_last, cls);
     m_lastHan = han ? cp : 0;
     m_last = cls;

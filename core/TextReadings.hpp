@@ -102,6 +102,9 @@ class CChineseReading {
     // The characters of two bytes read so far, and the bytes outside ASCII that formed none.
     std::size_t Pairs() const { return m_pairs; }
     std::size_t Strays() const { return m_strays; }
+    // Hanzi read side by side, and how many of those pairs are common ones (HanPairKnown).
+    std::size_t HanPairs() const { return m_hanPairs; }
+    std::size_t KnownHanPairs() const { return m_knownHanPairs; }
     // How many different characters of two bytes were read, roughly (up to 64): a text made of a few
     // characters over and over, however odd, is too little to go by.
     int Variety() const { return __builtin_popcountll(m_variety); }
@@ -118,6 +121,8 @@ class CChineseReading {
     char32_t m_lastHan = 0;       // the character before, when it was a hanzi
     CharClass m_last{kSpace, 0};  // the character before, when m_lastAdjacent: no ASCII or stray between
     bool m_lastAdjacent = false;
+    std::size_t m_hanPairs = 0;
+    std::size_t m_knownHanPairs = 0;
     std::size_t m_pairs = 0;
     std::size_t m_strays = 0;
     std::uint64_t m_variety = 0;  // a bit per hash of each character read

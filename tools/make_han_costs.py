@@ -17,8 +17,9 @@ punctuation rows; everything else the two encodings hold shares a small remainde
 The table covers the blocks below; a character outside them costs 19 bits (the C++ side adds to this for the
 private use area).
 
-How characters join: the BIGRAMS commonest pairs of adjacent hanzi of the same counts (Simplified and
-Traditional each weighted to half) are kept in a Bloom filter of 2^17 bits with two hashes (kHanPairBits). In
+How characters join: the BIGRAMS commonest pairs of adjacent hanzi of the same counts, the Simplified ones
+mixed half and half with the pairs within the words of jieba's dictionary (general text; Simplified and
+Traditional each weighted to half), are kept in a Bloom filter of 2^17 bits with two hashes (kHanPairBits). In
 real text most pairs of hanzi are among them; in bytes of another encoding read as Chinese few are. The script
 prints how many pairs of the counted text the filter holds and how many pairs of characters drawn at random by
 their frequencies it holds (its false positives included): the C++ side prices a pair found and a pair not
@@ -46,6 +47,11 @@ SMOOTHING = 0.05  # the share of each estimate that comes from the prior
 CLASS_MASS = {"level1": 0.80, "level2": 0.12, "punct": 0.05, "other": 0.03}
 BIGRAMS = 20000
 FILTER_BITS = 17
+# General text beside the software's for the Simplified pairs: the word frequencies of jieba's dictionary
+# (Debian's python3-jieba, counted on news and other general text), whose pairs of hanzi within words weigh
+# this share. Software's texts alone hardly hold place names, people's names and everyday words.
+GENERAL_TEXT = pathlib.Path("/usr/lib/python3/dist-packages/jieba/dict.txt")
+GENERAL_SHARE = 0.5
 
 
 def is_han(cp):
@@ -114,12 +120,29 @@ def counts(docs):
     return counter, pairs
 
 
+def general_counts():
+    """Pairs of hanzi within the words of the general text, each word counted as often as its frequency says."""
+    pairs = collections.Counter()
+    with open(GENERAL_TEXT, encoding="utf-8") as words:
+        for line in words:
+            fields = line.split()
+            if len(fields) < 2:
+                continue
+            word, frequency = fields[0], int(fields[1])
+            for a, b in zip(word, word[1:]):
+                if is_han(ord(a)) and is_han(ord(b)):
+                    pairs[(ord(a), ord(b))] += frequency
+    return pairs
+
+
 def pair_filter(pairs_s, pairs_t, p_s, p_t):
-    n_s, n_t = sum(pairs_s.values()), sum(pairs_t.values())
+    """pairs_s, pairs_t: for each script, (pairs, share) of each source."""
     weight = collections.Counter()
-    for pairs, n in ((pairs_s, n_s), (pairs_t, n_t)):
-        for pair, count in pairs.items():
-            weight[pair] += count / n / 2
+    for sources in (pairs_s, pairs_t):
+        for pairs, share in sources:
+            n = sum(pairs.values())
+            for pair, count in pairs.items():
+                weight[pair] += share * count / n / 2
     kept = [pair for pair, _ in weight.most_common(BIGRAMS)]
     bits = bytearray(1 << FILTER_BITS >> 3)
     for a, b in kept:
@@ -162,7 +185,8 @@ def levels():
     for cp in universe:
         bits = -math.log2((p_s[cp] + p_t[cp]) / 2)
         table[cp] = min(LEVELS - 1, max(0, round(bits) - FIRST_LEVEL_BITS))
-    return table, n_s, n_t, pair_filter(pairs_s, pairs_t, p_s, p_t)
+    general = (general_counts(), GENERAL_SHARE)
+    return table, n_s, n_t, pair_filter([(pairs_s, 1 - GENERAL_SHARE), general], [(pairs_t, 1.0)], p_s, p_t)
 
 
 def render(table, n_s, n_t, pair_bits):
