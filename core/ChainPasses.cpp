@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "CharStarts.hpp"
 #include "ConvertText.hpp"
 #include "Gbk.hpp"
 #include "PhraseIndex.hpp"
+#include "PhraseScan.hpp"
 
 namespace {
 
@@ -75,7 +75,7 @@ bool MapsAny(const DirectionIndex& index) {
 
 // The phrases a pass writes over s[0, n), scanning from the left: at each character, the first dictionary
 // that has a phrase there within the segment (cuts: where segments end, in order) gives its longest, and the
-// scan goes on after it. Characters where no phrase may begin are passed over 64 bytes at a time.
+// scan goes on after it.
 void FindPhrases(const unsigned char* s, std::size_t n,
                  const std::vector<const PhraseDirectionIndex*>& dictionaries,
                  const std::vector<std::size_t>& cuts, std::vector<Taken>& taken) {
@@ -97,39 +97,7 @@ void FindPhrases(const unsigned char* s, std::size_t n,
         }
         return 0;
     };
-    std::size_t i = 0;  // each window begins on a character
-    // 67 bytes: a pair that begins on the window's last byte ends in the next one, and the filter reads four
-    // bytes from each.
-    while (i + 67 <= n) {
-        const std::uint64_t starts = gbk::PairStarts(gbk::LeadMask(s + i));
-        std::size_t next = i + 64 + static_cast<std::size_t>(starts >> 63);
-        std::uint64_t bits = 0;
-        for (std::uint64_t sift = starts; sift != 0; sift &= sift - 1) {
-            const auto k = static_cast<unsigned>(__builtin_ctzll(sift));
-            bool may = false;
-            for (const PhraseDirectionIndex* dictionary : dictionaries)
-                may |= dictionary->MayBeginAtPair(s, i + k);
-            bits |= static_cast<std::uint64_t>(may) << k;
-        }
-        while (bits != 0) {
-            const std::size_t end = ask(i + static_cast<std::size_t>(__builtin_ctzll(bits)));
-            bits &= bits - 1;
-            if (end == 0) continue;
-            if (end >= i + 64) {
-                next = end;
-                break;
-            }
-            bits &= ~std::uint64_t{0} << (end - i);
-        }
-        i = next;
-    }
-    for (std::size_t width; i < n; i += width) {
-        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, i, width);
-        bool may = false;
-        for (const PhraseDirectionIndex* dictionary : dictionaries) may |= dictionary->MayStart(code);
-        if (!may) continue;
-        if (const std::size_t end = ask(i)) width = end - i;
-    }
+    phrasescan::ForEachPossibleStart(s, n, dictionaries.data(), dictionaries.size(), ask);
 }
 
 // Where the segments of s[0, n) end, from the phrases of the segmentation: a phrase is a segment, and so is
@@ -159,13 +127,9 @@ bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::ve
         const std::vector<const PhraseDirectionIndex*> characters(step.dictionaries.begin() + phrases,
                                                                   step.dictionaries.end());
         if (!Compose(characters, step.table, pass.characters)) return false;
-        for (const PhraseDirectionIndex* dictionary : pass.phrases) {
-            if (dictionary->OneBytePhrases()) return false;
-        }
         pass.mapsAny = MapsAny(pass.characters);
         passes.push_back(std::move(pass));
     }
-    if (segmentation != nullptr && segmentation->OneBytePhrases()) return false;
     m_segmentation = segmentation;
     m_passes = std::move(passes);
     return true;

@@ -50,10 +50,12 @@ class Generator {
             const bool characters = kind.find("Phrases") == std::string::npos;
             PhraseDictionary dictionary{name, {}};
             for (std::size_t k = Below(5); k > 0; --k) {
-                // Now and then a dictionary of characters gives two, which the passes cannot map.
+                // Now and then a dictionary of characters gives two, which the passes cannot map; phrases may
+                // begin with a letter or hold one, as OpenCC's U盤 and PN結 do.
                 dictionary.entries.push_back(characters
                                                  ? PhraseEntry{Chars(1), Chars(Below(12) ? 1 : 2)}
-                                                 : PhraseEntry{Chars(1 + Below(3)), Chars(1 + Below(3))});
+                                                 : PhraseEntry{(Below(4) ? "" : "a") + Chars(1 + Below(3)),
+                                                               Chars(1 + Below(3)) + (Below(6) ? "" : "a")});
             }
             dictionaries.push_back(std::move(dictionary));
         }

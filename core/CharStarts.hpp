@@ -114,6 +114,27 @@ inline std::uint64_t TopMask(const unsigned char* p) {
 #endif
 }
 
+// Bit j set when byte j of the 64 at p lies from low to high (low <= high).
+inline std::uint64_t RangeMask(const unsigned char* p, unsigned char low, unsigned char high) {
+#if defined(__SSE2__)
+    // Taken from low, the bytes in range are those at most high - low, unsigned.
+    const __m128i from = _mm_set1_epi8(static_cast<char>(low));
+    const __m128i span = _mm_set1_epi8(static_cast<char>(high - low));
+    std::uint64_t mask = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        const __m128i offset = _mm_sub_epi8(bytes, from);
+        const __m128i in = _mm_cmpeq_epi8(_mm_max_epu8(offset, span), span);
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(in))) << (16 * part);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 64; ++k) mask |= static_cast<std::uint64_t>(p[k] >= low && p[k] <= high) << k;
+    return mask;
+#endif
+}
+
 // Bit j set when byte j begins a two-byte character, given the lead mask and that byte 0 begins a character.
 // A byte that is no lead byte always ends a character, so within each run of lead bytes the characters begin
 // at even distances from the run's first byte. Adding a run's first bit to the mask carries through the whole

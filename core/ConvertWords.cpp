@@ -10,10 +10,10 @@
 
 #include <cstring>
 
-#include "CharStarts.hpp"
 #include "ConversionIndex.hpp"
 #include "ConvertText.hpp"
 #include "PhraseIndex.hpp"
+#include "PhraseScan.hpp"
 
 namespace {
 
@@ -80,53 +80,23 @@ void ConvertDirect(const unsigned char* s, std::size_t n, const DirectionIndex& 
     out.resize(o);
 }
 
-// Calls take(p, match) for every phrase that the scan from the left replaces in s[0, n), for lists without
-// phrases that begin with a one-byte character. Only where two-byte characters begin can a phrase begin then,
-// and those come from the masks of 64 bytes at a time (CharStarts.hpp) rather than a branch per character.
+// Calls take(p, match) for every phrase that the scan from the left replaces in s[0, n).
 template <class Take>
 void ScanPhrases(const unsigned char* s, std::size_t n, const PhraseDirectionIndex& words, Take&& take) {
-    std::size_t i = 0;  // each window begins on a character
-    // 67 bytes: a pair that begins on the window's last byte ends in the next one, and the filter reads four
-    // bytes from each.
-    while (i + 67 <= n) {
-        const std::uint64_t starts = gbk::PairStarts(gbk::LeadMask(s + i));
-        std::size_t next = i + 64 + static_cast<std::size_t>(starts >> 63);
-        // Sifting every character first keeps the filter's unpredictable answers out of the branches.
-        std::uint64_t bits = 0;
-        for (std::uint64_t sift = starts; sift != 0; sift &= sift - 1) {
-            const auto k = static_cast<unsigned>(__builtin_ctzll(sift));
-            bits |= static_cast<std::uint64_t>(words.MayBeginAtPair(s, i + k)) << k;
-        }
-        while (bits != 0) {
-            const std::size_t p = i + static_cast<std::size_t>(__builtin_ctzll(bits));
-            bits &= bits - 1;
-            const PhraseMatch match = words.Longest(s, n, p);
-            if (match.length == 0) continue;
-            take(p, match);
-            const std::size_t end = p + match.length;
-            if (end >= i + 64) {
-                next = end;
-                break;
-            }
-            bits &= ~std::uint64_t{0} << (end - i);  // the scan goes on after the phrase
-        }
-        i = next;
-    }
-    for (std::size_t width; i < n; i += width) {
-        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, i, width);
-        if (!words.MayStart(code)) continue;
-        const PhraseMatch match = words.Longest(s, n, i);
-        if (match.length == 0) continue;
-        take(i, match);
-        width = match.length;
-    }
+    const PhraseDirectionIndex* const dictionaries[] = {&words};
+    phrasescan::ForEachPossibleStart(s, n, dictionaries, 1, [&](std::size_t p) -> std::size_t {
+        const PhraseMatch match = words.Longest(s, n, p);
+        if (match.length == 0) return 0;
+        take(p, match);
+        return p + match.length;
+    });
 }
 
 // Where characters map one by one and each phrase keeps its length, the text can be converted by the
 // character table first and the phrases written over the result: the one-pass loop's work, done by the fast
 // mapping of ConvertText and a scan that looks only at the characters where phrases may begin.
 bool Overlayable(const DirectionIndex& chars, const PhraseDirectionIndex& words) {
-    return chars.direct && words.SameLengths() && !words.OneBytePhrases();
+    return chars.direct && words.SameLengths();
 }
 
 // A lone lead byte at the end that the table converts may change the text's length.

@@ -162,6 +162,21 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
             index.AddToFilter(nodeCode[edge.parent], edge.code);
         }
     }
+    // Phrases that begin with a one-byte character, by their first two bytes; one that is that character
+    // alone takes any byte after it.
+    const auto firstByte = [](CharCode code) { return code >= 0x100 ? code >> 8 : code; };
+    for (const Edge& edge : edges) {
+        const CharCode first = edge.depth == 0 ? edge.code : nodeCode[edge.parent];
+        if (first >= 0x100 || edge.depth > 1) continue;
+        index.m_oneByteLow = std::min(index.m_oneByteLow, static_cast<unsigned char>(first));
+        index.m_oneByteHigh = std::max(index.m_oneByteHigh, static_cast<unsigned char>(first));
+        if (edge.depth == 1) {
+            SetBit(index.m_singleFilter, static_cast<CharCode>(first << 8 | firstByte(edge.code)));
+        } else if (nodeEntry[edge.child] != kNoEntry) {
+            for (unsigned after = 0; after < 256; ++after)
+                SetBit(index.m_singleFilter, static_cast<CharCode>(first << 8 | after));
+        }
+    }
     index.m_anyAlone = std::any_of(index.m_aloneBits.begin(), index.m_aloneBits.end(),
                                    [](std::uint64_t bits) { return bits != 0; });
 
@@ -197,7 +212,8 @@ std::size_t PhraseDirectionIndex::MemoryBytes() const {
         m_forms.begin(), m_forms.end(), std::size_t{0}, [](std::size_t sum, const auto& entry) {
             return sum + sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
         });
-    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_pairFilter) + Bytes(m_pairKeys) +
-           Bytes(m_pairNodes) + Bytes(m_childCodes) + Bytes(m_children) + m_counterparts.capacity() +
-           Bytes(m_counterpartAt) + forms + m_forms.bucket_count() * sizeof(void*);
+    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_singleFilter) + Bytes(m_pairFilter) +
+           Bytes(m_pairKeys) + Bytes(m_pairNodes) + Bytes(m_childCodes) + Bytes(m_children) +
+           m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
+           m_forms.bucket_count() * sizeof(void*);
 }

@@ -71,6 +71,17 @@ class PhraseDirectionIndex {
 
     // Some phrase begins with a one-byte character: otherwise those need no test at all.
     bool OneBytePhrases() const { return m_oneBytePhrases; }
+    // The one-byte characters phrases begin with lie from Low to High: a range a window's bytes are compared
+    // with at once.
+    unsigned char OneByteLow() const { return m_oneByteLow; }
+    unsigned char OneByteHigh() const { return m_oneByteHigh; }
+    // Whether a phrase may begin with the one-byte character at p, with a byte of text after it: a bit per
+    // pair of bytes there, set for the first byte of every phrase that begins with a one-byte character and
+    // the first byte of its second character.
+    bool MayBeginAtSingle(const unsigned char* s, std::size_t p) const {
+        const unsigned key = s[p] << 8 | s[p + 1];
+        return (m_singleFilter[key >> 6] >> (key & 63)) & 1;
+    }
     // Every counterpart has its phrase's length in bytes, so phrases can be written over a converted copy.
     bool SameLengths() const { return m_sameLengths; }
 
@@ -182,6 +193,9 @@ class PhraseDirectionIndex {
     std::vector<std::uint64_t> m_firstBits = std::vector<std::uint64_t>(1024);  // some phrase begins with it
     std::vector<std::uint64_t> m_aloneBits = std::vector<std::uint64_t>(1024);  // this code alone is a phrase
     bool m_oneBytePhrases = false;
+    unsigned char m_oneByteLow = 0xFF;
+    unsigned char m_oneByteHigh = 0;
+    std::vector<std::uint64_t> m_singleFilter = std::vector<std::uint64_t>(1024);
     bool m_anyAlone = false;
     int m_filterBits = 6;
     std::vector<std::uint64_t> m_pairFilter = std::vector<std::uint64_t>(1);
