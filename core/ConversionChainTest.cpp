@@ -122,6 +122,11 @@ TEST(ConversionChainTest, TheShippedFileHasEveryNameAndRunsOfLinesConvertAsLines
     }
     EXPECT_EQ("\xbb\xac\xca\xf3\r\n\xdc\x9b\xf3\x77\x9e\xe9\n",  // 滑鼠, 軟體 and 為
               Convert("s2twp", phrases, tables, text));
+    // Entries with ASCII among their characters: SQL注入 is SQL隱碼攻擊 in Taiwan, and the reverse.
+    EXPECT_EQ("SQL\xeb\x5b\xb4\x61\xb9\xa5\x93\xf4",
+              Convert("s2twp", phrases, tables, "SQL\xd7\xa2\xc8\xeb"));
+    EXPECT_EQ("SQL\xd7\xa2\xc8\xeb",
+              Convert("tw2sp", phrases, tables, "SQL\xeb\x5b\xb4\x61\xb9\xa5\x93\xf4"));
 }
 
 }  // namespace

@@ -170,11 +170,30 @@ bool IsGbkPairs(const char* data, std::size_t size) {
     return true;
 }
 
-// One line KEY TAB VALUE, both two-byte GBK characters.
-bool SplitEntry(const std::string& line, std::string& key, std::string& value) {
+// Two-byte GBK characters with printable ASCII other than the space among them, at least one of two bytes:
+// the form of a dictionary's keys and values (U盤, PN結, 伯克希爾-哈撒韋).
+bool IsEntryText(const char* data, std::size_t size) {
+    bool pairs = false;
+    for (std::size_t k = 0; k < size;) {
+        const auto b = static_cast<unsigned char>(data[k]);
+        if (b > ' ' && b < 0x7F) {
+            ++k;
+            continue;
+        }
+        if (!gbk::IsLeadByte(b) || k + 1 == size || !IsTrailByte(static_cast<unsigned char>(data[k + 1])))
+            return false;
+        pairs = true;
+        k += 2;
+    }
+    return pairs;
+}
+
+// One line KEY TAB VALUE, both of the form valid(data, size) asks.
+template <class Valid>
+bool SplitEntry(const std::string& line, std::string& key, std::string& value, Valid&& valid) {
     const std::size_t tab = line.find('\t');
-    if (tab == std::string::npos || !IsGbkPairs(line.data(), tab) ||
-        !IsGbkPairs(line.data() + tab + 1, line.size() - tab - 1)) {
+    if (tab == std::string::npos || !valid(line.data(), tab) ||
+        !valid(line.data() + tab + 1, line.size() - tab - 1)) {
         return false;
     }
     key.assign(line, 0, tab);
@@ -218,7 +237,7 @@ class CPhraseFileReader {
         entries.reserve(std::min(count, kReservedEntries));
         for (std::size_t k = 0; k < count; ++k) {
             PhraseEntry entry;
-            if (!ReadEntry(entry.phrase, entry.counterpart)) return false;
+            if (!ReadEntry(entry.phrase, entry.counterpart, IsEntryText)) return false;
             entries.push_back(std::move(entry));
         }
         return true;
@@ -231,7 +250,8 @@ class CPhraseFileReader {
         std::string forms;
         for (std::size_t k = 0; k < count; ++k) {
             CandidateEntry entry;
-            if (!ReadEntry(entry.character, forms) || entry.character.size() != 2 || forms.size() < 4)
+            if (!ReadEntry(entry.character, forms, IsGbkPairs) || entry.character.size() != 2 ||
+                forms.size() < 4)
                 return false;
             for (std::size_t f = 0; f < forms.size(); f += 2) {
                 std::string form = forms.substr(f, 2);
@@ -258,8 +278,9 @@ class CPhraseFileReader {
     }
 
     // The next entry, whose key must come after the previous one's in byte order.
-    bool ReadEntry(std::string& key, std::string& value) {
-        if (!Next() || !SplitEntry(m_line, key, value) || key <= m_previousKey) return false;
+    template <class Valid>
+    bool ReadEntry(std::string& key, std::string& value, Valid&& valid) {
+        if (!Next() || !SplitEntry(m_line, key, value, valid) || key <= m_previousKey) return false;
         m_previousKey = key;
         return true;
     }

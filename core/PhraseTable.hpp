@@ -88,7 +88,8 @@ extern const char kPhraseFileName[];
 
 // Reads the whole phrase file (data/README.md gives its format) and indexes it. A file that does not open or
 // fails to read, or is too large for memory, is NotOpenable; one that reads but breaks any rule of the format
-// (banner, section headers and counts, an entry that is not KEY TAB VALUE of two-byte GBK characters, keys
+// (banner, section headers and counts, an entry that is not KEY TAB VALUE of two-byte GBK characters, with
+// printable ASCII but the space among them in a dictionary and none in the candidates, keys
 // out of order or repeated, a dictionary name given twice, a candidate entry without one character and two
 // distinct forms, anything after the last section) is Damaged. Either way the tables are left empty, and the
 // caller turns conversion by words off. Shows nothing.

@@ -64,15 +64,15 @@ def merge_union(dictionaries):
     return merged
 
 
-def is_entry_text(text, ascii=False):
-    """Two-byte GBK characters only; with ascii, printable ASCII (no space) may stand among them."""
+def is_entry_text(text, ascii=True):
+    """Two-byte GBK characters, with printable ASCII (no space) among them unless ascii is false."""
     if not ascii:
         return make_phrases.is_gbk_text(text)
     return any(make_table.is_gbk_char(c) for c in text) and all(
         make_table.is_gbk_char(c) or "!" <= c <= "~" for c in text)
 
 
-def why_not_gbk(text, ascii=False):
+def why_not_gbk(text, ascii=True):
     """None for a text an entry may hold; else the reason it cannot be one."""
     if is_entry_text(text, ascii):
         return None
@@ -80,10 +80,10 @@ def why_not_gbk(text, ascii=False):
         text.encode("gbk")
     except UnicodeEncodeError:
         return "outside GBK"
-    return "with ASCII"  # GBK holds it, but the entries are two-byte characters only (unless ascii)
+    return "with ASCII"  # GBK holds it, but without ascii the entries are two-byte characters only
 
 
-def select_entries(dictionary, ascii=False):
+def select_entries(dictionary, ascii=True):
     """Key -> the form OpenCC uses (first candidate), for entries whose key and form are two-byte GBK characters;
     and what is left out, by reason. Merging comes first, so a key whose winning form GBK cannot hold is dropped,
     not given the form of a later source."""
@@ -141,7 +141,7 @@ def encode_file(sections):
     return b"".join(line + b"\r\n" for line in lines)
 
 
-def build(dictionaries, table_data, ascii=False):
+def build(dictionaries, table_data, ascii=True):
     """dictionaries: OpenCC name -> parsed dump. Returns (file bytes, report). With ascii, entries may hold
     printable ASCII besides two-byte GBK characters."""
     s2t, t2s = read_table_maps(table_data)
@@ -165,7 +165,7 @@ def build(dictionaries, table_data, ascii=False):
     return encode_file(sections), report
 
 
-def parse_file(data, problems, ascii=False):
+def parse_file(data, problems, ascii=True):
     """Strict reading of a 2.0 phrase file: returns [(header name, [(key, value)])]; faults go to problems.
     With ascii, entries may also hold printable ASCII."""
     if not data.endswith(b"\r\n"):
@@ -234,7 +234,7 @@ def report_lines(report, size):
     return out
 
 
-def check(path, dumps, table, readme, ascii=False):
+def check(path, dumps, table, readme, ascii=True):
     problems = []
     try:
         with open(path, "rb") as handle:
@@ -252,7 +252,7 @@ def check(path, dumps, table, readme, ascii=False):
         problems.append("sections %s, expected %s" % (" / ".join(names), " / ".join(wanted)))
     if not problems and data != expected:
         problems.append("the file differs from what the generator builds from %s and %s" % (dumps, table))
-    for figures in report if not ascii else ():
+    for figures in report if ascii else ():
         row = "| `%s` | %s |" % (figures["name"], format(figures["kept"], ","))
         if row not in readme_text:
             problems.append("%s does not give the figure row %s" % (readme, row))
@@ -267,11 +267,12 @@ def main(argv):
     parser.add_argument("--dumps", default=DEFAULT_DUMPS, help="folder of the text dumps (default: %(default)s)")
     parser.add_argument("--table", default=DEFAULT_TABLE, help="character table (default: %(default)s)")
     parser.add_argument("--readme", default=DEFAULT_README, help="where the figures are (default: %(default)s)")
-    parser.add_argument("--ascii", action="store_true",
-                        help="keep entries with printable ASCII among their characters (not the shipped form)")
+    parser.add_argument("--two-byte-only", action="store_true",
+                        help="leave out the entries with printable ASCII among their characters (U盤, PN結); "
+                             "not the shipped form")
     args = parser.parse_args(argv)
     if args.check:
-        problems = check(args.check, args.dumps, args.table, args.readme, args.ascii)
+        problems = check(args.check, args.dumps, args.table, args.readme, not args.two_byte_only)
         for problem in problems[:20]:
             print("make_regional --check: %s" % problem, file=sys.stderr)
         if problems:
@@ -281,7 +282,7 @@ def main(argv):
         return 0
     try:
         with open(args.table, "rb") as handle:
-            data, report = build(read_dictionaries(args.dumps), handle.read(), args.ascii)
+            data, report = build(read_dictionaries(args.dumps), handle.read(), not args.two_byte_only)
         with open(args.out, "wb") as handle:
             handle.write(data)
     except (make_table.TableError, OSError) as error:

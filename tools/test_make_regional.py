@@ -43,18 +43,19 @@ def sections_of(data):
 class GeneratorTest(unittest.TestCase):
     def test_entries_gbk_cannot_hold_are_dropped_and_counted(self):
         data, report = make_regional.build(
-            dictionaries(TWPhrases={"甲乙": "丙丁", "𪈼乙": "丙丁", "甲丙": "𪈼丁 丙丁", "甲a": "丙a"}), table([]))
+            dictionaries(TWPhrases={"甲乙": "丙丁", "𪈼乙": "丙丁", "甲丙": "𪈼丁 丙丁", "甲a": "丙a"}), table([]),
+            ascii=False)
         self.assertEqual(sections_of(data)["dictionary TWPhrases"], [("甲乙", "丙丁")])
         figures = next(f for f in report if f["name"] == "dictionary TWPhrases")
         self.assertEqual(figures["dropped"], {"key outside GBK": ["𪈼乙"], "key with ASCII": ["甲a"],
                                               "form outside GBK": ["甲丙"], "form with ASCII": []})
         self.assertEqual((figures["entries"], figures["kept"]), (4, 1))
 
-    def test_ascii_among_the_characters_only_when_asked(self):
+    def test_ascii_among_the_characters_unless_two_byte_only(self):
         given = dictionaries(TWPhrases={"U乙": "丙丁", "甲乙": "A乙", "甲 乙": "丙丁", "ab": "丙丁"})
-        data, _ = make_regional.build(given, table([]))
+        data, _ = make_regional.build(given, table([]), ascii=False)
         self.assertEqual(sections_of(data)["dictionary TWPhrases"], [])
-        data, _ = make_regional.build(given, table([]), ascii=True)
+        data, _ = make_regional.build(given, table([]))
         problems = []
         parsed = dict(make_regional.parse_file(data, problems, ascii=True))
         self.assertEqual(problems, [])
@@ -64,7 +65,7 @@ class GeneratorTest(unittest.TestCase):
 
     def strict_faults(self, data):
         problems = []
-        make_regional.parse_file(data, problems)
+        make_regional.parse_file(data, problems, ascii=False)
         return problems
 
     def test_union_keeps_every_key_and_the_first_source_wins_a_shared_key(self):
@@ -106,7 +107,7 @@ class ReaderTest(unittest.TestCase):
 
     def faults(self, data):
         problems = []
-        make_regional.parse_file(data, problems)
+        make_regional.parse_file(data, problems, ascii=False)
         return problems
 
     def test_the_built_file_reads_without_fault(self):
