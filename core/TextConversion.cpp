@@ -12,6 +12,7 @@
 #include "ConversionIndex.hpp"
 #include "ConvertText.hpp"
 #include "ConvertWords.hpp"
+#include "DescriptionSequences.hpp"
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
 #include "Parallel.hpp"
@@ -189,32 +190,44 @@ bool GbkAsUtf8(const std::string& gbkText, std::string& out) {
 // Returns false when a stretch stayed because the encoding could not hold its result (only Big5 cannot).
 bool ConvertByStretches(TextEncoding encoding, std::string& text, const CTextConversion& conversion) {
     thread_local std::string whole;
-    thread_local std::string written;
+    thread_local std::string unicode;
     if (encoding == TextEncoding::Utf8 && Utf8AsGbk(text, whole)) {
         conversion.ConvertGbk(whole);
-        if (GbkAsUtf8(whole, written)) text.swap(written);  // else the stretch stays as it was
+        if (GbkAsUtf8(whole, unicode)) text.swap(unicode);  // else the stretch stays as it was
         return true;
     }
     bool allWritten = true;
     std::string out;
     out.reserve(text.size());
     std::string gbkText;
-    text::ForEachStretch(
-        encoding, text.data(), text.size(), gbkText,
-        [&](std::size_t begin, std::size_t end, std::string& stretch) {
-            conversion.ConvertGbk(stretch);
-            const std::size_t before = out.size();
-            bool written = true;
-            const bool decoded = gbk::DecodeEach(stretch, [&](char32_t cp) {
-                if (written) written = AppendCharacter(out, cp, encoding);
-            });
-            allWritten = allWritten && written;
-            if (!decoded || !written) {
-                out.resize(before);
-                out.append(text, begin, end - begin);
-            }
-        },
-        [&](std::size_t offset, std::size_t size) { out.append(text, offset, size); });
+    const auto convertPiece = [&](std::size_t from, std::size_t to) {
+        text::ForEachStretch(
+            encoding, text.data() + from, to - from, gbkText,
+            [&](std::size_t begin, std::size_t end, std::string& stretch) {
+                conversion.ConvertGbk(stretch);
+                const std::size_t before = out.size();
+                bool written = true;
+                const bool decoded = gbk::DecodeEach(stretch, [&](char32_t cp) {
+                    if (written) written = AppendCharacter(out, cp, encoding);
+                });
+                allWritten = allWritten && written;
+                if (!decoded || !written) {
+                    out.resize(before);
+                    out.append(text, from + begin, end - begin);
+                }
+            },
+            [&](std::size_t offset, std::size_t size) { out.append(text, from + offset, size); });
+    };
+    // By words, a description sequence stays whole and parts the text around it, as OpenCC has it.
+    std::size_t from = 0;
+    if (conversion.ByWords()) {
+        for (const auto& [begin, end] : text::DescriptionSequences(encoding, text.data(), text.size())) {
+            convertPiece(from, begin);
+            out.append(text, begin, end - begin);
+            from = end;
+        }
+    }
+    convertPiece(from, text.size());
     // UTF-16 of odd size: the last byte is no unit and stays.
     if (UnitSize(encoding) == 2 && text.size() % 2 != 0) out += text.back();
     text.swap(out);

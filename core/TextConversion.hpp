@@ -39,6 +39,8 @@ class CTextConversion {
     const CharTables& Tables() const { return m_tables; }
     const PhraseTables* Phrases() const { return m_phrases; }
     const CConversionChain* Chain() const { return m_chain; }
+    // By words or by name: phrases decide, and description sequences (⿰氵青) stay whole.
+    bool ByWords() const { return m_phrases != nullptr || m_chain != nullptr; }
 
     void ConvertGbk(std::string& text) const;
     void ConvertUtf8(std::string& text) const;
