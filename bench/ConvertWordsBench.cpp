@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/BenchText.hpp"
+#include "core/ConversionChain.hpp"
 #include "core/ConvertText.hpp"
 #include "core/ConvertWords.hpp"
 #include "core/PhraseIndex.hpp"
@@ -114,6 +115,22 @@ void OpenCCWhole(benchmark::State& state, const std::string& config, Direction d
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.whole.size()));
 }
 
+// A named conversion on the whole text: the passes the program runs, and the chain's rule step by step (the
+// literal procedure), which must give the same bytes.
+void Chain(benchmark::State& state, const char* name, bool byRule) {
+    CConversionChain chain;
+    std::string error;
+    if (!CConversionChain::Build(name, TheCorpus().phrases, TheCorpus().tables, chain, error))
+        return state.SkipWithError(error.c_str());
+    const Text& text = Input(chain.GetDirection());
+    const std::string result = bench::TimeWhole(state, text.whole, [&](std::string& work) {
+        byRule ? chain.ConvertByRule(work) : chain.Convert(work);
+    });
+    std::string other = text.whole;
+    byRule ? chain.Convert(other) : chain.ConvertByRule(other);
+    state.counters["same_as_other_way"] = result == other;
+}
+
 long PeakKilobytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -161,6 +178,11 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             Rate("OpenCC " + config + ".json", "OpenCC/" + config + ".json/1MB", bytes);
             const auto words = m_seconds.find("words/1MB/" + w);
             const auto opencc = m_seconds.find("OpenCC/" + config + ".json/1MB");
+            for (const char* name : {"s2t", "s2twp", "tw2sp"}) {
+                if (w != (std::string(name) == "tw2sp" ? "toSimplified" : "toTraditional")) continue;
+                Rate(std::string(name) + ", passes", std::string("chain/passes/") + name, bytes);
+                Rate(std::string(name) + ", the rule step by step", std::string("chain/rule/") + name, bytes);
+            }
             if (words != m_seconds.end() && opencc != m_seconds.end()) {
                 std::printf("  %-34s %8.0fx\n", ("OpenCC / words, " + w).c_str(),
                             opencc->second / words->second);
@@ -194,6 +216,12 @@ void Register() {
         benchmark::RegisterBenchmark(("OpenCC/" + std::string(s2tWay ? "s2t" : "t2s") + ".json/1MB").c_str(),
                                      OpenCCWhole, config, direction)
             ->Unit(benchmark::kMillisecond);
+    }
+    for (const char* name : {"s2t", "s2twp", "tw2sp"}) {
+        benchmark::RegisterBenchmark(("chain/passes/" + std::string(name)).c_str(), Chain, name, false)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("chain/rule/" + std::string(name)).c_str(), Chain, name, true)
+            ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark("load/Runewords.txt", LoadPhraseFile)->Unit(benchmark::kMillisecond);
 }

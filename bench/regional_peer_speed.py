@@ -6,7 +6,8 @@ end after --mb MB, then times, with the page cache warm, end to end (process sta
 converted and written):
   opencc-js (node bench/opencc_js_convert.js NAME < IN > OUT)
   OpenCC 1.4.2's command-line tool, when --opencc DIR is given (DIR/build/opencc -c DIR/share/NAME.json)
-  any further command given with --command 'LABEL=CMD' ({name}, {in}, {out} are replaced)
+  any further command given with --command 'LABEL=CMD' ({name}, {in}, {out} are replaced; a command that names
+  {gbk} instead of {in} reads the same text in GBK, and its rate counts the GBK bytes)
 and prints the median wall time of --runs runs and the input MB/s (1 MB = 10^6 bytes).
 """
 import argparse
@@ -51,6 +52,10 @@ def main():
     source.write_bytes(data)
     lines = data.count(b"\n")
     print(f"input: {len(data):,} bytes UTF-8 ({len(data) / 1e6:.1f} MB), {lines:,} lines")
+    gbk_source = args.work / "input.gbk"
+    gbk_data = data.decode("utf-8").encode("gbk", errors="replace")
+    gbk_source.write_bytes(gbk_data)
+    print(f"       {len(gbk_data):,} bytes as GBK ({len(gbk_data) / 1e6:.1f} MB; characters GBK lacks as '?')")
 
     commands = {"opencc-js (node)": f"node --max-old-space-size=8192 {HERE / 'opencc_js_convert.js'} {{name}}"}
     if args.opencc:
@@ -63,11 +68,13 @@ def main():
         print("note: NODE_PATH should reach opencc-js", file=sys.stderr)
     for name in args.names.split(","):
         for label, command in commands.items():
-            argv = [part.replace("{name}", name).replace("{in}", str(source)).replace("{out}", str(out))
-                    for part in shlex.split(command)]
-            walls = [timed(argv, source, out) for _ in range(args.runs)]
+            gbk = "{gbk}" in command
+            given, size = (gbk_source, len(gbk_data)) if gbk else (source, len(data))
+            argv = [part.replace("{name}", name).replace("{in}", str(source)).replace("{gbk}", str(gbk_source))
+                    .replace("{out}", str(out)) for part in shlex.split(command)]
+            walls = [timed(argv, given, out) for _ in range(args.runs)]
             wall = statistics.median(walls)
-            print(f"{name:6} {label:22} {wall:7.2f} s  {len(data) / 1e6 / wall:7.1f} MB/s  "
+            print(f"{name:6} {label:22} {wall:7.2f} s  {size / 1e6 / wall:7.1f} MB/s  "
                   f"(runs: {', '.join(f'{w:.2f}' for w in walls)})", flush=True)
     return 0
 
