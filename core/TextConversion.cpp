@@ -87,13 +87,14 @@ bool Utf8AsGbk(const std::string& text, std::string& gbkText) {
     const gbk::CCodec& codec = gbk::Codec();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    gbkText.resize(n);  // never longer: a two-byte code comes from two bytes or three
     static const bool asciiAsItself = [&codec] {
         for (char32_t b = 0; b < 0x80; ++b) {
             if (codec.Encode(b) != b) return false;
         }
         return true;
     }();
+    // Never longer when ASCII is itself: every other code of two bytes comes from two bytes or three.
+    gbkText.resize(asciiAsItself ? n : 2 * n);
     auto* o = reinterpret_cast<unsigned char*>(&gbkText[0]);
     std::size_t w = 0;
     std::size_t i = 0;
