@@ -77,7 +77,7 @@ bool MapsAny(const DirectionIndex& index) {
 // that has a phrase there within the segment (cuts: where segments end, in order) gives its longest, and the
 // scan goes on after it.
 void FindPhrases(const unsigned char* s, std::size_t n,
-                 const std::vector<const PhraseDirectionIndex*>& dictionaries,
+                 const std::vector<const PhraseDirectionIndex*>& dictionaries, const CPhraseStarts& starts,
                  const std::vector<std::size_t>& cuts, std::vector<Taken>& taken) {
     taken.clear();
     std::size_t cut = 0;
@@ -97,7 +97,7 @@ void FindPhrases(const unsigned char* s, std::size_t n,
         }
         return 0;
     };
-    phrasescan::ForEachPossibleStart(s, n, dictionaries.data(), dictionaries.size(), ask);
+    phrasescan::ForEachPossibleStart(s, n, starts, ask);
 }
 
 // Where the segments of s[0, n) end, from the phrases of the segmentation: a phrase is a segment, and so is
@@ -128,6 +128,9 @@ bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::ve
                                                                   step.dictionaries.end());
         if (!Compose(characters, step.table, pass.characters)) return false;
         pass.mapsAny = MapsAny(pass.characters);
+        std::vector<const CPhraseStarts*> starts;
+        for (const PhraseDirectionIndex* dictionary : pass.phrases) starts.push_back(&dictionary->Starts());
+        pass.starts = CPhraseStarts::Union(starts);
         passes.push_back(std::move(pass));
     }
     m_segmentation = segmentation;
@@ -148,8 +151,8 @@ bool CChainPasses::Convert(std::string& text) const {
     cuts.clear();
     bool segmentsFound = false;
     if (m_segmentation != nullptr) {
-        FindPhrases(reinterpret_cast<const unsigned char*>(text.data()), size, {m_segmentation}, cuts,
-                    scratch.segments);
+        FindPhrases(reinterpret_cast<const unsigned char*>(text.data()), size, {m_segmentation},
+                    m_segmentation->Starts(), cuts, scratch.segments);
         CutsOf(scratch.segments, size, cuts);
         segmentsFound = true;
     }
@@ -159,7 +162,8 @@ bool CChainPasses::Convert(std::string& text) const {
         // A step that asks the segmentation's dictionary alone finds, within each segment, the segment.
         const bool asSegmented =
             segmentsFound && pass.phrases.size() == 1 && pass.phrases[0] == m_segmentation;
-        if (!pass.phrases.empty() && !asSegmented) FindPhrases(s, n, pass.phrases, cuts, scratch.taken);
+        if (!pass.phrases.empty() && !asSegmented)
+            FindPhrases(s, n, pass.phrases, pass.starts, cuts, scratch.taken);
         if (pass.phrases.empty()) scratch.taken.clear();
         const std::vector<Taken>& taken = asSegmented ? scratch.segments : scratch.taken;
         segmentsFound = false;  // the text changes under them

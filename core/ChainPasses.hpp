@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ConversionIndex.hpp"
+#include "PhraseStarts.hpp"
 
 class PhraseDirectionIndex;
 
@@ -35,6 +36,7 @@ class CChainPasses {
   private:
     struct Pass {
         std::vector<const PhraseDirectionIndex*> phrases;  // asked in order where a phrase may begin
+        CPhraseStarts starts;                              // where one of them may
         DirectionIndex characters;                         // direct: the rest, a character at a time
         bool mapsAny = false;
     };

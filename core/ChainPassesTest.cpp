@@ -5,6 +5,7 @@
 #include <random>
 
 #include "core/ConversionChain.hpp"
+#include "core/PhraseIndex.hpp"
 
 namespace {
 
@@ -49,7 +50,8 @@ class Generator {
             const std::string kind = name;
             const bool characters = kind.find("Phrases") == std::string::npos;
             PhraseDictionary dictionary{name, {}};
-            for (std::size_t k = Below(5); k > 0; --k) {
+            // Now and then a large one, whose filters are larger than the others'.
+            for (std::size_t k = Below(8) == 0 ? 40 + Below(40) : Below(5); k > 0; --k) {
                 // Now and then a dictionary of characters gives two, which the passes cannot map; phrases may
                 // begin with a letter or hold one, as OpenCC's U盤 and PN結 do.
                 dictionary.entries.push_back(characters
@@ -89,6 +91,31 @@ TEST(ChainPassesTest, EveryNameGivesWhatItsRuleGives) {
         }
     }
     EXPECT_GT(byPasses, 300u * 14 / 2) << "most chains run by the passes";
+}
+
+// The starts of several dictionaries in one pass: a place passes exactly where it passes for one of them,
+// their filters of different sizes included.
+TEST(ChainPassesTest, UnitedStartsPassWhereAnyDictionarysDo) {
+    Generator gen(7);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<PhraseDictionary> dictionaries{{"small", {}}, {"large", {}}};
+        for (std::size_t k = 1 + gen.Below(3); k > 0; --k)
+            dictionaries[0].entries.push_back({gen.Chars(2), gen.Chars(2)});
+        for (std::size_t k = 300; k > 0; --k)
+            dictionaries[1].entries.push_back(
+                {(gen.Below(9) ? "" : "a") + gen.Chars(1 + gen.Below(3)), gen.Chars(1)});
+        const PhraseTables phrases(std::move(dictionaries));
+        const CPhraseStarts& small = phrases.Dictionary("small")->Starts();
+        const CPhraseStarts& large = phrases.Dictionary("large")->Starts();
+        const CPhraseStarts united = CPhraseStarts::Union({&small, &large});
+        const std::string text = gen.Text(400) + "xxxx";
+        const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+        for (std::size_t p = 0; p + 4 <= text.size(); ++p) {
+            ASSERT_EQ(united.MayBeginAtPair(s, p), small.MayBeginAtPair(s, p) || large.MayBeginAtPair(s, p));
+            ASSERT_EQ(united.MayBeginAtSingle(s, p),
+                      small.MayBeginAtSingle(s, p) || large.MayBeginAtSingle(s, p));
+        }
+    }
 }
 
 }  // namespace

@@ -83,8 +83,7 @@ void ConvertDirect(const unsigned char* s, std::size_t n, const DirectionIndex& 
 // Calls take(p, match) for every phrase that the scan from the left replaces in s[0, n).
 template <class Take>
 void ScanPhrases(const unsigned char* s, std::size_t n, const PhraseDirectionIndex& words, Take&& take) {
-    const PhraseDirectionIndex* const dictionaries[] = {&words};
-    phrasescan::ForEachPossibleStart(s, n, dictionaries, 1, [&](std::size_t p) -> std::size_t {
+    phrasescan::ForEachPossibleStart(s, n, words.Starts(), [&](std::size_t p) -> std::size_t {
         const PhraseMatch match = words.Longest(s, n, p);
         if (match.length == 0) return 0;
         take(p, match);

@@ -38,10 +38,6 @@ bool EndsInLoneLead(const std::string& phrase) {
     return q + 1 == phrase.size() && gbk::IsLeadByte(static_cast<unsigned char>(phrase.back()));
 }
 
-void SetBit(std::vector<std::uint64_t>& bits, CharCode code) {
-    bits[code >> 6] |= std::uint64_t{1} << (code & 63);
-}
-
 template <class T>
 std::size_t Bytes(const std::vector<T>& v) {
     return v.capacity() * sizeof(T);
@@ -132,17 +128,16 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     std::size_t pairCount = 0;
     for (const Edge& edge : edges) {
         if (edge.depth == 0) {
-            SetBit(index.m_firstBits, edge.code);
-            index.m_oneBytePhrases |= edge.code < 0x100;
-            if (nodeEntry[edge.child] != kNoEntry) SetBit(index.m_aloneBits, edge.code), ++pairCount;
+            const bool alone = nodeEntry[edge.child] != kNoEntry;
+            index.m_starts.AddFirst(edge.code, alone);
+            pairCount += alone;
         } else if (edge.depth == 1) {
             ++pairCount;
         }
     }
+    index.m_starts.SizePairs(pairCount);
     index.m_pairBits = 4;
     while ((std::size_t{1} << index.m_pairBits) < 2 * pairCount) ++index.m_pairBits;
-    index.m_filterBits = std::min(index.m_pairBits + 4, kMaxFilterBits);
-    index.m_pairFilter.assign(std::size_t{1} << (index.m_filterBits - 6), 0);
     index.m_pairKeys.assign(std::size_t{1} << index.m_pairBits, kEmptyKey);
     index.m_pairNodes.assign(std::size_t{1} << index.m_pairBits, Node{kNoEntry, 0, 0});
     auto insertPair = [&](CharCode first, CharCode second, std::uint32_t node) {
@@ -159,27 +154,9 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
         if (edge.depth == 0 && nodeEntry[edge.child] != kNoEntry) insertPair(edge.code, kAlone, edge.child);
         if (edge.depth == 1) {
             insertPair(nodeCode[edge.parent], edge.code, edge.child);
-            index.AddToFilter(nodeCode[edge.parent], edge.code);
+            index.m_starts.AddPair(nodeCode[edge.parent], edge.code);
         }
     }
-    // Phrases that begin with a one-byte character, by their first two bytes; one that is that character
-    // alone takes any byte after it.
-    const auto firstByte = [](CharCode code) { return code >= 0x100 ? code >> 8 : code; };
-    for (const Edge& edge : edges) {
-        const CharCode first = edge.depth == 0 ? edge.code : nodeCode[edge.parent];
-        if (first >= 0x100 || edge.depth > 1) continue;
-        index.m_oneByteLow = std::min(index.m_oneByteLow, static_cast<unsigned char>(first));
-        index.m_oneByteHigh = std::max(index.m_oneByteHigh, static_cast<unsigned char>(first));
-        if (edge.depth == 1) {
-            SetBit(index.m_singleFilter, static_cast<CharCode>(first << 8 | firstByte(edge.code)));
-        } else if (nodeEntry[edge.child] != kNoEntry) {
-            for (unsigned after = 0; after < 256; ++after)
-                SetBit(index.m_singleFilter, static_cast<CharCode>(first << 8 | after));
-        }
-    }
-    index.m_anyAlone = std::any_of(index.m_aloneBits.begin(), index.m_aloneBits.end(),
-                                   [](std::uint64_t bits) { return bits != 0; });
-
     for (const CandidateEntry& candidate : candidates) {
         const auto* s = reinterpret_cast<const unsigned char*>(candidate.character.data());
         std::size_t width = 0;
@@ -191,29 +168,13 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>&
     return index;
 }
 
-// The four bytes a text holds where the two codes stand: a one-byte second character is followed by any byte.
-void PhraseDirectionIndex::AddToFilter(CharCode first, CharCode second) {
-    const bool pair = second >= 0x100;
-    for (unsigned after = 0; after < (pair ? 1u : 256u); ++after) {
-        const unsigned char bytes[4] = {static_cast<unsigned char>(first >> 8),
-                                        static_cast<unsigned char>(first),
-                                        static_cast<unsigned char>(pair ? second >> 8 : second),
-                                        static_cast<unsigned char>(pair ? second : after)};
-        std::uint32_t key;
-        std::memcpy(&key, bytes, 4);
-        const std::uint32_t bit = FilterBit(key);
-        m_pairFilter[bit >> 6] |= std::uint64_t{1} << (bit & 63);
-    }
-}
-
 std::size_t PhraseDirectionIndex::MemoryBytes() const {
     // A node of the map per character, and its forms, which are short enough to sit inside their strings.
     const std::size_t forms = std::accumulate(
         m_forms.begin(), m_forms.end(), std::size_t{0}, [](std::size_t sum, const auto& entry) {
             return sum + sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
         });
-    return Bytes(m_firstBits) + Bytes(m_aloneBits) + Bytes(m_singleFilter) + Bytes(m_pairFilter) +
-           Bytes(m_pairKeys) + Bytes(m_pairNodes) + Bytes(m_childCodes) + Bytes(m_children) +
-           m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
+    return m_starts.MemoryBytes() + Bytes(m_pairKeys) + Bytes(m_pairNodes) + Bytes(m_childCodes) +
+           Bytes(m_children) + m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
            m_forms.bucket_count() * sizeof(void*);
 }

@@ -11,6 +11,7 @@
 
 #include "ConversionIndex.hpp"
 #include "Gbk.hpp"
+#include "PhraseStarts.hpp"
 
 struct PhraseEntry;
 struct CandidateEntry;
@@ -39,49 +40,26 @@ class PhraseDirectionIndex {
 
     bool Empty() const { return m_empty; }
 
+    // Where phrases may begin (PhraseStarts.hpp): most characters of a text begin none.
+    const CPhraseStarts& Starts() const { return m_starts; }
     // Cheap first test: false means that no phrase begins with this character.
-    bool MayStart(CharCode code) const { return (m_firstBits[code >> 6] >> (code & 63)) & 1; }
-    // Whether a phrase may begin with the two-byte character at p, with at least four bytes of text from p: a
-    // bit per hash of the four bytes there, set for the first two characters of every phrase. One load and
-    // one multiplication, no branch, so that a window's characters are sifted before any is looked up; most
-    // characters of a text begin no phrase.
-    bool MayBeginAtPair(const unsigned char* s, std::size_t p) const {
-        std::uint32_t bytes;
-        std::memcpy(&bytes, s + p, 4);
-        const std::uint32_t bit = FilterBit(bytes);
-        const auto first = static_cast<CharCode>(s[p] << 8 | s[p + 1]);
-        const bool alone = m_anyAlone && ((m_aloneBits[first >> 6] >> (first & 63)) & 1);
-        return ((m_pairFilter[bit >> 6] >> (bit & 63)) & 1) | alone;
-    }
+    bool MayStart(CharCode code) const { return m_starts.MayStart(code); }
 
     // Every phrase is one character long: a dictionary of characters.
     bool Characters() const { return m_characters; }
     // Calls take(code, counterpart, size) for each phrase of one character.
     template <class Take>
     void ForEachCharacter(Take&& take) const {
-        for (std::size_t block = 0; block < m_aloneBits.size(); ++block) {
-            for (std::uint64_t bits = m_aloneBits[block]; bits != 0; bits &= bits - 1) {
-                const auto code =
-                    static_cast<CharCode>(block * 64 + static_cast<unsigned>(__builtin_ctzll(bits)));
-                const auto entry = static_cast<std::uint32_t>(FindPair(code, kAlone)->entry);
-                take(code, Counterpart(entry), CounterpartSize(entry));
-            }
+        for (std::uint32_t code = 0; code < 0x10000; ++code) {
+            if (!m_starts.Alone(static_cast<CharCode>(code))) continue;
+            const auto entry =
+                static_cast<std::uint32_t>(FindPair(static_cast<CharCode>(code), kAlone)->entry);
+            take(static_cast<CharCode>(code), Counterpart(entry), CounterpartSize(entry));
         }
     }
 
-    // Some phrase begins with a one-byte character: otherwise those need no test at all.
-    bool OneBytePhrases() const { return m_oneBytePhrases; }
-    // The one-byte characters phrases begin with lie from Low to High: a range a window's bytes are compared
-    // with at once.
-    unsigned char OneByteLow() const { return m_oneByteLow; }
-    unsigned char OneByteHigh() const { return m_oneByteHigh; }
-    // Whether a phrase may begin with the one-byte character at p, with a byte of text after it: a bit per
-    // pair of bytes there, set for the first byte of every phrase that begins with a one-byte character and
-    // the first byte of its second character.
-    bool MayBeginAtSingle(const unsigned char* s, std::size_t p) const {
-        const unsigned key = s[p] << 8 | s[p + 1];
-        return (m_singleFilter[key >> 6] >> (key & 63)) & 1;
-    }
+    // Some phrase begins with a one-byte character.
+    bool OneBytePhrases() const { return m_starts.OneBytePhrases(); }
     // Every counterpart has its phrase's length in bytes, so phrases can be written over a converted copy.
     bool SameLengths() const { return m_sameLengths; }
 
@@ -91,9 +69,7 @@ class PhraseDirectionIndex {
         std::size_t width;
         const CharCode first = CodeAt(s, n, p, width);
         std::size_t q = p + width;
-        if (m_anyAlone && ((m_aloneBits[first >> 6] >> (first & 63)) & 1)) {
-            Keep(FindPair(first, kAlone)->entry, q - p, best);
-        }
+        if (m_starts.Alone(first)) Keep(FindPair(first, kAlone)->entry, q - p, best);
         if (q >= n) return best;
         const Node* pair = FindPair(first, CodeAt(s, n, q, width));
         if (pair == nullptr) return best;
@@ -140,11 +116,6 @@ class PhraseDirectionIndex {
     // The second code of a one-code phrase's key in the pair table: 0xFF is no lead byte, so no character
     // of a text has this code.
     static constexpr CharCode kAlone = 0xFFFF;
-    // 32 bits or more per pair of first codes, so that few of a text's pairs pass by chance; 128 KB at most.
-    static constexpr int kMaxFilterBits = 20;
-    std::uint32_t FilterBit(std::uint32_t fourBytes) const {
-        return (fourBytes * 0x9E3779B1u) >> (32 - m_filterBits);
-    }
     static constexpr std::int32_t kNoEntry = -1;
 
     // No key of a pair: its first code would be 0xFFFF, and 0xFF is no lead byte.
@@ -157,8 +128,6 @@ class PhraseDirectionIndex {
         std::uint32_t childBegin;
         std::uint32_t childEnd;
     };
-
-    void AddToFilter(CharCode first, CharCode second);
 
     // Without a branch: whether a phrase ends at a node is as good as random.
     static void Keep(std::int32_t entry, std::size_t length, PhraseMatch& best) {
@@ -190,15 +159,7 @@ class PhraseDirectionIndex {
         return nullptr;
     }
 
-    std::vector<std::uint64_t> m_firstBits = std::vector<std::uint64_t>(1024);  // some phrase begins with it
-    std::vector<std::uint64_t> m_aloneBits = std::vector<std::uint64_t>(1024);  // this code alone is a phrase
-    bool m_oneBytePhrases = false;
-    unsigned char m_oneByteLow = 0xFF;
-    unsigned char m_oneByteHigh = 0;
-    std::vector<std::uint64_t> m_singleFilter = std::vector<std::uint64_t>(1024);
-    bool m_anyAlone = false;
-    int m_filterBits = 6;
-    std::vector<std::uint64_t> m_pairFilter = std::vector<std::uint64_t>(1);
+    CPhraseStarts m_starts;
     bool m_sameLengths = true;
     std::vector<std::uint32_t> m_pairKeys;  // open addressing, a power of two in size, at most half full
     std::vector<Node> m_pairNodes;
