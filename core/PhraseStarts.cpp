@@ -21,7 +21,7 @@ void CPhraseStarts::AddFirst(CharCode code, bool alone) {
 void CPhraseStarts::SizePairs(std::size_t pairs) {
     int bits = 4;
     while ((std::size_t{1} << bits) < 2 * pairs) ++bits;
-    m_pairBits = std::min(bits + 4, kMaxPairBits);
+    m_pairBits = std::clamp(bits + 4, kLeastPairBits, kMaxPairBits);
     m_pairs.assign(std::size_t{1} << (m_pairBits - 6), 0);
 }
 

@@ -50,8 +50,10 @@ class CPhraseStarts {
     std::size_t MemoryBytes() const;
 
   private:
-    // 32 bits or more per first pair, so that few of a text's pairs pass by chance; 128 KB at most.
+    // 32 bits or more per first pair, so that few of a text's pairs pass by chance; 128 KB at most, and 8 KB at
+    // least, so that a small dictionary's filter keeps its few false answers in the union of a larger one's.
     static constexpr int kMaxPairBits = 20;
+    static constexpr int kLeastPairBits = 16;
 
     static bool Bit(const std::vector<std::uint64_t>& bits, std::uint32_t at) {
         return (bits[at >> 6] >> (at & 63)) & 1;
