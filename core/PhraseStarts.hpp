@@ -25,7 +25,8 @@ class CPhraseStarts {
         std::memcpy(&bytes, s + p, 4);
         const std::uint32_t bit = PairBit(bytes);
         const auto first = static_cast<CharCode>(s[p] << 8 | s[p + 1]);
-        return Bit(m_pairs, bit) | Alone(first);
+        // Both loads, no branch: the bits of codes alone are all clear when there is none.
+        return (static_cast<unsigned>(Bit(m_pairs, bit)) | static_cast<unsigned>(Bit(m_alone, first))) != 0;
     }
 
     // Some phrase begins with a one-byte character, one from OneByteLow() to OneByteHigh().
