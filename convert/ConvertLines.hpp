@@ -138,6 +138,8 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
         if (run.size % 2 != 0) stray.assign(run.data + run.size - 1, 1);
         if (conversion.ConvertUtf16Lines(&units[0], units.size(), swapped))
             return putRun(units.data(), units.size());
+        if (conversion.ConvertUtf16LinesInto(units.data(), units.size(), swapped, unitLine))
+            return putRun(unitLine.data(), unitLine.size());
         const char16_t lf = linesdetail::InFileOrder(u'\n', bigEndian);
         const char16_t cr = linesdetail::InFileOrder(u'\r', bigEndian);
         return text::ForEachLine(units.data(), units.size(), lf, cr, [&](std::size_t at, std::size_t size) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "Big5Codec.hpp"
@@ -118,7 +119,7 @@ bool Utf8AsGbk(const std::string& text, std::string& gbkText) {
         } else if (b0 >= 0xE0 && b0 < 0xF0 && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
                    (p[i + 2] & 0xC0) == 0x80) {
             const char32_t cp = (b0 & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
-            if (cp < 0x800 || IsSurrogate(cp)) return false;
+            if (cp < 0x800) return false;  // overlong; a surrogate is no character GBK holds
             code = codec.Encode(cp);
             i += 3;
         } else if (b0 >= 0xC2 && b0 < 0xE0 && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
@@ -184,6 +185,52 @@ bool GbkAsUtf8(const std::string& gbkText, std::string& out) {
     return true;
 }
 
+// A UTF-16 unit of two bytes in the given order.
+inline char16_t UnitAt(const unsigned char* p, bool big) {
+    return static_cast<char16_t>(big ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
+}
+
+// The whole of a UTF-16 text (even in size) as one GBK text, where every character of it is one GBK holds;
+// false at the first that is not (a surrogate, half of a character GBK never holds, included: GBK holds
+// none).
+bool Utf16AsGbk(const std::string& text, bool big, std::string& gbkText) {
+    const gbk::CCodec& codec = gbk::Codec();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    gbkText.resize(n);  // two bytes a unit, and no code takes more
+    auto* o = reinterpret_cast<unsigned char*>(&gbkText[0]);
+    std::size_t w = 0;
+    for (std::size_t i = 0; i + 1 < n; i += 2) {
+        const std::uint16_t code = codec.Encode(UnitAt(p + i, big));
+        if (code == gbk::kNoCode) return false;
+        if (code >= 0x100) o[w++] = static_cast<unsigned char>(code >> 8);
+        o[w++] = static_cast<unsigned char>(code);
+    }
+    gbkText.resize(w);
+    return true;
+}
+
+// The UTF-16 form of a GBK text into out, in the given order; false when some character does not decode.
+bool GbkAsUtf16(const std::string& gbkText, bool big, std::string& out) {
+    const gbk::CCodec& codec = gbk::Codec();
+    const auto* p = reinterpret_cast<const unsigned char*>(gbkText.data());
+    const std::size_t n = gbkText.size();
+    out.resize(2 * n);  // a unit for each character of one byte or two
+    auto* o = reinterpret_cast<unsigned char*>(&out[0]);
+    std::size_t w = 0;
+    for (std::size_t i = 0; i < n;) {
+        const bool pair = gbk::IsLeadByte(p[i]) && i + 1 < n;
+        const char32_t cp = codec.Decode(static_cast<std::uint16_t>(pair ? p[i] << 8 | p[i + 1] : p[i]));
+        if (cp == gbk::kNoCharacter) return false;
+        i += pair ? 2 : 1;
+        o[w + (big ? 0 : 1)] = static_cast<unsigned char>(cp >> 8);
+        o[w + (big ? 1 : 0)] = static_cast<unsigned char>(cp);
+        w += 2;
+    }
+    out.resize(w);
+    return true;
+}
+
 // Unicode text by the rule: each stretch of characters GBK holds converted as one GBK text and written back
 // in the text's own encoding; the original of a stretch whose result does not decode stays (tables that are
 // not made of GBK characters can produce one), and so does, in Big5, a stretch whose result Big5 cannot hold;
@@ -195,6 +242,12 @@ bool ConvertByStretches(TextEncoding encoding, std::string& text, const CTextCon
     if (encoding == TextEncoding::Utf8 && Utf8AsGbk(text, whole)) {
         conversion.ConvertGbk(whole);
         if (GbkAsUtf8(whole, unicode)) text.swap(unicode);  // else the stretch stays as it was
+        return true;
+    }
+    const bool big = encoding == TextEncoding::Utf16Be;
+    if ((big || encoding == TextEncoding::Utf16Le) && text.size() % 2 == 0 && Utf16AsGbk(text, big, whole)) {
+        conversion.ConvertGbk(whole);
+        if (GbkAsUtf16(whole, big, unicode)) text.swap(unicode);
         return true;
     }
     bool allWritten = true;
@@ -366,24 +419,24 @@ void MapUtf8(unsigned char* p, std::size_t n, const UnicodeLookup& index, bool k
 constexpr std::size_t kLeastPart = 32 * 1024;
 constexpr std::size_t kMostParts = 4;
 
-// A run of whole lines converted by convert(part, size, result) in parts cut at line ends, each a run of
-// whole lines of its own, converted on several threads at once and joined in order into out: where lines
-// convert one by one, that is what the whole run gives. False, with out empty, when a part gives false.
-template <class Byte, class Convert>
-bool ConvertInParts(Byte* run, std::size_t size, std::string& out, Convert&& convert) {
-    const std::size_t parts = std::min(kMostParts, size / kLeastPart);
-    if (parts <= 1) return convert(run, size, out);
+// A run of whole lines (units ending at lf) converted by convert(part, count, result) in parts cut at line
+// ends, each a run of whole lines of its own, converted on several threads at once and joined in order into
+// out: where lines convert one by one, that is what the whole run gives. False, with out empty, when a part
+// gives false.
+template <class Unit, class Out, class Convert>
+bool ConvertInParts(Unit* run, std::size_t count, std::remove_const_t<Unit> lf, Out& out, Convert&& convert) {
+    const std::size_t parts = std::min(kMostParts, count * sizeof(Unit) / kLeastPart);
+    if (parts <= 1) return convert(run, count, out);
     std::vector<std::size_t> cuts{0};
     for (std::size_t k = 1; k < parts; ++k) {
-        const std::size_t from = std::max(size / parts * k, cuts.back());
-        const void* lf = std::memchr(run + from, '\n', size - from);
-        if (lf == nullptr) break;
-        const auto after = static_cast<std::size_t>(static_cast<const Byte*>(lf) - run) + 1;
-        if (after < size) cuts.push_back(after);
+        const std::size_t from = std::max(count / parts * k, cuts.back());
+        const std::size_t after = static_cast<std::size_t>(std::find(run + from, run + count, lf) - run) + 1;
+        if (after >= count) break;
+        cuts.push_back(after);
     }
-    cuts.push_back(size);
-    thread_local std::vector<std::string> kept;
-    std::vector<std::string>& results = kept;  // this thread's, named so in the helpers too
+    cuts.push_back(count);
+    thread_local std::vector<Out> kept;
+    std::vector<Out>& results = kept;  // this thread's, named so in the helpers too
     results.resize(cuts.size() - 1);
     std::vector<char> converted(cuts.size() - 1, 0);
     parallel::ForEachPart(cuts.size() - 1, [&](std::size_t k) {
@@ -459,14 +512,15 @@ bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::stri
     if (m_user != nullptr) return false;  // line by line, through ConvertGbk
     if (m_chain != nullptr) {
         if (!m_chain->ConvertsWholeLines()) return false;
-        return ConvertInParts(run, size, out, [&](char* part, std::size_t partSize, std::string& result) {
-            result.assign(part, partSize);
-            m_chain->Convert(result);
-            return true;
-        });
+        return ConvertInParts(run, size, '\n', out,
+                              [&](char* part, std::size_t partSize, std::string& result) {
+                                  result.assign(part, partSize);
+                                  m_chain->Convert(result);
+                                  return true;
+                              });
     }
     if (m_phrases == nullptr) return false;
-    return ConvertInParts(run, size, out, [&](char* part, std::size_t partSize, std::string& result) {
+    return ConvertInParts(run, size, '\n', out, [&](char* part, std::size_t partSize, std::string& result) {
         // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
         m_phrases->Normalize(part, partSize);
         return ConvertWordsLineRun(part, partSize, m_direction, m_tables, *m_phrases, result);
@@ -484,11 +538,12 @@ bool CTextConversion::ConvertUtf8LinesInto(const char* run, std::size_t size, st
     out.clear();
     if (!ConvertsWholeLines()) return false;
     // Line ends are characters GBK holds: a stretch may go on over them, and converts as its lines would.
-    return ConvertInParts(run, size, out, [&](const char* part, std::size_t partSize, std::string& result) {
-        result.assign(part, partSize);
-        ConvertByStretches(TextEncoding::Utf8, result, *this);
-        return true;
-    });
+    return ConvertInParts(run, size, '\n', out,
+                          [&](const char* part, std::size_t partSize, std::string& result) {
+                              result.assign(part, partSize);
+                              ConvertByStretches(TextEncoding::Utf8, result, *this);
+                              return true;
+                          });
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {
@@ -568,6 +623,24 @@ bool CTextConversion::ConvertBig5LinesToGbk(char* run, std::size_t size) const {
         p[i] = singles[p[i]];
     }
     return true;
+}
+
+bool CTextConversion::ConvertUtf16LinesInto(const char16_t* units, std::size_t count, bool swapped,
+                                            std::u16string& out) const {
+    out.clear();
+    if (!ConvertsWholeLines()) return false;
+    // The units as they lie in memory are UTF-16 in the host's byte order, or in the other one.
+    const TextEncoding encoding =
+        swapped != HostIsBigEndian() ? TextEncoding::Utf16Be : TextEncoding::Utf16Le;
+    const auto lf = static_cast<char16_t>(swapped ? u'\n' << 8 : u'\n');
+    return ConvertInParts(units, count, lf, out,
+                          [&](const char16_t* part, std::size_t partCount, std::u16string& result) {
+                              std::string bytes(reinterpret_cast<const char*>(part), partCount * 2);
+                              ConvertByStretches(encoding, bytes, *this);
+                              result.resize(bytes.size() / 2);
+                              if (!bytes.empty()) std::memcpy(&result[0], bytes.data(), bytes.size());
+                              return true;
+                          });
 }
 
 bool CTextConversion::ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const {

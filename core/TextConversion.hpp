@@ -66,6 +66,10 @@ class CTextConversion {
     // false, with out empty, where that cannot be done.
     bool ConvertUtf8LinesInto(const char* run, std::size_t size, std::string& out) const;
     bool ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const;
+    // By words or by name, a run of whole UTF-16 lines (units ending at the unit LF) converted into `out` as
+    // its lines would be one by one; false, with out empty, where that cannot be done.
+    bool ConvertUtf16LinesInto(const char16_t* units, std::size_t count, bool swapped,
+                               std::u16string& out) const;
     // A run of whole Big5 lines written in place in GBK, converted, as its lines would be one by one, for
     // conversions a character at a time by a direct table (one look-up a character); false, with the run
     // perhaps changed, where that cannot be done: the caller keeps a copy.

@@ -363,7 +363,7 @@ TEST(TextConversionTest, LongRunsConvertInPartsAsLineByLine) {
     while (gbk.size() < 400 * 1024) {
         for (std::size_t k = random() % 150; k > 0; --k)
             gbk += random() % 4 ? words[random() % words.size()].phrase : "a";
-        gbk += random() % 3 ? "\n" : "\r\n";
+        gbk += random() % 3 ? "\xc9\xcf\n" : "\r\n";  // 上 (U+4E0A) before some line ends
         if (gbk.size() > 200 * 1024 && gbk.size() < 210 * 1024) gbk += std::string(100 * 1024, 'x') + "\n";
     }
     gbk += words[0].phrase;
@@ -393,6 +393,26 @@ TEST(TextConversionTest, LongRunsConvertInPartsAsLineByLine) {
         EXPECT_TRUE(out == expectedGbk);
         ASSERT_TRUE(conversion->ConvertUtf8LinesInto(utf8.data(), utf8.size(), out));
         EXPECT_TRUE(out == expectedUtf8);
+        // UTF-16 in either byte order: lines end at the unit LF, never at a byte 0A of another unit (上 is
+        // 4E0A).
+        for (const bool swapped : {false, true}) {
+            const std::u16string units = Utf16Of(utf8, swapped);
+            const auto lf = static_cast<char16_t>(swapped ? u'\n' << 8 : u'\n');
+            std::u16string expected16;
+            text::ForEachLine(
+                units.data(), units.size(), lf, static_cast<char16_t>(swapped ? u'\r' << 8 : u'\r'),
+                [&](std::size_t at, std::size_t size) {
+                    std::u16string line = units.substr(at, size);
+                    conversion->ConvertUtf16(line, swapped);
+                    const std::size_t end = at + size;  // then LF, CR LF, or nothing
+                    const std::size_t ending = end == units.size() ? 0 : units[end] == lf ? 1 : 2;
+                    expected16 += line + units.substr(end, ending);
+                    return true;
+                });
+            std::u16string out16;
+            ASSERT_TRUE(conversion->ConvertUtf16LinesInto(units.data(), units.size(), swapped, out16));
+            EXPECT_TRUE(out16 == expected16) << "swapped " << swapped;
+        }
     }
 }
 
