@@ -6,7 +6,7 @@ packages=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-zenhei fonts-arphic-uming
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    opencc libopencc-dev manpages-zh time libuchardet-dev python3-jieba
+    opencc libopencc-dev manpages-zh time libuchardet-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -24,6 +24,7 @@ real text most pairs of hanzi are among them; in bytes of another encoding read 
 prints how many pairs of the counted text the filter holds and how many pairs of characters drawn at random by
 their frequencies it holds (its false positives included): the C++ side prices a pair found and a pair not
 found from such rates.
+Needs Debian's python3-jieba besides the corpora's packages.
 Usage: python3 tools/make_han_costs.py [--check]  (--check: exit 1 if the committed file differs)
 """
 import argparse
@@ -122,6 +123,8 @@ def counts(docs):
 
 def general_counts():
     """Pairs of hanzi within the words of the general text, each word counted as often as its frequency says."""
+    if not GENERAL_TEXT.exists():
+        sys.exit("make_han_costs: %s is missing (apt-get install python3-jieba)" % GENERAL_TEXT)
     pairs = collections.Counter()
     with open(GENERAL_TEXT, encoding="utf-8") as words:
         for line in words:
