@@ -15,7 +15,6 @@ class CPhraseStarts {
     bool MayStart(CharCode code) const { return Bit(m_first, code); }
     // The code alone is a phrase.
     bool Alone(CharCode code) const { return m_anyAlone && Bit(m_alone, code); }
-    bool AnyAlone() const { return m_anyAlone; }
 
     // Whether a phrase may begin with the two-byte character at p, with at least four bytes of text from p: a
     // bit per hash of the four bytes there, set for the first two characters of every phrase, or the first
