@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "convert/OutputEncoding.hpp"
 #include "core/EncodingDetection.hpp"
+#include "core/Parallel.hpp"
 #include "core/TextConversion.hpp"
 #include "core/TextStretches.hpp"
 #include "core/Transcode.hpp"
@@ -91,6 +93,82 @@ class CProgressTracker {
     int m_position = 0;
 };
 
+namespace linesdetail {
+
+// A run of lines converting in parts on the helper threads: its own copy of the input (the reader reuses its
+// buffer), where the parts end, and their results, UTF-16 as units.
+template <class Out>
+struct CRunInParts {
+    Out input;
+    std::vector<std::size_t> ends;
+    std::vector<Out> outputs;
+    parallel::CBatch batch;  // last, so destroyed first: it waits for the parts still running
+};
+
+// Parts big enough that meeting the threads costs little, small enough that a run of the reader's (256 KB)
+// keeps every thread busy.
+constexpr std::size_t kPartBytes = 64 * 1024;
+
+}  // namespace linesdetail
+
+// ConvertLines where the conversion converts runs in parts (ConvertsRunParts): each run converts on the
+// helper threads while the one before it is written out and the next one read, this thread joining in
+// whenever it waits, so reading and writing cost hardly any time of their own. Out is std::string, or
+// std::u16string for UTF-16.
+template <class Out, class Reader, class Writer, class Tracker>
+LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConversion& conversion,
+                                TextEncoding encoding, Tracker& progress) {
+    using Unit = typename Out::value_type;
+    const platform::LineLayout layout = LayoutOf(encoding);
+    const Unit lf = sizeof(Unit) == 1 ? Unit{'\n'} : linesdetail::InFileOrder(u'\n', layout.bigEndian);
+    linesdetail::CRunInParts<Out> runs[2];
+    std::string stray;  // half a unit at the end of a UTF-16 input
+    const auto convertPart = [&conversion, encoding](linesdetail::CRunInParts<Out>& run, std::size_t k) {
+        const std::size_t from = k == 0 ? 0 : run.ends[k - 1];
+        char* part = reinterpret_cast<char*>(&run.input[0]) + from;
+        const std::size_t size = run.ends[k] - from;
+        if constexpr (sizeof(Unit) == 1) {
+            conversion.ConvertRunPart(encoding, part, size, run.outputs[k]);
+        } else {
+            thread_local std::string bytes;
+            conversion.ConvertRunPart(encoding, part, size, bytes);
+            run.outputs[k].resize(bytes.size() / 2);
+            if (!bytes.empty()) std::memcpy(&run.outputs[k][0], bytes.data(), bytes.size());
+        }
+    };
+    const auto writeOut = [&](linesdetail::CRunInParts<Out>& run) {
+        run.batch.Wait();
+        for (const Out& out : run.outputs) {
+            std::int64_t lineBytes = 0;
+            if (!writer.WriteLines(out.data(), out.size(), lineBytes)) return false;
+            progress.Add(lineBytes);
+        }
+        return true;
+    };
+    std::size_t next = 0;
+    bool converting = false;  // runs[1 - next] converts and waits to be written
+    platform::LineRun read;
+    while (reader.ReadLines(read)) {
+        linesdetail::CRunInParts<Out>& run = runs[next];
+        std::size_t size = read.size;
+        if (sizeof(Unit) == 2 && size % 2 != 0) stray.assign(read.data + --size, 1);
+        run.input.resize(size / sizeof(Unit));
+        if (size != 0) std::memcpy(&run.input[0], read.data, size);
+        const std::size_t parts = std::max<std::size_t>(1, size / linesdetail::kPartBytes);
+        text::CutAtLineEnds(run.input.data(), run.input.size(), lf, parts, run.ends);
+        for (std::size_t& end : run.ends) end *= sizeof(Unit);
+        run.outputs.resize(run.ends.size());
+        run.batch.Start(run.ends.size(), [&convertPart, &run](std::size_t k) { convertPart(run, k); });
+        if (converting && !writeOut(runs[1 - next])) return LinesOutcome::WriteFailed;
+        converting = true;
+        next = 1 - next;
+    }
+    if (converting && !writeOut(runs[1 - next])) return LinesOutcome::WriteFailed;
+    if (reader.Failed()) return LinesOutcome::ReadFailed;
+    if (!stray.empty() && !writer.Write(stray.data(), stray.size())) return LinesOutcome::WriteFailed;
+    return LinesOutcome::Done;
+}
+
 // Reads every line, converts it, writes it with its line break and reports the position as it goes (after
 // each line, or after each run of lines converted together); the line terminators count toward the reader's
 // Length() but not toward the bytes written. Stops at the first failure. Lines come in runs, converted a run
@@ -115,6 +193,11 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
         progress.Add(static_cast<std::int64_t>(size));
         return true;
     };
+    if (conversion.ConvertsRunParts(encoding)) {
+        if (UnitSize(encoding) == 2)
+            return ConvertRunsInParts<std::u16string>(reader, writer, conversion, encoding, progress);
+        return ConvertRunsInParts<std::string>(reader, writer, conversion, encoding, progress);
+    }
     std::string line;      // for lines converted one by one
     std::u16string units;  // a UTF-16 run, as units
     std::u16string unitLine;

@@ -3,21 +3,18 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <exception>
+#include <deque>
 #include <mutex>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 namespace parallel {
-
-namespace {
 
 class CPool {
   public:
     explicit CPool(std::size_t helpers) {
         // The helpers wait for work until the process ends; one that cannot be made leaves its share to the
-        // others.
+        // others, and with none every part runs in Wait.
         for (std::size_t k = 0; k < helpers; ++k) {
             try {
                 std::thread([this] { Serve(); }).detach();
@@ -27,77 +24,59 @@ class CPool {
         }
     }
 
-    // One piece of work at a time: a call that finds the pool busy does its parts alone.
-    std::mutex& Call() { return m_call; }
-
-    void Run(std::size_t count, const std::function<void(std::size_t)>& part) {
-        std::vector<std::exception_ptr> errors(count);
+    void Start(CBatch& batch) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_part = &part;
-            m_errors = &errors;
-            m_next = 1;
-            m_count = count;
-            m_unfinished = count - 1;
+            m_queue.push_back(&batch);
         }
         m_wake.notify_all();
-        RunOne(0, part, errors);
-        // The parts no helper has taken yet, here.
-        for (;;) {
-            std::size_t k;
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                if (m_next >= m_count) break;
-                k = m_next++;
+    }
+
+    void Wait(CBatch& batch) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (batch.m_unfinished != 0) {
+            // Its own parts first; then, rather than sit idle while helpers finish it, the next batch's.
+            CBatch* const from = batch.m_next < batch.m_count ? &batch
+                                 : m_queue.empty()            ? nullptr
+                                                              : m_queue.front();
+            if (from == nullptr) {
+                m_done.wait(lock);
+                continue;
             }
-            RunOne(k, part, errors);
-            std::lock_guard<std::mutex> lock(m_mutex);
-            --m_unfinished;
-        }
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_done.wait(lock, [&] { return m_unfinished == 0; });
-            m_part = nullptr;
-        }
-        for (const std::exception_ptr& error : errors) {
-            if (error) std::rethrow_exception(error);
+            RunOne(*from, lock);
         }
     }
 
   private:
-    static void RunOne(std::size_t k, const std::function<void(std::size_t)>& part,
-                       std::vector<std::exception_ptr>& errors) {
+    // Takes the next part of batch and runs it, the lock released meanwhile.
+    void RunOne(CBatch& batch, std::unique_lock<std::mutex>& lock) {
+        const std::size_t k = batch.m_next++;
+        if (batch.m_next == batch.m_count) m_queue.erase(std::find(m_queue.begin(), m_queue.end(), &batch));
+        lock.unlock();
         try {
-            part(k);
+            batch.m_part(k);
         } catch (...) {
-            errors[k] = std::current_exception();
+            batch.m_errors[k] = std::current_exception();
         }
+        lock.lock();
+        if (--batch.m_unfinished == 0) m_done.notify_all();
     }
 
     void Serve() {
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
-            m_wake.wait(lock, [&] { return m_part != nullptr && m_next < m_count; });
-            const std::size_t k = m_next++;
-            const std::function<void(std::size_t)>& part = *m_part;
-            std::vector<std::exception_ptr>& errors = *m_errors;
-            lock.unlock();
-            RunOne(k, part, errors);
-            lock.lock();
-            if (--m_unfinished == 0) m_done.notify_all();
+            m_wake.wait(lock, [&] { return !m_queue.empty(); });
+            RunOne(*m_queue.front(), lock);
         }
     }
 
-    std::mutex m_call;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_done;
-    const std::function<void(std::size_t)>* m_part = nullptr;
-    std::vector<std::exception_ptr>* m_errors = nullptr;
-    std::size_t m_next = 0;
-    std::size_t m_count = 0;
-    std::size_t m_unfinished = 0;
+    std::deque<CBatch*> m_queue;  // the batches with parts not taken yet, in the order they started
 };
+
+namespace {
 
 CPool& Pool() {
     // Never destroyed: its helpers may still be waiting when the process ends.
@@ -112,15 +91,34 @@ std::size_t Workers() {
     return std::clamp<std::size_t>(processors, 1, 4);
 }
 
-void ForEachPart(std::size_t count, const std::function<void(std::size_t)>& part) {
-    if (count == 0) return;
-    CPool& pool = Pool();
-    std::unique_lock<std::mutex> call(pool.Call(), std::try_to_lock);
-    if (count == 1 || !call.owns_lock()) {
-        for (std::size_t k = 0; k < count; ++k) part(k);
-        return;
+CBatch::~CBatch() {
+    if (m_count == 0) return;
+    Pool().Wait(*this);
+}
+
+void CBatch::Start(std::size_t count, std::function<void(std::size_t)> part) {
+    m_part = std::move(part);
+    m_errors.assign(count, nullptr);
+    m_next = 0;
+    m_count = count;
+    m_unfinished = count;
+    if (count != 0) Pool().Start(*this);
+}
+
+void CBatch::Wait() {
+    if (m_count == 0) return;
+    Pool().Wait(*this);
+    m_count = 0;
+    for (const std::exception_ptr& error : m_errors) {
+        if (error) std::rethrow_exception(error);
     }
-    pool.Run(count, part);
+}
+
+void ForEachPart(std::size_t count, const std::function<void(std::size_t)>& part) {
+    if (count == 1) return part(0);
+    CBatch batch;
+    batch.Start(count, [&part](std::size_t k) { part(k); });
+    batch.Wait();
 }
 
 }  // namespace parallel

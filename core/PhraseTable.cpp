@@ -7,6 +7,7 @@
 #include <new>
 
 #include "CharStarts.hpp"
+#include "Parallel.hpp"
 #include "PhraseIndex.hpp"
 #include "platform/TextFile.hpp"
 
@@ -70,12 +71,21 @@ PhraseTables::PhraseTables(std::vector<PhraseDictionary> dictionaries,
               Words(dictionaries, dictionary::kTraditionalPhrases, dictionary::kTraditionalCharacters)},
       m_forms{std::move(traditionalForms), std::move(simplifiedForms)} {
     auto indexes = std::make_shared<Indexes>();
-    for (int k = 0; k < 2; ++k) indexes->words[k] = PhraseDirectionIndex::Build(m_words[k], m_forms[k]);
+    std::vector<const PhraseDictionary*> named;
     for (const PhraseDictionary& d : dictionaries) {
         if (m_byName.count(d.name) != 0) continue;  // of equal names the first counts
-        m_byName[d.name] = indexes->dictionaries.size();
-        indexes->dictionaries.push_back(PhraseDirectionIndex::Build(d.entries, {}));
+        m_byName[d.name] = named.size();
+        named.push_back(&d);
     }
+    // Each index on its own: the program's start waits for the slowest, not for them all.
+    indexes->dictionaries.resize(named.size());
+    parallel::ForEachPart(2 + named.size(), [&](std::size_t k) {
+        if (k < 2) {
+            indexes->words[k] = PhraseDirectionIndex::Build(m_words[k], m_forms[k]);
+        } else {
+            indexes->dictionaries[k - 2] = PhraseDirectionIndex::Build(named[k - 2]->entries, {});
+        }
+    });
     // Only whole two-byte characters that become one are written in another form: the text keeps its
     // layout, so the normalization is a look-up per character.
     if (const std::vector<PhraseEntry>* entries = Find(dictionaries, dictionary::kNormalization)) {

@@ -418,36 +418,23 @@ void MapUtf8(unsigned char* p, std::size_t n, const UnicodeLookup& index, bool k
 // four, shared out among the threads as they come free.
 constexpr std::size_t kLeastPart = 32 * 1024;
 constexpr std::size_t kMostParts = 4;
-
 // A run of whole lines (units ending at lf) converted by convert(part, count, result) in parts cut at line
 // ends, each a run of whole lines of its own, converted on several threads at once and joined in order into
-// out: where lines convert one by one, that is what the whole run gives. False, with out empty, when a part
-// gives false.
+// out: where lines convert one by one, that is what the whole run gives.
 template <class Unit, class Out, class Convert>
-bool ConvertInParts(Unit* run, std::size_t count, std::remove_const_t<Unit> lf, Out& out, Convert&& convert) {
+void ConvertInParts(Unit* run, std::size_t count, std::remove_const_t<Unit> lf, Out& out, Convert&& convert) {
     const std::size_t parts = std::min(kMostParts, count * sizeof(Unit) / kLeastPart);
     if (parts <= 1) return convert(run, count, out);
-    std::vector<std::size_t> cuts{0};
-    for (std::size_t k = 1; k < parts; ++k) {
-        const std::size_t from = std::max(count / parts * k, cuts.back());
-        const std::size_t after = static_cast<std::size_t>(std::find(run + from, run + count, lf) - run) + 1;
-        if (after >= count) break;
-        cuts.push_back(after);
-    }
-    cuts.push_back(count);
+    std::vector<std::size_t> cuts;
+    text::CutAtLineEnds(run, count, lf, parts, cuts);
     thread_local std::vector<Out> kept;
     std::vector<Out>& results = kept;  // this thread's, named so in the helpers too
-    results.resize(cuts.size() - 1);
-    std::vector<char> converted(cuts.size() - 1, 0);
-    parallel::ForEachPart(cuts.size() - 1, [&](std::size_t k) {
-        converted[k] = convert(run + cuts[k], cuts[k + 1] - cuts[k], k == 0 ? out : results[k]);
+    results.resize(cuts.size());
+    parallel::ForEachPart(cuts.size(), [&](std::size_t k) {
+        const std::size_t from = k == 0 ? 0 : cuts[k - 1];
+        convert(run + from, cuts[k] - from, k == 0 ? out : results[k]);
     });
-    if (std::find(converted.begin(), converted.end(), 0) != converted.end()) {
-        out.clear();
-        return false;
-    }
-    for (std::size_t k = 1; k < results.size(); ++k) out += results[k];
-    return true;
+    for (std::size_t k = 1; k < cuts.size(); ++k) out += results[k];
 }
 
 }  // namespace
@@ -507,24 +494,49 @@ bool CTextConversion::ConvertGbkLines(char* run, std::size_t size) const {
            ConvertLineRun(run, size, m_direction, m_tables);
 }
 
+bool CTextConversion::ConvertsRunParts(TextEncoding encoding) const {
+    switch (encoding) {
+        case TextEncoding::Gbk:
+            if (m_user != nullptr) return false;  // line by line, through ConvertGbk
+            if (m_chain != nullptr) return m_chain->ConvertsWholeLines();
+            return m_phrases != nullptr && m_tables.Index(m_direction).wholeLines &&
+                   m_phrases->Index(m_direction).WholeLines();
+        case TextEncoding::Utf8:
+        case TextEncoding::Utf16Le:
+        case TextEncoding::Utf16Be:
+            // Line ends are characters GBK holds: a stretch may go on over them, and converts as its lines
+            // would.
+            return ConvertsWholeLines();
+        case TextEncoding::Big5:
+            break;
+    }
+    return false;
+}
+
+void CTextConversion::ConvertRunPart(TextEncoding encoding, char* part, std::size_t size,
+                                     std::string& out) const {
+    if (encoding != TextEncoding::Gbk) {
+        out.assign(part, size);
+        ConvertByStretches(encoding, out, *this);
+        return;
+    }
+    if (m_chain != nullptr) {
+        out.assign(part, size);
+        m_chain->Convert(out);
+        return;
+    }
+    // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
+    m_phrases->Normalize(part, size);
+    ConvertWordsLineRun(part, size, m_direction, m_tables, *m_phrases, out);
+}
+
 bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const {
     out.clear();
-    if (m_user != nullptr) return false;  // line by line, through ConvertGbk
-    if (m_chain != nullptr) {
-        if (!m_chain->ConvertsWholeLines()) return false;
-        return ConvertInParts(run, size, '\n', out,
-                              [&](char* part, std::size_t partSize, std::string& result) {
-                                  result.assign(part, partSize);
-                                  m_chain->Convert(result);
-                                  return true;
-                              });
-    }
-    if (m_phrases == nullptr) return false;
-    return ConvertInParts(run, size, '\n', out, [&](char* part, std::size_t partSize, std::string& result) {
-        // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
-        m_phrases->Normalize(part, partSize);
-        return ConvertWordsLineRun(part, partSize, m_direction, m_tables, *m_phrases, result);
+    if (!ConvertsRunParts(TextEncoding::Gbk)) return false;
+    ConvertInParts(run, size, '\n', out, [&](char* part, std::size_t partSize, std::string& result) {
+        ConvertRunPart(TextEncoding::Gbk, part, partSize, result);
     });
+    return true;
 }
 
 bool CTextConversion::ConvertsWholeLines() const {
@@ -536,14 +548,12 @@ bool CTextConversion::ConvertsWholeLines() const {
 
 bool CTextConversion::ConvertUtf8LinesInto(const char* run, std::size_t size, std::string& out) const {
     out.clear();
-    if (!ConvertsWholeLines()) return false;
-    // Line ends are characters GBK holds: a stretch may go on over them, and converts as its lines would.
-    return ConvertInParts(run, size, '\n', out,
-                          [&](const char* part, std::size_t partSize, std::string& result) {
-                              result.assign(part, partSize);
-                              ConvertByStretches(TextEncoding::Utf8, result, *this);
-                              return true;
-                          });
+    if (!ConvertsRunParts(TextEncoding::Utf8)) return false;
+    ConvertInParts(run, size, '\n', out, [&](const char* part, std::size_t partSize, std::string& result) {
+        result.assign(part, partSize);
+        ConvertByStretches(TextEncoding::Utf8, result, *this);
+    });
+    return true;
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {
@@ -628,19 +638,19 @@ bool CTextConversion::ConvertBig5LinesToGbk(char* run, std::size_t size) const {
 bool CTextConversion::ConvertUtf16LinesInto(const char16_t* units, std::size_t count, bool swapped,
                                             std::u16string& out) const {
     out.clear();
-    if (!ConvertsWholeLines()) return false;
     // The units as they lie in memory are UTF-16 in the host's byte order, or in the other one.
     const TextEncoding encoding =
         swapped != HostIsBigEndian() ? TextEncoding::Utf16Be : TextEncoding::Utf16Le;
+    if (!ConvertsRunParts(encoding)) return false;
     const auto lf = static_cast<char16_t>(swapped ? u'\n' << 8 : u'\n');
-    return ConvertInParts(units, count, lf, out,
-                          [&](const char16_t* part, std::size_t partCount, std::u16string& result) {
-                              std::string bytes(reinterpret_cast<const char*>(part), partCount * 2);
-                              ConvertByStretches(encoding, bytes, *this);
-                              result.resize(bytes.size() / 2);
-                              if (!bytes.empty()) std::memcpy(&result[0], bytes.data(), bytes.size());
-                              return true;
-                          });
+    ConvertInParts(units, count, lf, out,
+                   [&](const char16_t* part, std::size_t partCount, std::u16string& result) {
+                       std::string bytes(reinterpret_cast<const char*>(part), partCount * 2);
+                       ConvertByStretches(encoding, bytes, *this);
+                       result.resize(bytes.size() / 2);
+                       if (!bytes.empty()) std::memcpy(&result[0], bytes.data(), bytes.size());
+                   });
+    return true;
 }
 
 bool CTextConversion::ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const {

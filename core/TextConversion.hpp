@@ -7,6 +7,7 @@
 
 #include "CharTables.hpp"
 #include "PhraseTable.hpp"
+#include "TextEncoding.hpp"
 
 struct UnicodeLookup;
 class CConversionChain;
@@ -70,6 +71,12 @@ class CTextConversion {
     // its lines would be one by one; false, with out empty, where that cannot be done.
     bool ConvertUtf16LinesInto(const char16_t* units, std::size_t count, bool swapped,
                                std::u16string& out) const;
+    // The runs of the calls above cut at line ends into parts, each a run of whole lines of its own, which
+    // threads convert at once while the caller reads and writes: whether the runs of this encoding (GBK,
+    // UTF-8, or UTF-16 in its byte order) convert so, into a buffer, as the Into calls convert them; and one
+    // part, into out, in that encoding (changed on the way, as ConvertGbkLinesInto may change a run).
+    bool ConvertsRunParts(TextEncoding encoding) const;
+    void ConvertRunPart(TextEncoding encoding, char* part, std::size_t size, std::string& out) const;
     // A run of whole Big5 lines written in place in GBK, converted, as its lines would be one by one, for
     // conversions a character at a time by a direct table (one look-up a character); false, with the run
     // perhaps changed, where that cannot be done: the caller keeps a copy.

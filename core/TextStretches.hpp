@@ -1,10 +1,12 @@
 // TextStretches.hpp: text in any encoding read as the stretches of characters GBK holds, and as lines.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "Gbk.hpp"
 #include "GbkCodec.hpp"
@@ -103,6 +105,23 @@ bool ForEachLine(const Unit* units, std::size_t count, Unit lf, Unit cr, Take&& 
         at = end < count ? end + 1 : count;
     }
     return true;
+}
+
+// Where the parts of units[0, count) end when it is cut into at most `parts` runs of whole lines of about
+// equal size: each cut follows the first lf at or after its share, so that a part is never empty. The last
+// end is count.
+template <class Unit>
+void CutAtLineEnds(const Unit* units, std::size_t count, Unit lf, std::size_t parts,
+                   std::vector<std::size_t>& ends) {
+    ends.clear();
+    for (std::size_t k = 1; k < parts; ++k) {
+        const std::size_t from = std::max(count / parts * k, ends.empty() ? 0 : ends.back());
+        const std::size_t after =
+            static_cast<std::size_t>(std::find(units + from, units + count, lf) - units) + 1;
+        if (after >= count) break;
+        ends.push_back(after);
+    }
+    ends.push_back(count);
 }
 
 // ForEachLine over the bytes of a text in `encoding`: take(begin, size) in bytes. In UTF-16 lines end at the
