@@ -108,6 +108,7 @@ struct CRunInParts {
 // Parts big enough that meeting the threads costs little, small enough that a run of the reader's (256 KB)
 // keeps every thread busy.
 constexpr std::size_t kPartBytes = 64 * 1024;
+constexpr std::size_t kRunBytes = 512 * 1024;
 
 }  // namespace linesdetail
 
@@ -147,21 +148,38 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
     };
     std::size_t next = 0;
     bool converting = false;  // runs[1 - next] converts and waits to be written
+    // After the first line end from `from` on (a unit offset, in bytes), or size.
+    const auto afterLineEnd = [&](const char* data, std::size_t size, std::size_t from) {
+        for (std::size_t at = from; at + sizeof(Unit) <= size; at += sizeof(Unit)) {
+            Unit unit;
+            std::memcpy(&unit, data + at, sizeof(Unit));
+            if (unit == lf) return at + sizeof(Unit);
+        }
+        return size;
+    };
     platform::LineRun read;
     while (reader.ReadLines(read)) {
-        linesdetail::CRunInParts<Out>& run = runs[next];
         std::size_t size = read.size;
         if (sizeof(Unit) == 2 && size % 2 != 0) stray.assign(read.data + --size, 1);
-        run.input.resize(size / sizeof(Unit));
-        if (size != 0) std::memcpy(&run.input[0], read.data, size);
-        const std::size_t parts = std::max<std::size_t>(1, size / linesdetail::kPartBytes);
-        text::CutAtLineEnds(run.input.data(), run.input.size(), lf, parts, run.ends);
-        for (std::size_t& end : run.ends) end *= sizeof(Unit);
-        run.outputs.resize(run.ends.size());
-        run.batch.Start(run.ends.size(), [&convertPart, &run](std::size_t k) { convertPart(run, k); });
-        if (converting && !writeOut(runs[1 - next])) return LinesOutcome::WriteFailed;
-        converting = true;
-        next = 1 - next;
+        // A reader that looked far ahead hands out megabytes at once: they go through in runs of about
+        // kRunBytes, so that memory stays bounded.
+        for (std::size_t at = 0, end = 0; at < size || size == 0; at = end) {
+            end = size - at <= linesdetail::kRunBytes
+                      ? size
+                      : afterLineEnd(read.data, size, at + linesdetail::kRunBytes);
+            linesdetail::CRunInParts<Out>& run = runs[next];
+            run.input.resize((end - at) / sizeof(Unit));
+            if (end != at) std::memcpy(&run.input[0], read.data + at, end - at);
+            const std::size_t parts = std::max<std::size_t>(1, (end - at) / linesdetail::kPartBytes);
+            text::CutAtLineEnds(run.input.data(), run.input.size(), lf, parts, run.ends);
+            for (std::size_t& partEnd : run.ends) partEnd *= sizeof(Unit);
+            run.outputs.resize(run.ends.size());
+            run.batch.Start(run.ends.size(), [&convertPart, &run](std::size_t k) { convertPart(run, k); });
+            if (converting && !writeOut(runs[1 - next])) return LinesOutcome::WriteFailed;
+            converting = true;
+            next = 1 - next;
+            if (size == 0) break;
+        }
     }
     if (converting && !writeOut(runs[1 - next])) return LinesOutcome::WriteFailed;
     if (reader.Failed()) return LinesOutcome::ReadFailed;

@@ -21,7 +21,6 @@ struct Taken {
 };
 
 struct Scratch {
-    std::string mapped;
     std::string built;
     std::vector<Taken> taken;
     std::vector<Taken> segments;
@@ -167,14 +166,13 @@ bool CChainPasses::Convert(std::string& text) const {
         if (pass.phrases.empty()) scratch.taken.clear();
         const std::vector<Taken>& taken = asSegmented ? scratch.segments : scratch.taken;
         segmentsFound = false;  // the text changes under them
-        std::string& mapped = scratch.mapped;
-        mapped.assign(text);
-        if (pass.mapsAny && n != 0) MapDirect(&mapped[0], n, pass.characters);
+        // The phrases were found on the text as it was: now its characters map in place, and the phrases
+        // are written over them.
+        if (pass.mapsAny && n != 0) MapDirect(&text[0], n, pass.characters);
         const bool sameLengths =
             std::all_of(taken.begin(), taken.end(), [](const Taken& t) { return t.size == t.length; });
         if (sameLengths) {
-            for (const Taken& t : taken) std::memcpy(&mapped[t.at], t.to, t.size);
-            text.swap(mapped);
+            for (const Taken& t : taken) std::memcpy(&text[t.at], t.to, t.size);
             continue;
         }
         // Phrases that change the length: the text is built anew, and every cut moves with it.
@@ -186,13 +184,13 @@ bool CChainPasses::Convert(std::string& text) const {
         std::ptrdiff_t moved = 0;
         for (const Taken& t : taken) {
             for (; cut < cuts.size() && cuts[cut] <= t.at; ++cut) cuts[cut] = Moved(cuts[cut], moved);
-            built.append(mapped, from, t.at - from);
+            built.append(text, from, t.at - from);
             built.append(t.to, t.size);
             moved += static_cast<std::ptrdiff_t>(t.size) - static_cast<std::ptrdiff_t>(t.length);
             from = t.at + t.length;
         }
         for (; cut < cuts.size(); ++cut) cuts[cut] = Moved(cuts[cut], moved);
-        built.append(mapped, from, n - from);
+        built.append(text, from, n - from);
         text.swap(built);
     }
     return true;
