@@ -1,10 +1,12 @@
 // ConversionChain.cpp: the fourteen named conversions and their chains.
 #include "ConversionChain.hpp"
 
+#include <algorithm>
 #include <sstream>
 
 #include "ConversionIndex.hpp"
 #include "ConvertText.hpp"
+#include "Parallel.hpp"
 #include "PhraseIndex.hpp"
 
 namespace {
@@ -77,6 +79,16 @@ bool CConversionChain::Build(const std::string& name, const PhraseTables& phrase
         }
         return index;
     };
+    // The dictionaries' indexes are made on first use: all of them at once, on several threads.
+    std::vector<std::string> names;
+    for (const char* stepNames : recipe->steps) {
+        std::istringstream words(stepNames);
+        for (std::string word; words >> word;) {
+            if (word != "*" && std::find(names.begin(), names.end(), word) == names.end())
+                names.push_back(word);
+        }
+    }
+    parallel::ForEachPart(names.size(), [&](std::size_t k) { phrases.Dictionary(names[k]); });
     if (*recipe->segmentation != '\0' && (built.m_segmentation = find(recipe->segmentation)) == nullptr)
         return false;
     for (const char* stepNames : recipe->steps) {

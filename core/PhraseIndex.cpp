@@ -47,36 +47,64 @@ std::size_t Bytes(const std::vector<T>& v) {
 
 PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<PhraseEntry>& phrases,
                                                  const std::vector<CandidateEntry>& candidates) {
+    return Build(std::vector<const std::vector<PhraseEntry>*>{&phrases}, candidates);
+}
+
+PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::vector<PhraseEntry>*>& lists,
+                                                 const std::vector<CandidateEntry>& candidates) {
     PhraseDirectionIndex index;
 
     std::vector<CharCode> flat;
     std::vector<Sequence> sequences;
-    index.m_counterpartAt.reserve(phrases.size() + 1);
-    for (std::size_t entry = 0; entry < phrases.size(); ++entry) {
-        const PhraseEntry& phrase = phrases[entry];
-        index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
-        index.m_counterparts += phrase.counterpart;
-        if (phrase.phrase.empty()) continue;
-        index.m_sameLengths &= phrase.counterpart.size() == phrase.phrase.size();
-        // An empty counterpart could empty a last line that has no terminator, and a run would lose that
-        // line.
-        if (HoldsLineEnd(phrase.phrase) || HoldsLineEnd(phrase.counterpart) ||
-            EndsInLoneLead(phrase.phrase) || phrase.counterpart.empty()) {
-            index.m_wholeLines = false;
+    std::vector<std::size_t> runEnds;  // where each list's sequences end
+    std::size_t total = 0;
+    for (const std::vector<PhraseEntry>* list : lists) total += list->size();
+    index.m_counterpartAt.reserve(total + 1);
+    std::size_t entry = 0;
+    for (const std::vector<PhraseEntry>* list : lists) {
+        for (const PhraseEntry& phrase : *list) {
+            ++entry;
+            index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
+            index.m_counterparts += phrase.counterpart;
+            if (phrase.phrase.empty()) continue;
+            index.m_sameLengths &= phrase.counterpart.size() == phrase.phrase.size();
+            // An empty counterpart could empty a last line that has no terminator, and a run would lose that
+            // line.
+            if (HoldsLineEnd(phrase.phrase) || HoldsLineEnd(phrase.counterpart) ||
+                EndsInLoneLead(phrase.phrase) || phrase.counterpart.empty()) {
+                index.m_wholeLines = false;
+            }
+            const auto begin = static_cast<std::uint32_t>(flat.size());
+            AppendCodes(phrase.phrase, flat);
+            sequences.push_back(Sequence{begin, static_cast<std::uint32_t>(flat.size() - begin),
+                                         static_cast<std::uint32_t>(entry - 1)});
         }
-        const auto begin = static_cast<std::uint32_t>(flat.size());
-        AppendCodes(phrase.phrase, flat);
-        sequences.push_back(Sequence{begin, static_cast<std::uint32_t>(flat.size() - begin),
-                                     static_cast<std::uint32_t>(entry)});
+        runEnds.push_back(sequences.size());
     }
     index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
 
     // In code order, each phrase shares with the one before it exactly the nodes of their common prefix, and
-    // of equal phrases the first listed comes first.
-    std::stable_sort(sequences.begin(), sequences.end(), [&](const Sequence& a, const Sequence& b) {
+    // of equal phrases the first listed comes first. A phrase file's dictionaries come in that order (byte
+    // order is code order), so their runs need only merging.
+    const auto before = [&](const Sequence& a, const Sequence& b) {
         return std::lexicographical_compare(flat.begin() + a.begin, flat.begin() + a.begin + a.size,
                                             flat.begin() + b.begin, flat.begin() + b.begin + b.size);
-    });
+    };
+    std::size_t runBegin = 0;
+    bool runsSorted = true;
+    for (const std::size_t runEnd : runEnds) {
+        runsSorted =
+            runsSorted && std::is_sorted(sequences.begin() + runBegin, sequences.begin() + runEnd, before);
+        runBegin = runEnd;
+    }
+    if (runsSorted) {
+        for (std::size_t k = 1; k < runEnds.size(); ++k) {
+            std::inplace_merge(sequences.begin(), sequences.begin() + runEnds[k - 1],
+                               sequences.begin() + runEnds[k], before);
+        }
+    } else {
+        std::stable_sort(sequences.begin(), sequences.end(), before);
+    }
     std::vector<Edge> edges;
     std::vector<CharCode> nodeCode{0};
     std::vector<std::int32_t> nodeEntry{kNoEntry};  // node 0 is the root

@@ -110,6 +110,9 @@ class PhraseDirectionIndex {
 
     static PhraseDirectionIndex Build(const std::vector<PhraseEntry>& phrases,
                                       const std::vector<CandidateEntry>& candidates);
+    // The entries of several lists, one after the other, as one list.
+    static PhraseDirectionIndex Build(const std::vector<const std::vector<PhraseEntry>*>& lists,
+                                      const std::vector<CandidateEntry>& candidates);
 
   private:
     // The second code of a one-code phrase's key in the pair table: 0xFF is no lead byte, so no character

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "CharStarts.hpp"
-#include "Parallel.hpp"
 #include "PhraseIndex.hpp"
 #include "platform/TextFile.hpp"
 
@@ -23,10 +23,19 @@ const char kTraditionalPhrases[] = "TSPhrases";
 const char kTraditionalCharacters[] = "TSCharacters";
 }  // namespace dictionary
 
+// The entries, and their indexes made on first use: a conversion needs only a few of them, and the program's
+// start should not wait for the rest.
 struct PhraseTables::Indexes {
-    PhraseDirectionIndex words[2];
-    std::vector<PhraseDirectionIndex> dictionaries;
+    std::vector<PhraseDictionary> dictionaries;  // of equal names the first counts
+    std::vector<CandidateEntry> forms[2];
     std::vector<std::uint16_t> normalized;  // per GBK code: the code it is written as, or 0
+
+    std::once_flag wordsMade[2];
+    std::vector<PhraseEntry> words[2];
+    std::once_flag wordsIndexed[2];
+    PhraseDirectionIndex wordsIndex[2];
+    std::unique_ptr<std::once_flag[]> indexed;  // per dictionary
+    std::vector<PhraseDirectionIndex> named;
 };
 
 namespace {
@@ -42,15 +51,16 @@ const std::vector<PhraseEntry>* Find(const std::vector<PhraseDictionary>& dictio
 
 // The phrases, then the characters: a character's entry counts only where no phrase has its key, as in
 // OpenCC's group of the two, where the phrases are asked first.
-std::vector<PhraseEntry> Words(const std::vector<PhraseDictionary>& dictionaries, const char* phrases,
-                               const char* characters) {
-    std::vector<PhraseEntry> words;
-    for (const char* name : {phrases, characters}) {
-        if (const std::vector<PhraseEntry>* entries = Find(dictionaries, name)) {
-            words.insert(words.end(), entries->begin(), entries->end());
-        }
+std::vector<const std::vector<PhraseEntry>*> WordLists(const std::vector<PhraseDictionary>& dictionaries,
+                                                       Direction direction) {
+    const bool toTraditional = direction == Direction::ToTraditional;
+    std::vector<const std::vector<PhraseEntry>*> lists;
+    for (const char* name :
+         {toTraditional ? dictionary::kSimplifiedPhrases : dictionary::kTraditionalPhrases,
+          toTraditional ? dictionary::kSimplifiedCharacters : dictionary::kTraditionalCharacters}) {
+        if (const std::vector<PhraseEntry>* entries = Find(dictionaries, name)) lists.push_back(entries);
     }
-    return words;
+    return lists;
 }
 
 }  // namespace
@@ -66,26 +76,9 @@ PhraseTables::PhraseTables(std::vector<PhraseEntry> toTraditional, std::vector<P
 
 PhraseTables::PhraseTables(std::vector<PhraseDictionary> dictionaries,
                            std::vector<CandidateEntry> traditionalForms,
-                           std::vector<CandidateEntry> simplifiedForms)
-    : m_words{Words(dictionaries, dictionary::kSimplifiedPhrases, dictionary::kSimplifiedCharacters),
-              Words(dictionaries, dictionary::kTraditionalPhrases, dictionary::kTraditionalCharacters)},
-      m_forms{std::move(traditionalForms), std::move(simplifiedForms)} {
+                           std::vector<CandidateEntry> simplifiedForms) {
     auto indexes = std::make_shared<Indexes>();
-    std::vector<const PhraseDictionary*> named;
-    for (const PhraseDictionary& d : dictionaries) {
-        if (m_byName.count(d.name) != 0) continue;  // of equal names the first counts
-        m_byName[d.name] = named.size();
-        named.push_back(&d);
-    }
-    // Each index on its own: the program's start waits for the slowest, not for them all.
-    indexes->dictionaries.resize(named.size());
-    parallel::ForEachPart(2 + named.size(), [&](std::size_t k) {
-        if (k < 2) {
-            indexes->words[k] = PhraseDirectionIndex::Build(m_words[k], m_forms[k]);
-        } else {
-            indexes->dictionaries[k - 2] = PhraseDirectionIndex::Build(named[k - 2]->entries, {});
-        }
-    });
+    for (std::size_t k = 0; k < dictionaries.size(); ++k) m_byName.emplace(dictionaries[k].name, k);
     // Only whole two-byte characters that become one are written in another form: the text keeps its
     // layout, so the normalization is a look-up per character.
     if (const std::vector<PhraseEntry>* entries = Find(dictionaries, dictionary::kNormalization)) {
@@ -103,24 +96,47 @@ PhraseTables::PhraseTables(std::vector<PhraseDictionary> dictionaries,
             if (slot == 0) slot = code(e.counterpart);
         }
     }
+    indexes->indexed.reset(new std::once_flag[dictionaries.size()]);
+    indexes->named.resize(dictionaries.size());
+    indexes->dictionaries = std::move(dictionaries);
+    indexes->forms[0] = std::move(traditionalForms);
+    indexes->forms[1] = std::move(simplifiedForms);
     m_indexes = std::move(indexes);
 }
 
 const std::vector<PhraseEntry>& PhraseTables::Phrases(Direction direction) const {
-    return m_words[Slot(direction)];
+    const int k = Slot(direction);
+    Indexes& indexes = *m_indexes;
+    std::call_once(indexes.wordsMade[k], [&] {
+        for (const std::vector<PhraseEntry>* list : WordLists(indexes.dictionaries, direction))
+            indexes.words[k].insert(indexes.words[k].end(), list->begin(), list->end());
+    });
+    return indexes.words[k];
 }
 
 const PhraseDirectionIndex& PhraseTables::Index(Direction direction) const {
-    return m_indexes->words[Slot(direction)];
+    const int k = Slot(direction);
+    Indexes& indexes = *m_indexes;
+    std::call_once(indexes.wordsIndexed[k], [&] {
+        indexes.wordsIndex[k] =
+            PhraseDirectionIndex::Build(WordLists(indexes.dictionaries, direction), indexes.forms[k]);
+    });
+    return indexes.wordsIndex[k];
 }
 
 const std::vector<CandidateEntry>& PhraseTables::Candidates(Direction direction) const {
-    return m_forms[Slot(direction)];
+    return m_indexes->forms[Slot(direction)];
 }
 
 const PhraseDirectionIndex* PhraseTables::Dictionary(const std::string& name) const {
     const auto found = m_byName.find(name);
-    return found == m_byName.end() ? nullptr : &m_indexes->dictionaries[found->second];
+    if (found == m_byName.end()) return nullptr;
+    Indexes& indexes = *m_indexes;
+    const std::size_t k = found->second;
+    std::call_once(indexes.indexed[k], [&] {
+        indexes.named[k] = PhraseDirectionIndex::Build(indexes.dictionaries[k].entries, {});
+    });
+    return &indexes.named[k];
 }
 
 void PhraseTables::Normalize(char* gbkText, std::size_t size) const {

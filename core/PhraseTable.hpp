@@ -32,9 +32,9 @@ struct PhraseDictionary {
 // The dictionaries by name, used by the fourteen regional conversions, and the words of each direction, used
 // by conversion by words: the direction's phrases (STPhrases, TSPhrases) and then the characters whose form
 // the file gives apart from the character table (STCharacters, TSCharacters). Any entries may be given (bytes
-// of any kind; an empty phrase never matches; of equal phrases the first counts). Fixed once made, and made
-// with the indexes that make conversion fast (a few megabytes, some milliseconds for the shipped file), so an
-// index can never describe other entries than its own.
+// of any kind; an empty phrase never matches; of equal phrases the first counts). Fixed once made; the
+// indexes that make conversion fast (a few megabytes, some milliseconds for the shipped file) are made from
+// its own entries when first asked for, once, whichever thread asks.
 class PhraseTables {
   public:
     PhraseTables();
@@ -63,10 +63,8 @@ class PhraseTables {
 
   private:
     struct Indexes;
-    std::vector<PhraseEntry> m_words[2];  // to Traditional, to Simplified
-    std::vector<CandidateEntry> m_forms[2];
     std::map<std::string, std::size_t> m_byName;  // position in the indexes' dictionaries
-    std::shared_ptr<const Indexes> m_indexes;
+    std::shared_ptr<Indexes> m_indexes;  // shared by copies; what it makes on first use is the same for all
 };
 
 // The names the program asks for.
