@@ -81,6 +81,79 @@ void WriteUtf8(unsigned char* p, char32_t cp, int length) {
     }
 }
 
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool kLittleEndian = true;
+#else
+constexpr bool kLittleEndian = false;
+#endif
+
+// Whether the codec writes ASCII as itself, as every GBK codec does; the window paths below rely on it.
+bool AsciiIsItself() {
+    static const bool itself = [] {
+        const gbk::CCodec& codec = gbk::Codec();
+        for (char32_t b = 0; b < 0x80; ++b) {
+            if (codec.Encode(b) != b || codec.Decode(static_cast<std::uint16_t>(b)) != b) return false;
+        }
+        return true;
+    }();
+    return itself;
+}
+
+// Per code point below U+10000, its GBK bytes as a little-endian host stores them in two bytes (the second
+// unused for ASCII), and their count from bit 16; 0 for a character GBK does not hold.
+const std::vector<std::uint32_t>& GbkOfCodePoints() {
+    static const std::vector<std::uint32_t> table = [] {
+        const gbk::CCodec& codec = gbk::Codec();
+        std::vector<std::uint32_t> gbkOf(0x10000, 0);
+        for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
+            const std::uint16_t code = codec.Encode(cp);
+            if (code == gbk::kNoCode) continue;
+            gbkOf[cp] = code > 0xFF ? (code >> 8 | (code & 0xFF) << 8 | 2u << 16) : (code | 1u << 16);
+        }
+        return gbkOf;
+    }();
+    return table;
+}
+
+// 64 bytes of UTF-8 at q, from a character's start, that hold ASCII and three-byte sequences only, written as
+// GBK at o without a branch per character; returns the bytes read (64, or up to two more for a sequence that
+// goes on past them), or 0 when the window holds anything else (the caller goes a character at a time; so it
+// does for a lead byte E0, which alone can begin an overlong form). `bad` is set when a sequence is no
+// character GBK holds. q must have 67 bytes.
+std::size_t Utf8WindowAsGbk(const unsigned char* q, const std::uint32_t* gbkOf, unsigned char* o,
+                            std::size_t& written, bool& bad) {
+    const std::uint64_t high = gbk::HighMask(q);
+    const std::uint64_t leads = gbk::ThreeByteLeadMask(q);
+    const std::uint64_t follow = leads << 1 | leads << 2;
+    if (high != (leads | follow) || (follow & ~gbk::RangeMask(q, 0x80, 0xBF)) != 0 ||
+        (leads & gbk::RangeMask(q, 0xE0, 0xE0)) != 0) {
+        return 0;
+    }
+    const std::size_t spill = leads >> 63 ? 2 : (leads >> 62) & 1;
+    for (std::size_t k = 64; k < 64 + spill; ++k) {
+        if ((q[k] & 0xC0) != 0x80) return 0;
+    }
+    std::size_t w = written;
+    std::uint32_t failed = 0;
+    for (std::uint64_t starts = ~high | leads; starts != 0; starts &= starts - 1) {
+        std::uint32_t x;
+        std::memcpy(&x, q + __builtin_ctzll(starts), 4);
+        const unsigned b0 = x & 0xFF;
+        const unsigned sequence = (b0 & 0x0F) << 12 | (x >> 2 & 0xFC0) | (x >> 16 & 0x3F);
+        // Masks rather than a choice, which a compiler may make a branch: ASCII and Chinese alternate at
+        // random.
+        const unsigned three = 0u - (b0 >> 7);
+        const std::uint32_t bytes = gbkOf[(sequence & three) | (b0 & ~three)];
+        failed |= static_cast<std::uint32_t>(bytes < 0x10000);
+        const auto two = static_cast<std::uint16_t>(bytes);
+        std::memcpy(o + w, &two, 2);
+        w += bytes >> 16;
+    }
+    written = w;
+    bad = bad || failed != 0;
+    return 64 + spill;
+}
+
 // The whole of a UTF-8 text as one GBK text, where every character of it is one GBK holds, as in most text:
 // then it is a single stretch. False, with gbkText unfinished, at the first character that is not (or a byte
 // that does not decode).
@@ -88,18 +161,25 @@ bool Utf8AsGbk(const std::string& text, std::string& gbkText) {
     const gbk::CCodec& codec = gbk::Codec();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    static const bool asciiAsItself = [&codec] {
-        for (char32_t b = 0; b < 0x80; ++b) {
-            if (codec.Encode(b) != b) return false;
-        }
-        return true;
-    }();
+    const bool asciiAsItself = AsciiIsItself();
     // Never longer when ASCII is itself: every other code of two bytes comes from two bytes or three.
     gbkText.resize(asciiAsItself ? n : 2 * n);
     auto* o = reinterpret_cast<unsigned char*>(&gbkText[0]);
     std::size_t w = 0;
     std::size_t i = 0;
+    std::size_t slow = 0;  // a character at a time up to here: the window there held something else
+    bool bad = false;
+    const std::uint32_t* gbkOf = kLittleEndian && asciiAsItself ? GbkOfCodePoints().data() : nullptr;
     while (i < n) {
+        if (gbkOf != nullptr && i >= slow && i + 67 <= n) {
+            const std::size_t read = Utf8WindowAsGbk(p + i, gbkOf, o, w, bad);
+            if (bad) return false;
+            if (read != 0) {
+                i += read;
+                continue;
+            }
+            slow = i + 64;
+        }
         const unsigned b0 = p[i];
         std::uint16_t code;
         if (b0 < 0x80 && asciiAsItself) {
@@ -136,24 +216,81 @@ bool Utf8AsGbk(const std::string& text, std::string& gbkText) {
     return true;
 }
 
+// Per GBK code, its UTF-8 bytes as a little-endian host stores them, their count in the top byte; 0 for a
+// code that does not decode.
+const std::vector<std::uint32_t>& Utf8OfCodes() {
+    static const std::vector<std::uint32_t> table = [] {
+        const gbk::CCodec& codec = gbk::Codec();
+        std::vector<std::uint32_t> utf8(0x10000, 0);
+        for (std::uint32_t code = 0; code < 0x10000; ++code) {
+            const char32_t cp = codec.Decode(static_cast<std::uint16_t>(code));
+            if (cp == gbk::kNoCharacter) continue;
+            if (cp < 0x80) {
+                utf8[code] = cp | 1u << 24;
+            } else if (cp < 0x800) {
+                utf8[code] = (0xC0 | cp >> 6) | (0x80 | (cp & 0x3F)) << 8 | 2u << 24;
+            } else {
+                utf8[code] = (0xE0 | cp >> 12) | (0x80 | (cp >> 6 & 0x3F)) << 8 | (0x80 | (cp & 0x3F)) << 16 |
+                             3u << 24;
+            }
+        }
+        return utf8;
+    }();
+    return table;
+}
+
+// 64 bytes of GBK at q, from a character's start, that hold ASCII and two-byte characters only, written as
+// UTF-8 at o without a branch per character (four bytes stored for each, of which the next overwrites the
+// unused ones); returns the bytes read (64, or 65 for a character that goes on past them), or 0 when the
+// window holds a one-byte character from 0x80. `bad` is set when a code does not decode. q must have 66
+// bytes, o room for 104 more.
+std::size_t GbkWindowAsUtf8(const unsigned char* q, const std::uint32_t* utf8, unsigned char* o,
+                            std::size_t& written, bool& bad) {
+    const std::uint64_t high = gbk::HighMask(q);
+    const std::uint64_t pairs = gbk::PairStarts(gbk::LeadMask(q));
+    if ((high & ~(pairs | pairs << 1)) != 0) return 0;
+    std::size_t w = written;
+    unsigned failed = 0;
+    for (std::uint64_t starts = pairs | (~high & ~(pairs << 1)); starts != 0; starts &= starts - 1) {
+        std::uint16_t x;
+        std::memcpy(&x, q + __builtin_ctzll(starts), 2);
+        const unsigned b0 = x & 0xFF;
+        const unsigned pair = 0u - (b0 >> 7);  // a mask, not a branch, as above
+        const std::uint32_t bytes = utf8[((b0 << 8 | x >> 8) & pair) | (b0 & ~pair)];
+        failed |= static_cast<unsigned>(bytes == 0);
+        std::memcpy(o + w, &bytes, 4);
+        w += bytes >> 24;
+    }
+    written = w;
+    bad = bad || failed != 0;
+    return 64 + static_cast<std::size_t>(pairs >> 63);
+}
+
 // The UTF-8 form of a GBK text into out; false when some character does not decode.
 bool GbkAsUtf8(const std::string& gbkText, std::string& out) {
     const gbk::CCodec& codec = gbk::Codec();
     const auto* p = reinterpret_cast<const unsigned char*>(gbkText.data());
     const std::size_t n = gbkText.size();
     out.resize(n + n / 2 + 4);  // a character of one byte or two takes three at most
-    static const bool asciiAsItself = [&codec] {
-        for (std::uint16_t b = 0; b < 0x80; ++b) {
-            if (codec.Decode(b) != b) return false;
-        }
-        return true;
-    }();
+    const bool asciiAsItself = AsciiIsItself();
+    const std::uint32_t* utf8 = kLittleEndian && asciiAsItself ? Utf8OfCodes().data() : nullptr;
     auto* o = reinterpret_cast<unsigned char*>(&out[0]);
     std::size_t w = 0;
+    std::size_t slow = 0;  // a character at a time up to here: the window there held something else
+    bool bad = false;
     for (std::size_t i = 0; i < n;) {
         if (w + 3 > out.size()) {  // one-byte characters that widen (the euro sign at 0x80)
             out.resize(out.size() * 2);
             o = reinterpret_cast<unsigned char*>(&out[0]);
+        }
+        if (utf8 != nullptr && i >= slow && i + 66 <= n && w + 104 <= out.size()) {
+            const std::size_t read = GbkWindowAsUtf8(p + i, utf8, o, w, bad);
+            if (bad) return false;
+            if (read != 0) {
+                i += read;
+                continue;
+            }
+            slow = i + 64;
         }
         if (p[i] < 0x80 && asciiAsItself) {
             // Eight bytes at a time while none has its high bit set; out has room, as it has for each byte.
