@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <numeric>
 
 #include "PhraseTable.hpp"
@@ -152,6 +153,37 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
         }
     }
 
+    // The first two characters of each phrase of two, the first three of each longer one, both two-byte
+    // characters (a one-byte third one gives the first two): a bit each, in 32 bits or more per key.
+    int goOnBits = 16;
+    while (goOnBits < 20 && (std::size_t{1} << goOnBits) < 32 * sequences.size()) ++goOnBits;
+    index.m_goOnBits = goOnBits;
+    index.m_goOn.assign(std::size_t{1} << (goOnBits - 6), 0);
+    const auto setGoOn = [&](std::uint32_t bit) { index.m_goOn[bit >> 6] |= std::uint64_t{1} << (bit & 63); };
+    // The bytes of two-byte codes as a text's bytes load.
+    const auto loaded = [](std::initializer_list<CharCode> codes, auto& value) {
+        unsigned char bytes[sizeof(value)];
+        std::size_t k = 0;
+        for (const CharCode code : codes) {
+            bytes[k++] = static_cast<unsigned char>(code >> 8);
+            bytes[k++] = static_cast<unsigned char>(code);
+        }
+        std::memcpy(&value, bytes, sizeof(value));
+    };
+    for (const Sequence& sequence : sequences) {
+        const CharCode* codes = flat.data() + sequence.begin;
+        if (sequence.size < 2 || codes[0] < 0x100 || codes[1] < 0x100) continue;
+        std::uint32_t pair;
+        loaded({codes[0], codes[1]}, pair);
+        if (sequence.size == 2 || codes[2] < 0x100) {
+            setGoOn(index.PairKey(pair));
+        } else {
+            std::uint16_t third;
+            loaded({codes[2]}, third);
+            setGoOn(index.TripleKey(pair, third));
+        }
+    }
+
     // Root edges give the first codes; nodes of depth 2, and one-code phrases, go to the pair table.
     std::size_t pairCount = 0;
     for (const Edge& edge : edges) {
@@ -166,17 +198,16 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
     index.m_starts.SizePairs(pairCount);
     index.m_pairBits = 4;
     while ((std::size_t{1} << index.m_pairBits) < 2 * pairCount) ++index.m_pairBits;
-    index.m_pairKeys.assign(std::size_t{1} << index.m_pairBits, kEmptyKey);
-    index.m_pairNodes.assign(std::size_t{1} << index.m_pairBits, Node{kNoEntry, 0, 0});
+    index.m_pairSlots.assign(std::size_t{1} << index.m_pairBits, PairSlot{kEmptyKey, Node{kNoEntry, 0, 0}});
     auto insertPair = [&](CharCode first, CharCode second, std::uint32_t node) {
         const std::uint32_t key = std::uint32_t{first} << 16 | second;
         std::size_t slot = PairHash(key, index.m_pairBits);
-        while (index.m_pairKeys[slot] != kEmptyKey) slot = (slot + 1) & (index.m_pairKeys.size() - 1);
-        index.m_pairKeys[slot] = key;
+        while (index.m_pairSlots[slot].key != kEmptyKey) slot = (slot + 1) & (index.m_pairSlots.size() - 1);
+        index.m_pairSlots[slot].key = key;
         // A one-code phrase's node gives its entry only: its children are found through the pairs.
-        index.m_pairNodes[slot] = second == kAlone
-                                      ? Node{nodeEntry[node], 0, 0}
-                                      : Node{nodeEntry[node], childBegin[node], childBegin[node + 1]};
+        index.m_pairSlots[slot].node = second == kAlone
+                                           ? Node{nodeEntry[node], 0, 0}
+                                           : Node{nodeEntry[node], childBegin[node], childBegin[node + 1]};
     };
     for (const Edge& edge : edges) {
         if (edge.depth == 0 && nodeEntry[edge.child] != kNoEntry) insertPair(edge.code, kAlone, edge.child);
@@ -202,7 +233,7 @@ std::size_t PhraseDirectionIndex::MemoryBytes() const {
         m_forms.begin(), m_forms.end(), std::size_t{0}, [](std::size_t sum, const auto& entry) {
             return sum + sizeof(entry) + 2 * sizeof(void*) + Bytes(entry.second);
         });
-    return m_starts.MemoryBytes() + Bytes(m_pairKeys) + Bytes(m_pairNodes) + Bytes(m_childCodes) +
-           Bytes(m_children) + m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
+    return m_starts.MemoryBytes() + Bytes(m_pairSlots) + Bytes(m_childCodes) + Bytes(m_children) +
+           m_counterparts.capacity() + Bytes(m_counterpartAt) + forms +
            m_forms.bucket_count() * sizeof(void*);
 }
