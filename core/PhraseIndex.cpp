@@ -31,9 +31,12 @@ void AppendCodes(const std::string& phrase, std::vector<CharCode>& codes) {
     }
 }
 
-bool HoldsLineEnd(const std::string& bytes) { return bytes.find_first_of("\r\n") != std::string::npos; }
+bool HoldsLineEnd(const std::string& bytes) {
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; });
+}
 
 bool EndsInLoneLead(const std::string& phrase) {
+    if (phrase.empty() || !gbk::IsLeadByte(static_cast<unsigned char>(phrase.back()))) return false;
     std::size_t q = 0;
     while (q + 1 < phrase.size()) q += gbk::CharWidth(phrase, q);
     return q + 1 == phrase.size() && gbk::IsLeadByte(static_cast<unsigned char>(phrase.back()));
@@ -59,8 +62,19 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
     std::vector<Sequence> sequences;
     std::vector<std::size_t> runEnds;  // where each list's sequences end
     std::size_t total = 0;
-    for (const std::vector<PhraseEntry>* list : lists) total += list->size();
+    std::size_t bytes = 0;
+    std::size_t counterpartBytes = 0;
+    for (const std::vector<PhraseEntry>* list : lists) {
+        total += list->size();
+        for (const PhraseEntry& phrase : *list) {
+            bytes += phrase.phrase.size();
+            counterpartBytes += phrase.counterpart.size();
+        }
+    }
     index.m_counterpartAt.reserve(total + 1);
+    index.m_counterparts.reserve(counterpartBytes);
+    flat.reserve(bytes);
+    sequences.reserve(total);
     std::size_t entry = 0;
     for (const std::vector<PhraseEntry>* list : lists) {
         for (const PhraseEntry& phrase : *list) {
@@ -109,6 +123,9 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
     std::vector<Edge> edges;
     std::vector<CharCode> nodeCode{0};
     std::vector<std::int32_t> nodeEntry{kNoEntry};  // node 0 is the root
+    edges.reserve(flat.size());
+    nodeCode.reserve(flat.size() + 1);
+    nodeEntry.reserve(flat.size() + 1);
     std::vector<std::uint32_t> path{0};
     const Sequence* previous = nullptr;
     for (const Sequence& sequence : sequences) {
