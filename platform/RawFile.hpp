@@ -47,7 +47,9 @@ class CRawFile {
     std::intptr_t m_handle = kInvalid;  // a HANDLE or a file descriptor
     bool m_standard = false;            // a standard stream: left open
     bool m_pipeClosed = false;
-    bool m_durable = false;  // made by CreateNew: synced before it closes
+    bool m_durable = false;          // made by CreateNew: synced before it closes
+    std::int64_t m_written = 0;      // bytes written since it was opened
+    std::int64_t m_syncStarted = 0;  // the bytes before this are on their way to the disk
 };
 
 }  // namespace platform
