@@ -99,6 +99,14 @@ bool AsciiIsItself() {
     return itself;
 }
 
+// The ASCII bytes q[from, to) written at o + w, w moved past them: 16 bytes at a time, the bytes past them
+// being written over next (or cut off at the end), so q must have 16 bytes past `to` and o room for them.
+inline void CopyAscii(const unsigned char* q, std::size_t from, std::size_t to, unsigned char* o,
+                      std::size_t& w) {
+    for (std::size_t at = from; at < to; at += 16) std::memcpy(o + w + (at - from), q + at, 16);
+    if (to > from) w += to - from;
+}
+
 // Per code point below U+10000, its GBK bytes as a little-endian host stores them in two bytes (the second
 // unused for ASCII), and their count from bit 16; 0 for a character GBK does not hold.
 const std::vector<std::uint32_t>& GbkOfCodePoints() {
@@ -119,7 +127,7 @@ const std::vector<std::uint32_t>& GbkOfCodePoints() {
 // GBK at o without a branch per character; returns the bytes read (64, or up to two more for a sequence that
 // goes on past them), or 0 when the window holds anything else (the caller goes a character at a time; so it
 // does for a lead byte E0, which alone can begin an overlong form). `bad` is set when a sequence is no
-// character GBK holds. q must have 67 bytes.
+// character GBK holds. q must have 80 bytes, o room for 80 more.
 std::size_t Utf8WindowAsGbk(const unsigned char* q, const std::uint32_t* gbkOf, unsigned char* o,
                             std::size_t& written, bool& bad) {
     const std::uint64_t high = gbk::HighMask(q);
@@ -135,20 +143,20 @@ std::size_t Utf8WindowAsGbk(const unsigned char* q, const std::uint32_t* gbkOf, 
     }
     std::size_t w = written;
     std::uint32_t failed = 0;
-    for (std::uint64_t starts = ~high | leads; starts != 0; starts &= starts - 1) {
+    std::size_t from = 0;  // the first byte of the window not written yet
+    for (std::uint64_t bits = leads; bits != 0; bits &= bits - 1) {
+        const std::size_t k = static_cast<std::size_t>(__builtin_ctzll(bits));
+        CopyAscii(q, from, k, o, w);
         std::uint32_t x;
-        std::memcpy(&x, q + __builtin_ctzll(starts), 4);
-        const unsigned b0 = x & 0xFF;
-        const unsigned sequence = (b0 & 0x0F) << 12 | (x >> 2 & 0xFC0) | (x >> 16 & 0x3F);
-        // Masks rather than a choice, which a compiler may make a branch: ASCII and Chinese alternate at
-        // random.
-        const unsigned three = 0u - (b0 >> 7);
-        const std::uint32_t bytes = gbkOf[(sequence & three) | (b0 & ~three)];
+        std::memcpy(&x, q + k, 4);
+        const std::uint32_t bytes = gbkOf[(x & 0x0F) << 12 | (x >> 2 & 0xFC0) | (x >> 16 & 0x3F)];
         failed |= static_cast<std::uint32_t>(bytes < 0x10000);
         const auto two = static_cast<std::uint16_t>(bytes);
         std::memcpy(o + w, &two, 2);
         w += bytes >> 16;
+        from = k + 3;
     }
+    CopyAscii(q, from, 64, o, w);
     written = w;
     bad = bad || failed != 0;
     return 64 + spill;
@@ -162,8 +170,9 @@ bool Utf8AsGbk(const std::string& text, std::string& gbkText) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     const bool asciiAsItself = AsciiIsItself();
-    // Never longer when ASCII is itself: every other code of two bytes comes from two bytes or three.
-    gbkText.resize(asciiAsItself ? n : 2 * n);
+    // Never longer when ASCII is itself (every other code of two bytes comes from two bytes or three), but
+    // for the room the windows write past their end.
+    gbkText.resize(asciiAsItself ? n + 16 : 2 * n);
     auto* o = reinterpret_cast<unsigned char*>(&gbkText[0]);
     std::size_t w = 0;
     std::size_t i = 0;
@@ -171,7 +180,7 @@ bool Utf8AsGbk(const std::string& text, std::string& gbkText) {
     bool bad = false;
     const std::uint32_t* gbkOf = kLittleEndian && asciiAsItself ? GbkOfCodePoints().data() : nullptr;
     while (i < n) {
-        if (gbkOf != nullptr && i >= slow && i + 67 <= n) {
+        if (gbkOf != nullptr && i >= slow && i + 80 <= n) {
             const std::size_t read = Utf8WindowAsGbk(p + i, gbkOf, o, w, bad);
             if (bad) return false;
             if (read != 0) {
@@ -255,7 +264,9 @@ std::size_t GbkWindowAsUtf8(const unsigned char* q, const std::uint32_t* utf8, u
         std::uint16_t x;
         std::memcpy(&x, q + __builtin_ctzll(starts), 2);
         const unsigned b0 = x & 0xFF;
-        const unsigned pair = 0u - (b0 >> 7);  // a mask, not a branch, as above
+        // A mask rather than a choice, which a compiler may make a branch: ASCII and Chinese alternate at
+        // random.
+        const unsigned pair = 0u - (b0 >> 7);
         const std::uint32_t bytes = utf8[((b0 << 8 | x >> 8) & pair) | (b0 & ~pair)];
         failed |= static_cast<unsigned>(bytes == 0);
         std::memcpy(o + w, &bytes, 4);
