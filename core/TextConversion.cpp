@@ -165,10 +165,10 @@ std::size_t Utf8WindowAsGbk(const unsigned char* q, const std::uint32_t* gbkOf, 
 // The whole of a UTF-8 text as one GBK text, where every character of it is one GBK holds, as in most text:
 // then it is a single stretch. False, with gbkText unfinished, at the first character that is not (or a byte
 // that does not decode).
-bool Utf8AsGbk(const std::string& text, std::string& gbkText) {
+bool Utf8AsGbk(const char* text, std::size_t size, std::string& gbkText) {
     const gbk::CCodec& codec = gbk::Codec();
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const std::size_t n = size;
     const bool asciiAsItself = AsciiIsItself();
     // Never longer when ASCII is itself (every other code of two bytes comes from two bytes or three), but
     // for the room the windows write past their end.
@@ -341,10 +341,10 @@ inline char16_t UnitAt(const unsigned char* p, bool big) {
 // The whole of a UTF-16 text (even in size) as one GBK text, where every character of it is one GBK holds;
 // false at the first that is not (a surrogate, half of a character GBK never holds, included: GBK holds
 // none).
-bool Utf16AsGbk(const std::string& text, bool big, std::string& gbkText) {
+bool Utf16AsGbk(const char* text, std::size_t size, bool big, std::string& gbkText) {
     const gbk::CCodec& codec = gbk::Codec();
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const std::size_t n = size;
     gbkText.resize(n);  // two bytes a unit, and no code takes more
     auto* o = reinterpret_cast<unsigned char*>(&gbkText[0]);
     std::size_t w = 0;
@@ -379,23 +379,35 @@ bool GbkAsUtf16(const std::string& gbkText, bool big, std::string& out) {
     return true;
 }
 
+// UTF-8 or UTF-16 text whose every character is one GBK holds (most text), converted as the one stretch it
+// is: through GBK in one pass each way, into out. False, with out unfinished, for any other text; a result
+// that does not decode leaves the text as it was.
+bool ConvertThroughGbk(TextEncoding encoding, const char* text, std::size_t size, std::string& out,
+                       const CTextConversion& conversion) {
+    thread_local std::string whole;
+    const bool big = encoding == TextEncoding::Utf16Be;
+    if (encoding == TextEncoding::Utf8) {
+        if (!Utf8AsGbk(text, size, whole)) return false;
+        conversion.ConvertGbk(whole);
+        if (!GbkAsUtf8(whole, out)) out.assign(text, size);
+        return true;
+    }
+    if (!big && encoding != TextEncoding::Utf16Le) return false;
+    if (size % 2 != 0 || !Utf16AsGbk(text, size, big, whole)) return false;
+    conversion.ConvertGbk(whole);
+    if (!GbkAsUtf16(whole, big, out)) out.assign(text, size);
+    return true;
+}
+
 // Unicode text by the rule: each stretch of characters GBK holds converted as one GBK text and written back
 // in the text's own encoding; the original of a stretch whose result does not decode stays (tables that are
 // not made of GBK characters can produce one), and so does, in Big5, a stretch whose result Big5 cannot hold;
 // everything else passes as it is.
 // Returns false when a stretch stayed because the encoding could not hold its result (only Big5 cannot).
 bool ConvertByStretches(TextEncoding encoding, std::string& text, const CTextConversion& conversion) {
-    thread_local std::string whole;
     thread_local std::string unicode;
-    if (encoding == TextEncoding::Utf8 && Utf8AsGbk(text, whole)) {
-        conversion.ConvertGbk(whole);
-        if (GbkAsUtf8(whole, unicode)) text.swap(unicode);  // else the stretch stays as it was
-        return true;
-    }
-    const bool big = encoding == TextEncoding::Utf16Be;
-    if ((big || encoding == TextEncoding::Utf16Le) && text.size() % 2 == 0 && Utf16AsGbk(text, big, whole)) {
-        conversion.ConvertGbk(whole);
-        if (GbkAsUtf16(whole, big, unicode)) text.swap(unicode);
+    if (ConvertThroughGbk(encoding, text.data(), text.size(), unicode, conversion)) {
+        text.swap(unicode);
         return true;
     }
     bool allWritten = true;
@@ -664,6 +676,7 @@ bool CTextConversion::ConvertsRunParts(TextEncoding encoding) const {
 void CTextConversion::ConvertRunPart(TextEncoding encoding, char* part, std::size_t size,
                                      std::string& out) const {
     if (encoding != TextEncoding::Gbk) {
+        if (ConvertThroughGbk(encoding, part, size, out, *this)) return;
         out.assign(part, size);
         ConvertByStretches(encoding, out, *this);
         return;
