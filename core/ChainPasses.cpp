@@ -176,21 +176,26 @@ bool CChainPasses::Convert(std::string& text) const {
             continue;
         }
         // Phrases that change the length: the text is built anew, and every cut moves with it.
+        std::size_t size = n;
+        for (const Taken& t : taken) size = size - t.length + t.size;
         std::string& built = scratch.built;
-        built.clear();
-        built.reserve(n + n / 4);
+        built.resize(size);
+        char* w = &built[0];
+        const char* r = text.data();
         std::size_t from = 0;
         std::size_t cut = 0;
         std::ptrdiff_t moved = 0;
         for (const Taken& t : taken) {
             for (; cut < cuts.size() && cuts[cut] <= t.at; ++cut) cuts[cut] = Moved(cuts[cut], moved);
-            built.append(text, from, t.at - from);
-            built.append(t.to, t.size);
+            std::memcpy(w, r + from, t.at - from);
+            w += t.at - from;
+            std::memcpy(w, t.to, t.size);
+            w += t.size;
             moved += static_cast<std::ptrdiff_t>(t.size) - static_cast<std::ptrdiff_t>(t.length);
             from = t.at + t.length;
         }
         for (; cut < cuts.size(); ++cut) cuts[cut] = Moved(cuts[cut], moved);
-        built.append(text, from, n - from);
+        std::memcpy(w, r + from, n - from);
         text.swap(built);
     }
     return true;
