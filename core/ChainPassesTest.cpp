@@ -111,7 +111,8 @@ TEST(ChainPassesTest, UnitedStartsPassWhereAnyDictionarysDo) {
         const std::string text = gen.Text(400) + "xxxx";
         const auto* s = reinterpret_cast<const unsigned char*>(text.data());
         for (std::size_t p = 0; p + 4 <= text.size(); ++p) {
-            ASSERT_EQ(united.MayBeginAtPair(s, p), small.MayBeginAtPair(s, p) || large.MayBeginAtPair(s, p));
+            ASSERT_EQ(united.MayBeginAtPair<true>(s, p),
+                      small.MayBeginAtPair<true>(s, p) || large.MayBeginAtPair<true>(s, p));
             ASSERT_EQ(united.MayBeginAtSingle(s, p),
                       small.MayBeginAtSingle(s, p) || large.MayBeginAtSingle(s, p));
         }

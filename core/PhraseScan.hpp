@@ -14,7 +14,7 @@ namespace phrasescan {
 // scan going on from there, or 0 when it took none. Most characters begin no phrase: those are passed over 64
 // bytes at a time, the filters sifting a window's characters before any is asked, which keeps their
 // unpredictable answers out of the branches.
-template <class Ask>
+template <bool kAlone, class Ask>
 void ForEachPossibleStart(const unsigned char* s, std::size_t n, const CPhraseStarts& starts, Ask&& ask) {
     const bool singles = starts.OneBytePhrases();
     std::size_t i = 0;  // each window begins on a character
@@ -27,7 +27,7 @@ void ForEachPossibleStart(const unsigned char* s, std::size_t n, const CPhraseSt
         std::uint64_t bits = 0;
         for (std::uint64_t sift = pairs; sift != 0; sift &= sift - 1) {
             const auto k = static_cast<unsigned>(__builtin_ctzll(sift));
-            bits |= static_cast<std::uint64_t>(starts.MayBeginAtPair(s, i + k)) << k;
+            bits |= static_cast<std::uint64_t>(starts.MayBeginAtPair<kAlone>(s, i + k)) << k;
         }
         if (singles) {
             const std::uint64_t ones =
@@ -54,6 +54,13 @@ void ForEachPossibleStart(const unsigned char* s, std::size_t n, const CPhraseSt
         if (!starts.MayStart(code)) continue;
         if (const std::size_t end = ask(i)) width = end - i;
     }
+}
+
+// The scan above, without the look-up of codes alone where no phrase is one: most dictionaries of phrases.
+template <class Ask>
+void ForEachPossibleStart(const unsigned char* s, std::size_t n, const CPhraseStarts& starts, Ask&& ask) {
+    if (starts.AnyAlone()) return ForEachPossibleStart<true>(s, n, starts, ask);
+    ForEachPossibleStart<false>(s, n, starts, ask);
 }
 
 }  // namespace phrasescan

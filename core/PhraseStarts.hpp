@@ -17,16 +17,20 @@ class CPhraseStarts {
     bool Alone(CharCode code) const { return m_anyAlone && Bit(m_alone, code); }
 
     // Whether a phrase may begin with the two-byte character at p, with at least four bytes of text from p: a
-    // bit per hash of the four bytes there, set for the first two characters of every phrase, or the first
-    // code alone is a phrase.
+    // bit per hash of the four bytes there, set for the first two characters of every phrase, or (kAlone) the
+    // first code alone is a phrase; without kAlone only where no code alone is one (AnyAlone).
+    template <bool kAlone>
     bool MayBeginAtPair(const unsigned char* s, std::size_t p) const {
         std::uint32_t bytes;
         std::memcpy(&bytes, s + p, 4);
         const std::uint32_t bit = PairBit(bytes);
+        if (!kAlone) return Bit(m_pairs, bit);
         const auto first = static_cast<CharCode>(s[p] << 8 | s[p + 1]);
-        // Both loads, no branch: the bits of codes alone are all clear when there is none.
+        // Both loads, no branch.
         return (static_cast<unsigned>(Bit(m_pairs, bit)) | static_cast<unsigned>(Bit(m_alone, first))) != 0;
     }
+    // Some phrase is a code alone.
+    bool AnyAlone() const { return m_anyAlone; }
 
     // Some phrase begins with a one-byte character, one from OneByteLow() to OneByteHigh().
     bool OneBytePhrases() const { return m_oneByte; }
@@ -50,8 +54,9 @@ class CPhraseStarts {
     std::size_t MemoryBytes() const;
 
   private:
-    // 32 bits or more per first pair, so that few of a text's pairs pass by chance; 128 KB at most, and 8 KB at
-    // least, so that a small dictionary's filter keeps its few false answers in the union of a larger one's.
+    // 32 bits or more per first pair, so that few of a text's pairs pass by chance; 128 KB at most, and 8 KB
+    // at least, so that a small dictionary's filter keeps its few false answers in the union of a larger
+    // one's.
     static constexpr int kMaxPairBits = 20;
     static constexpr int kLeastPairBits = 16;
 
