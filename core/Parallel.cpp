@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <system_error>
+#include <stdexcept>
 #include <thread>
 
 namespace parallel {
@@ -18,16 +18,18 @@ class CPool {
         for (std::size_t k = 0; k < helpers; ++k) {
             try {
                 std::thread([this] { Serve(); }).detach();
-            } catch (const std::system_error&) {
+            } catch (const std::exception&) {  // no thread, or no memory for one
                 break;
             }
         }
     }
 
-    void Start(CBatch& batch) {
+    // The batch's parts are handed out from here on; if it cannot be queued (no memory), nothing is.
+    void Start(CBatch& batch, std::size_t count) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_queue.push_back(&batch);
+            batch.m_count = count;
         }
         m_wake.notify_all();
     }
@@ -51,7 +53,10 @@ class CPool {
     // Takes the next part of batch and runs it, the lock released meanwhile.
     void RunOne(CBatch& batch, std::unique_lock<std::mutex>& lock) {
         const std::size_t k = batch.m_next++;
-        if (batch.m_next == batch.m_count) m_queue.erase(std::find(m_queue.begin(), m_queue.end(), &batch));
+        if (batch.m_next == batch.m_count) {
+            const auto queued = std::find(m_queue.begin(), m_queue.end(), &batch);
+            if (queued != m_queue.end()) m_queue.erase(queued);
+        }
         lock.unlock();
         try {
             batch.m_part(k);
@@ -97,12 +102,12 @@ CBatch::~CBatch() {
 }
 
 void CBatch::Start(std::size_t count, std::function<void(std::size_t)> part) {
+    m_count = 0;  // nothing to wait for unless it is queued
     m_part = std::move(part);
     m_errors.assign(count, nullptr);
     m_next = 0;
-    m_count = count;
     m_unfinished = count;
-    if (count != 0) Pool().Start(*this);
+    if (count != 0) Pool().Start(*this, count);
 }
 
 void CBatch::Wait() {
