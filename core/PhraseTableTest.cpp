@@ -76,6 +76,27 @@ TEST(PhraseTableTest, AWellFormedFileLoadsWithItsIndex) {
     EXPECT_EQ(PhraseLoadResult::Loaded, Load(bytes + "\x1a" + "anything", phrases));
 }
 
+// By words a direction asks its phrases before its characters: where both have a key, the phrase's counts,
+// and so does the first of equal keys within a dictionary; the indexes are made on first use, from any copy.
+TEST(PhraseTableTest, APhraseWinsOverACharacterWithItsKey) {
+    const std::string zhong = "\xd6\xd0";  // 中
+    const std::string ding = "\xb6\xa1";   // 丁
+    const std::string qi = "\xc6\xdf";     // 七
+    const std::string wan = "\xcd\xf2";    // 万
+    // In byte order, as a file holds them: 万 before 中.
+    const PhraseTables phrases(
+        {{dictionary::kSimplifiedCharacters, {{wan, qi}, {zhong, qi}}},
+         {dictionary::kSimplifiedPhrases, {{wan, ding}, {wan, zhong}, {zhong, ding}}}});
+    const PhraseTables copy = phrases;
+    const CharTables tables("a", "b");
+    for (const PhraseTables* any : {&copy, &phrases}) {
+        std::string text = zhong + wan + "a";
+        ConvertWords(text, Direction::ToTraditional, tables, *any);
+        EXPECT_EQ(ding + ding + "b", text);
+    }
+    EXPECT_EQ(&phrases.Index(Direction::ToTraditional), &copy.Index(Direction::ToTraditional));
+}
+
 TEST(PhraseTableTest, EveryBrokenRuleMakesTheFileDamagedAndLeavesNothingLoaded) {
     struct Fault {
         const char* what;

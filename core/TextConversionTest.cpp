@@ -297,6 +297,60 @@ TEST(TextConversionTest, ByWordsUnicodeTextConvertsAsItsGbkForm) {
     }
 }
 
+// Long texts of words and Latin letters go through GBK in one pass each way, 64 bytes at a time, until a
+// character the windows leave to the slower path: a two-byte or four-byte sequence, a character GBK lacks,
+// bytes that are no UTF-8 (an overlong form, a surrogate), the euro sign (one byte in GBK).
+TEST(TextConversionTest, ByWordsLongTextsConvertAsTheirStretches) {
+    const CharTables tables = ShippedTables();
+    PhraseTables phrases;
+    ASSERT_EQ(PhraseLoadResult::Loaded,
+              LoadPhrases(phrases, (testsupport::ProgramFolder() / kPhraseFileName).string()));
+    std::vector<std::u32string> words;
+    const std::vector<PhraseEntry>& entries = phrases.Phrases(Direction::ToTraditional);
+    for (std::size_t k = 0; k < entries.size(); k += 13) {
+        std::u32string word;
+        if (DecodeAll(entries[k].phrase, word)) words.push_back(word);
+        if (DecodeAll(entries[k].counterpart, word)) words.push_back(word);
+    }
+    const std::vector<Piece> odd = {{U"€", true, {}},
+                                    {U"é", true, {}},
+                                    {U"\uE000", true, {}},
+                                    {U"😀", false, {}},
+                                    {U"한", false, {}},
+                                    {U"", false, "\xe0\x80\xaf"},
+                                    {U"", false, "\xed\xa0\x80"},
+                                    {U"\u0800", false, {}}};
+    std::mt19937 random(17);
+    for (int round = 0; round < 32; ++round) {
+        std::vector<Piece> pieces;
+        for (std::size_t count = 20 + random() % 100; count > 0; --count) {
+            pieces.push_back(random() % 5 != 0 ? Piece{words[random() % words.size()], true, {}}
+                                               : Piece{std::u32string(1 + random() % 20, U'a'), true, {}});
+        }
+        if (round % 2 != 0)
+            pieces.insert(pieces.begin() + random() % pieces.size(), odd[round / 2 % odd.size()]);
+        // And a sequence cut short at every place of the first windows and their edges.
+        if (round >= 16) {
+            const std::size_t before = static_cast<std::size_t>(round - 16) * 9 % 140;
+            pieces.insert(pieces.begin(),
+                          {Piece{std::u32string(before, U'a'), true, {}}, Piece{U"", false, "\xe4\xb8"}});
+        }
+        for (const Direction direction : {Direction::ToTraditional, Direction::ToSimplified}) {
+            const CTextConversion conversion(tables, direction, &phrases);
+            const std::string expected = Expected(pieces, direction, tables, &phrases);
+            std::string text = Joined(pieces);
+            conversion.ConvertUtf8(text);
+            ASSERT_EQ(text, expected) << "round " << round;
+            if (AnyRaw(pieces)) continue;
+            for (const bool swapped : {false, true}) {
+                std::u16string units = Utf16Of(Joined(pieces), swapped);
+                conversion.ConvertUtf16(units, swapped);
+                ASSERT_TRUE(units == Utf16Of(expected, swapped)) << "round " << round;
+            }
+        }
+    }
+}
+
 TEST(TextConversionTest, BytesAndUnitsThatDoNotDecodePassUnchanged) {
     const CharTables tables = ShippedTables();
     const CTextConversion conversion(tables, Direction::ToTraditional);
