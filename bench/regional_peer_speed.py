@@ -74,8 +74,8 @@ def main():
                     .replace("{out}", str(out)) for part in shlex.split(command)]
             walls = [timed(argv, given, out) for _ in range(args.runs)]
             wall = statistics.median(walls)
-            print(f"{name:6} {label:22} {wall:7.2f} s  {size / 1e6 / wall:7.1f} MB/s  "
-                  f"(runs: {', '.join(f'{w:.2f}' for w in walls)})", flush=True)
+            print(f"{name:6} {label:26} {wall:7.3f} s  {size / 1e6 / wall:7.1f} MB/s  "
+                  f"(runs: {', '.join(f'{w:.3f}' for w in walls)})", flush=True)
     return 0
 
 
