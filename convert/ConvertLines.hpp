@@ -163,10 +163,11 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
         if (sizeof(Unit) == 2 && size % 2 != 0) stray.assign(read.data + --size, 1);
         // A reader that looked far ahead hands out megabytes at once: they go through in runs of about
         // kRunBytes, so that memory stays bounded.
-        for (std::size_t at = 0, end = 0; at < size || size == 0; at = end) {
-            end = size - at <= linesdetail::kRunBytes
-                      ? size
-                      : afterLineEnd(read.data, size, at + linesdetail::kRunBytes);
+        std::size_t at = 0;
+        do {
+            const std::size_t end = size - at <= linesdetail::kRunBytes
+                                        ? size
+                                        : afterLineEnd(read.data, size, at + linesdetail::kRunBytes);
             linesdetail::CRunInParts<Out>& run = runs[next];
             run.input.resize((end - at) / sizeof(Unit));
             if (end != at) std::memcpy(&run.input[0], read.data + at, end - at);
@@ -178,8 +179,8 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
             if (converting && !writeOut(runs[1 - next])) return LinesOutcome::WriteFailed;
             converting = true;
             next = 1 - next;
-            if (size == 0) break;
-        }
+            at = end;
+        } while (at < size);
     }
     if (converting && !writeOut(runs[1 - next])) return LinesOutcome::WriteFailed;
     if (reader.Failed()) return LinesOutcome::ReadFailed;

@@ -24,8 +24,9 @@ class CBatch {
     CBatch& operator=(const CBatch&) = delete;
 
     void Start(std::size_t count, std::function<void(std::size_t)> part);
-    // Runs the parts no helper has taken yet, then other batches' while helpers finish this one's; if some
-    // parts threw, the exception of the first of them is thrown here once all are done.
+    // Runs the parts no helper has taken yet, then other batches' while helpers finish this one's (so a part
+    // must not count on its thread holding nothing of its own when it calls Wait); if some parts threw, the
+    // exception of the first of them is thrown here once all are done.
     void Wait();
 
   private:
