@@ -116,4 +116,34 @@ TEST(AllocationFaultTest, EveryAllocationOfAConversionMayFailAndNothingHalfDoneS
     }
 }
 
+// Conversion by words makes the phrase indexes when it first needs them: an allocation failing there fails
+// that file, and the next one converts as if nothing had failed.
+TEST(AllocationFaultTest, AnIndexThatCouldNotBeMadeIsMadeWhenNextAskedFor) {
+    const CharTables tables("\xbc\xf2\xcc\xe5", "\xba\x86\xf3\x77");  // 简体 and 簡體 in GBK
+    const std::vector<PhraseEntry> words = {{"\xbc\xf2\xcc\xe5", "\xf3\x77\xba\x86"}};  // 简体 -> 體簡
+    TempDir dir;
+    WriteBytes(dir.File("in.txt"), "\xbc\xf2\xcc\xe5\n");
+    CReplacingHost host;
+    const std::string expected = "\xf3\x77\xba\x86\r\n";
+    long failures = 0;
+    for (long at = 1;; ++at) {
+        const PhraseTables phrases(words, {});  // no index made yet
+        const CTextConversion byWords(tables, Direction::ToTraditional, &phrases);
+        const FileJob job{dir.File("in.txt"), dir.File("out.txt"), &byWords, std::nullopt, std::nullopt};
+        g_allocations = 0;
+        g_failed = false;
+        g_failAt = at;
+        const FileReport report = ConvertOneFile(job, host);
+        g_failAt = 0;
+        if (g_failed) {
+            ++failures;
+            EXPECT_EQ(FileOutcome::ReadFailed, report.outcome) << "allocation " << at;
+            ASSERT_EQ(FileOutcome::Converted, ConvertOneFile(job, host).outcome) << "allocation " << at;
+        }
+        EXPECT_EQ(expected, ReadBytes(dir.File("out.txt"))) << "allocation " << at;
+        if (!g_failed) break;
+    }
+    EXPECT_GT(failures, 2);
+}
+
 }  // namespace

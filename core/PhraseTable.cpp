@@ -2,6 +2,7 @@
 #include "PhraseTable.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -23,6 +24,28 @@ const char kTraditionalPhrases[] = "TSPhrases";
 const char kTraditionalCharacters[] = "TSCharacters";
 }  // namespace dictionary
 
+namespace {
+
+// Something made on first use, once, by the first thread that asks. Making it may fail (no memory): then
+// nothing is made and the next to ask tries again, which std::call_once does not promise on every platform.
+class COnce {
+  public:
+    template <class Make>
+    void Run(Make&& make) {
+        if (m_made.load(std::memory_order_acquire)) return;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_made.load(std::memory_order_relaxed)) return;
+        make();
+        m_made.store(true, std::memory_order_release);
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::atomic<bool> m_made{false};
+};
+
+}  // namespace
+
 // The entries, and their indexes made on first use: a conversion needs only a few of them, and the program's
 // start should not wait for the rest.
 struct PhraseTables::Indexes {
@@ -30,11 +53,11 @@ struct PhraseTables::Indexes {
     std::vector<CandidateEntry> forms[2];
     std::vector<std::uint16_t> normalized;  // per GBK code: the code it is written as, or 0
 
-    std::once_flag wordsMade[2];
+    COnce wordsMade[2];
     std::vector<PhraseEntry> words[2];
-    std::once_flag wordsIndexed[2];
+    COnce wordsIndexed[2];
     PhraseDirectionIndex wordsIndex[2];
-    std::unique_ptr<std::once_flag[]> indexed;  // per dictionary
+    std::unique_ptr<COnce[]> indexed;  // per dictionary
     std::vector<PhraseDirectionIndex> named;
 };
 
@@ -96,7 +119,7 @@ PhraseTables::PhraseTables(std::vector<PhraseDictionary> dictionaries,
             if (slot == 0) slot = code(e.counterpart);
         }
     }
-    indexes->indexed.reset(new std::once_flag[dictionaries.size()]);
+    indexes->indexed.reset(new COnce[dictionaries.size()]);
     indexes->named.resize(dictionaries.size());
     indexes->dictionaries = std::move(dictionaries);
     indexes->forms[0] = std::move(traditionalForms);
@@ -107,9 +130,11 @@ PhraseTables::PhraseTables(std::vector<PhraseDictionary> dictionaries,
 const std::vector<PhraseEntry>& PhraseTables::Phrases(Direction direction) const {
     const int k = Slot(direction);
     Indexes& indexes = *m_indexes;
-    std::call_once(indexes.wordsMade[k], [&] {
+    indexes.wordsMade[k].Run([&] {
+        std::vector<PhraseEntry> words;
         for (const std::vector<PhraseEntry>* list : WordLists(indexes.dictionaries, direction))
-            indexes.words[k].insert(indexes.words[k].end(), list->begin(), list->end());
+            words.insert(words.end(), list->begin(), list->end());
+        indexes.words[k] = std::move(words);
     });
     return indexes.words[k];
 }
@@ -117,7 +142,7 @@ const std::vector<PhraseEntry>& PhraseTables::Phrases(Direction direction) const
 const PhraseDirectionIndex& PhraseTables::Index(Direction direction) const {
     const int k = Slot(direction);
     Indexes& indexes = *m_indexes;
-    std::call_once(indexes.wordsIndexed[k], [&] {
+    indexes.wordsIndexed[k].Run([&] {
         indexes.wordsIndex[k] =
             PhraseDirectionIndex::Build(WordLists(indexes.dictionaries, direction), indexes.forms[k]);
     });
@@ -133,9 +158,8 @@ const PhraseDirectionIndex* PhraseTables::Dictionary(const std::string& name) co
     if (found == m_byName.end()) return nullptr;
     Indexes& indexes = *m_indexes;
     const std::size_t k = found->second;
-    std::call_once(indexes.indexed[k], [&] {
-        indexes.named[k] = PhraseDirectionIndex::Build(indexes.dictionaries[k].entries, {});
-    });
+    indexes.indexed[k].Run(
+        [&] { indexes.named[k] = PhraseDirectionIndex::Build(indexes.dictionaries[k].entries, {}); });
     return &indexes.named[k];
 }
 
