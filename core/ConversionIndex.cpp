@@ -159,7 +159,7 @@ const DirectionIndex& ConversionIndex::Of(Direction direction) const {
 
 const std::vector<std::uint16_t>& ConversionIndex::Big5ToConvertedGbk(Direction direction) const {
     const int k = direction == Direction::ToTraditional ? 1 : 0;
-    std::call_once(m_big5Once[k], [&] {
+    m_big5Once[k].Run([&] {
         const DirectionIndex& index = Of(direction);
         if (!index.direct) return;
         std::vector<std::uint16_t>& table = m_big5[k];
@@ -183,6 +183,6 @@ const std::vector<std::uint16_t>& ConversionIndex::Big5ToConvertedGbk(Direction 
 
 const UnicodeLookup& ConversionIndex::Unicode(Direction direction) const {
     const int k = direction == Direction::ToTraditional ? 1 : 0;
-    std::call_once(m_unicodeOnce[k], [&] { m_unicode[k] = BuildUnicodeLookup(Of(direction)); });
+    m_unicodeOnce[k].Run([&] { m_unicode[k] = BuildUnicodeLookup(Of(direction)); });
     return m_unicode[k];
 }

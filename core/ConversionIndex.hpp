@@ -4,11 +4,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "Direction.hpp"
+#include "Once.hpp"
 
 // A character's code: lead byte * 256 + trail byte for a two-byte character, the byte itself for a one-byte
 // character. A lone lead byte at the end of a text is coded as its byte: one-byte characters never take those
@@ -97,8 +97,8 @@ struct ConversionIndex {
     const std::vector<std::uint16_t>& Big5ToConvertedGbk(Direction direction) const;
 
   private:
-    mutable std::once_flag m_unicodeOnce[2];
+    mutable COnce m_unicodeOnce[2];
     mutable UnicodeLookup m_unicode[2];
-    mutable std::once_flag m_big5Once[2];
+    mutable COnce m_big5Once[2];
     mutable std::vector<std::uint16_t> m_big5[2];
 };

@@ -2,13 +2,12 @@
 #include "PhraseTable.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <new>
 
 #include "CharStarts.hpp"
+#include "Once.hpp"
 #include "PhraseIndex.hpp"
 #include "platform/TextFile.hpp"
 
@@ -23,28 +22,6 @@ const char kSimplifiedCharacters[] = "STCharacters";
 const char kTraditionalPhrases[] = "TSPhrases";
 const char kTraditionalCharacters[] = "TSCharacters";
 }  // namespace dictionary
-
-namespace {
-
-// Something made on first use, once, by the first thread that asks. Making it may fail (no memory): then
-// nothing is made and the next to ask tries again, which std::call_once does not promise on every platform.
-class COnce {
-  public:
-    template <class Make>
-    void Run(Make&& make) {
-        if (m_made.load(std::memory_order_acquire)) return;
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_made.load(std::memory_order_relaxed)) return;
-        make();
-        m_made.store(true, std::memory_order_release);
-    }
-
-  private:
-    std::mutex m_mutex;
-    std::atomic<bool> m_made{false};
-};
-
-}  // namespace
 
 // The entries, and their indexes made on first use: a conversion needs only a few of them, and the program's
 // start should not wait for the rest.
