@@ -223,7 +223,8 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
     std::string stray;      // half a unit at the end of a UTF-16 input
     std::string big5AsGbk;  // a Big5 run as read
     // One byte units: in place where the tables allow, else into a buffer (by words lines may change their
-    // length), else line by line.
+    // length; only Big5 gets here so, the rest goes through ConvertRunsInParts), else line by line.
+    const auto notInto = [](platform::LineRun&) { return false; };
     const auto convertBytes = [&](platform::LineRun& run, auto&& inPlace, auto&& into, auto&& convertLine) {
         if (inPlace(run)) return putRun(run.data, run.size);
         if (into(run)) return putRun(line.data(), line.size());
@@ -240,14 +241,12 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
         if (run.size % 2 != 0) stray.assign(run.data + run.size - 1, 1);
         if (conversion.ConvertUtf16Lines(&units[0], units.size(), swapped))
             return putRun(units.data(), units.size());
-        if (conversion.ConvertUtf16LinesInto(units.data(), units.size(), swapped, unitLine))
-            return putRun(unitLine.data(), unitLine.size());
         const char16_t lf = linesdetail::InFileOrder(u'\n', bigEndian);
         const char16_t cr = linesdetail::InFileOrder(u'\r', bigEndian);
         return text::ForEachLine(units.data(), units.size(), lf, cr, [&](std::size_t at, std::size_t size) {
             unitLine.assign(units.data() + at, size);
             conversion.ConvertUtf16(unitLine, swapped);
-            return put(reinterpret_cast<const char*>(unitLine.data()), size * 2);
+            return put(reinterpret_cast<const char*>(unitLine.data()), unitLine.size() * 2);
         });
     };
     platform::LineRun run;
@@ -257,10 +256,7 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
             case TextEncoding::Gbk:
                 allWritten = convertBytes(
                     run, [&](platform::LineRun& r) { return conversion.ConvertGbkLines(r.data, r.size); },
-                    [&](platform::LineRun& r) {
-                        return conversion.ConvertGbkLinesInto(r.data, r.size, line);
-                    },
-                    [&](std::string& text) { conversion.ConvertGbk(text); });
+                    notInto, [&](std::string& text) { conversion.ConvertGbk(text); });
                 break;
             case TextEncoding::Utf8:
                 allWritten = convertBytes(
@@ -268,10 +264,7 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
                     [&](platform::LineRun& r) {
                         return conversion.ConvertUtf8Lines(r.data, r.size, knownValid);
                     },
-                    [&](platform::LineRun& r) {
-                        return conversion.ConvertUtf8LinesInto(r.data, r.size, line);
-                    },
-                    [&](std::string& text) { conversion.ConvertUtf8(text); });
+                    notInto, [&](std::string& text) { conversion.ConvertUtf8(text); });
                 break;
             case TextEncoding::Big5:
                 // Converted as GBK where every character of the run is one GBK holds (the same rule, at GBK's

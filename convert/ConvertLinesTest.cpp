@@ -11,7 +11,9 @@
 #include "core/ConversionChain.hpp"
 #include "core/PhraseTable.hpp"
 #include "core/Transcode.hpp"
+#include "core/UserPairs.hpp"
 #include "tests/support/ShippedTables.hpp"
+#include "tests/support/TempDir.hpp"
 
 namespace {
 
@@ -190,6 +192,37 @@ TEST_F(ConvertRunsTest, AFailureStopsTheLoopWithWhatCameBeforeItWritten) {
     EXPECT_EQ(LinesOutcome::ReadFailed,
               ConvertLines(failing, writer, byWords, TextEncoding::Gbk, [](int) {}));
     EXPECT_TRUE(writer.lines == expected);  // everything read was written
+}
+
+// With the user's pairs lines go one by one, and a pair may make a line longer or shorter: every line is
+// written whole, in every encoding.
+TEST_F(ConvertRunsTest, LinesThatChangeLengthOneByOneAreWrittenWhole) {
+    testsupport::TempDir dir;
+    testsupport::WriteBytes(dir.File("pairs.txt"),
+                            "\xe7\xae\x80\xe4\xbd\x93\tXYZ\n\xe4\xb8\xad\xe6\x96\x87\t\xe6\x96\x87\n");
+    CUserPairs pairs;  // 简体 -> XYZ (two characters become three), 中文 -> 文 (one)
+    std::string error;
+    ASSERT_TRUE(pairs.Load(dir.File("pairs.txt"), error)) << error;
+    CTextConversion conversion(tables, Direction::ToTraditional, &phrases);
+    conversion.Prefer(&pairs);
+    gbk =
+        "\xbc\xf2\xcc\xe5\xd6\xd0\xce\xc4\n\xd6\xd0\xce\xc4\xbc\xf2\xcc\xe5"
+        "ab\r\n\xbc\xf2\xcc\xe5";
+    for (const TextEncoding encoding :
+         {TextEncoding::Gbk, TextEncoding::Utf8, TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
+        SCOPED_TRACE(static_cast<int>(encoding));
+        ASSERT_FALSE(conversion.ConvertsRunParts(encoding));
+        RunReader reader{Input(encoding), LayoutOf(encoding), {1 << 20}};
+        LineRecorder writer;
+        writer.bigEndian = encoding == TextEncoding::Utf16Be;
+        ASSERT_EQ(LinesOutcome::Done, ConvertLines(reader, writer, conversion, encoding, [](int) {}));
+        const Lines expected = ExpectedLines(reader.bytes, encoding, conversion);
+        EXPECT_TRUE(writer.lines == expected);
+        EXPECT_NE(std::string::npos,
+                  writer.lines[0].find(encoding == TextEncoding::Utf16Le   ? std::string("X\0Y\0Z\0", 6)
+                                       : encoding == TextEncoding::Utf16Be ? std::string("\0X\0Y\0Z", 6)
+                                                                           : std::string("XYZ")));
+    }
 }
 
 }  // namespace

@@ -578,17 +578,17 @@ void MapUtf8(unsigned char* p, std::size_t n, const UnicodeLookup& index, bool k
 // four, shared out among the threads as they come free.
 constexpr std::size_t kLeastPart = 32 * 1024;
 constexpr std::size_t kMostParts = 4;
-// A run of whole lines (units ending at lf) converted by convert(part, count, result) in parts cut at line
-// ends, each a run of whole lines of its own, converted on several threads at once and joined in order into
-// out: where lines convert one by one, that is what the whole run gives.
-template <class Unit, class Out, class Convert>
-void ConvertInParts(Unit* run, std::size_t count, std::remove_const_t<Unit> lf, Out& out, Convert&& convert) {
-    const std::size_t parts = std::min(kMostParts, count * sizeof(Unit) / kLeastPart);
-    if (parts <= 1) return convert(run, count, out);
+// A run of whole lines converted by convert(part, size, result) in parts cut at line ends, each a run of
+// whole lines of its own, converted on several threads at once and joined in order into out: where lines
+// convert one by one, that is what the whole run gives.
+template <class Convert>
+void ConvertInParts(char* run, std::size_t size, std::string& out, Convert&& convert) {
+    const std::size_t parts = std::min(kMostParts, size / kLeastPart);
+    if (parts <= 1) return convert(run, size, out);
     std::vector<std::size_t> cuts;
-    text::CutAtLineEnds(run, count, lf, parts, cuts);
-    thread_local std::vector<Out> kept;
-    std::vector<Out>& results = kept;  // this thread's, named so in the helpers too
+    text::CutAtLineEnds(run, size, '\n', parts, cuts);
+    thread_local std::vector<std::string> kept;
+    std::vector<std::string>& results = kept;  // this thread's, named so in the helpers too
     results.resize(cuts.size());
     parallel::ForEachPart(cuts.size(), [&](std::size_t k) {
         const std::size_t from = k == 0 ? 0 : cuts[k - 1];
@@ -694,7 +694,7 @@ void CTextConversion::ConvertRunPart(TextEncoding encoding, char* part, std::siz
 bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const {
     out.clear();
     if (!ConvertsRunParts(TextEncoding::Gbk)) return false;
-    ConvertInParts(run, size, '\n', out, [&](char* part, std::size_t partSize, std::string& result) {
+    ConvertInParts(run, size, out, [&](char* part, std::size_t partSize, std::string& result) {
         ConvertRunPart(TextEncoding::Gbk, part, partSize, result);
     });
     return true;
@@ -705,16 +705,6 @@ bool CTextConversion::ConvertsWholeLines() const {
     if (m_chain != nullptr) return m_chain->ConvertsWholeLines();
     return m_phrases != nullptr && m_tables.Index(m_direction).wholeLines &&
            m_phrases->Index(m_direction).WholeLines();
-}
-
-bool CTextConversion::ConvertUtf8LinesInto(const char* run, std::size_t size, std::string& out) const {
-    out.clear();
-    if (!ConvertsRunParts(TextEncoding::Utf8)) return false;
-    ConvertInParts(run, size, '\n', out, [&](const char* part, std::size_t partSize, std::string& result) {
-        result.assign(part, partSize);
-        ConvertByStretches(TextEncoding::Utf8, result, *this);
-    });
-    return true;
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {
@@ -793,24 +783,6 @@ bool CTextConversion::ConvertBig5LinesToGbk(char* run, std::size_t size) const {
         if (p[i] >= 0x80) return false;
         p[i] = singles[p[i]];
     }
-    return true;
-}
-
-bool CTextConversion::ConvertUtf16LinesInto(const char16_t* units, std::size_t count, bool swapped,
-                                            std::u16string& out) const {
-    out.clear();
-    // The units as they lie in memory are UTF-16 in the host's byte order, or in the other one.
-    const TextEncoding encoding =
-        swapped != HostIsBigEndian() ? TextEncoding::Utf16Be : TextEncoding::Utf16Le;
-    if (!ConvertsRunParts(encoding)) return false;
-    const auto lf = static_cast<char16_t>(swapped ? u'\n' << 8 : u'\n');
-    ConvertInParts(units, count, lf, out,
-                   [&](const char16_t* part, std::size_t partCount, std::u16string& result) {
-                       std::string bytes(reinterpret_cast<const char*>(part), partCount * 2);
-                       ConvertByStretches(encoding, bytes, *this);
-                       result.resize(bytes.size() / 2);
-                       if (!bytes.empty()) std::memcpy(&result[0], bytes.data(), bytes.size());
-                   });
     return true;
 }
 

@@ -63,18 +63,12 @@ class CTextConversion {
     bool ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const;
     // knownValid: the run is strict UTF-8 (the detection read all of it), so no sequence needs checking.
     bool ConvertUtf8Lines(char* run, std::size_t size, bool knownValid = false) const;
-    // By words or by name, a run of whole UTF-8 lines converted into `out` as its lines would be one by one;
-    // false, with out empty, where that cannot be done.
-    bool ConvertUtf8LinesInto(const char* run, std::size_t size, std::string& out) const;
     bool ConvertUtf16Lines(char16_t* units, std::size_t count, bool swapped) const;
-    // By words or by name, a run of whole UTF-16 lines (units ending at the unit LF) converted into `out` as
-    // its lines would be one by one; false, with out empty, where that cannot be done.
-    bool ConvertUtf16LinesInto(const char16_t* units, std::size_t count, bool swapped,
-                               std::u16string& out) const;
-    // The runs of the calls above cut at line ends into parts, each a run of whole lines of its own, which
-    // threads convert at once while the caller reads and writes: whether the runs of this encoding (GBK,
-    // UTF-8, or UTF-16 in its byte order) convert so, into a buffer, as the Into calls convert them; and one
-    // part, into out, in that encoding (changed on the way, as ConvertGbkLinesInto may change a run).
+    // By words or by name, runs of whole lines cut at line ends into parts, each a run of whole lines of its
+    // own, which threads convert at once while the caller reads and writes (ConvertLines): whether the runs
+    // of this encoding (GBK, UTF-8, or UTF-16 in its byte order) convert so, each line as the calls above
+    // convert it alone; and one part, into out, in that encoding (changed on the way, as ConvertGbkLinesInto
+    // may change a run).
     bool ConvertsRunParts(TextEncoding encoding) const;
     void ConvertRunPart(TextEncoding encoding, char* part, std::size_t size, std::string& out) const;
     // A run of whole Big5 lines written in place in GBK, converted, as its lines would be one by one, for

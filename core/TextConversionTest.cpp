@@ -445,7 +445,9 @@ TEST(TextConversionTest, LongRunsConvertInPartsAsLineByLine) {
         std::string out;
         ASSERT_TRUE(conversion->ConvertGbkLinesInto(&run[0], run.size(), out));
         EXPECT_TRUE(out == expectedGbk);
-        ASSERT_TRUE(conversion->ConvertUtf8LinesInto(utf8.data(), utf8.size(), out));
+        ASSERT_TRUE(conversion->ConvertsRunParts(TextEncoding::Utf8));
+        std::string utf8Run = utf8;
+        conversion->ConvertRunPart(TextEncoding::Utf8, &utf8Run[0], utf8Run.size(), out);
         EXPECT_TRUE(out == expectedUtf8);
         // UTF-16 in either byte order: lines end at the unit LF, never at a byte 0A of another unit (上 is
         // 4E0A).
@@ -463,9 +465,14 @@ TEST(TextConversionTest, LongRunsConvertInPartsAsLineByLine) {
                     expected16 += line + units.substr(end, ending);
                     return true;
                 });
-            std::u16string out16;
-            ASSERT_TRUE(conversion->ConvertUtf16LinesInto(units.data(), units.size(), swapped, out16));
-            EXPECT_TRUE(out16 == expected16) << "swapped " << swapped;
+            // The units as they lie in memory, in the host's order (little-endian here) or the other one.
+            const TextEncoding encoding = swapped ? TextEncoding::Utf16Be : TextEncoding::Utf16Le;
+            ASSERT_TRUE(conversion->ConvertsRunParts(encoding));
+            std::string bytes(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+            conversion->ConvertRunPart(encoding, &bytes[0], bytes.size(), out);
+            EXPECT_TRUE(out ==
+                        std::string(reinterpret_cast<const char*>(expected16.data()), expected16.size() * 2))
+                << "swapped " << swapped;
         }
     }
 }
