@@ -113,10 +113,128 @@ std::size_t Moved(std::size_t at, std::ptrdiff_t by) {
     return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + by);
 }
 
+// Writes the phrases taken over the text, whose characters are mapped already; the cuts move with it.
+void WriteOver(std::string& text, const std::vector<Taken>& taken, std::vector<std::size_t>& cuts,
+               std::string& built) {
+    const bool sameLengths =
+        std::all_of(taken.begin(), taken.end(), [](const Taken& t) { return t.size == t.length; });
+    if (sameLengths) {
+        for (const Taken& t : taken) std::memcpy(&text[t.at], t.to, t.size);
+        return;
+    }
+    // Phrases that change the length: the text is built anew.
+    const std::size_t n = text.size();
+    std::size_t size = n;
+    for (const Taken& t : taken) size = size - t.length + t.size;
+    built.resize(size);
+    char* w = &built[0];
+    const char* r = text.data();
+    std::size_t from = 0;
+    std::size_t cut = 0;
+    std::ptrdiff_t moved = 0;
+    for (const Taken& t : taken) {
+        for (; cut < cuts.size() && cuts[cut] <= t.at; ++cut) cuts[cut] = Moved(cuts[cut], moved);
+        std::memcpy(w, r + from, t.at - from);
+        w += t.at - from;
+        std::memcpy(w, t.to, t.size);
+        w += t.size;
+        moved += static_cast<std::ptrdiff_t>(t.size) - static_cast<std::ptrdiff_t>(t.length);
+        from = t.at + t.length;
+    }
+    for (; cut < cuts.size(); ++cut) cuts[cut] = Moved(cuts[cut], moved);
+    std::memcpy(w, r + from, n - from);
+    text.swap(built);
+}
+
+CharCode MappedCode(const DirectionIndex& index, CharCode code) {
+    if (code < 0x100) return index.singles[code];
+    const std::uint16_t key = Loaded(static_cast<unsigned char>(code >> 8), code & 0xFF);
+    unsigned char bytes[2];
+    const std::uint16_t value = key ^ index.pairDelta[key];
+    std::memcpy(bytes, &value, 2);
+    return static_cast<CharCode>(bytes[0] << 8 | bytes[1]);
+}
+
+// One index for two direct ones applied one after the other.
+DirectionIndex Composed(const DirectionIndex& first, const DirectionIndex& second) {
+    DirectionIndex both;
+    both.direct = true;
+    both.pairDelta.assign(0x10000, 0);
+    for (unsigned b = 0; b < 256; ++b) {
+        both.singles[b] = second.singles[first.singles[b]];
+        both.singlesChange |= both.singles[b] != b;
+    }
+    for (std::uint32_t key = 0; key < 0x10000; ++key) {
+        const auto once = static_cast<std::uint16_t>(key ^ first.pairDelta[key]);
+        const auto twice = static_cast<std::uint16_t>(once ^ second.pairDelta[once]);
+        both.pairDelta[key] = static_cast<std::uint16_t>(key ^ twice);
+    }
+    return both;
+}
+
+// The text as a direct index that keeps every character's width maps it.
+class MappedReading {
+  public:
+    explicit MappedReading(const DirectionIndex& index)
+        : m_delta(index.pairDelta.data()), m_singles(index.singles.data()) {}
+    CharCode operator()(CharCode code) const {
+        if (code < 0x100) return m_singles[code];
+        return Code(Mapped(Loaded(static_cast<unsigned char>(code >> 8), code & 0xFF)));
+    }
+    // Bytes that are no lead byte begin no two-byte character: what they read as is never asked.
+    const unsigned char* Head(const unsigned char* at) const {
+        for (int k = 0; k < 6; k += 2) {
+            std::uint16_t bytes;
+            std::memcpy(&bytes, at + k, 2);
+            bytes = Mapped(bytes);
+            std::memcpy(m_head + k, &bytes, 2);
+        }
+        return m_head;
+    }
+
+  private:
+    std::uint16_t Mapped(std::uint16_t loaded) const { return loaded ^ m_delta[loaded]; }
+    static CharCode Code(std::uint16_t loaded) {
+        unsigned char bytes[2];
+        std::memcpy(bytes, &loaded, 2);
+        return static_cast<CharCode>(bytes[0] << 8 | bytes[1]);
+    }
+
+    const std::uint16_t* m_delta;
+    const unsigned char* m_singles;
+    mutable unsigned char m_head[6];
+};
+
+// The phrase that the first of `dictionaries` to hold one finds at p, on the text of s[0, end) as `reading`
+// has it.
+Taken PhraseAtMapped(const unsigned char* s, std::size_t p, std::size_t end,
+                     const std::vector<const PhraseDirectionIndex*>& dictionaries,
+                     const MappedReading& reading) {
+    std::size_t width;
+    const CharCode code = reading(PhraseDirectionIndex::CodeAt(s, end, p, width));
+    for (const PhraseDirectionIndex* dictionary : dictionaries) {
+        if (!dictionary->MayStart(code)) continue;
+        const PhraseMatch match = dictionary->Longest(s, end, p, reading);
+        if (match.length != 0) {
+            return Taken{p, match.length, dictionary->Counterpart(match.entry),
+                         dictionary->CounterpartSize(match.entry)};
+        }
+    }
+    return Taken{p, 0, nullptr, 0};
+}
+
+bool EndsInLoneLead(const char* text, std::size_t size) {
+    if (size == 0 || !gbk::IsLeadByte(static_cast<unsigned char>(text[size - 1]))) return false;
+    std::size_t q = 0;
+    while (q + 1 < size) q += gbk::IsLeadByte(static_cast<unsigned char>(text[q])) ? 2 : 1;
+    return q + 1 == size;
+}
+
 }  // namespace
 
 bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::vector<Step>& steps) {
     m_passes.clear();
+    m_inOneScan = false;
     std::vector<Pass> passes;
     for (const Step& step : steps) {
         Pass pass;
@@ -134,17 +252,161 @@ bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::ve
     }
     m_segmentation = segmentation;
     m_passes = std::move(passes);
+    m_inOneScan = BuildOneScan();
+    return true;
+}
+
+bool CChainPasses::BuildOneScan() {
+    if (m_segmentation == nullptr || m_passes.size() != 2) return false;
+    const Pass& first = m_passes[0];
+    const Pass& second = m_passes[1];
+    if (first.phrases.size() != 1 || first.phrases[0] != m_segmentation || second.phrases.empty())
+        return false;
+    // Character boundaries must read the same before the first step and after it.
+    for (unsigned b = 0; b < 256; ++b) {
+        if (gbk::IsLeadByte(static_cast<unsigned char>(b)) != gbk::IsLeadByte(first.characters.singles[b]))
+            return false;
+    }
+    OneScan one;
+    const PhraseDirectionIndex& segmentation = *m_segmentation;
+    // Each phrase of the segmentation is a segment of its own: the second step converts its counterpart
+    // alone. Most counterparts hold no character that the step maps or that begins one of its phrases.
+    one.finalOf.resize(segmentation.Entries());
+    one.changed.assign(segmentation.Entries() / 64 + 1, 0);
+    std::string text;
+    std::vector<Taken> taken;
+    std::vector<std::size_t> noCuts;
+    std::string built;
+    for (std::uint32_t entry = 0; entry < segmentation.Entries(); ++entry) {
+        const char* counterpart = segmentation.Counterpart(entry);
+        const std::size_t size = segmentation.CounterpartSize(entry);
+        if (EndsInLoneLead(counterpart, size)) return false;
+        const auto* c = reinterpret_cast<const unsigned char*>(counterpart);
+        bool touched = false;
+        std::size_t width;
+        for (std::size_t q = 0; q < size && !touched; q += width) {
+            const CharCode code = PhraseDirectionIndex::CodeAt(c, size, q, width);
+            const bool mayBegin = q + 4 <= size && code >= 0x100 ? second.starts.MayBeginAtPair<true>(c, q)
+                                                                 : second.starts.MayStart(code);
+            touched = mayBegin || MappedCode(second.characters, code) != code;
+        }
+        if (!touched) continue;
+        text.assign(counterpart, size);
+        FindPhrases(c, size, second.phrases, second.starts, noCuts, taken);
+        if (second.mapsAny && size != 0) MapDirect(&text[0], size, second.characters);
+        WriteOver(text, taken, noCuts, built);
+        if (text == std::string(counterpart, size)) continue;
+        one.finalOf[entry] = {static_cast<std::uint32_t>(one.finals.size()),
+                              static_cast<std::uint32_t>(text.size())};
+        one.changed[entry >> 6] |= std::uint64_t{1} << (entry & 63);
+        one.finals += text;
+    }
+    // The second step's phrases begin where the text's characters map to their first ones.
+    std::vector<bool> asked(0x10000);
+    for (const PhraseDirectionIndex* dictionary : second.phrases) {
+        dictionary->ForEachBeginning(
+            [&](CharCode a, CharCode b) {
+                asked[a] = true;
+                asked[b] = true;
+            },
+            [&](CharCode a) { asked[a] = true; });
+    }
+    std::vector<std::pair<CharCode, CharCode>> formerly;  // (code after the first step, code before)
+    const auto note = [&](CharCode code) {
+        const CharCode after = MappedCode(first.characters, code);
+        if (asked[after]) formerly.emplace_back(after, code);
+    };
+    for (CharCode b = 0; b < 0x100; ++b) note(b);
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0; trail < 0x100; ++trail) note(static_cast<CharCode>(lead << 8 | trail));
+    }
+    std::sort(formerly.begin(), formerly.end());
+    const auto sources = [&](CharCode code) {
+        return std::equal_range(formerly.begin(), formerly.end(), std::make_pair(code, CharCode{0}),
+                                [](const auto& a, const auto& b) { return a.first < b.first; });
+    };
+    std::vector<std::pair<CharCode, CharCode>> pairs;
+    for (const PhraseDirectionIndex* dictionary : second.phrases) {
+        dictionary->ForEachBeginning(
+            [&](CharCode a, CharCode b) {
+                const auto as = sources(a);
+                const auto bs = sources(b);
+                for (auto x = as.first; x != as.second; ++x) {
+                    one.secondStarts.AddFirst(x->second, false);
+                    for (auto y = bs.first; y != bs.second; ++y) pairs.emplace_back(x->second, y->second);
+                }
+            },
+            [&](CharCode a) {
+                const auto as = sources(a);
+                for (auto x = as.first; x != as.second; ++x) one.secondStarts.AddFirst(x->second, true);
+            });
+    }
+    one.secondStarts.SizePairs(pairs.size());
+    for (const auto& [a, b] : pairs) one.secondStarts.AddPair(a, b);
+    one.starts = CPhraseStarts::Union({&segmentation.Starts(), &one.secondStarts});
+    one.characters = Composed(first.characters, second.characters);
+    one.mapsAny = MapsAny(one.characters);
+    m_oneScan = std::move(one);
+    return true;
+}
+
+bool CChainPasses::ConvertInOneScan(std::string& text) const {
+    const OneScan& one = m_oneScan;
+    const PhraseDirectionIndex& segmentation = *m_segmentation;
+    const std::vector<const PhraseDirectionIndex*>& second = m_passes[1].phrases;
+    const MappedReading first(m_passes[0].characters);
+    Scratch& scratch = ThreadScratch();
+    std::vector<Taken>& taken = scratch.taken;
+    taken.clear();
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    // The scan's filter lets through where either step's phrases may begin: each step's own first.
+    const auto mayBegin = [&](const CPhraseStarts& starts, std::size_t p, CharCode code) {
+        if (p + 4 > n || code < 0x100) return starts.MayStart(code);
+        return starts.MayBeginAtPair<true>(s, p);
+    };
+    const auto segmentAt = [&](std::size_t q, CharCode code) {
+        return mayBegin(segmentation.Starts(), q, code) ? segmentation.Longest(s, n, q) : PhraseMatch{};
+    };
+    const auto ask = [&](std::size_t p) -> std::size_t {
+        std::size_t width;
+        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, p, width);
+        const PhraseMatch phrase = segmentAt(p, code);
+        if (phrase.length != 0) {
+            if ((one.changed[phrase.entry >> 6] >> (phrase.entry & 63) & 1) == 0) {
+                taken.push_back(Taken{p, phrase.length, segmentation.Counterpart(phrase.entry),
+                                      segmentation.CounterpartSize(phrase.entry)});
+            } else {
+                const OneScan::Final& final = one.finalOf[phrase.entry];
+                taken.push_back(Taken{p, phrase.length, one.finals.data() + final.at, final.size});
+            }
+            return p + phrase.length;
+        }
+        if (!mayBegin(one.secondStarts, p, code)) return 0;
+        // Between the segmentation's phrases: the segment ends where the next one begins.
+        Taken found = PhraseAtMapped(s, p, n, second, first);
+        for (std::size_t q = p + width; q < p + found.length; q += width) {
+            if (segmentAt(q, PhraseDirectionIndex::CodeAt(s, n, q, width)).length != 0) {
+                found = PhraseAtMapped(s, p, q, second, first);
+                break;
+            }
+        }
+        if (found.length == 0) return 0;
+        taken.push_back(found);
+        return p + found.length;
+    };
+    phrasescan::ForEachPossibleStart(s, n, one.starts, ask);
+    if (one.mapsAny) MapDirect(&text[0], n, one.characters);
+    scratch.cuts.clear();
+    WriteOver(text, taken, scratch.cuts, scratch.built);
     return true;
 }
 
 bool CChainPasses::Convert(std::string& text) const {
     const std::size_t size = text.size();
     if (size == 0) return true;
-    if (gbk::IsLeadByte(static_cast<unsigned char>(text.back()))) {
-        std::size_t q = 0;
-        while (q + 1 < size) q += gbk::CharWidth(text, q);
-        if (q + 1 == size) return false;
-    }
+    if (EndsInLoneLead(text.data(), size)) return false;
+    if (m_inOneScan) return ConvertInOneScan(text);
     Scratch& scratch = ThreadScratch();
     std::vector<std::size_t>& cuts = scratch.cuts;
     cuts.clear();
@@ -169,34 +431,7 @@ bool CChainPasses::Convert(std::string& text) const {
         // The phrases were found on the text as it was: now its characters map in place, and the phrases
         // are written over them.
         if (pass.mapsAny && n != 0) MapDirect(&text[0], n, pass.characters);
-        const bool sameLengths =
-            std::all_of(taken.begin(), taken.end(), [](const Taken& t) { return t.size == t.length; });
-        if (sameLengths) {
-            for (const Taken& t : taken) std::memcpy(&text[t.at], t.to, t.size);
-            continue;
-        }
-        // Phrases that change the length: the text is built anew, and every cut moves with it.
-        std::size_t size = n;
-        for (const Taken& t : taken) size = size - t.length + t.size;
-        std::string& built = scratch.built;
-        built.resize(size);
-        char* w = &built[0];
-        const char* r = text.data();
-        std::size_t from = 0;
-        std::size_t cut = 0;
-        std::ptrdiff_t moved = 0;
-        for (const Taken& t : taken) {
-            for (; cut < cuts.size() && cuts[cut] <= t.at; ++cut) cuts[cut] = Moved(cuts[cut], moved);
-            std::memcpy(w, r + from, t.at - from);
-            w += t.at - from;
-            std::memcpy(w, t.to, t.size);
-            w += t.size;
-            moved += static_cast<std::ptrdiff_t>(t.size) - static_cast<std::ptrdiff_t>(t.length);
-            from = t.at + t.length;
-        }
-        for (; cut < cuts.size(); ++cut) cuts[cut] = Moved(cuts[cut], moved);
-        std::memcpy(w, r + from, n - from);
-        text.swap(built);
+        WriteOver(text, taken, cuts, scratch.built);
     }
     return true;
 }

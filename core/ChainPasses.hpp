@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,32 @@ class CChainPasses {
         bool mapsAny = false;
     };
 
+    // A chain of two steps whose first is the segmentation's phrases and characters alone (s2tw, s2twp,
+    // s2hk, s2hkp) goes in one scan and one map: each phrase of the segmentation is written as the second
+    // step leaves its counterpart, and the second step's phrases between them are found in the text as it
+    // reads before the first step, through the characters that the first step maps to theirs.
+    struct OneScan {
+        static constexpr std::uint32_t kAsIs = 0xFFFFFFFF;
+        // Per phrase of the segmentation, where its counterpart after the second step lies in `finals`, or
+        // kAsIs when the step leaves it as it is.
+        struct Final {
+            std::uint32_t at = kAsIs;
+            std::uint32_t size = 0;
+        };
+        std::vector<Final> finalOf;
+        std::vector<std::uint64_t> changed;  // a bit per phrase: not kAsIs (a few KB, where finalOf is large)
+        std::string finals;
+        CPhraseStarts secondStarts;  // where the second step's phrases may begin, in the text as it reads
+        CPhraseStarts starts;        // where the segmentation's or the second step's may
+        DirectionIndex characters;   // both steps' characters, one after the other
+        bool mapsAny = false;
+    };
+
+    bool BuildOneScan();
+    bool ConvertInOneScan(std::string& text) const;
+
     const PhraseDirectionIndex* m_segmentation = nullptr;
     std::vector<Pass> m_passes;
+    OneScan m_oneScan;
+    bool m_inOneScan = false;
 };

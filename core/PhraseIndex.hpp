@@ -63,22 +63,32 @@ class PhraseDirectionIndex {
     // Every counterpart has its phrase's length in bytes, so phrases can be written over a converted copy.
     bool SameLengths() const { return m_sameLengths; }
 
-    // The longest phrase that starts at the character boundary p of s[0, n).
-    PhraseMatch Longest(const unsigned char* s, std::size_t n, std::size_t p) const {
+    // The text as it reads: the codes of its characters as they are.
+    struct AsItReads {
+        CharCode operator()(CharCode code) const { return code; }
+        const unsigned char* Head(const unsigned char* at) const { return at; }
+    };
+
+    // The longest phrase that starts at the character boundary p of s[0, n), on the text as `reading` has
+    // it: reading(code) the code each character reads as (of the same width), Head(at) the six bytes from
+    // at as they read where they are three two-byte characters.
+    template <class Reading = AsItReads>
+    PhraseMatch Longest(const unsigned char* s, std::size_t n, std::size_t p,
+                        const Reading& reading = Reading()) const {
         PhraseMatch best;
         std::size_t width;
-        const CharCode first = CodeAt(s, n, p, width);
+        const CharCode first = reading(CodeAt(s, n, p, width));
         std::size_t q = p + width;
         if (m_starts.Alone(first)) Keep(FindPair(first, kAlone)->entry, q - p, best);
-        if (q >= n || (p + 6 <= n && !MayGoOn(s + p))) return best;
-        const Node* pair = FindPair(first, CodeAt(s, n, q, width));
+        if (q >= n || (p + 6 <= n && !MayGoOn(reading.Head(s + p)))) return best;
+        const Node* pair = FindPair(first, reading(CodeAt(s, n, q, width)));
         if (pair == nullptr) return best;
         q += width;
         Keep(pair->entry, q - p, best);
         std::uint32_t begin = pair->childBegin;
         std::uint32_t end = pair->childEnd;
         while (begin < end && q < n) {
-            const Node* child = Child(begin, end, CodeAt(s, n, q, width));
+            const Node* child = Child(begin, end, reading(CodeAt(s, n, q, width)));
             if (child == nullptr) break;
             q += width;
             Keep(child->entry, q - p, best);
@@ -86,6 +96,26 @@ class PhraseDirectionIndex {
             end = child->childEnd;
         }
         return best;
+    }
+
+    // Entries, numbered from 0 (PhraseMatch::entry).
+    std::uint32_t Entries() const {
+        return m_counterpartAt.empty() ? 0 : static_cast<std::uint32_t>(m_counterpartAt.size() - 1);
+    }
+    // Calls take(first, second) for the first two codes of every phrase of two codes or more, and
+    // alone(first) for every phrase of one code.
+    template <class TakePair, class TakeAlone>
+    void ForEachBeginning(TakePair&& take, TakeAlone&& alone) const {
+        for (const PairSlot& slot : m_pairSlots) {
+            if (slot.key == kEmptyKey) continue;
+            const auto first = static_cast<CharCode>(slot.key >> 16);
+            const auto second = static_cast<CharCode>(slot.key & 0xFFFF);
+            if (second == kAlone) {
+                alone(first);
+            } else {
+                take(first, second);
+            }
+        }
     }
 
     const char* Counterpart(std::uint32_t entry) const {

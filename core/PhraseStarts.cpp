@@ -64,9 +64,15 @@ CPhraseStarts CPhraseStarts::Union(const std::vector<const CPhraseStarts*>& part
         }
         // The hash's top bits: a bit of a smaller filter stands for a run of the larger one's.
         const int shift = united.m_pairBits - part->m_pairBits;
-        for (std::uint32_t bit = 0; bit < (std::uint32_t{1} << part->m_pairBits); ++bit) {
-            if (!Bit(part->m_pairs, bit)) continue;
-            for (std::uint32_t k = bit << shift; k < (bit + 1) << shift; ++k) Set(united.m_pairs, k);
+        if (shift == 0) {
+            orInto(united.m_pairs, part->m_pairs);
+            continue;
+        }
+        for (std::size_t word = 0; word < part->m_pairs.size(); ++word) {
+            for (std::uint64_t bits = part->m_pairs[word]; bits != 0; bits &= bits - 1) {
+                const auto bit = static_cast<std::uint32_t>(word * 64 + __builtin_ctzll(bits));
+                for (std::uint32_t k = bit << shift; k < (bit + 1) << shift; ++k) Set(united.m_pairs, k);
+            }
         }
     }
     return united;
