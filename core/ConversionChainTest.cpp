@@ -52,6 +52,29 @@ TEST(ConversionChainTest, ALaterStepNeverReachesAcrossASegment) {
     EXPECT_EQ(kJia + kWu + kWu, Convert("t2tw", variants, tables, kJia + kYi + kBing));
 }
 
+// The second step reads the text as the first leaves it: its phrases are found through the characters the
+// first maps, inside a segmentation phrase's counterpart, and between two such phrases only up to the next.
+TEST(ConversionChainTest, TheSecondStepReadsWhatTheFirstWrote) {
+    const PhraseTables phrases =
+        Dictionaries(With({{"STPhrases", {{kYi + kBing, kYi + kBing}, {kBing + kDing, kJia + kYi}}},
+                           {"STCharacters", {{kDing, kJia}}},
+                           {"TWPhrases", {{kJia + kYi, kWu + kWu}, {kJia, kJi}}}}));
+    const CharTables tables;
+    for (const auto& [text, expected] : std::vector<std::pair<std::string, std::string>>{
+             {kDing + kYi, kWu + kWu},                 // 丁 becomes 甲 first
+             {kBing + kDing, kWu + kWu},               // the counterpart 甲乙 of the phrase 丙丁
+             {kJia + kYi + kBing, kJi + kYi + kBing},  // 甲乙 would reach into the phrase 乙丙: 甲 alone
+             {kDing + kYi + kBing, kJi + kYi + kBing}}) {  // the same through the characters
+        EXPECT_EQ(expected, Convert("s2twp", phrases, tables, text));
+        CConversionChain chain;
+        std::string error;
+        ASSERT_TRUE(CConversionChain::Build("s2twp", phrases, tables, chain, error)) << error;
+        std::string byRule = text;
+        chain.ConvertByRule(byRule);
+        EXPECT_EQ(expected, byRule);
+    }
+}
+
 TEST(ConversionChainTest, TheFirstDictionaryWithAKeyWinsEvenWhenALaterOneHasALongerKey) {
     const PhraseTables phrases =
         Dictionaries(With({{"TWPhrases", {{kJia + kYi, kBing + kBing}}},
