@@ -104,35 +104,47 @@ namespace {
 
 TEST(CliStreamsTest, AFileThatStopsBeingUtf8LateIsNoUtf8AndNoGbkEither) {
     // Far more than one buffer of UTF-8 Chinese, so that it is converted as UTF-8 before its end is seen;
-    // then a byte that UTF-8 does not have. Read as GBK or Big5 its bytes are no Chinese: nothing is written.
+    // then a byte that UTF-8 does not have, or a character cut short by the end. Read as GBK or Big5 its
+    // bytes are no Chinese: nothing is written. By words and by name the threads that convert the text find
+    // that out, not the reader.
     std::string utf8;
     while (utf8.size() < 600 * 1024) utf8 += "简体中文的文字，转换为繁体。\n";
     TempDir dir;
-    for (const bool broken : {false, true}) {
-        const std::string input = utf8 + (broken ? "\xff\n" : "");
-        Write(dir.path() / "in.txt", input);
-        Result run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "in.txt", "auto.txt"});
-        if (broken) {
-            EXPECT_EQ(3, run.code);
-            EXPECT_NE(std::string::npos, run.err.find("cannot tell the encoding of 'in.txt'")) << run.err;
-            EXPECT_FALSE(fs::exists(dir.path() / "auto.txt"));
-            EXPECT_EQ(3, RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, input).code);
-            run = RunConverter(dir.path(),
-                               {"--to-traditional", "--verbose", "--encoding", "gbk", "in.txt", "auto.txt"});
+    using Args = std::vector<std::string>;
+    for (const Args& how :
+         {Args{"--to-traditional"}, Args{"--to-traditional", "--phrases"}, Args{"--config", "s2twp"}}) {
+        const auto with = [&how](Args args) {
+            args.insert(args.begin(), how.begin(), how.end());
+            return args;
+        };
+        for (const char* end : {"", "\xff\n", "\xe4\xb8"}) {
+            SCOPED_TRACE(how.back() + (*end ? " broken" : ""));
+            const bool broken = *end != '\0';
+            const std::string input = utf8 + end;
+            Write(dir.path() / "in.txt", input);
+            Result run = RunConverter(dir.path(), with({"--verbose", "in.txt", "auto.txt"}));
+            if (broken) {
+                EXPECT_EQ(3, run.code);
+                EXPECT_NE(std::string::npos, run.err.find("cannot tell the encoding of 'in.txt'")) << run.err;
+                EXPECT_FALSE(fs::exists(dir.path() / "auto.txt"));
+                EXPECT_EQ(3, RunConverter(dir.path(), with({"-", "-"}), 0, input).code);
+                run =
+                    RunConverter(dir.path(), with({"--verbose", "--encoding", "gbk", "in.txt", "auto.txt"}));
+            }
+            ASSERT_EQ(0, run.code) << run.err;
+            EXPECT_NE(std::string::npos, run.out.find(broken ? "(GBK)" : "(UTF-8)")) << run.out;
+            const std::string forced = broken ? "gbk" : "utf-8";
+            run = RunConverter(dir.path(), with({"--encoding", forced, "in.txt", "forced.txt"}));
+            ASSERT_EQ(0, run.code) << run.err;
+            EXPECT_TRUE(Read(dir.path() / "auto.txt") == Read(dir.path() / "forced.txt")) << forced;
+            // Through standard input, which cannot go back, the same.
+            if (!broken) {
+                run = RunConverter(dir.path(), with({"-", "-"}), 0, input);
+                EXPECT_TRUE(run.out == Read(dir.path() / "forced.txt")) << forced;
+            }
+            fs::remove(dir.path() / "auto.txt");
+            fs::remove(dir.path() / "forced.txt");
         }
-        ASSERT_EQ(0, run.code) << run.err;
-        EXPECT_NE(std::string::npos, run.out.find(broken ? "(GBK)" : "(UTF-8)")) << run.out;
-        const std::string forced = broken ? "gbk" : "utf-8";
-        run = RunConverter(dir.path(), {"--to-traditional", "--encoding", forced, "in.txt", "forced.txt"});
-        ASSERT_EQ(0, run.code) << run.err;
-        EXPECT_TRUE(Read(dir.path() / "auto.txt") == Read(dir.path() / "forced.txt")) << forced;
-        // Through standard input, which cannot go back, the same.
-        if (!broken) {
-            run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, input);
-            EXPECT_TRUE(run.out == Read(dir.path() / "forced.txt")) << forced;
-        }
-        fs::remove(dir.path() / "auto.txt");
-        fs::remove(dir.path() / "forced.txt");
     }
 }
 
@@ -147,18 +159,26 @@ TEST(CliStreamsTest, Utf8AfterALongAsciiStartIsFoundAsUtf8) {
     TempDir dir;
     std::string chinese;
     while (chinese.size() < 600000) chinese += "简体中文的文字，转换为繁体。\n";
-    for (const std::size_t ascii : {300000, 300001, 300002}) {
-        SCOPED_TRACE(ascii);
-        const std::string input = std::string(ascii - 1, 'a') + "\n" + chinese;
-        Write(dir.path() / "in.txt", input);
-        Result run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "in.txt", "auto.txt"});
-        ASSERT_EQ(0, run.code) << run.err;
-        EXPECT_NE(std::string::npos, run.out.find("(UTF-8)")) << run.out;
-        run = RunConverter(dir.path(), {"--to-traditional", "--encoding", "utf-8", "in.txt", "forced.txt"});
-        ASSERT_EQ(0, run.code) << run.err;
-        EXPECT_TRUE(Read(dir.path() / "auto.txt") == Read(dir.path() / "forced.txt"));
-        fs::remove(dir.path() / "auto.txt");
-        fs::remove(dir.path() / "forced.txt");
+    using Args = std::vector<std::string>;
+    // By words the threads that convert the text check it, from where the detection stopped looking.
+    for (const Args& how : {Args{"--to-traditional"}, Args{"--to-traditional", "--phrases"}}) {
+        const auto with = [&how](Args args) {
+            args.insert(args.begin(), how.begin(), how.end());
+            return args;
+        };
+        for (const std::size_t ascii : {300000, 300001, 300002}) {
+            SCOPED_TRACE(how.back() + " " + std::to_string(ascii));
+            const std::string input = std::string(ascii - 1, 'a') + "\n" + chinese;
+            Write(dir.path() / "in.txt", input);
+            Result run = RunConverter(dir.path(), with({"--verbose", "in.txt", "auto.txt"}));
+            ASSERT_EQ(0, run.code) << run.err;
+            EXPECT_NE(std::string::npos, run.out.find("(UTF-8)")) << run.out;
+            run = RunConverter(dir.path(), with({"--encoding", "utf-8", "in.txt", "forced.txt"}));
+            ASSERT_EQ(0, run.code) << run.err;
+            EXPECT_TRUE(Read(dir.path() / "auto.txt") == Read(dir.path() / "forced.txt"));
+            fs::remove(dir.path() / "auto.txt");
+            fs::remove(dir.path() / "forced.txt");
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // ConvertLines.hpp: the line loop of a file conversion, in the file's own encoding.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -12,9 +13,25 @@
 #include "core/TextConversion.hpp"
 #include "core/TextStretches.hpp"
 #include "core/Transcode.hpp"
+#include "core/Utf8Validity.hpp"
 #include "platform/TextFile.hpp"
 
 enum class LinesOutcome { Done, ReadFailed, WriteFailed };
+
+// Whether lines converted as UTF-8 are strict UTF-8 throughout, found by the threads that convert them (a
+// part that converted through GBK is, ConvertRunPart says) rather than by the one that reads.
+class CUtf8Check {
+  public:
+    void Check(const char* data, std::size_t size) {
+        const auto* p = reinterpret_cast<const unsigned char*>(data);
+        if (utf8::SkipValid(p, p + size) != p + size) m_invalid.store(true, std::memory_order_relaxed);
+    }
+    // After the line loop, whose threads are done.
+    bool Invalid() const { return m_invalid.load(); }
+
+  private:
+    std::atomic<bool> m_invalid{false};
+};
 
 // Progress bar position (0 to 1000) after `written` of `total` bytes: ProgressPosition(5, 10) is 500. The
 // product is taken in 64 bits; only beyond 9 PB, where even that would overflow, the total is scaled down
@@ -118,18 +135,20 @@ constexpr std::size_t kRunBytes = 512 * 1024;
 // std::u16string for UTF-16.
 template <class Out, class Reader, class Writer, class Tracker>
 LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConversion& conversion,
-                                TextEncoding encoding, Tracker& progress) {
+                                TextEncoding encoding, Tracker& progress, CUtf8Check* check) {
     using Unit = typename Out::value_type;
     const platform::LineLayout layout = LayoutOf(encoding);
     const Unit lf = sizeof(Unit) == 1 ? Unit{'\n'} : linesdetail::InFileOrder(u'\n', layout.bigEndian);
     linesdetail::CRunInParts<Out> runs[2];
     std::string stray;  // half a unit at the end of a UTF-16 input
-    const auto convertPart = [&conversion, encoding](linesdetail::CRunInParts<Out>& run, std::size_t k) {
+    const auto convertPart = [&conversion, encoding, check](linesdetail::CRunInParts<Out>& run,
+                                                            std::size_t k) {
         const std::size_t from = k == 0 ? 0 : run.ends[k - 1];
         char* part = reinterpret_cast<char*>(&run.input[0]) + from;
         const std::size_t size = run.ends[k] - from;
         if constexpr (sizeof(Unit) == 1) {
-            conversion.ConvertRunPart(encoding, part, size, run.outputs[k]);
+            if (!conversion.ConvertRunPart(encoding, part, size, run.outputs[k]) && check != nullptr)
+                check->Check(part, size);
         } else {
             thread_local std::string bytes;
             conversion.ConvertRunPart(encoding, part, size, bytes);
@@ -195,10 +214,12 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
 // (LayoutOf), and so must the writer's line break. A UTF-16 input that ends in half a unit keeps that byte,
 // after the last line. Reader: Length(), ReadLines(run), Failed(). Writer: WriteLine(data, size),
 // WriteLines(units, count, lineBytes), Write(data, size). knownValid: the input is strict UTF-8 throughout,
-// as the detection found it (or the result is not kept).
+// as the detection found it (or the result is not kept). check: UTF-8 input whose validity is to be found
+// on the way.
 template <class Reader, class Writer, class Progress>
 LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion& conversion,
-                          TextEncoding encoding, Progress&& setProgress, bool knownValid = false) {
+                          TextEncoding encoding, Progress&& setProgress, bool knownValid = false,
+                          CUtf8Check* check = nullptr) {
     CProgressTracker<Progress> progress(reader.Length(), setProgress);
     // A run converted in place goes out whole, its progress counted once for all its lines.
     const auto putRun = [&](const auto* units, std::size_t count) {
@@ -214,8 +235,9 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
     };
     if (conversion.ConvertsRunParts(encoding)) {
         if (UnitSize(encoding) == 2)
-            return ConvertRunsInParts<std::u16string>(reader, writer, conversion, encoding, progress);
-        return ConvertRunsInParts<std::string>(reader, writer, conversion, encoding, progress);
+            return ConvertRunsInParts<std::u16string>(reader, writer, conversion, encoding, progress,
+                                                      nullptr);
+        return ConvertRunsInParts<std::string>(reader, writer, conversion, encoding, progress, check);
     }
     std::string line;      // for lines converted one by one
     std::u16string units;  // a UTF-16 run, as units
@@ -251,6 +273,7 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
     };
     platform::LineRun run;
     while (reader.ReadLines(run)) {
+        if (check != nullptr) check->Check(run.data, run.size);
         bool allWritten = true;
         switch (encoding) {
             case TextEncoding::Gbk:

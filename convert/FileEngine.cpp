@@ -42,8 +42,11 @@ bool HasHighByte(const char* data, std::size_t size) {
 // kStreamLookAhead bytes and then streamed: UTF-8 when its reading is convincing or when it is all ASCII so
 // far, otherwise what the detection says of those bytes; later bytes that do not decode pass unchanged.
 // wholeChecked: the detection saw all of the input (or the result is not kept if it fails).
+// checkedByParts: the rest of a provisional UTF-8 input is not fed to the detector; the threads that convert
+// it find out whether it is UTF-8 (CUtf8Check), most of it on the way, for free.
 EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CEncodingDetector& detector,
-                           bool& provisional, bool& wholeChecked) {
+                           bool& provisional, bool& wholeChecked, bool& checkedByParts) {
+    checkedByParts = false;
     provisional = false;
     wholeChecked = true;
     if (job.encoding) {
@@ -68,7 +71,9 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
     });
     if (detector.Settled() || reader.PeekedToTheEnd()) return detector.Finish();
     if (mayRedo && detector.OnlyValidityLeft()) {
-        reader.Watch([&detector](const char* data, std::size_t size) { detector.Feed(data, size); });
+        checkedByParts = job.conversion != nullptr && job.conversion->ConvertsRunParts(TextEncoding::Utf8);
+        if (!checkedByParts)
+            reader.Watch([&detector](const char* data, std::size_t size) { detector.Feed(data, size); });
         provisional = true;
         return EncodingGuess{TextEncoding::Utf8, 0};
     }
@@ -97,7 +102,7 @@ bool MarksOutput(TextEncoding output, bool inputMarked) {
 // output's encoding.
 LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter& writer, const FileJob& job,
                             const EncodingGuess& encoding, bool wholeChecked, IFileHost& host,
-                            FileReport& report) {
+                            FileReport& report, CUtf8Check* check = nullptr) {
     const TextEncoding output =
         OutputEncodingOf(encoding.encoding, job.conversion->GetDirection(), job.outputEncoding);
     report.output = output;
@@ -115,12 +120,13 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
     const bool knownValid =
         encoding.encoding == TextEncoding::Utf8 && encoding.bomSize == 0 && !job.encoding && wholeChecked;
     const auto progress = [&host](int position) { host.SetProgress(position); };
-    if (same) return ConvertLines(reader, writer, *job.conversion, encoding.encoding, progress, knownValid);
+    if (same)
+        return ConvertLines(reader, writer, *job.conversion, encoding.encoding, progress, knownValid, check);
     const TextEncoding lines =
         encoding.encoding == TextEncoding::Big5 ? TextEncoding::Utf8 : encoding.encoding;
     CTranscodingWriter transcoding(writer, lines, encoding.encoding, output);
     const LinesOutcome outcome =
-        ConvertLines(reader, transcoding, *job.conversion, encoding.encoding, progress, knownValid);
+        ConvertLines(reader, transcoding, *job.conversion, encoding.encoding, progress, knownValid, check);
     report.unwritable = transcoding.Unwritable();
     report.declarationChanged = transcoding.DeclarationChanged();
     return outcome;
@@ -145,7 +151,8 @@ EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<Te
     CEncodingDetector detector;
     bool provisional = false;
     bool wholeChecked = true;
-    EncodingGuess guess = FindEncoding(reader, job, detector, provisional, wholeChecked);
+    bool checkedByParts = false;
+    EncodingGuess guess = FindEncoding(reader, job, detector, provisional, wholeChecked, checkedByParts);
     if (provisional) {
         // Read to the end for the detection alone, and start again.
         platform::LineRun run;
@@ -206,7 +213,8 @@ void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& 
     CEncodingDetector detector;
     bool provisional = false;
     bool wholeChecked = true;
-    report.encoding = FindEncoding(reader, job, detector, provisional, wholeChecked);
+    bool checkedByParts = false;
+    report.encoding = FindEncoding(reader, job, detector, provisional, wholeChecked, checkedByParts);
     if (!report.encoding.recognised) {
         report.outcome = FileOutcome::NotRecognised;
         return;
@@ -217,7 +225,10 @@ void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& 
         report.outcome = FileOutcome::CannotCreate;
         return;
     }
-    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, wholeChecked, host, report);
+    CUtf8Check check;
+    LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, wholeChecked, host, report,
+                                        checkedByParts ? &check : nullptr);
+    if (checkedByParts) detector.EndRest(!check.Invalid());
     if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
         // Not UTF-8 after all: all of it again, in what the detection found, into a fresh output.
         writer.Close();

@@ -46,6 +46,13 @@ class CEncodingDetector {
     // decided already from the start of the text). A reader that can go back to the start may convert as
     // UTF-8 from here, feeding the rest as it reads, and start again in the rare case Finish says otherwise.
     bool OnlyValidityLeft() const { return !m_settled && !m_notUtf8 && !m_weighing; }
+    // From there on, instead of feeding the rest: whether the rest, with the start of a sequence held back
+    // from the last bytes fed, is strict UTF-8, as the caller found out.
+    void EndRest(bool strictUtf8) {
+        if (!OnlyValidityLeft()) return;
+        m_carrySize = 0;
+        m_notUtf8 = !strictUtf8;
+    }
     // After the last Feed.
     EncodingGuess Finish();
 

@@ -673,22 +673,24 @@ bool CTextConversion::ConvertsRunParts(TextEncoding encoding) const {
     return false;
 }
 
-void CTextConversion::ConvertRunPart(TextEncoding encoding, char* part, std::size_t size,
+bool CTextConversion::ConvertRunPart(TextEncoding encoding, char* part, std::size_t size,
                                      std::string& out) const {
     if (encoding != TextEncoding::Gbk) {
-        if (ConvertThroughGbk(encoding, part, size, out, *this)) return;
+        // Through GBK only what decodes strictly, as whole characters.
+        if (ConvertThroughGbk(encoding, part, size, out, *this)) return encoding == TextEncoding::Utf8;
         out.assign(part, size);
         ConvertByStretches(encoding, out, *this);
-        return;
+        return false;
     }
     if (m_chain != nullptr) {
         out.assign(part, size);
         m_chain->Convert(out);
-        return;
+        return false;
     }
     // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
     m_phrases->Normalize(part, size);
     ConvertWordsLineRun(part, size, m_direction, m_tables, *m_phrases, out);
+    return false;
 }
 
 bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const {

@@ -68,9 +68,10 @@ class CTextConversion {
     // own, which threads convert at once while the caller reads and writes (ConvertLines): whether the runs
     // of this encoding (GBK, UTF-8, or UTF-16 in its byte order) convert so, each line as the calls above
     // convert it alone; and one part, into out, in that encoding (changed on the way, as ConvertGbkLinesInto
-    // may change a run).
+    // may change a run). ConvertRunPart returns true when the part, in UTF-8, is strict UTF-8 as converting
+    // it found (a UTF-8 part is left as it was); false says nothing.
     bool ConvertsRunParts(TextEncoding encoding) const;
-    void ConvertRunPart(TextEncoding encoding, char* part, std::size_t size, std::string& out) const;
+    bool ConvertRunPart(TextEncoding encoding, char* part, std::size_t size, std::string& out) const;
     // A run of whole Big5 lines written in place in GBK, converted, as its lines would be one by one, for
     // conversions a character at a time by a direct table (one look-up a character); false, with the run
     // perhaps changed, where that cannot be done: the caller keeps a copy.
