@@ -20,6 +20,11 @@ seen in any file of the same variety is written once. Writes OUT/{cn,tw,hk}.{dev
 With --keys DUMPS (data/opencc-1.4.2) it writes instead text made of the dictionaries' own keys, three keys to a
 line in a fixed random order, alternate lines to the two halves: a stress test of every entry and of phrases
 meeting at segment boundaries, not real text.
+
+With --fortunes DIR it writes instead OUT/cn.{dev,held}.txt from Debian's fortunes-zh (sayings, prose, Tang and
+Song verse in Simplified Chinese), unpacked with `apt-get download fortunes-zh && dpkg-deb -x fortunes-zh_*.deb
+DIR`: entries alternate between the halves, terminal colour codes removed. Text of another kind than the
+catalogues and manual pages, with few of the words of computing that Taiwan's vocabulary replaces.
 """
 import argparse
 import gettext
@@ -101,6 +106,22 @@ def write_keys(dumps: pathlib.Path, out: pathlib.Path) -> None:
         print(f"{variety}: {len(keys)} keys, {len(lines)} lines")
 
 
+def write_fortunes(unpacked: pathlib.Path, out: pathlib.Path) -> None:
+    folder = unpacked / "usr/share/games/fortunes"
+    halves = {"dev": [], "held": []}
+    count = 0
+    for name in ("chinese", "tang300", "song100"):
+        text = re.sub(r"\x1b\[[0-9;]*m", "", (folder / name).read_text(encoding="utf-8"))
+        for entry in text.split("\n%\n"):
+            lines = [gbk_only(CONTROL.sub("", line)).rstrip() for line in entry.splitlines()]
+            halves["dev" if count % 2 == 0 else "held"].extend(line for line in lines if line.strip())
+            count += 1
+    for half, lines in halves.items():
+        text = "".join(line + "\n" for line in lines)
+        (out / f"cn.{half}.txt").write_text(text, encoding="utf-8")
+        print(f"cn.{half}: {len(lines)} lines, {len(HAN.findall(text))} Chinese characters, {len(text.encode())} bytes")
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", required=True, type=pathlib.Path)
@@ -108,7 +129,12 @@ def main() -> int:
                         help="extra folder searched for LOCALE/LC_MESSAGES/*.mo (repeatable)")
     parser.add_argument("--man", type=pathlib.Path, default=pathlib.Path("/usr/share/man"))
     parser.add_argument("--keys", type=pathlib.Path, metavar="DUMPS", help="write text made of dictionary keys")
+    parser.add_argument("--fortunes", type=pathlib.Path, metavar="DIR", help="write Simplified text of fortunes-zh")
     args = parser.parse_args()
+    if args.fortunes:
+        args.out.mkdir(parents=True, exist_ok=True)
+        write_fortunes(args.fortunes, args.out)
+        return 0
     if args.keys:
         args.out.mkdir(parents=True, exist_ok=True)
         write_keys(args.keys, args.out)
