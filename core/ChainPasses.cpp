@@ -116,16 +116,20 @@ std::size_t Moved(std::size_t at, std::ptrdiff_t by) {
 // Writes the phrases taken over the text, whose characters are mapped already; the cuts move with it.
 void WriteOver(std::string& text, const std::vector<Taken>& taken, std::vector<std::size_t>& cuts,
                std::string& built) {
-    const bool sameLengths =
-        std::all_of(taken.begin(), taken.end(), [](const Taken& t) { return t.size == t.length; });
-    if (sameLengths) {
-        for (const Taken& t : taken) std::memcpy(&text[t.at], t.to, t.size);
-        return;
-    }
-    // Phrases that change the length: the text is built anew.
+    // Phrases of their own length go in place; the text is built anew only around those that change it,
+    // fewer and far between, in long stretches.
     const std::size_t n = text.size();
     std::size_t size = n;
-    for (const Taken& t : taken) size = size - t.length + t.size;
+    bool anyOther = false;
+    for (const Taken& t : taken) {
+        if (t.size == t.length) {
+            std::memcpy(&text[t.at], t.to, t.size);
+        } else {
+            size = size - t.length + t.size;
+            anyOther = true;
+        }
+    }
+    if (!anyOther) return;
     built.resize(size);
     char* w = &built[0];
     const char* r = text.data();
@@ -133,6 +137,7 @@ void WriteOver(std::string& text, const std::vector<Taken>& taken, std::vector<s
     std::size_t cut = 0;
     std::ptrdiff_t moved = 0;
     for (const Taken& t : taken) {
+        if (t.size == t.length) continue;
         for (; cut < cuts.size() && cuts[cut] <= t.at; ++cut) cuts[cut] = Moved(cuts[cut], moved);
         std::memcpy(w, r + from, t.at - from);
         w += t.at - from;
