@@ -304,7 +304,8 @@ bool GbkAsUtf8(const std::string& gbkText, std::string& out) {
             slow = i + 64;
         }
         if (p[i] < 0x80 && asciiAsItself) {
-            // Eight bytes at a time while none has its high bit set; out has room, as it has for each byte.
+            // Eight bytes at a time while none has its high bit set and out has room; then one, if out still
+            // has room for it (the words may have filled it to the end: the loop grows it first).
             std::uint64_t word;
             while (i + 8 <= n && w + 8 <= out.size() &&
                    (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080u) == 0)) {
@@ -312,7 +313,7 @@ bool GbkAsUtf8(const std::string& gbkText, std::string& out) {
                 i += 8;
                 w += 8;
             }
-            if (i < n && p[i] < 0x80) o[w++] = p[i++];
+            if (i < n && p[i] < 0x80 && w < out.size()) o[w++] = p[i++];
             continue;
         }
         const bool pair = gbk::IsLeadByte(p[i]) && i + 1 < n;

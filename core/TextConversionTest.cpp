@@ -351,6 +351,27 @@ TEST(TextConversionTest, ByWordsLongTextsConvertAsTheirStretches) {
     }
 }
 
+// The euro sign is one byte in GBK and three in UTF-8: text of many of them outgrows the room first made for
+// its UTF-8 form, and then the ASCII after them must not fall off the end whatever its length (a last byte
+// once went into the string's terminator and came out as a NUL).
+TEST(TextConversionTest, TextThatOutgrowsItsGbkFormKeepsEveryByte) {
+    const CharTables tables = ShippedTables();
+    PhraseTables phrases;
+    ASSERT_EQ(PhraseLoadResult::Loaded,
+              LoadPhrases(phrases, (testsupport::ProgramFolder() / kPhraseFileName).string()));
+    const CTextConversion conversion(tables, Direction::ToTraditional, &phrases);
+    for (std::size_t euros = 1; euros < 40; ++euros) {
+        for (std::size_t letters = 0; letters < 24; ++letters) {
+            std::string text;
+            for (std::size_t k = 0; k < euros; ++k) text += "€";
+            text += std::string(letters, 'x') + "\n";
+            std::string converted = text;
+            conversion.ConvertUtf8(converted);
+            ASSERT_EQ(text, converted) << euros << " euro signs, " << letters << " letters";
+        }
+    }
+}
+
 TEST(TextConversionTest, BytesAndUnitsThatDoNotDecodePassUnchanged) {
     const CharTables tables = ShippedTables();
     const CTextConversion conversion(tables, Direction::ToTraditional);
