@@ -144,4 +144,30 @@ TEST(CliBig5Test, Big5ConvertsAsItsTextAndOtherCodePagesAreLeftAlone) {
     EXPECT_EQ(russian, Read(dir.path() / "src" / "ru.txt"));
 }
 
+// By words and by name a Big5 file goes in parts as GBK, several at once; a run of lines with a character GBK
+// lacks (‧, common in Taiwan's text) goes through UTF-8 instead. Either way it converts as its text does in
+// UTF-8: megabytes of it, the ‧ in a few places only.
+TEST(CliBig5Test, Big5ByWordsConvertsAsItsTextWhereverGbkLacksACharacter) {
+    TempDir dir;
+    std::string text;
+    for (int line = 0; text.size() < 3 * 1024 * 1024; ++line) {
+        text += line % 7 == 0 ? "我們的軟體與記憶體，" : "這是一個測試檔案，";
+        text += line == 5000 || line == 41000 ? "哈利‧波特。\n" : "確認程式能正確讀取內容。\n";
+    }
+    Write(dir.path() / "big5.txt", In(TextEncoding::Big5, text));
+    Write(dir.path() / "utf8.txt", text);
+    using Args = std::vector<std::string>;
+    for (const Args& how : {Args{"--to-traditional", "--phrases"}, Args{"--config", "tw2t"}}) {
+        Args utf8 = how;
+        Args big5 = how;
+        for (const char* arg : {"--force", "utf8.txt", "u.txt"}) utf8.push_back(arg);
+        for (const char* arg : {"--force", "big5.txt", "b.txt"}) big5.push_back(arg);
+        ASSERT_EQ(0, RunConverter(dir.path(), utf8).code);
+        const Result run = RunConverter(dir.path(), big5);
+        ASSERT_EQ(0, run.code) << run.err;
+        EXPECT_TRUE(In(TextEncoding::Big5, Read(dir.path() / "u.txt")) == Read(dir.path() / "b.txt"))
+            << how[1];
+    }
+}
+
 }  // namespace

@@ -119,7 +119,8 @@ struct CRunInParts {
     Out input;
     std::vector<std::size_t> ends;
     std::vector<Out> outputs;
-    parallel::CBatch batch;  // last, so destroyed first: it waits for the parts still running
+    std::atomic<bool> notAllGbk{false};  // Big5: some part holds a character GBK lacks
+    parallel::CBatch batch;              // last, so destroyed first: it waits for the parts still running
 };
 
 // Parts big enough that meeting the threads costs little, small enough that a run of the reader's (256 KB)
@@ -132,7 +133,9 @@ constexpr std::size_t kRunBytes = 512 * 1024;
 // ConvertLines where the conversion converts runs in parts (ConvertsRunParts): each run converts on the
 // helper threads while the one before it is written out and the next one read, this thread joining in
 // whenever it waits, so reading and writing cost hardly any time of their own. Out is std::string, or
-// std::u16string for UTF-16.
+// std::u16string for UTF-16. Big5 converts as GBK (where the conversion converts GBK in parts), each part
+// written in GBK first; a run of which some part holds a character GBK lacks goes line by line through UTF-8
+// instead, as ConvertLines takes such a run.
 template <class Out, class Reader, class Writer, class Tracker>
 LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConversion& conversion,
                                 TextEncoding encoding, Tracker& progress, CUtf8Check* check) {
@@ -147,6 +150,17 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
         char* part = reinterpret_cast<char*>(&run.input[0]) + from;
         const std::size_t size = run.ends[k] - from;
         if constexpr (sizeof(Unit) == 1) {
+            if (encoding == TextEncoding::Big5) {
+                thread_local std::string gbk;
+                gbk.assign(part, size);
+                std::size_t gbkSize = size;
+                if (!text::Big5AsGbk(&gbk[0], gbkSize)) {
+                    run.notAllGbk = true;
+                    return;
+                }
+                conversion.ConvertRunPart(TextEncoding::Gbk, &gbk[0], gbkSize, run.outputs[k]);
+                return;
+            }
             if (!conversion.ConvertRunPart(encoding, part, size, run.outputs[k]) && check != nullptr)
                 check->Check(part, size);
         } else {
@@ -156,8 +170,27 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
             if (!bytes.empty()) std::memcpy(&run.outputs[k][0], bytes.data(), bytes.size());
         }
     };
+    std::string line;  // a Big5 line through UTF-8
     const auto writeOut = [&](linesdetail::CRunInParts<Out>& run) {
         run.batch.Wait();
+        if constexpr (sizeof(Unit) == 1) {
+            if (encoding == TextEncoding::Big5) {
+                const bool notAllGbk = run.notAllGbk;
+                SetLinesEncoding(writer, notAllGbk ? TextEncoding::Utf8 : TextEncoding::Gbk);
+                if (notAllGbk) {
+                    return text::ForEachLine(run.input.data(), run.input.size(), '\n', '\r',
+                                             [&](std::size_t at, std::size_t size) {
+                                                 text::ToPivot(TextEncoding::Big5, run.input.data() + at,
+                                                               size, line);
+                                                 conversion.ConvertUtf8(line);
+                                                 if (!writer.WriteLine(line.data(), line.size()))
+                                                     return false;
+                                                 progress.Add(static_cast<std::int64_t>(size));
+                                                 return true;
+                                             });
+                }
+            }
+        }
         for (const Out& out : run.outputs) {
             std::int64_t lineBytes = 0;
             if (!writer.WriteLines(out.data(), out.size(), lineBytes)) return false;
@@ -188,6 +221,7 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
                                         ? size
                                         : afterLineEnd(read.data, size, at + linesdetail::kRunBytes);
             linesdetail::CRunInParts<Out>& run = runs[next];
+            run.notAllGbk = false;
             run.input.resize((end - at) / sizeof(Unit));
             if (end != at) std::memcpy(&run.input[0], read.data + at, end - at);
             const std::size_t parts = std::max<std::size_t>(1, (end - at) / linesdetail::kPartBytes);
@@ -233,7 +267,8 @@ LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion&
         progress.Add(static_cast<std::int64_t>(size));
         return true;
     };
-    if (conversion.ConvertsRunParts(encoding)) {
+    // Big5 goes in parts as GBK, where GBK does.
+    if (conversion.ConvertsRunParts(encoding == TextEncoding::Big5 ? TextEncoding::Gbk : encoding)) {
         if (UnitSize(encoding) == 2)
             return ConvertRunsInParts<std::u16string>(reader, writer, conversion, encoding, progress,
                                                       nullptr);
