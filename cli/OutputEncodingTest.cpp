@@ -144,15 +144,17 @@ TEST(CliBig5Test, Big5ConvertsAsItsTextAndOtherCodePagesAreLeftAlone) {
     EXPECT_EQ(russian, Read(dir.path() / "src" / "ru.txt"));
 }
 
-// By words and by name a Big5 file goes in parts as GBK, several at once; a run of lines with a character GBK
-// lacks (‧, common in Taiwan's text) goes through UTF-8 instead. Either way it converts as its text does in
-// UTF-8: megabytes of it, the ‧ in a few places only.
+// By words and by name a Big5 file goes in parts as GBK, several at once; a part with a character GBK lacks
+// (‧, common in Taiwan's text) goes line by line through UTF-8 instead, each line keeping its own line end.
+// Either way it converts as its text does in UTF-8: megabytes of it, the ‧ in a few places only.
 TEST(CliBig5Test, Big5ByWordsConvertsAsItsTextWhereverGbkLacksACharacter) {
     TempDir dir;
     std::string text;
     for (int line = 0; text.size() < 3 * 1024 * 1024; ++line) {
         text += line % 7 == 0 ? "我們的軟體與記憶體，" : "這是一個測試檔案，";
-        text += line == 5000 || line == 41000 ? "哈利‧波特。\n" : "確認程式能正確讀取內容。\n";
+        text += line == 5000    ? "哈利‧波特。\r\r\n"
+                : line == 41000 ? "哈利‧波特。\n"
+                                : "確認程式能正確讀取內容。\r\n";
     }
     Write(dir.path() / "big5.txt", In(TextEncoding::Big5, text));
     Write(dir.path() / "utf8.txt", text);

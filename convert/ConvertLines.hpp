@@ -119,8 +119,8 @@ struct CRunInParts {
     Out input;
     std::vector<std::size_t> ends;
     std::vector<Out> outputs;
-    std::atomic<bool> notAllGbk{false};  // Big5: some part holds a character GBK lacks
-    parallel::CBatch batch;              // last, so destroyed first: it waits for the parts still running
+    std::vector<TextEncoding> encodings;  // Big5: the encoding of each part's result, GBK or UTF-8
+    parallel::CBatch batch;               // last, so destroyed first: it waits for the parts still running
 };
 
 // Parts big enough that meeting the threads costs little, small enough that a run of the reader's (256 KB)
@@ -133,9 +133,8 @@ constexpr std::size_t kRunBytes = 512 * 1024;
 // ConvertLines where the conversion converts runs in parts (ConvertsRunParts): each run converts on the
 // helper threads while the one before it is written out and the next one read, this thread joining in
 // whenever it waits, so reading and writing cost hardly any time of their own. Out is std::string, or
-// std::u16string for UTF-16. Big5 converts as GBK (where the conversion converts GBK in parts), each part
-// written in GBK first; a run of which some part holds a character GBK lacks goes line by line through UTF-8
-// instead, as ConvertLines takes such a run.
+// std::u16string for UTF-16. Big5 converts as GBK (where the conversion converts GBK in parts), a part
+// that holds a character GBK lacks line by line through UTF-8, as ConvertLines takes such a run.
 template <class Out, class Reader, class Writer, class Tracker>
 LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConversion& conversion,
                                 TextEncoding encoding, Tracker& progress, CUtf8Check* check) {
@@ -154,11 +153,26 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
                 thread_local std::string gbk;
                 gbk.assign(part, size);
                 std::size_t gbkSize = size;
-                if (!text::Big5AsGbk(&gbk[0], gbkSize)) {
-                    run.notAllGbk = true;
+                if (text::Big5AsGbk(&gbk[0], gbkSize)) {
+                    run.encodings[k] = TextEncoding::Gbk;
+                    conversion.ConvertRunPart(TextEncoding::Gbk, &gbk[0], gbkSize, run.outputs[k]);
                     return;
                 }
-                conversion.ConvertRunPart(TextEncoding::Gbk, &gbk[0], gbkSize, run.outputs[k]);
+                // Each line through UTF-8, with its own line end.
+                run.encodings[k] = TextEncoding::Utf8;
+                std::string& out = run.outputs[k];
+                out.clear();
+                thread_local std::string line;
+                text::ForEachLine(part, size, '\n', '\r', [&](std::size_t at, std::size_t length) {
+                    text::ToPivot(TextEncoding::Big5, part + at, length, line);
+                    conversion.ConvertUtf8(line);
+                    out += line;
+                    const std::size_t end = at + length;
+                    const char* lf = static_cast<const char*>(std::memchr(part + end, '\n', size - end));
+                    out.append(part + end,
+                               lf == nullptr ? size - end : static_cast<std::size_t>(lf - part) + 1 - end);
+                    return true;
+                });
                 return;
             }
             if (!conversion.ConvertRunPart(encoding, part, size, run.outputs[k]) && check != nullptr)
@@ -170,30 +184,12 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
             if (!bytes.empty()) std::memcpy(&run.outputs[k][0], bytes.data(), bytes.size());
         }
     };
-    std::string line;  // a Big5 line through UTF-8
     const auto writeOut = [&](linesdetail::CRunInParts<Out>& run) {
         run.batch.Wait();
-        if constexpr (sizeof(Unit) == 1) {
-            if (encoding == TextEncoding::Big5) {
-                const bool notAllGbk = run.notAllGbk;
-                SetLinesEncoding(writer, notAllGbk ? TextEncoding::Utf8 : TextEncoding::Gbk);
-                if (notAllGbk) {
-                    return text::ForEachLine(run.input.data(), run.input.size(), '\n', '\r',
-                                             [&](std::size_t at, std::size_t size) {
-                                                 text::ToPivot(TextEncoding::Big5, run.input.data() + at,
-                                                               size, line);
-                                                 conversion.ConvertUtf8(line);
-                                                 if (!writer.WriteLine(line.data(), line.size()))
-                                                     return false;
-                                                 progress.Add(static_cast<std::int64_t>(size));
-                                                 return true;
-                                             });
-                }
-            }
-        }
-        for (const Out& out : run.outputs) {
+        for (std::size_t k = 0; k < run.outputs.size(); ++k) {
+            if (encoding == TextEncoding::Big5) SetLinesEncoding(writer, run.encodings[k]);
             std::int64_t lineBytes = 0;
-            if (!writer.WriteLines(out.data(), out.size(), lineBytes)) return false;
+            if (!writer.WriteLines(run.outputs[k].data(), run.outputs[k].size(), lineBytes)) return false;
             progress.Add(lineBytes);
         }
         return true;
@@ -221,13 +217,13 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
                                         ? size
                                         : afterLineEnd(read.data, size, at + linesdetail::kRunBytes);
             linesdetail::CRunInParts<Out>& run = runs[next];
-            run.notAllGbk = false;
             run.input.resize((end - at) / sizeof(Unit));
             if (end != at) std::memcpy(&run.input[0], read.data + at, end - at);
             const std::size_t parts = std::max<std::size_t>(1, (end - at) / linesdetail::kPartBytes);
             text::CutAtLineEnds(run.input.data(), run.input.size(), lf, parts, run.ends);
             for (std::size_t& partEnd : run.ends) partEnd *= sizeof(Unit);
             run.outputs.resize(run.ends.size());
+            run.encodings.resize(run.ends.size());
             run.batch.Start(run.ends.size(), [&convertPart, &run](std::size_t k) { convertPart(run, k); });
             if (converting && !writeOut(runs[1 - next])) return LinesOutcome::WriteFailed;
             converting = true;
