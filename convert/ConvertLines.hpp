@@ -123,6 +123,32 @@ struct CRunInParts {
     parallel::CBatch batch;               // last, so destroyed first: it waits for the parts still running
 };
 
+// A part of Big5 lines into out: written in GBK and converted as GBK where GBK holds every character of it,
+// else line by line through UTF-8, each line keeping its own line end, as ConvertLines takes such a run.
+// Returns the encoding of out.
+inline TextEncoding ConvertBig5Part(const CTextConversion& conversion, const char* part, std::size_t size,
+                                    std::string& out) {
+    thread_local std::string gbk;
+    gbk.assign(part, size);
+    std::size_t gbkSize = size;
+    if (text::Big5AsGbk(&gbk[0], gbkSize)) {
+        conversion.ConvertRunPart(TextEncoding::Gbk, &gbk[0], gbkSize, out);
+        return TextEncoding::Gbk;
+    }
+    out.clear();
+    thread_local std::string line;
+    text::ForEachLine(part, size, '\n', '\r', [&](std::size_t at, std::size_t length) {
+        text::ToPivot(TextEncoding::Big5, part + at, length, line);
+        conversion.ConvertUtf8(line);
+        out += line;
+        const std::size_t end = at + length;
+        const void* lf = std::memchr(part + end, '\n', size - end);
+        out.append(part + end, lf == nullptr ? size - end : static_cast<const char*>(lf) + 1 - (part + end));
+        return true;
+    });
+    return TextEncoding::Utf8;
+}
+
 // Parts big enough that meeting the threads costs little, small enough that a run of the reader's (256 KB)
 // keeps every thread busy.
 constexpr std::size_t kPartBytes = 64 * 1024;
@@ -150,29 +176,7 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
         const std::size_t size = run.ends[k] - from;
         if constexpr (sizeof(Unit) == 1) {
             if (encoding == TextEncoding::Big5) {
-                thread_local std::string gbk;
-                gbk.assign(part, size);
-                std::size_t gbkSize = size;
-                if (text::Big5AsGbk(&gbk[0], gbkSize)) {
-                    run.encodings[k] = TextEncoding::Gbk;
-                    conversion.ConvertRunPart(TextEncoding::Gbk, &gbk[0], gbkSize, run.outputs[k]);
-                    return;
-                }
-                // Each line through UTF-8, with its own line end.
-                run.encodings[k] = TextEncoding::Utf8;
-                std::string& out = run.outputs[k];
-                out.clear();
-                thread_local std::string line;
-                text::ForEachLine(part, size, '\n', '\r', [&](std::size_t at, std::size_t length) {
-                    text::ToPivot(TextEncoding::Big5, part + at, length, line);
-                    conversion.ConvertUtf8(line);
-                    out += line;
-                    const std::size_t end = at + length;
-                    const char* lf = static_cast<const char*>(std::memchr(part + end, '\n', size - end));
-                    out.append(part + end,
-                               lf == nullptr ? size - end : static_cast<std::size_t>(lf - part) + 1 - end);
-                    return true;
-                });
+                run.encodings[k] = linesdetail::ConvertBig5Part(conversion, part, size, run.outputs[k]);
                 return;
             }
             if (!conversion.ConvertRunPart(encoding, part, size, run.outputs[k]) && check != nullptr)
