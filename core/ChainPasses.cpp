@@ -235,17 +235,31 @@ bool EndsInLoneLead(const char* text, std::size_t size) {
     return q + 1 == size;
 }
 
+// The chain's rule converts each segment on its own, so a phrase's counterpart that ends in a lone lead byte
+// keeps it; in a text converted whole it would take the next byte as its trail, and the characters after it
+// would begin elsewhere.
+bool EndsOnACharacter(const PhraseDirectionIndex& dictionary) {
+    for (std::uint32_t entry = 0; entry < dictionary.Entries(); ++entry) {
+        if (EndsInLoneLead(dictionary.Counterpart(entry), dictionary.CounterpartSize(entry))) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::vector<Step>& steps) {
     m_passes.clear();
     m_inOneScan = false;
+    if (segmentation != nullptr && !EndsOnACharacter(*segmentation)) return false;
     std::vector<Pass> passes;
     for (const Step& step : steps) {
         Pass pass;
         std::size_t phrases = step.dictionaries.size();
         while (phrases != 0 && step.dictionaries[phrases - 1]->Characters()) --phrases;
         pass.phrases.assign(step.dictionaries.begin(), step.dictionaries.begin() + phrases);
+        for (const PhraseDirectionIndex* dictionary : pass.phrases) {
+            if (dictionary != segmentation && !EndsOnACharacter(*dictionary)) return false;
+        }
         const std::vector<const PhraseDirectionIndex*> characters(step.dictionaries.begin() + phrases,
                                                                   step.dictionaries.end());
         if (!Compose(characters, step.table, pass.characters)) return false;
@@ -285,7 +299,6 @@ bool CChainPasses::BuildOneScan() {
     for (std::uint32_t entry = 0; entry < segmentation.Entries(); ++entry) {
         const char* counterpart = segmentation.Counterpart(entry);
         const std::size_t size = segmentation.CounterpartSize(entry);
-        if (EndsInLoneLead(counterpart, size)) return false;
         const auto* c = reinterpret_cast<const unsigned char*>(counterpart);
         bool touched = false;
         std::size_t width;

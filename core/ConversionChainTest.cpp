@@ -75,6 +75,15 @@ TEST(ConversionChainTest, TheSecondStepReadsWhatTheFirstWrote) {
     }
 }
 
+// A counterpart that ends in a lone lead byte keeps it within its segment: the next segment's characters
+// begin where they began, and the second step finds 丁 there.
+TEST(ConversionChainTest, ACounterpartEndingInALoneLeadByteKeepsItToItself) {
+    const PhraseTables phrases =
+        Dictionaries(With({{"STPhrases", {{kJia + kYi, kBing + "\xfb"}}}, {"TWPhrases", {{kDing, kWu}}}}));
+    const CharTables tables;
+    EXPECT_EQ(kBing + "\xfb" + kWu + kWu, Convert("s2twp", phrases, tables, kJia + kYi + kDing + kDing));
+}
+
 TEST(ConversionChainTest, TheFirstDictionaryWithAKeyWinsEvenWhenALaterOneHasALongerKey) {
     const PhraseTables phrases =
         Dictionaries(With({{"TWPhrases", {{kJia + kYi, kBing + kBing}}},
