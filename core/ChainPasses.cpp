@@ -151,15 +151,6 @@ void WriteOver(std::string& text, const std::vector<Taken>& taken, std::vector<s
     text.swap(built);
 }
 
-CharCode MappedCode(const DirectionIndex& index, CharCode code) {
-    if (code < 0x100) return index.singles[code];
-    const std::uint16_t key = Loaded(static_cast<unsigned char>(code >> 8), code & 0xFF);
-    unsigned char bytes[2];
-    const std::uint16_t value = key ^ index.pairDelta[key];
-    std::memcpy(bytes, &value, 2);
-    return static_cast<CharCode>(bytes[0] << 8 | bytes[1]);
-}
-
 // One index for two direct ones applied one after the other.
 DirectionIndex Composed(const DirectionIndex& first, const DirectionIndex& second) {
     DirectionIndex both;
@@ -290,8 +281,9 @@ bool CChainPasses::BuildOneScan() {
     const PhraseDirectionIndex& segmentation = *m_segmentation;
     // Each phrase of the segmentation is a segment of its own: the second step converts its counterpart
     // alone. Most counterparts hold no character that the step maps or that begins one of its phrases.
+    const MappedReading firstMap(first.characters);
+    const MappedReading secondMap(second.characters);
     one.finalOf.resize(segmentation.Entries());
-    one.changed.assign(segmentation.Entries() / 64 + 1, 0);
     std::string text;
     std::vector<Taken> taken;
     std::vector<std::size_t> noCuts;
@@ -306,7 +298,7 @@ bool CChainPasses::BuildOneScan() {
             const CharCode code = PhraseDirectionIndex::CodeAt(c, size, q, width);
             const bool mayBegin = q + 4 <= size && code >= 0x100 ? second.starts.MayBeginAtPair<true>(c, q)
                                                                  : second.starts.MayStart(code);
-            touched = mayBegin || MappedCode(second.characters, code) != code;
+            touched = mayBegin || secondMap(code) != code;
         }
         if (!touched) continue;
         text.assign(counterpart, size);
@@ -316,7 +308,6 @@ bool CChainPasses::BuildOneScan() {
         if (text == std::string(counterpart, size)) continue;
         one.finalOf[entry] = {static_cast<std::uint32_t>(one.finals.size()),
                               static_cast<std::uint32_t>(text.size())};
-        one.changed[entry >> 6] |= std::uint64_t{1} << (entry & 63);
         one.finals += text;
     }
     // The second step's phrases begin where the text's characters map to their first ones.
@@ -331,7 +322,7 @@ bool CChainPasses::BuildOneScan() {
     }
     std::vector<std::pair<CharCode, CharCode>> formerly;  // (code after the first step, code before)
     const auto note = [&](CharCode code) {
-        const CharCode after = MappedCode(first.characters, code);
+        const CharCode after = firstMap(code);
         if (asked[after]) formerly.emplace_back(after, code);
     };
     for (CharCode b = 0; b < 0x100; ++b) note(b);
@@ -391,13 +382,11 @@ bool CChainPasses::ConvertInOneScan(std::string& text) const {
         const CharCode code = PhraseDirectionIndex::CodeAt(s, n, p, width);
         const PhraseMatch phrase = segmentAt(p, code);
         if (phrase.length != 0) {
-            if ((one.changed[phrase.entry >> 6] >> (phrase.entry & 63) & 1) == 0) {
-                taken.push_back(Taken{p, phrase.length, segmentation.Counterpart(phrase.entry),
-                                      segmentation.CounterpartSize(phrase.entry)});
-            } else {
-                const OneScan::Final& final = one.finalOf[phrase.entry];
-                taken.push_back(Taken{p, phrase.length, one.finals.data() + final.at, final.size});
-            }
+            const OneScan::Final& final = one.finalOf[phrase.entry];
+            taken.push_back(final.at == OneScan::kAsIs
+                                ? Taken{p, phrase.length, segmentation.Counterpart(phrase.entry),
+                                        segmentation.CounterpartSize(phrase.entry)}
+                                : Taken{p, phrase.length, one.finals.data() + final.at, final.size});
             return p + phrase.length;
         }
         if (!mayBegin(one.secondStarts, p, code)) return 0;

@@ -55,7 +55,6 @@ class CChainPasses {
             std::uint32_t size = 0;
         };
         std::vector<Final> finalOf;
-        std::vector<std::uint64_t> changed;  // a bit per phrase: not kAsIs (a few KB, where finalOf is large)
         std::string finals;
         CPhraseStarts secondStarts;  // where the second step's phrases may begin, in the text as it reads
         CPhraseStarts starts;        // where the segmentation's or the second step's may
