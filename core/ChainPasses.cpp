@@ -283,7 +283,7 @@ bool CChainPasses::BuildOneScan() {
     // alone. Most counterparts hold no character that the step maps or that begins one of its phrases.
     const MappedReading firstMap(first.characters);
     const MappedReading secondMap(second.characters);
-    one.finalOf.resize(segmentation.Entries());
+    one.finalAt.reserve(segmentation.Entries() + 1);
     std::string text;
     std::vector<Taken> taken;
     std::vector<std::size_t> noCuts;
@@ -292,6 +292,7 @@ bool CChainPasses::BuildOneScan() {
         const char* counterpart = segmentation.Counterpart(entry);
         const std::size_t size = segmentation.CounterpartSize(entry);
         const auto* c = reinterpret_cast<const unsigned char*>(counterpart);
+        one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
         bool touched = false;
         std::size_t width;
         for (std::size_t q = 0; q < size && !touched; q += width) {
@@ -300,15 +301,30 @@ bool CChainPasses::BuildOneScan() {
                                                                  : second.starts.MayStart(code);
             touched = mayBegin || secondMap(code) != code;
         }
-        if (!touched) continue;
         text.assign(counterpart, size);
-        FindPhrases(c, size, second.phrases, second.starts, noCuts, taken);
-        if (second.mapsAny && size != 0) MapDirect(&text[0], size, second.characters);
-        WriteOver(text, taken, noCuts, built);
-        if (text == std::string(counterpart, size)) continue;
-        one.finalOf[entry] = {static_cast<std::uint32_t>(one.finals.size()),
-                              static_cast<std::uint32_t>(text.size())};
+        if (touched) {
+            FindPhrases(c, size, second.phrases, second.starts, noCuts, taken);
+            if (second.mapsAny && size != 0) MapDirect(&text[0], size, second.characters);
+            WriteOver(text, taken, noCuts, built);
+        }
         one.finals += text;
+    }
+    one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
+    // A phrase of one character that the map could write (Taiwan's 宏, 硅) needs no look-up: where no longer
+    // phrase begins it is the map's form, the first dictionary to hold the character giving it.
+    DirectionIndex secondCharacters = second.characters;
+    std::vector<bool> held(0x10000);
+    std::vector<bool> folded(0x10000);
+    for (const PhraseDirectionIndex* dictionary : second.phrases) {
+        dictionary->ForEachCharacter([&](CharCode code, const char* to, std::size_t size) {
+            if (held[code]) return;
+            held[code] = true;
+            if (code < 0x100 || size != 2 || !gbk::IsLeadByte(static_cast<unsigned char>(to[0]))) return;
+            folded[code] = true;
+            const std::uint16_t key = Loaded(static_cast<unsigned char>(code >> 8), code & 0xFF);
+            secondCharacters.pairDelta[key] =
+                key ^ Loaded(static_cast<unsigned char>(to[0]), static_cast<unsigned char>(to[1]));
+        });
     }
     // The second step's phrases begin where the text's characters map to their first ones.
     std::vector<bool> asked(0x10000);
@@ -318,7 +334,7 @@ bool CChainPasses::BuildOneScan() {
                 asked[a] = true;
                 asked[b] = true;
             },
-            [&](CharCode a) { asked[a] = true; });
+            [&](CharCode a) { asked[a] = asked[a] || !folded[a]; });
     }
     std::vector<std::pair<CharCode, CharCode>> formerly;  // (code after the first step, code before)
     const auto note = [&](CharCode code) {
@@ -346,6 +362,7 @@ bool CChainPasses::BuildOneScan() {
                 }
             },
             [&](CharCode a) {
+                if (folded[a]) return;
                 const auto as = sources(a);
                 for (auto x = as.first; x != as.second; ++x) one.secondStarts.AddFirst(x->second, true);
             });
@@ -353,7 +370,7 @@ bool CChainPasses::BuildOneScan() {
     one.secondStarts.SizePairs(pairs.size());
     for (const auto& [a, b] : pairs) one.secondStarts.AddPair(a, b);
     one.starts = CPhraseStarts::Union({&segmentation.Starts(), &one.secondStarts});
-    one.characters = Composed(first.characters, second.characters);
+    one.characters = Composed(first.characters, secondCharacters);
     one.mapsAny = MapsAny(one.characters);
     m_oneScan = std::move(one);
     return true;
@@ -382,11 +399,9 @@ bool CChainPasses::ConvertInOneScan(std::string& text) const {
         const CharCode code = PhraseDirectionIndex::CodeAt(s, n, p, width);
         const PhraseMatch phrase = segmentAt(p, code);
         if (phrase.length != 0) {
-            const OneScan::Final& final = one.finalOf[phrase.entry];
-            taken.push_back(final.at == OneScan::kAsIs
-                                ? Taken{p, phrase.length, segmentation.Counterpart(phrase.entry),
-                                        segmentation.CounterpartSize(phrase.entry)}
-                                : Taken{p, phrase.length, one.finals.data() + final.at, final.size});
+            const std::uint32_t at = one.finalAt[phrase.entry];
+            taken.push_back(
+                Taken{p, phrase.length, one.finals.data() + at, one.finalAt[phrase.entry + 1] - at});
             return p + phrase.length;
         }
         if (!mayBegin(one.secondStarts, p, code)) return 0;

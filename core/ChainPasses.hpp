@@ -47,14 +47,9 @@ class CChainPasses {
     // step leaves its counterpart, and the second step's phrases between them are found in the text as it
     // reads before the first step, through the characters that the first step maps to theirs.
     struct OneScan {
-        static constexpr std::uint32_t kAsIs = 0xFFFFFFFF;
-        // Per phrase of the segmentation, where its counterpart after the second step lies in `finals`, or
-        // kAsIs when the step leaves it as it is.
-        struct Final {
-            std::uint32_t at = kAsIs;
-            std::uint32_t size = 0;
-        };
-        std::vector<Final> finalOf;
+        // Each phrase of the segmentation as the second step leaves its counterpart, one after the other
+        // (entry e at finals[finalAt[e], finalAt[e + 1])): a look-up where the scan takes a phrase.
+        std::vector<std::uint32_t> finalAt;
         std::string finals;
         CPhraseStarts secondStarts;  // where the second step's phrases may begin, in the text as it reads
         CPhraseStarts starts;        // where the segmentation's or the second step's may
