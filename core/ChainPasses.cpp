@@ -9,6 +9,7 @@
 #include "Gbk.hpp"
 #include "PhraseIndex.hpp"
 #include "PhraseScan.hpp"
+#include "PhraseTable.hpp"
 
 namespace {
 
@@ -177,16 +178,6 @@ class MappedReading {
         if (code < 0x100) return m_singles[code];
         return Code(Mapped(Loaded(static_cast<unsigned char>(code >> 8), code & 0xFF)));
     }
-    // Bytes that are no lead byte begin no two-byte character: what they read as is never asked.
-    const unsigned char* Head(const unsigned char* at) const {
-        for (int k = 0; k < 6; k += 2) {
-            std::uint16_t bytes;
-            std::memcpy(&bytes, at + k, 2);
-            bytes = Mapped(bytes);
-            std::memcpy(m_head + k, &bytes, 2);
-        }
-        return m_head;
-    }
 
   private:
     std::uint16_t Mapped(std::uint16_t loaded) const { return loaded ^ m_delta[loaded]; }
@@ -198,22 +189,19 @@ class MappedReading {
 
     const std::uint16_t* m_delta;
     const unsigned char* m_singles;
-    mutable unsigned char m_head[6];
 };
 
-// The phrase that the first of `dictionaries` to hold one finds at p, on the text of s[0, end) as `reading`
-// has it.
-Taken PhraseAtMapped(const unsigned char* s, std::size_t p, std::size_t end,
-                     const std::vector<const PhraseDirectionIndex*>& dictionaries,
-                     const MappedReading& reading) {
+// The phrase that the first of `dictionaries` to hold one finds at p in s[0, end).
+Taken PhraseAt(const unsigned char* s, std::size_t p, std::size_t end,
+               const std::vector<PhraseDirectionIndex>& dictionaries) {
     std::size_t width;
-    const CharCode code = reading(PhraseDirectionIndex::CodeAt(s, end, p, width));
-    for (const PhraseDirectionIndex* dictionary : dictionaries) {
-        if (!dictionary->MayStart(code)) continue;
-        const PhraseMatch match = dictionary->Longest(s, end, p, reading);
+    const CharCode code = PhraseDirectionIndex::CodeAt(s, end, p, width);
+    for (const PhraseDirectionIndex& dictionary : dictionaries) {
+        if (!dictionary.MayStart(code)) continue;
+        const PhraseMatch match = dictionary.Longest(s, end, p);
         if (match.length != 0) {
-            return Taken{p, match.length, dictionary->Counterpart(match.entry),
-                         dictionary->CounterpartSize(match.entry)};
+            return Taken{p, match.length, dictionary.Counterpart(match.entry),
+                         dictionary.CounterpartSize(match.entry)};
         }
     }
     return Taken{p, 0, nullptr, 0};
@@ -310,65 +298,78 @@ bool CChainPasses::BuildOneScan() {
         one.finals += text;
     }
     one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
-    // A phrase of one character that the map could write (Taiwan's 宏, 硅) needs no look-up: where no longer
-    // phrase begins it is the map's form, the first dictionary to hold the character giving it.
+    // A phrase of one character that the map could write (Taiwan's 宏, 硅) needs no look-up where no later
+    // dictionary has a phrase that begins with it: where no longer phrase begins it is the map's form, the
+    // first dictionary to hold the character giving it.
     DirectionIndex secondCharacters = second.characters;
     std::vector<bool> held(0x10000);
     std::vector<bool> folded(0x10000);
-    for (const PhraseDirectionIndex* dictionary : second.phrases) {
-        dictionary->ForEachCharacter([&](CharCode code, const char* to, std::size_t size) {
+    for (std::size_t d = 0; d < second.phrases.size(); ++d) {
+        second.phrases[d]->ForEachCharacter([&](CharCode code, const char* to, std::size_t size) {
             if (held[code]) return;
             held[code] = true;
             if (code < 0x100 || size != 2 || !gbk::IsLeadByte(static_cast<unsigned char>(to[0]))) return;
+            for (std::size_t later = d + 1; later < second.phrases.size(); ++later) {
+                if (second.phrases[later]->MayStart(code)) return;
+            }
             folded[code] = true;
             const std::uint16_t key = Loaded(static_cast<unsigned char>(code >> 8), code & 0xFF);
             secondCharacters.pairDelta[key] =
                 key ^ Loaded(static_cast<unsigned char>(to[0]), static_cast<unsigned char>(to[1]));
         });
     }
-    // The second step's phrases begin where the text's characters map to their first ones.
-    std::vector<bool> asked(0x10000);
+    // The second step's phrases as the text reads before the first step: each in every form whose
+    // characters the first step maps to its own.
+    std::vector<bool> inPhrases(0x10000);
     for (const PhraseDirectionIndex* dictionary : second.phrases) {
-        dictionary->ForEachBeginning(
-            [&](CharCode a, CharCode b) {
-                asked[a] = true;
-                asked[b] = true;
-            },
-            [&](CharCode a) { asked[a] = asked[a] || !folded[a]; });
+        dictionary->ForEachPhrase([&](const CharCode* codes, std::size_t count, std::uint32_t) {
+            for (std::size_t k = 0; k < count; ++k) inPhrases[codes[k]] = true;
+        });
     }
     std::vector<std::pair<CharCode, CharCode>> formerly;  // (code after the first step, code before)
     const auto note = [&](CharCode code) {
         const CharCode after = firstMap(code);
-        if (asked[after]) formerly.emplace_back(after, code);
+        if (inPhrases[after]) formerly.emplace_back(after, code);
     };
     for (CharCode b = 0; b < 0x100; ++b) note(b);
     for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
         for (unsigned trail = 0; trail < 0x100; ++trail) note(static_cast<CharCode>(lead << 8 | trail));
     }
     std::sort(formerly.begin(), formerly.end());
-    const auto sources = [&](CharCode code) {
-        return std::equal_range(formerly.begin(), formerly.end(), std::make_pair(code, CharCode{0}),
-                                [](const auto& a, const auto& b) { return a.first < b.first; });
-    };
-    std::vector<std::pair<CharCode, CharCode>> pairs;
+    std::vector<std::size_t> firstBefore(0x10001);  // formerly[firstBefore[c], firstBefore[c + 1]): before c
+    for (const auto& [after, before] : formerly) ++firstBefore[after + 1];
+    for (std::size_t c = 0; c < 0x10000; ++c) firstBefore[c + 1] += firstBefore[c];
+    // Few phrases have more than a few forms; a dictionary whose forms would be too many keeps to the passes.
+    constexpr std::size_t kMostForms = 1 << 16;
+    std::size_t forms = 0;
     for (const PhraseDirectionIndex* dictionary : second.phrases) {
-        dictionary->ForEachBeginning(
-            [&](CharCode a, CharCode b) {
-                const auto as = sources(a);
-                const auto bs = sources(b);
-                for (auto x = as.first; x != as.second; ++x) {
-                    one.secondStarts.AddFirst(x->second, false);
-                    for (auto y = bs.first; y != bs.second; ++y) pairs.emplace_back(x->second, y->second);
+        std::vector<PhraseEntry> entries;
+        dictionary->ForEachPhrase([&](const CharCode* codes, std::size_t count, std::uint32_t entry) {
+            if (count == 1 && folded[codes[0]]) return;
+            const auto formsOf = [&](CharCode code) { return firstBefore[code + 1] - firstBefore[code]; };
+            if (std::any_of(codes, codes + count, [&](CharCode code) { return formsOf(code) == 0; })) return;
+            const std::string counterpart(dictionary->Counterpart(entry), dictionary->CounterpartSize(entry));
+            std::vector<std::size_t> choice(count);  // which form of each character, counted like a number
+            for (;;) {
+                if (++forms > kMostForms) return;
+                std::string form;
+                for (std::size_t c = 0; c < count; ++c) {
+                    const CharCode code = formerly[firstBefore[codes[c]] + choice[c]].second;
+                    if (code >= 0x100) form += static_cast<char>(code >> 8);
+                    form += static_cast<char>(code & 0xFF);
                 }
-            },
-            [&](CharCode a) {
-                if (folded[a]) return;
-                const auto as = sources(a);
-                for (auto x = as.first; x != as.second; ++x) one.secondStarts.AddFirst(x->second, true);
-            });
+                entries.push_back(PhraseEntry{std::move(form), counterpart});
+                std::size_t k = 0;
+                while (k < count && ++choice[k] == formsOf(codes[k])) choice[k++] = 0;
+                if (k == count) break;
+            }
+        });
+        if (forms > kMostForms) return false;
+        one.secondBefore.push_back(PhraseDirectionIndex::Build(entries, {}));
     }
-    one.secondStarts.SizePairs(pairs.size());
-    for (const auto& [a, b] : pairs) one.secondStarts.AddPair(a, b);
+    std::vector<const CPhraseStarts*> starts;
+    for (const PhraseDirectionIndex& dictionary : one.secondBefore) starts.push_back(&dictionary.Starts());
+    one.secondStarts = CPhraseStarts::Union(starts);
     one.starts = CPhraseStarts::Union({&segmentation.Starts(), &one.secondStarts});
     one.characters = Composed(first.characters, secondCharacters);
     one.mapsAny = MapsAny(one.characters);
@@ -379,8 +380,6 @@ bool CChainPasses::BuildOneScan() {
 bool CChainPasses::ConvertInOneScan(std::string& text) const {
     const OneScan& one = m_oneScan;
     const PhraseDirectionIndex& segmentation = *m_segmentation;
-    const std::vector<const PhraseDirectionIndex*>& second = m_passes[1].phrases;
-    const MappedReading first(m_passes[0].characters);
     Scratch& scratch = ThreadScratch();
     std::vector<Taken>& taken = scratch.taken;
     taken.clear();
@@ -406,10 +405,10 @@ bool CChainPasses::ConvertInOneScan(std::string& text) const {
         }
         if (!mayBegin(one.secondStarts, p, code)) return 0;
         // Between the segmentation's phrases: the segment ends where the next one begins.
-        Taken found = PhraseAtMapped(s, p, n, second, first);
+        Taken found = PhraseAt(s, p, n, one.secondBefore);
         for (std::size_t q = p + width; q < p + found.length; q += width) {
             if (segmentAt(q, PhraseDirectionIndex::CodeAt(s, n, q, width)).length != 0) {
-                found = PhraseAtMapped(s, p, q, second, first);
+                found = PhraseAt(s, p, q, one.secondBefore);
                 break;
             }
         }

@@ -8,9 +8,8 @@
 #include <vector>
 
 #include "ConversionIndex.hpp"
+#include "PhraseIndex.hpp"
 #include "PhraseStarts.hpp"
-
-class PhraseDirectionIndex;
 
 // The chain's rule converts each segment through every step, asking the dictionaries at each position. Where
 // the table is direct and the dictionaries at the end of each step hold single characters only, a step is the
@@ -51,7 +50,10 @@ class CChainPasses {
         // (entry e at finals[finalAt[e], finalAt[e + 1])): a look-up where the scan takes a phrase.
         std::vector<std::uint32_t> finalAt;
         std::string finals;
-        CPhraseStarts secondStarts;  // where the second step's phrases may begin, in the text as it reads
+        // The second step's dictionaries of phrases, each phrase in every form that the first step's
+        // characters turn into it: found in the text as it reads, where the first step has not mapped it.
+        std::vector<PhraseDirectionIndex> secondBefore;
+        CPhraseStarts secondStarts;  // where they may begin
         CPhraseStarts starts;        // where the segmentation's or the second step's may
         DirectionIndex characters;   // both steps' characters, one after the other
         bool mapsAny = false;

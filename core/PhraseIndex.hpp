@@ -63,32 +63,22 @@ class PhraseDirectionIndex {
     // Every counterpart has its phrase's length in bytes, so phrases can be written over a converted copy.
     bool SameLengths() const { return m_sameLengths; }
 
-    // The text as it reads: the codes of its characters as they are.
-    struct AsItReads {
-        CharCode operator()(CharCode code) const { return code; }
-        const unsigned char* Head(const unsigned char* at) const { return at; }
-    };
-
-    // The longest phrase that starts at the character boundary p of s[0, n), on the text as `reading` has
-    // it: reading(code) the code each character reads as (of the same width), Head(at) the six bytes from
-    // at as they read where they are three two-byte characters.
-    template <class Reading = AsItReads>
-    PhraseMatch Longest(const unsigned char* s, std::size_t n, std::size_t p,
-                        const Reading& reading = Reading()) const {
+    // The longest phrase that starts at the character boundary p of s[0, n).
+    PhraseMatch Longest(const unsigned char* s, std::size_t n, std::size_t p) const {
         PhraseMatch best;
         std::size_t width;
-        const CharCode first = reading(CodeAt(s, n, p, width));
+        const CharCode first = CodeAt(s, n, p, width);
         std::size_t q = p + width;
         if (m_starts.Alone(first)) Keep(FindPair(first, kAlone)->entry, q - p, best);
-        if (q >= n || (p + 6 <= n && !MayGoOn(reading.Head(s + p)))) return best;
-        const Node* pair = FindPair(first, reading(CodeAt(s, n, q, width)));
+        if (q >= n || (p + 6 <= n && !MayGoOn(s + p))) return best;
+        const Node* pair = FindPair(first, CodeAt(s, n, q, width));
         if (pair == nullptr) return best;
         q += width;
         Keep(pair->entry, q - p, best);
         std::uint32_t begin = pair->childBegin;
         std::uint32_t end = pair->childEnd;
         while (begin < end && q < n) {
-            const Node* child = Child(begin, end, reading(CodeAt(s, n, q, width)));
+            const Node* child = Child(begin, end, CodeAt(s, n, q, width));
             if (child == nullptr) break;
             q += width;
             Keep(child->entry, q - p, best);
@@ -115,6 +105,18 @@ class PhraseDirectionIndex {
             } else {
                 take(first, second);
             }
+        }
+    }
+
+    // Calls take(codes, count, entry) for every phrase, as the codes of its characters.
+    template <class Take>
+    void ForEachPhrase(Take&& take) const {
+        std::vector<CharCode> codes;
+        for (const PairSlot& slot : m_pairSlots) {
+            if (slot.key == kEmptyKey) continue;
+            codes.assign({static_cast<CharCode>(slot.key >> 16), static_cast<CharCode>(slot.key & 0xFFFF)});
+            if (codes[1] == kAlone) codes.pop_back();
+            Walk(slot.node, codes, take);
         }
     }
 
@@ -207,6 +209,16 @@ class PhraseDirectionIndex {
         for (std::size_t slot = PairHash(key, m_pairBits);; slot = (slot + 1) & (m_pairSlots.size() - 1)) {
             if (m_pairSlots[slot].key == key) return &m_pairSlots[slot].node;
             if (m_pairSlots[slot].key == kEmptyKey) return nullptr;
+        }
+    }
+
+    template <class Take>
+    void Walk(const Node& node, std::vector<CharCode>& codes, Take& take) const {
+        if (node.entry != kNoEntry) take(codes.data(), codes.size(), static_cast<std::uint32_t>(node.entry));
+        for (std::uint32_t child = node.childBegin; child < node.childEnd; ++child) {
+            codes.push_back(m_childCodes[child]);
+            Walk(m_children[child], codes, take);
+            codes.pop_back();
         }
     }
 
