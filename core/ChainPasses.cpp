@@ -7,6 +7,7 @@
 
 #include "ConvertText.hpp"
 #include "Gbk.hpp"
+#include "Parallel.hpp"
 #include "PhraseIndex.hpp"
 #include "PhraseScan.hpp"
 #include "PhraseTable.hpp"
@@ -267,37 +268,9 @@ bool CChainPasses::BuildOneScan() {
     }
     OneScan one;
     const PhraseDirectionIndex& segmentation = *m_segmentation;
-    // Each phrase of the segmentation is a segment of its own: the second step converts its counterpart
-    // alone. Most counterparts hold no character that the step maps or that begins one of its phrases.
     const MappedReading firstMap(first.characters);
     const MappedReading secondMap(second.characters);
-    one.finalAt.reserve(segmentation.Entries() + 1);
-    std::string text;
-    std::vector<Taken> taken;
-    std::vector<std::size_t> noCuts;
-    std::string built;
-    for (std::uint32_t entry = 0; entry < segmentation.Entries(); ++entry) {
-        const char* counterpart = segmentation.Counterpart(entry);
-        const std::size_t size = segmentation.CounterpartSize(entry);
-        const auto* c = reinterpret_cast<const unsigned char*>(counterpart);
-        one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
-        bool touched = false;
-        std::size_t width;
-        for (std::size_t q = 0; q < size && !touched; q += width) {
-            const CharCode code = PhraseDirectionIndex::CodeAt(c, size, q, width);
-            const bool mayBegin = q + 4 <= size && code >= 0x100 ? second.starts.MayBeginAtPair<true>(c, q)
-                                                                 : second.starts.MayStart(code);
-            touched = mayBegin || secondMap(code) != code;
-        }
-        text.assign(counterpart, size);
-        if (touched) {
-            FindPhrases(c, size, second.phrases, second.starts, noCuts, taken);
-            if (second.mapsAny && size != 0) MapDirect(&text[0], size, second.characters);
-            WriteOver(text, taken, noCuts, built);
-        }
-        one.finals += text;
-    }
-    one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
+
     // A phrase of one character that the map could write (Taiwan's 宏, 硅) needs no look-up where no later
     // dictionary has a phrase that begins with it: where no longer phrase begins it is the map's form, the
     // first dictionary to hold the character giving it.
@@ -318,6 +291,7 @@ bool CChainPasses::BuildOneScan() {
                 key ^ Loaded(static_cast<unsigned char>(to[0]), static_cast<unsigned char>(to[1]));
         });
     }
+
     // The second step's phrases as the text reads before the first step: each in every form whose
     // characters the first step maps to its own.
     std::vector<bool> inPhrases(0x10000);
@@ -339,16 +313,17 @@ bool CChainPasses::BuildOneScan() {
     std::vector<std::size_t> firstBefore(0x10001);  // formerly[firstBefore[c], firstBefore[c + 1]): before c
     for (const auto& [after, before] : formerly) ++firstBefore[after + 1];
     for (std::size_t c = 0; c < 0x10000; ++c) firstBefore[c + 1] += firstBefore[c];
+    const auto formsOf = [&](CharCode code) { return firstBefore[code + 1] - firstBefore[code]; };
     // Few phrases have more than a few forms; a dictionary whose forms would be too many keeps to the passes.
     constexpr std::size_t kMostForms = 1 << 16;
     std::size_t forms = 0;
-    for (const PhraseDirectionIndex* dictionary : second.phrases) {
-        std::vector<PhraseEntry> entries;
-        dictionary->ForEachPhrase([&](const CharCode* codes, std::size_t count, std::uint32_t entry) {
+    std::vector<std::vector<PhraseEntry>> before(second.phrases.size());
+    for (std::size_t d = 0; d < second.phrases.size() && forms <= kMostForms; ++d) {
+        const PhraseDirectionIndex& dictionary = *second.phrases[d];
+        dictionary.ForEachPhrase([&](const CharCode* codes, std::size_t count, std::uint32_t entry) {
             if (count == 1 && folded[codes[0]]) return;
-            const auto formsOf = [&](CharCode code) { return firstBefore[code + 1] - firstBefore[code]; };
             if (std::any_of(codes, codes + count, [&](CharCode code) { return formsOf(code) == 0; })) return;
-            const std::string counterpart(dictionary->Counterpart(entry), dictionary->CounterpartSize(entry));
+            const std::string counterpart(dictionary.Counterpart(entry), dictionary.CounterpartSize(entry));
             std::vector<std::size_t> choice(count);  // which form of each character, counted like a number
             for (;;) {
                 if (++forms > kMostForms) return;
@@ -358,19 +333,56 @@ bool CChainPasses::BuildOneScan() {
                     if (code >= 0x100) form += static_cast<char>(code >> 8);
                     form += static_cast<char>(code & 0xFF);
                 }
-                entries.push_back(PhraseEntry{std::move(form), counterpart});
+                before[d].push_back(PhraseEntry{std::move(form), counterpart});
                 std::size_t k = 0;
                 while (k < count && ++choice[k] == formsOf(codes[k])) choice[k++] = 0;
                 if (k == count) break;
             }
         });
-        if (forms > kMostForms) return false;
-        one.secondBefore.push_back(PhraseDirectionIndex::Build(entries, {}));
     }
-    std::vector<const CPhraseStarts*> starts;
-    for (const PhraseDirectionIndex& dictionary : one.secondBefore) starts.push_back(&dictionary.Starts());
-    one.secondStarts = CPhraseStarts::Union(starts);
-    one.starts = CPhraseStarts::Union({&segmentation.Starts(), &one.secondStarts});
+    if (forms > kMostForms) return false;
+    one.split = segmentation.Entries();
+    // Each phrase of the segmentation is a segment of its own: the second step converts its counterpart
+    // alone. Most counterparts hold no character that the step maps or that begins one of its phrases.
+    const auto finish = [&] {
+        one.finalAt.reserve(segmentation.Entries() + 1);
+        std::string text;
+        std::vector<Taken> taken;
+        std::vector<std::size_t> noCuts;
+        std::string built;
+        for (std::uint32_t entry = 0; entry < segmentation.Entries(); ++entry) {
+            const char* counterpart = segmentation.Counterpart(entry);
+            const std::size_t size = segmentation.CounterpartSize(entry);
+            const auto* c = reinterpret_cast<const unsigned char*>(counterpart);
+            one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
+            bool touched = false;
+            std::size_t width;
+            for (std::size_t q = 0; q < size && !touched; q += width) {
+                const CharCode code = PhraseDirectionIndex::CodeAt(c, size, q, width);
+                const bool mayBegin = q + 4 <= size && code >= 0x100
+                                          ? second.starts.MayBeginAtPair<true>(c, q)
+                                          : second.starts.MayStart(code);
+                touched = mayBegin || secondMap(code) != code;
+            }
+            text.assign(counterpart, size);
+            if (touched) {
+                FindPhrases(c, size, second.phrases, second.starts, noCuts, taken);
+                if (second.mapsAny && size != 0) MapDirect(&text[0], size, second.characters);
+                WriteOver(text, taken, noCuts, built);
+            }
+            one.finals += text;
+        }
+        one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
+    };
+    parallel::ForEachPart(2, [&](std::size_t part) {
+        if (part == 1) return finish();
+        one.both = segmentation.WithPhrases(before[0]);
+        for (std::size_t d = 1; d < before.size(); ++d)
+            one.secondRest.push_back(PhraseDirectionIndex::Build(before[d], {}));
+    });
+    std::vector<const CPhraseStarts*> starts{&one.both.Starts()};
+    for (const PhraseDirectionIndex& dictionary : one.secondRest) starts.push_back(&dictionary.Starts());
+    one.starts = CPhraseStarts::Union(starts);
     one.characters = Composed(first.characters, secondCharacters);
     one.mapsAny = MapsAny(one.characters);
     m_oneScan = std::move(one);
@@ -379,38 +391,42 @@ bool CChainPasses::BuildOneScan() {
 
 bool CChainPasses::ConvertInOneScan(std::string& text) const {
     const OneScan& one = m_oneScan;
-    const PhraseDirectionIndex& segmentation = *m_segmentation;
+    const PhraseDirectionIndex& both = one.both;
     Scratch& scratch = ThreadScratch();
     std::vector<Taken>& taken = scratch.taken;
     taken.clear();
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    // The scan's filter lets through where either step's phrases may begin: each step's own first.
-    const auto mayBegin = [&](const CPhraseStarts& starts, std::size_t p, CharCode code) {
-        if (p + 4 > n || code < 0x100) return starts.MayStart(code);
-        return starts.MayBeginAtPair<true>(s, p);
-    };
-    const auto segmentAt = [&](std::size_t q, CharCode code) {
-        return mayBegin(segmentation.Starts(), q, code) ? segmentation.Longest(s, n, q) : PhraseMatch{};
-    };
     const auto ask = [&](std::size_t p) -> std::size_t {
-        std::size_t width;
-        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, p, width);
-        const PhraseMatch phrase = segmentAt(p, code);
+        PhraseMatch phrase;
+        PhraseMatch second;
+        both.LongestOfTwo(s, n, p, one.split, phrase, second);
         if (phrase.length != 0) {
             const std::uint32_t at = one.finalAt[phrase.entry];
             taken.push_back(
                 Taken{p, phrase.length, one.finals.data() + at, one.finalAt[phrase.entry + 1] - at});
             return p + phrase.length;
         }
-        if (!mayBegin(one.secondStarts, p, code)) return 0;
+        Taken found = second.length != 0 ? Taken{p, second.length, both.Counterpart(second.entry),
+                                                 both.CounterpartSize(second.entry)}
+                                         : PhraseAt(s, p, n, one.secondRest);
         // Between the segmentation's phrases: the segment ends where the next one begins.
-        Taken found = PhraseAt(s, p, n, one.secondBefore);
+        std::size_t width;
+        PhraseDirectionIndex::CodeAt(s, n, p, width);
         for (std::size_t q = p + width; q < p + found.length; q += width) {
-            if (segmentAt(q, PhraseDirectionIndex::CodeAt(s, n, q, width)).length != 0) {
-                found = PhraseAt(s, p, q, one.secondBefore);
-                break;
-            }
+            const CharCode code = PhraseDirectionIndex::CodeAt(s, n, q, width);
+            const bool mayBegin = q + 4 <= n && code >= 0x100 ? both.Starts().MayBeginAtPair<true>(s, q)
+                                                              : both.Starts().MayStart(code);
+            if (!mayBegin) continue;
+            both.LongestOfTwo(s, n, q, one.split, phrase, second);
+            if (phrase.length == 0) continue;
+            // Cut short, the segmentation still has no phrase at p, nor the first dictionary one where it
+            // had none.
+            both.LongestOfTwo(s, q, p, one.split, phrase, second);
+            found = second.length != 0 ? Taken{p, second.length, both.Counterpart(second.entry),
+                                               both.CounterpartSize(second.entry)}
+                                       : PhraseAt(s, p, q, one.secondRest);
+            break;
         }
         if (found.length == 0) return 0;
         taken.push_back(found);

@@ -44,18 +44,20 @@ class CChainPasses {
     // A chain of two steps whose first is the segmentation's phrases and characters alone (s2tw, s2twp,
     // s2hk, s2hkp) goes in one scan and one map: each phrase of the segmentation is written as the second
     // step leaves its counterpart, and the second step's phrases between them are found in the text as it
-    // reads before the first step, through the characters that the first step maps to theirs.
+    // reads before the first step, in every form that the first step's characters turn into them.
     struct OneScan {
         // Each phrase of the segmentation as the second step leaves its counterpart, one after the other
         // (entry e at finals[finalAt[e], finalAt[e + 1])): a look-up where the scan takes a phrase.
         std::vector<std::uint32_t> finalAt;
         std::string finals;
-        // The second step's dictionaries of phrases, each phrase in every form that the first step's
-        // characters turn into it: found in the text as it reads, where the first step has not mapped it.
-        std::vector<PhraseDirectionIndex> secondBefore;
-        CPhraseStarts secondStarts;  // where they may begin
-        CPhraseStarts starts;        // where the segmentation's or the second step's may
-        DirectionIndex characters;   // both steps' characters, one after the other
+        // The second step's first dictionary of phrases, in those forms, in one index with the
+        // segmentation's phrases (its entries from `split`): one walk where either may begin; the step's
+        // other dictionaries of phrases apart.
+        PhraseDirectionIndex both;
+        std::uint32_t split = 0;
+        std::vector<PhraseDirectionIndex> secondRest;
+        CPhraseStarts starts;       // where any of them may begin
+        DirectionIndex characters;  // both steps' characters, one after the other
         bool mapsAny = false;
     };
 

@@ -176,30 +176,7 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
     while (goOnBits < 20 && (std::size_t{1} << goOnBits) < 32 * sequences.size()) ++goOnBits;
     index.m_goOnBits = goOnBits;
     index.m_goOn.assign(std::size_t{1} << (goOnBits - 6), 0);
-    const auto setGoOn = [&](std::uint32_t bit) { index.m_goOn[bit >> 6] |= std::uint64_t{1} << (bit & 63); };
-    // The bytes of two-byte codes as a text's bytes load.
-    const auto loaded = [](std::initializer_list<CharCode> codes, auto& value) {
-        unsigned char bytes[sizeof(value)];
-        std::size_t k = 0;
-        for (const CharCode code : codes) {
-            bytes[k++] = static_cast<unsigned char>(code >> 8);
-            bytes[k++] = static_cast<unsigned char>(code);
-        }
-        std::memcpy(&value, bytes, sizeof(value));
-    };
-    for (const Sequence& sequence : sequences) {
-        const CharCode* codes = flat.data() + sequence.begin;
-        if (sequence.size < 2 || codes[0] < 0x100 || codes[1] < 0x100) continue;
-        std::uint32_t pair;
-        loaded({codes[0], codes[1]}, pair);
-        if (sequence.size == 2 || codes[2] < 0x100) {
-            setGoOn(index.PairKey(pair));
-        } else {
-            std::uint16_t third;
-            loaded({codes[2]}, third);
-            setGoOn(index.TripleKey(pair, third));
-        }
-    }
+    for (const Sequence& sequence : sequences) index.MarkGoOn(flat.data() + sequence.begin, sequence.size);
 
     // Root edges give the first codes; nodes of depth 2, and one-code phrases, go to the pair table.
     std::size_t pairCount = 0;
@@ -242,6 +219,101 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
             index.m_forms.emplace(code, candidate.forms);  // first counts
     }
     return index;
+}
+
+void PhraseDirectionIndex::MarkGoOn(const CharCode* codes, std::size_t count) {
+    if (count < 2 || codes[0] < 0x100 || codes[1] < 0x100) return;
+    // The bytes of two-byte codes as a text's bytes load.
+    const unsigned char bytes[6] = {static_cast<unsigned char>(codes[0] >> 8),
+                                    static_cast<unsigned char>(codes[0]),
+                                    static_cast<unsigned char>(codes[1] >> 8),
+                                    static_cast<unsigned char>(codes[1]),
+                                    static_cast<unsigned char>(count > 2 ? codes[2] >> 8 : 0),
+                                    static_cast<unsigned char>(count > 2 ? codes[2] : 0)};
+    std::uint32_t pair;
+    std::memcpy(&pair, bytes, 4);
+    std::uint32_t bit = PairKey(pair);
+    if (count > 2 && codes[2] >= 0x100) {
+        std::uint16_t third;
+        std::memcpy(&third, bytes + 4, 2);
+        bit = TripleKey(pair, third);
+    }
+    m_goOn[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+}
+
+PhraseDirectionIndex PhraseDirectionIndex::WithPhrases(const std::vector<PhraseEntry>& more) const {
+    PhraseDirectionIndex index = *this;
+    std::size_t pairs = 0;
+    for (const PairSlot& slot : m_pairSlots) pairs += slot.key != kEmptyKey;
+    std::vector<CharCode> codes;
+    for (const PhraseEntry& phrase : more) {
+        const auto entry = static_cast<std::int32_t>(index.Entries());
+        index.m_counterparts += phrase.counterpart;
+        index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
+        if (phrase.phrase.empty()) continue;
+        index.m_sameLengths &= phrase.counterpart.size() == phrase.phrase.size();
+        if (HoldsLineEnd(phrase.phrase) || HoldsLineEnd(phrase.counterpart) ||
+            EndsInLoneLead(phrase.phrase) || phrase.counterpart.empty()) {
+            index.m_wholeLines = false;
+        }
+        codes.clear();
+        AppendCodes(phrase.phrase, codes);
+        index.m_characters = (index.m_empty || index.m_characters) && codes.size() == 1;
+        index.m_empty = false;
+        index.m_starts.AddFirst(codes[0], codes.size() == 1);
+        // Nodes of depth 1 and 2 are found by their key in the pair table (kept at most half full), deeper
+        // ones among their parent's children: a node that gains a child has its children moved to the end.
+        if (2 * (pairs + 1) > index.m_pairSlots.size()) index.GrowPairs();
+        const CharCode second = codes.size() == 1 ? kAlone : codes[1];
+        const std::uint32_t key = std::uint32_t{codes[0]} << 16 | second;
+        std::size_t slot = PairHash(key, index.m_pairBits);
+        while (index.m_pairSlots[slot].key != key && index.m_pairSlots[slot].key != kEmptyKey)
+            slot = (slot + 1) & (index.m_pairSlots.size() - 1);
+        if (index.m_pairSlots[slot].key == kEmptyKey) {
+            index.m_pairSlots[slot] = PairSlot{key, Node{kNoEntry, 0, 0}};
+            ++pairs;
+        }
+        if (second != kAlone) {
+            index.m_starts.AddPair(codes[0], second);
+            index.MarkGoOn(codes.data(), codes.size());
+        }
+        Node* node = &index.m_pairSlots[slot].node;
+        for (std::size_t depth = 2; depth < codes.size(); ++depth) {
+            std::uint32_t at = node->childBegin;
+            while (at < node->childEnd && index.m_childCodes[at] < codes[depth]) ++at;
+            if (at == node->childEnd || index.m_childCodes[at] != codes[depth]) {
+                const auto moved = static_cast<std::uint32_t>(index.m_children.size());
+                const std::uint32_t begin = node->childBegin;
+                const std::uint32_t end = node->childEnd;
+                // Copies first: the vectors may move as they grow, and the node with them.
+                std::vector<CharCode> childCodes(index.m_childCodes.begin() + begin,
+                                                 index.m_childCodes.begin() + end);
+                std::vector<Node> children(index.m_children.begin() + begin, index.m_children.begin() + end);
+                childCodes.insert(childCodes.begin() + (at - begin), codes[depth]);
+                children.insert(children.begin() + (at - begin), Node{kNoEntry, 0, 0});
+                node->childBegin = moved;
+                node->childEnd = moved + static_cast<std::uint32_t>(children.size());
+                index.m_childCodes.insert(index.m_childCodes.end(), childCodes.begin(), childCodes.end());
+                index.m_children.insert(index.m_children.end(), children.begin(), children.end());
+                at = moved + (at - begin);
+            }
+            node = &index.m_children[at];
+        }
+        if (node->entry == kNoEntry) node->entry = entry;  // of equal phrases the first counts
+    }
+    return index;
+}
+
+void PhraseDirectionIndex::GrowPairs() {
+    std::vector<PairSlot> slots = std::move(m_pairSlots);
+    ++m_pairBits;
+    m_pairSlots.assign(std::size_t{1} << m_pairBits, PairSlot{kEmptyKey, Node{kNoEntry, 0, 0}});
+    for (const PairSlot& pair : slots) {
+        if (pair.key == kEmptyKey) continue;
+        std::size_t slot = PairHash(pair.key, m_pairBits);
+        while (m_pairSlots[slot].key != kEmptyKey) slot = (slot + 1) & (m_pairSlots.size() - 1);
+        m_pairSlots[slot] = pair;
+    }
 }
 
 std::size_t PhraseDirectionIndex::MemoryBytes() const {

@@ -66,26 +66,20 @@ class PhraseDirectionIndex {
     // The longest phrase that starts at the character boundary p of s[0, n).
     PhraseMatch Longest(const unsigned char* s, std::size_t n, std::size_t p) const {
         PhraseMatch best;
-        std::size_t width;
-        const CharCode first = CodeAt(s, n, p, width);
-        std::size_t q = p + width;
-        if (m_starts.Alone(first)) Keep(FindPair(first, kAlone)->entry, q - p, best);
-        if (q >= n || (p + 6 <= n && !MayGoOn(s + p))) return best;
-        const Node* pair = FindPair(first, CodeAt(s, n, q, width));
-        if (pair == nullptr) return best;
-        q += width;
-        Keep(pair->entry, q - p, best);
-        std::uint32_t begin = pair->childBegin;
-        std::uint32_t end = pair->childEnd;
-        while (begin < end && q < n) {
-            const Node* child = Child(begin, end, CodeAt(s, n, q, width));
-            if (child == nullptr) break;
-            q += width;
-            Keep(child->entry, q - p, best);
-            begin = child->childBegin;
-            end = child->childEnd;
-        }
+        ForEachMatch(s, n, p, [&](std::int32_t entry, std::size_t length) { Keep(entry, length, best); });
         return best;
+    }
+    // For an index of two lists, one after the other: the longest phrase from p of the entries before
+    // `split`, and of those from it, in one walk.
+    void LongestOfTwo(const unsigned char* s, std::size_t n, std::size_t p, std::uint32_t split,
+                      PhraseMatch& before, PhraseMatch& from) const {
+        before = PhraseMatch{};
+        from = PhraseMatch{};
+        ForEachMatch(s, n, p, [&](std::int32_t entry, std::size_t length) {
+            const bool first = static_cast<std::uint32_t>(entry) < split;  // kNoEntry is neither
+            Keep(first ? entry : kNoEntry, length, before);
+            Keep(first ? kNoEntry : entry, length, from);
+        });
     }
 
     // Entries, numbered from 0 (PhraseMatch::entry).
@@ -141,6 +135,10 @@ class PhraseDirectionIndex {
     // Bytes held by the index, for the memory figure.
     std::size_t MemoryBytes() const;
 
+    // This index with the phrases of `more` after its own entries (numbered from Entries()), found as Build
+    // would find them in the two lists one after the other: a phrase it has already keeps its entry.
+    PhraseDirectionIndex WithPhrases(const std::vector<PhraseEntry>& more) const;
+
     static PhraseDirectionIndex Build(const std::vector<PhraseEntry>& phrases,
                                       const std::vector<CandidateEntry>& candidates);
     // The entries of several lists, one after the other, as one list.
@@ -164,6 +162,31 @@ class PhraseDirectionIndex {
         std::uint32_t childEnd;
     };
 
+    // Calls keep(entry, length) for each node that the text from p reaches, shortest first (entry kNoEntry
+    // for a node where no phrase ends).
+    template <class KeepMatch>
+    void ForEachMatch(const unsigned char* s, std::size_t n, std::size_t p, KeepMatch&& keep) const {
+        std::size_t width;
+        const CharCode first = CodeAt(s, n, p, width);
+        std::size_t q = p + width;
+        if (m_starts.Alone(first)) keep(FindPair(first, kAlone)->entry, q - p);
+        if (q >= n || (p + 6 <= n && !MayGoOn(s + p))) return;
+        const Node* pair = FindPair(first, CodeAt(s, n, q, width));
+        if (pair == nullptr) return;
+        q += width;
+        keep(pair->entry, q - p);
+        std::uint32_t begin = pair->childBegin;
+        std::uint32_t end = pair->childEnd;
+        while (begin < end && q < n) {
+            const Node* child = Child(begin, end, CodeAt(s, n, q, width));
+            if (child == nullptr) break;
+            q += width;
+            keep(child->entry, q - p);
+            begin = child->childBegin;
+            end = child->childEnd;
+        }
+    }
+
     // Without a branch: whether a phrase ends at a node is as good as random.
     static void Keep(std::int32_t entry, std::size_t length, PhraseMatch& best) {
         const bool ends = entry != kNoEntry;
@@ -174,6 +197,10 @@ class PhraseDirectionIndex {
     static std::size_t PairHash(std::uint32_t key, int bits) {
         return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
+
+    // Sets the bit of MayGoOn for a phrase of these codes.
+    void MarkGoOn(const CharCode* codes, std::size_t count);
+    void GrowPairs();
 
     // Whether a phrase of two codes or more may begin at `at`, six bytes of text: false only when its first
     // three characters are two-byte ones that begin no phrase of three or more, and its first two no phrase
