@@ -7,7 +7,6 @@
 
 #include "ConvertText.hpp"
 #include "Gbk.hpp"
-#include "Parallel.hpp"
 #include "PhraseIndex.hpp"
 #include "PhraseScan.hpp"
 #include "PhraseTable.hpp"
@@ -229,7 +228,7 @@ bool EndsOnACharacter(const PhraseDirectionIndex& dictionary) {
 
 bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::vector<Step>& steps) {
     m_passes.clear();
-    m_inOneScan = false;
+    m_oneScan = std::make_shared<Lazy>();
     if (segmentation != nullptr && !EndsOnACharacter(*segmentation)) return false;
     std::vector<Pass> passes;
     for (const Step& step : steps) {
@@ -251,11 +250,10 @@ bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::ve
     }
     m_segmentation = segmentation;
     m_passes = std::move(passes);
-    m_inOneScan = BuildOneScan();
     return true;
 }
 
-bool CChainPasses::BuildOneScan() {
+bool CChainPasses::BuildOneScan(OneScan& one) const {
     if (m_segmentation == nullptr || m_passes.size() != 2) return false;
     const Pass& first = m_passes[0];
     const Pass& second = m_passes[1];
@@ -266,7 +264,6 @@ bool CChainPasses::BuildOneScan() {
         if (gbk::IsLeadByte(static_cast<unsigned char>(b)) != gbk::IsLeadByte(first.characters.singles[b]))
             return false;
     }
-    OneScan one;
     const PhraseDirectionIndex& segmentation = *m_segmentation;
     const MappedReading firstMap(first.characters);
     const MappedReading secondMap(second.characters);
@@ -344,53 +341,45 @@ bool CChainPasses::BuildOneScan() {
     one.split = segmentation.Entries();
     // Each phrase of the segmentation is a segment of its own: the second step converts its counterpart
     // alone. Most counterparts hold no character that the step maps or that begins one of its phrases.
-    const auto finish = [&] {
-        one.finalAt.reserve(segmentation.Entries() + 1);
-        std::string text;
-        std::vector<Taken> taken;
-        std::vector<std::size_t> noCuts;
-        std::string built;
-        for (std::uint32_t entry = 0; entry < segmentation.Entries(); ++entry) {
-            const char* counterpart = segmentation.Counterpart(entry);
-            const std::size_t size = segmentation.CounterpartSize(entry);
-            const auto* c = reinterpret_cast<const unsigned char*>(counterpart);
-            one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
-            bool touched = false;
-            std::size_t width;
-            for (std::size_t q = 0; q < size && !touched; q += width) {
-                const CharCode code = PhraseDirectionIndex::CodeAt(c, size, q, width);
-                const bool mayBegin = q + 4 <= size && code >= 0x100
-                                          ? second.starts.MayBeginAtPair<true>(c, q)
-                                          : second.starts.MayStart(code);
-                touched = mayBegin || secondMap(code) != code;
-            }
-            text.assign(counterpart, size);
-            if (touched) {
-                FindPhrases(c, size, second.phrases, second.starts, noCuts, taken);
-                if (second.mapsAny && size != 0) MapDirect(&text[0], size, second.characters);
-                WriteOver(text, taken, noCuts, built);
-            }
-            one.finals += text;
-        }
+    one.finalAt.reserve(segmentation.Entries() + 1);
+    std::string text;
+    std::vector<Taken> taken;
+    std::vector<std::size_t> noCuts;
+    std::string built;
+    for (std::uint32_t entry = 0; entry < segmentation.Entries(); ++entry) {
+        const char* counterpart = segmentation.Counterpart(entry);
+        const std::size_t size = segmentation.CounterpartSize(entry);
+        const auto* c = reinterpret_cast<const unsigned char*>(counterpart);
         one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
-    };
-    parallel::ForEachPart(2, [&](std::size_t part) {
-        if (part == 1) return finish();
-        one.both = segmentation.WithPhrases(before[0]);
-        for (std::size_t d = 1; d < before.size(); ++d)
-            one.secondRest.push_back(PhraseDirectionIndex::Build(before[d], {}));
-    });
+        bool touched = false;
+        std::size_t width;
+        for (std::size_t q = 0; q < size && !touched; q += width) {
+            const CharCode code = PhraseDirectionIndex::CodeAt(c, size, q, width);
+            const bool mayBegin = q + 4 <= size && code >= 0x100 ? second.starts.MayBeginAtPair<true>(c, q)
+                                                                 : second.starts.MayStart(code);
+            touched = mayBegin || secondMap(code) != code;
+        }
+        text.assign(counterpart, size);
+        if (touched) {
+            FindPhrases(c, size, second.phrases, second.starts, noCuts, taken);
+            if (second.mapsAny && size != 0) MapDirect(&text[0], size, second.characters);
+            WriteOver(text, taken, noCuts, built);
+        }
+        one.finals += text;
+    }
+    one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
+    one.both = segmentation.WithPhrases(before[0]);
+    for (std::size_t d = 1; d < before.size(); ++d)
+        one.secondRest.push_back(PhraseDirectionIndex::Build(before[d], {}));
     std::vector<const CPhraseStarts*> starts{&one.both.Starts()};
     for (const PhraseDirectionIndex& dictionary : one.secondRest) starts.push_back(&dictionary.Starts());
     one.starts = CPhraseStarts::Union(starts);
     one.characters = Composed(first.characters, secondCharacters);
     one.mapsAny = MapsAny(one.characters);
-    m_oneScan = std::move(one);
     return true;
 }
 
-bool CChainPasses::ConvertInOneScan(std::string& text) const {
-    const OneScan& one = m_oneScan;
+bool CChainPasses::ConvertInOneScan(const OneScan& one, std::string& text) const {
     const PhraseDirectionIndex& both = one.both;
     Scratch& scratch = ThreadScratch();
     std::vector<Taken>& taken = scratch.taken;
@@ -443,7 +432,10 @@ bool CChainPasses::Convert(std::string& text) const {
     const std::size_t size = text.size();
     if (size == 0) return true;
     if (EndsInLoneLead(text.data(), size)) return false;
-    if (m_inOneScan) return ConvertInOneScan(text);
+    // Made on first use: a window builds every region's chain and converts by few of them.
+    Lazy& lazy = *m_oneScan;
+    lazy.made.Run([&] { lazy.taken = BuildOneScan(lazy.scan); });
+    if (lazy.taken) return ConvertInOneScan(lazy.scan, text);
     Scratch& scratch = ThreadScratch();
     std::vector<std::size_t>& cuts = scratch.cuts;
     cuts.clear();

@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ConversionIndex.hpp"
+#include "Once.hpp"
 #include "PhraseIndex.hpp"
 #include "PhraseStarts.hpp"
 
@@ -61,11 +63,16 @@ class CChainPasses {
         bool mapsAny = false;
     };
 
-    bool BuildOneScan();
-    bool ConvertInOneScan(std::string& text) const;
+    bool BuildOneScan(OneScan& one) const;
+    bool ConvertInOneScan(const OneScan& one, std::string& text) const;
+    // The one scan, made by the first conversion that asks for it (shared by copies).
+    struct Lazy {
+        COnce made;
+        OneScan scan;
+        bool taken = false;  // the chain goes in one scan
+    };
 
     const PhraseDirectionIndex* m_segmentation = nullptr;
     std::vector<Pass> m_passes;
-    OneScan m_oneScan;
-    bool m_inOneScan = false;
+    std::shared_ptr<Lazy> m_oneScan = std::make_shared<Lazy>();
 };
