@@ -5,6 +5,7 @@
 #include <random>
 
 #include "core/ConversionChain.hpp"
+#include "core/Parallel.hpp"
 #include "core/PhraseIndex.hpp"
 
 namespace {
@@ -91,6 +92,29 @@ TEST(ChainPassesTest, EveryNameGivesWhatItsRuleGives) {
         }
     }
     EXPECT_GT(byPasses, 300u * 14 / 2) << "most chains run by the passes";
+}
+
+// The one scan is made by the first conversion that asks for it: conversions that start together on several
+// threads, with a chain and its copy, all wait for it and give what the rule gives.
+TEST(ChainPassesTest, ConversionsStartingTogetherShareTheScanMadeOnFirstUse) {
+    Generator gen(11);
+    const CharTables tables = gen.Table();
+    const PhraseTables phrases = gen.Dictionaries();
+    for (const char* name : {"s2twp", "s2hkp"}) {
+        CConversionChain chain;
+        std::string error;
+        ASSERT_TRUE(CConversionChain::Build(name, phrases, tables, chain, error)) << error;
+        const CConversionChain copy = chain;
+        std::vector<std::string> texts;
+        for (int k = 0; k < 16; ++k) texts.push_back(gen.Text(300));
+        std::vector<std::string> converted = texts;
+        parallel::ForEachPart(texts.size(),
+                              [&](std::size_t k) { (k % 2 ? copy : chain).Convert(converted[k]); });
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            chain.ConvertByRule(texts[k]);
+            EXPECT_EQ(texts[k], converted[k]) << name << " text " << k;
+        }
+    }
 }
 
 // The starts of several dictionaries in one pass: a place passes exactly where it passes for one of them,
