@@ -224,6 +224,84 @@ bool EndsOnACharacter(const PhraseDirectionIndex& dictionary) {
     return true;
 }
 
+// A phrase of one character that the map could write (Taiwan's 宏, 硅) needs no look-up where no later
+// dictionary has a phrase that begins with it: where no longer phrase begins it is the map's form, the first
+// dictionary to hold the character giving it. Writes those into `characters`; returns which they are.
+std::vector<bool> FoldCharacters(const std::vector<const PhraseDirectionIndex*>& phrases,
+                                 DirectionIndex& characters) {
+    std::vector<bool> held(0x10000);
+    std::vector<bool> folded(0x10000);
+    for (std::size_t d = 0; d < phrases.size(); ++d) {
+        phrases[d]->ForEachCharacter([&](CharCode code, const char* to, std::size_t size) {
+            if (held[code]) return;
+            held[code] = true;
+            if (code < 0x100 || size != 2 || !gbk::IsLeadByte(static_cast<unsigned char>(to[0]))) return;
+            for (std::size_t later = d + 1; later < phrases.size(); ++later) {
+                if (phrases[later]->MayStart(code)) return;
+            }
+            folded[code] = true;
+            const std::uint16_t key = Loaded(static_cast<unsigned char>(code >> 8), code & 0xFF);
+            characters.pairDelta[key] =
+                key ^ Loaded(static_cast<unsigned char>(to[0]), static_cast<unsigned char>(to[1]));
+        });
+    }
+    return folded;
+}
+
+// The phrases of each dictionary as the text reads before a step that maps `characters`: each in every form
+// whose characters the step maps to its own, but for the characters folded into the map. False when the
+// forms would be too many (few phrases have more than a few).
+bool FormsBefore(const std::vector<const PhraseDirectionIndex*>& phrases, const DirectionIndex& characters,
+                 const std::vector<bool>& folded, std::vector<std::vector<PhraseEntry>>& before) {
+    const MappedReading map(characters);
+    std::vector<bool> inPhrases(0x10000);
+    for (const PhraseDirectionIndex* dictionary : phrases) {
+        dictionary->ForEachPhrase([&](const CharCode* codes, std::size_t count, std::uint32_t) {
+            for (std::size_t k = 0; k < count; ++k) inPhrases[codes[k]] = true;
+        });
+    }
+    std::vector<std::pair<CharCode, CharCode>> formerly;  // (code after the step, code before)
+    const auto note = [&](CharCode code) {
+        const CharCode after = map(code);
+        if (inPhrases[after]) formerly.emplace_back(after, code);
+    };
+    for (CharCode b = 0; b < 0x100; ++b) note(b);
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0; trail < 0x100; ++trail) note(static_cast<CharCode>(lead << 8 | trail));
+    }
+    std::sort(formerly.begin(), formerly.end());
+    std::vector<std::size_t> firstBefore(0x10001);  // formerly[firstBefore[c], firstBefore[c + 1]): before c
+    for (const auto& [after, code] : formerly) ++firstBefore[after + 1];
+    for (std::size_t c = 0; c < 0x10000; ++c) firstBefore[c + 1] += firstBefore[c];
+    const auto formsOf = [&](CharCode code) { return firstBefore[code + 1] - firstBefore[code]; };
+    constexpr std::size_t kMostForms = 1 << 16;
+    std::size_t forms = 0;
+    before.assign(phrases.size(), {});
+    for (std::size_t d = 0; d < phrases.size() && forms <= kMostForms; ++d) {
+        const PhraseDirectionIndex& dictionary = *phrases[d];
+        dictionary.ForEachPhrase([&](const CharCode* codes, std::size_t count, std::uint32_t entry) {
+            if (count == 1 && folded[codes[0]]) return;
+            if (std::any_of(codes, codes + count, [&](CharCode code) { return formsOf(code) == 0; })) return;
+            const std::string counterpart(dictionary.Counterpart(entry), dictionary.CounterpartSize(entry));
+            std::vector<std::size_t> choice(count);  // which form of each character, counted like a number
+            for (;;) {
+                if (++forms > kMostForms) return;
+                std::string form;
+                for (std::size_t c = 0; c < count; ++c) {
+                    const CharCode code = formerly[firstBefore[codes[c]] + choice[c]].second;
+                    if (code >= 0x100) form += static_cast<char>(code >> 8);
+                    form += static_cast<char>(code & 0xFF);
+                }
+                before[d].push_back(PhraseEntry{std::move(form), counterpart});
+                std::size_t k = 0;
+                while (k < count && ++choice[k] == formsOf(codes[k])) choice[k++] = 0;
+                if (k == count) break;
+            }
+        });
+    }
+    return forms <= kMostForms;
+}
+
 }  // namespace
 
 bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::vector<Step>& steps) {
@@ -264,84 +342,30 @@ bool CChainPasses::BuildOneScan(OneScan& one) const {
         if (gbk::IsLeadByte(static_cast<unsigned char>(b)) != gbk::IsLeadByte(first.characters.singles[b]))
             return false;
     }
-    const PhraseDirectionIndex& segmentation = *m_segmentation;
-    const MappedReading firstMap(first.characters);
-    const MappedReading secondMap(second.characters);
-
-    // A phrase of one character that the map could write (Taiwan's 宏, 硅) needs no look-up where no later
-    // dictionary has a phrase that begins with it: where no longer phrase begins it is the map's form, the
-    // first dictionary to hold the character giving it.
     DirectionIndex secondCharacters = second.characters;
-    std::vector<bool> held(0x10000);
-    std::vector<bool> folded(0x10000);
-    for (std::size_t d = 0; d < second.phrases.size(); ++d) {
-        second.phrases[d]->ForEachCharacter([&](CharCode code, const char* to, std::size_t size) {
-            if (held[code]) return;
-            held[code] = true;
-            if (code < 0x100 || size != 2 || !gbk::IsLeadByte(static_cast<unsigned char>(to[0]))) return;
-            for (std::size_t later = d + 1; later < second.phrases.size(); ++later) {
-                if (second.phrases[later]->MayStart(code)) return;
-            }
-            folded[code] = true;
-            const std::uint16_t key = Loaded(static_cast<unsigned char>(code >> 8), code & 0xFF);
-            secondCharacters.pairDelta[key] =
-                key ^ Loaded(static_cast<unsigned char>(to[0]), static_cast<unsigned char>(to[1]));
-        });
-    }
-
-    // The second step's phrases as the text reads before the first step: each in every form whose
-    // characters the first step maps to its own.
-    std::vector<bool> inPhrases(0x10000);
-    for (const PhraseDirectionIndex* dictionary : second.phrases) {
-        dictionary->ForEachPhrase([&](const CharCode* codes, std::size_t count, std::uint32_t) {
-            for (std::size_t k = 0; k < count; ++k) inPhrases[codes[k]] = true;
-        });
-    }
-    std::vector<std::pair<CharCode, CharCode>> formerly;  // (code after the first step, code before)
-    const auto note = [&](CharCode code) {
-        const CharCode after = firstMap(code);
-        if (inPhrases[after]) formerly.emplace_back(after, code);
-    };
-    for (CharCode b = 0; b < 0x100; ++b) note(b);
-    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-        for (unsigned trail = 0; trail < 0x100; ++trail) note(static_cast<CharCode>(lead << 8 | trail));
-    }
-    std::sort(formerly.begin(), formerly.end());
-    std::vector<std::size_t> firstBefore(0x10001);  // formerly[firstBefore[c], firstBefore[c + 1]): before c
-    for (const auto& [after, before] : formerly) ++firstBefore[after + 1];
-    for (std::size_t c = 0; c < 0x10000; ++c) firstBefore[c + 1] += firstBefore[c];
-    const auto formsOf = [&](CharCode code) { return firstBefore[code + 1] - firstBefore[code]; };
-    // Few phrases have more than a few forms; a dictionary whose forms would be too many keeps to the passes.
-    constexpr std::size_t kMostForms = 1 << 16;
-    std::size_t forms = 0;
-    std::vector<std::vector<PhraseEntry>> before(second.phrases.size());
-    for (std::size_t d = 0; d < second.phrases.size() && forms <= kMostForms; ++d) {
-        const PhraseDirectionIndex& dictionary = *second.phrases[d];
-        dictionary.ForEachPhrase([&](const CharCode* codes, std::size_t count, std::uint32_t entry) {
-            if (count == 1 && folded[codes[0]]) return;
-            if (std::any_of(codes, codes + count, [&](CharCode code) { return formsOf(code) == 0; })) return;
-            const std::string counterpart(dictionary.Counterpart(entry), dictionary.CounterpartSize(entry));
-            std::vector<std::size_t> choice(count);  // which form of each character, counted like a number
-            for (;;) {
-                if (++forms > kMostForms) return;
-                std::string form;
-                for (std::size_t c = 0; c < count; ++c) {
-                    const CharCode code = formerly[firstBefore[codes[c]] + choice[c]].second;
-                    if (code >= 0x100) form += static_cast<char>(code >> 8);
-                    form += static_cast<char>(code & 0xFF);
-                }
-                before[d].push_back(PhraseEntry{std::move(form), counterpart});
-                std::size_t k = 0;
-                while (k < count && ++choice[k] == formsOf(codes[k])) choice[k++] = 0;
-                if (k == count) break;
-            }
-        });
-    }
-    if (forms > kMostForms) return false;
+    const std::vector<bool> folded = FoldCharacters(second.phrases, secondCharacters);
+    std::vector<std::vector<PhraseEntry>> before;
+    if (!FormsBefore(second.phrases, first.characters, folded, before)) return false;
+    const PhraseDirectionIndex& segmentation = *m_segmentation;
+    FinalsOf(segmentation, second, one.finalAt, one.finals);
     one.split = segmentation.Entries();
-    // Each phrase of the segmentation is a segment of its own: the second step converts its counterpart
-    // alone. Most counterparts hold no character that the step maps or that begins one of its phrases.
-    one.finalAt.reserve(segmentation.Entries() + 1);
+    one.both = segmentation.WithPhrases(before[0]);
+    for (std::size_t d = 1; d < before.size(); ++d)
+        one.secondRest.push_back(PhraseDirectionIndex::Build(before[d], {}));
+    std::vector<const CPhraseStarts*> starts{&one.both.Starts()};
+    for (const PhraseDirectionIndex& dictionary : one.secondRest) starts.push_back(&dictionary.Starts());
+    one.starts = CPhraseStarts::Union(starts);
+    one.characters = Composed(first.characters, secondCharacters);
+    one.mapsAny = MapsAny(one.characters);
+    return true;
+}
+
+// Each phrase of the segmentation is a segment of its own: the second step converts its counterpart alone.
+// Most counterparts hold no character that the step maps or that begins one of its phrases.
+void CChainPasses::FinalsOf(const PhraseDirectionIndex& segmentation, const Pass& second,
+                            std::vector<std::uint32_t>& finalAt, std::string& finals) {
+    const MappedReading secondMap(second.characters);
+    finalAt.reserve(segmentation.Entries() + 1);
     std::string text;
     std::vector<Taken> taken;
     std::vector<std::size_t> noCuts;
@@ -350,7 +374,7 @@ bool CChainPasses::BuildOneScan(OneScan& one) const {
         const char* counterpart = segmentation.Counterpart(entry);
         const std::size_t size = segmentation.CounterpartSize(entry);
         const auto* c = reinterpret_cast<const unsigned char*>(counterpart);
-        one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
+        finalAt.push_back(static_cast<std::uint32_t>(finals.size()));
         bool touched = false;
         std::size_t width;
         for (std::size_t q = 0; q < size && !touched; q += width) {
@@ -365,18 +389,9 @@ bool CChainPasses::BuildOneScan(OneScan& one) const {
             if (second.mapsAny && size != 0) MapDirect(&text[0], size, second.characters);
             WriteOver(text, taken, noCuts, built);
         }
-        one.finals += text;
+        finals += text;
     }
-    one.finalAt.push_back(static_cast<std::uint32_t>(one.finals.size()));
-    one.both = segmentation.WithPhrases(before[0]);
-    for (std::size_t d = 1; d < before.size(); ++d)
-        one.secondRest.push_back(PhraseDirectionIndex::Build(before[d], {}));
-    std::vector<const CPhraseStarts*> starts{&one.both.Starts()};
-    for (const PhraseDirectionIndex& dictionary : one.secondRest) starts.push_back(&dictionary.Starts());
-    one.starts = CPhraseStarts::Union(starts);
-    one.characters = Composed(first.characters, secondCharacters);
-    one.mapsAny = MapsAny(one.characters);
-    return true;
+    finalAt.push_back(static_cast<std::uint32_t>(finals.size()));
 }
 
 bool CChainPasses::ConvertInOneScan(const OneScan& one, std::string& text) const {

@@ -64,6 +64,8 @@ class CChainPasses {
     };
 
     bool BuildOneScan(OneScan& one) const;
+    static void FinalsOf(const PhraseDirectionIndex& segmentation, const Pass& second,
+                         std::vector<std::uint32_t>& finalAt, std::string& finals);
     bool ConvertInOneScan(const OneScan& one, std::string& text) const;
     // The one scan, made by the first conversion that asks for it (shared by copies).
     struct Lazy {
