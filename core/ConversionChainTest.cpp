@@ -138,6 +138,22 @@ TEST(ConversionChainTest, UnknownNamesAndMissingDictionariesAreRefused) {
     EXPECT_NE(std::string::npos, error.find("STPhrases")) << error;
 }
 
+// A phrase of the second step is looked up in every form the first step turns into it; a phrase with too many
+// (20 characters of two forms each: a million) leaves the chain to its passes, with the same result.
+TEST(ConversionChainTest, APhraseOfTooManyFormsBeforeTheFirstStepStillConverts) {
+    std::string jia;
+    std::string ding;
+    for (int k = 0; k < 20; ++k) {
+        jia += kJia;
+        ding += kDing;
+    }
+    const PhraseTables phrases = Dictionaries(
+        With({{"STCharacters", {{kDing, kJia}}}, {"TWPhrases", {{jia, kWu}, {kJia + kYi, kJi}}}}));
+    const CharTables tables;
+    EXPECT_EQ(kWu + kJi, Convert("s2twp", phrases, tables, ding.substr(0, 38) + kJia + kDing + kYi));
+    EXPECT_EQ(kJi + kJia, Convert("s2twp", phrases, tables, kDing + kYi + kDing));
+}
+
 TEST(ConversionChainTest, TheShippedFileHasEveryNameAndRunsOfLinesConvertAsLines) {
     CharTables tables;
     PhraseTables phrases;
