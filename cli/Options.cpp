@@ -417,6 +417,7 @@ int CLoadedConversion::Load(const ConvertOptions& options, std::string& message,
     if (!options.config.empty()) {
         if (!CConversionChain::Build(options.config, m_phrases, m_tables, m_chain, message))
             return kExitUsage;
+        m_chain.Prepare();
         m_conversion.emplace(m_tables, m_chain);
     } else {
         m_conversion.emplace(m_tables, options.direction, options.phrases ? &m_phrases : nullptr);

@@ -7,6 +7,7 @@
 
 #include "ConvertText.hpp"
 #include "Gbk.hpp"
+#include "Parallel.hpp"
 #include "PhraseIndex.hpp"
 #include "PhraseScan.hpp"
 #include "PhraseTable.hpp"
@@ -331,7 +332,7 @@ bool CChainPasses::Build(const PhraseDirectionIndex* segmentation, const std::ve
     return true;
 }
 
-bool CChainPasses::BuildOneScan(OneScan& one) const {
+bool CChainPasses::BuildOneScan(OneScan& one, bool inParts) const {
     if (m_segmentation == nullptr || m_passes.size() != 2) return false;
     const Pass& first = m_passes[0];
     const Pass& second = m_passes[1];
@@ -347,11 +348,19 @@ bool CChainPasses::BuildOneScan(OneScan& one) const {
     std::vector<std::vector<PhraseEntry>> before;
     if (!FormsBefore(second.phrases, first.characters, folded, before)) return false;
     const PhraseDirectionIndex& segmentation = *m_segmentation;
-    FinalsOf(segmentation, second, one.finalAt, one.finals);
     one.split = segmentation.Entries();
-    one.both = segmentation.WithPhrases(before[0]);
-    for (std::size_t d = 1; d < before.size(); ++d)
-        one.secondRest.push_back(PhraseDirectionIndex::Build(before[d], {}));
+    const auto part = [&](std::size_t k) {
+        if (k == 0) return FinalsOf(segmentation, second, one.finalAt, one.finals);
+        one.both = segmentation.WithPhrases(before[0]);
+        for (std::size_t d = 1; d < before.size(); ++d)
+            one.secondRest.push_back(PhraseDirectionIndex::Build(before[d], {}));
+    };
+    if (inParts) {
+        parallel::ForEachPart(2, part);
+    } else {
+        part(0);
+        part(1);
+    }
     std::vector<const CPhraseStarts*> starts{&one.both.Starts()};
     for (const PhraseDirectionIndex& dictionary : one.secondRest) starts.push_back(&dictionary.Starts());
     one.starts = CPhraseStarts::Union(starts);
@@ -443,13 +452,19 @@ bool CChainPasses::ConvertInOneScan(const OneScan& one, std::string& text) const
     return true;
 }
 
+void CChainPasses::Prepare() const {
+    Lazy& lazy = *m_oneScan;
+    lazy.made.Run([&] { lazy.taken = BuildOneScan(lazy.scan, true); });
+}
+
 bool CChainPasses::Convert(std::string& text) const {
     const std::size_t size = text.size();
     if (size == 0) return true;
     if (EndsInLoneLead(text.data(), size)) return false;
-    // Made on first use: a window builds every region's chain and converts by few of them.
+    // Made on first use (a window builds every region's chain and converts by few of them), alone: this may
+    // be a part run beside others that wait for it.
     Lazy& lazy = *m_oneScan;
-    lazy.made.Run([&] { lazy.taken = BuildOneScan(lazy.scan); });
+    lazy.made.Run([&] { lazy.taken = BuildOneScan(lazy.scan, false); });
     if (lazy.taken) return ConvertInOneScan(lazy.scan, text);
     Scratch& scratch = ThreadScratch();
     std::vector<std::size_t>& cuts = scratch.cuts;

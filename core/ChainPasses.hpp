@@ -31,6 +31,10 @@ class CChainPasses {
     bool Build(const PhraseDirectionIndex* segmentation, const std::vector<Step>& steps);
     bool Built() const { return !m_passes.empty(); }
 
+    // Makes now, on the helper threads too, what the first conversion would make alone; not from a part that
+    // runs beside others.
+    void Prepare() const;
+
     // Converts GBK text whose compatibility ideographs are unified already. False, with the text unchanged,
     // for a text that ends in a lone lead byte: the chain's rule decides that one.
     bool Convert(std::string& text) const;
@@ -63,7 +67,7 @@ class CChainPasses {
         bool mapsAny = false;
     };
 
-    bool BuildOneScan(OneScan& one) const;
+    bool BuildOneScan(OneScan& one, bool inParts) const;
     static void FinalsOf(const PhraseDirectionIndex& segmentation, const Pass& second,
                          std::vector<std::uint32_t>& finalAt, std::string& finals);
     bool ConvertInOneScan(const OneScan& one, std::string& text) const;

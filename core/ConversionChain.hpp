@@ -34,6 +34,9 @@ class CConversionChain {
 
     // Converts GBK text in place.
     void Convert(std::string& text) const;
+    // Makes now what the first conversion would make (ChainPasses.hpp): a program about to convert a file
+    // calls it before the file's parts run.
+    void Prepare() const { m_passes.Prepare(); }
     // The same by the rule itself, segment by segment and step by step, never by the faster passes.
     void ConvertByRule(std::string& text) const;
     // Whether Convert runs the faster passes (ChainPasses.hpp) rather than the rule itself.
