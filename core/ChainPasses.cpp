@@ -74,6 +74,27 @@ bool MapsAny(const DirectionIndex& index) {
                                               [](std::uint16_t delta) { return delta != 0; });
 }
 
+const PhraseDirectionIndex& Dictionary(const PhraseDirectionIndex& dictionary) { return dictionary; }
+const PhraseDirectionIndex& Dictionary(const PhraseDirectionIndex* dictionary) { return *dictionary; }
+
+// The phrase that the first of `dictionaries` (indexes, or pointers to them) to hold one finds at p in
+// s[0, end); of length 0 when none does.
+template <class Dictionaries>
+Taken PhraseAt(const unsigned char* s, std::size_t p, std::size_t end, const Dictionaries& dictionaries) {
+    std::size_t width;
+    const CharCode code = PhraseDirectionIndex::CodeAt(s, end, p, width);
+    for (const auto& each : dictionaries) {
+        const PhraseDirectionIndex& dictionary = Dictionary(each);
+        if (!dictionary.MayStart(code)) continue;
+        const PhraseMatch match = dictionary.Longest(s, end, p);
+        if (match.length != 0) {
+            return Taken{p, match.length, dictionary.Counterpart(match.entry),
+                         dictionary.CounterpartSize(match.entry)};
+        }
+    }
+    return Taken{p, 0, nullptr, 0};
+}
+
 // The phrases a pass writes over s[0, n), scanning from the left: at each character, the first dictionary
 // that has a phrase there within the segment (cuts: where segments end, in order) gives its longest, and the
 // scan goes on after it.
@@ -85,18 +106,10 @@ void FindPhrases(const unsigned char* s, std::size_t n,
     // The phrase at p, if any; then the scan goes on at its end.
     const auto ask = [&](std::size_t p) -> std::size_t {
         while (cut < cuts.size() && cuts[cut] <= p) ++cut;
-        const std::size_t end = cut < cuts.size() ? cuts[cut] : n;
-        std::size_t width;
-        const CharCode code = PhraseDirectionIndex::CodeAt(s, end, p, width);
-        for (const PhraseDirectionIndex* dictionary : dictionaries) {
-            if (!dictionary->MayStart(code)) continue;
-            const PhraseMatch match = dictionary->Longest(s, end, p);
-            if (match.length == 0) continue;
-            taken.push_back(Taken{p, match.length, dictionary->Counterpart(match.entry),
-                                  dictionary->CounterpartSize(match.entry)});
-            return p + match.length;
-        }
-        return 0;
+        const Taken found = PhraseAt(s, p, cut < cuts.size() ? cuts[cut] : n, dictionaries);
+        if (found.length == 0) return 0;
+        taken.push_back(found);
+        return p + found.length;
     };
     phrasescan::ForEachPossibleStart(s, n, starts, ask);
 }
@@ -191,22 +204,6 @@ class MappedReading {
     const std::uint16_t* m_delta;
     const unsigned char* m_singles;
 };
-
-// The phrase that the first of `dictionaries` to hold one finds at p in s[0, end).
-Taken PhraseAt(const unsigned char* s, std::size_t p, std::size_t end,
-               const std::vector<PhraseDirectionIndex>& dictionaries) {
-    std::size_t width;
-    const CharCode code = PhraseDirectionIndex::CodeAt(s, end, p, width);
-    for (const PhraseDirectionIndex& dictionary : dictionaries) {
-        if (!dictionary.MayStart(code)) continue;
-        const PhraseMatch match = dictionary.Longest(s, end, p);
-        if (match.length != 0) {
-            return Taken{p, match.length, dictionary.Counterpart(match.entry),
-                         dictionary.CounterpartSize(match.entry)};
-        }
-    }
-    return Taken{p, 0, nullptr, 0};
-}
 
 bool EndsInLoneLead(const char* text, std::size_t size) {
     if (size == 0 || !gbk::IsLeadByte(static_cast<unsigned char>(text[size - 1]))) return false;

@@ -86,22 +86,6 @@ class PhraseDirectionIndex {
     std::uint32_t Entries() const {
         return m_counterpartAt.empty() ? 0 : static_cast<std::uint32_t>(m_counterpartAt.size() - 1);
     }
-    // Calls take(first, second) for the first two codes of every phrase of two codes or more, and
-    // alone(first) for every phrase of one code.
-    template <class TakePair, class TakeAlone>
-    void ForEachBeginning(TakePair&& take, TakeAlone&& alone) const {
-        for (const PairSlot& slot : m_pairSlots) {
-            if (slot.key == kEmptyKey) continue;
-            const auto first = static_cast<CharCode>(slot.key >> 16);
-            const auto second = static_cast<CharCode>(slot.key & 0xFFFF);
-            if (second == kAlone) {
-                alone(first);
-            } else {
-                take(first, second);
-            }
-        }
-    }
-
     // Calls take(codes, count, entry) for every phrase, as the codes of its characters.
     template <class Take>
     void ForEachPhrase(Take&& take) const {
