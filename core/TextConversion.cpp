@@ -99,24 +99,27 @@ bool AsciiIsItself() {
     return itself;
 }
 
-// The ASCII bytes q[from, to) written at o + w, w moved past them: 16 bytes at a time, the bytes past them
-// being written over next (or cut off at the end), so q must have 16 bytes past `to` and o room for them.
+// The ASCII bytes q[from, to), from <= to, written at o + w, w moved past them: 16 bytes at a time, and
+// always once, as most runs between two characters are shorter (a store costs less than a branch that
+// text decides); the bytes past them are written over next or cut off at the end, so q must have 16 bytes
+// past `from` and past `to`, and o room for them.
 inline void CopyAscii(const unsigned char* q, std::size_t from, std::size_t to, unsigned char* o,
                       std::size_t& w) {
-    for (std::size_t at = from; at < to; at += 16) std::memcpy(o + w + (at - from), q + at, 16);
-    if (to > from) w += to - from;
+    std::memcpy(o + w, q + from, 16);
+    for (std::size_t at = from + 16; at < to; at += 16) std::memcpy(o + w + (at - from), q + at, 16);
+    w += to - from;
 }
 
-// Per code point below U+10000, its GBK bytes as a little-endian host stores them in two bytes (the second
-// unused for ASCII), and their count from bit 16; 0 for a character GBK does not hold.
-const std::vector<std::uint32_t>& GbkOfCodePoints() {
-    static const std::vector<std::uint32_t> table = [] {
+// Per code point below U+10000, its GBK code of two bytes as a little-endian host stores them; 0 for a
+// character that GBK does not hold or holds in one byte.
+const std::vector<std::uint16_t>& GbkPairsOfCodePoints() {
+    static const std::vector<std::uint16_t> table = [] {
         const gbk::CCodec& codec = gbk::Codec();
-        std::vector<std::uint32_t> gbkOf(0x10000, 0);
+        std::vector<std::uint16_t> gbkOf(0x10000, 0);
         for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
             const std::uint16_t code = codec.Encode(cp);
-            if (code == gbk::kNoCode) continue;
-            gbkOf[cp] = code > 0xFF ? (code >> 8 | (code & 0xFF) << 8 | 2u << 16) : (code | 1u << 16);
+            if (code != gbk::kNoCode && code > 0xFF)
+                gbkOf[cp] = static_cast<std::uint16_t>(code >> 8 | (code & 0xFF) << 8);
         }
         return gbkOf;
     }();
@@ -125,11 +128,11 @@ const std::vector<std::uint32_t>& GbkOfCodePoints() {
 
 // 64 bytes of UTF-8 at q, from a character's start, that hold ASCII and three-byte sequences only, written as
 // GBK at o without a branch per character; returns the bytes read (64, or up to two more for a sequence that
-// goes on past them), or 0 when the window holds anything else (the caller goes a character at a time; so it
-// does for a lead byte E0, which alone can begin an overlong form). `bad` is set when a sequence is no
-// character GBK holds. q must have 80 bytes, o room for 80 more.
-std::size_t Utf8WindowAsGbk(const unsigned char* q, const std::uint32_t* gbkOf, unsigned char* o,
-                            std::size_t& written, bool& bad) {
+// goes on past them), or 0 when the window holds anything else or a sequence that is no two-byte character
+// of GBK's (the caller goes a character at a time; so it does for a lead byte E0, which alone can begin an
+// overlong form). q must have 80 bytes, o room for 80 more.
+std::size_t Utf8WindowAsGbk(const unsigned char* q, const std::uint16_t* gbkOf, unsigned char* o,
+                            std::size_t& written) {
     const std::uint64_t high = gbk::HighMask(q);
     const std::uint64_t leads = gbk::ThreeByteLeadMask(q);
     const std::uint64_t follow = leads << 1 | leads << 2;
@@ -149,16 +152,15 @@ std::size_t Utf8WindowAsGbk(const unsigned char* q, const std::uint32_t* gbkOf, 
         CopyAscii(q, from, k, o, w);
         std::uint32_t x;
         std::memcpy(&x, q + k, 4);
-        const std::uint32_t bytes = gbkOf[(x & 0x0F) << 12 | (x >> 2 & 0xFC0) | (x >> 16 & 0x3F)];
-        failed |= static_cast<std::uint32_t>(bytes < 0x10000);
-        const auto two = static_cast<std::uint16_t>(bytes);
+        const std::uint16_t two = gbkOf[(x & 0x0F) << 12 | (x >> 2 & 0xFC0) | (x >> 16 & 0x3F)];
+        failed |= static_cast<std::uint32_t>(two == 0);
         std::memcpy(o + w, &two, 2);
-        w += bytes >> 16;
+        w += 2;
         from = k + 3;
     }
-    CopyAscii(q, from, 64, o, w);
+    if (failed != 0) return 0;
+    if (from < 64) CopyAscii(q, from, 64, o, w);
     written = w;
-    bad = bad || failed != 0;
     return 64 + spill;
 }
 
@@ -177,12 +179,10 @@ bool Utf8AsGbk(const char* text, std::size_t size, std::string& gbkText) {
     std::size_t w = 0;
     std::size_t i = 0;
     std::size_t slow = 0;  // a character at a time up to here: the window there held something else
-    bool bad = false;
-    const std::uint32_t* gbkOf = kLittleEndian && asciiAsItself ? GbkOfCodePoints().data() : nullptr;
+    const std::uint16_t* gbkOf = kLittleEndian && asciiAsItself ? GbkPairsOfCodePoints().data() : nullptr;
     while (i < n) {
         if (gbkOf != nullptr && i >= slow && i + 80 <= n) {
-            const std::size_t read = Utf8WindowAsGbk(p + i, gbkOf, o, w, bad);
-            if (bad) return false;
+            const std::size_t read = Utf8WindowAsGbk(p + i, gbkOf, o, w);
             if (read != 0) {
                 i += read;
                 continue;
@@ -249,10 +249,10 @@ const std::vector<std::uint32_t>& Utf8OfCodes() {
 }
 
 // 64 bytes of GBK at q, from a character's start, that hold ASCII and two-byte characters only, written as
-// UTF-8 at o without a branch per character (four bytes stored for each, of which the next overwrites the
-// unused ones); returns the bytes read (64, or 65 for a character that goes on past them), or 0 when the
-// window holds a one-byte character from 0x80. `bad` is set when a code does not decode. q must have 66
-// bytes, o room for 104 more.
+// UTF-8 at o without a branch per character (four bytes stored for each two-byte one, of which what follows
+// overwrites the unused ones); returns the bytes read (64, or 65 for a character that goes on past them), or
+// 0 when the window holds a one-byte character from 0x80. `bad` is set when a code does not decode. q must
+// have 80 bytes, o room for 128 more.
 std::size_t GbkWindowAsUtf8(const unsigned char* q, const std::uint32_t* utf8, unsigned char* o,
                             std::size_t& written, bool& bad) {
     const std::uint64_t high = gbk::HighMask(q);
@@ -260,18 +260,17 @@ std::size_t GbkWindowAsUtf8(const unsigned char* q, const std::uint32_t* utf8, u
     if ((high & ~(pairs | pairs << 1)) != 0) return 0;
     std::size_t w = written;
     unsigned failed = 0;
-    for (std::uint64_t starts = pairs | (~high & ~(pairs << 1)); starts != 0; starts &= starts - 1) {
-        std::uint16_t x;
-        std::memcpy(&x, q + __builtin_ctzll(starts), 2);
-        const unsigned b0 = x & 0xFF;
-        // A mask rather than a choice, which a compiler may make a branch: ASCII and Chinese alternate at
-        // random.
-        const unsigned pair = 0u - (b0 >> 7);
-        const std::uint32_t bytes = utf8[((b0 << 8 | x >> 8) & pair) | (b0 & ~pair)];
+    std::size_t from = 0;  // the first byte of the window not written yet
+    for (std::uint64_t bits = pairs; bits != 0; bits &= bits - 1) {
+        const std::size_t k = static_cast<std::size_t>(__builtin_ctzll(bits));
+        CopyAscii(q, from, k, o, w);
+        const std::uint32_t bytes = utf8[q[k] << 8 | q[k + 1]];
         failed |= static_cast<unsigned>(bytes == 0);
         std::memcpy(o + w, &bytes, 4);
         w += bytes >> 24;
+        from = k + 2;
     }
+    if (from < 64) CopyAscii(q, from, 64, o, w);
     written = w;
     bad = bad || failed != 0;
     return 64 + static_cast<std::size_t>(pairs >> 63);
@@ -294,7 +293,7 @@ bool GbkAsUtf8(const std::string& gbkText, std::string& out) {
             out.resize(out.size() * 2);
             o = reinterpret_cast<unsigned char*>(&out[0]);
         }
-        if (utf8 != nullptr && i >= slow && i + 66 <= n && w + 104 <= out.size()) {
+        if (utf8 != nullptr && i >= slow && i + 80 <= n && w + 128 <= out.size()) {
             const std::size_t read = GbkWindowAsUtf8(p + i, utf8, o, w, bad);
             if (bad) return false;
             if (read != 0) {
