@@ -4,6 +4,7 @@
 #include "Console.hpp"
 #include "convert/Eligibility.hpp"
 #include "core/ConversionChain.hpp"
+#include "core/Parallel.hpp"
 #include "core/Utf8.hpp"
 
 namespace cli {
@@ -387,23 +388,32 @@ ends by that signal.
 }
 
 int CLoadedConversion::Load(const ConvertOptions& options, std::string& message, bool withPhrases) {
-    if (options.phrases || withPhrases || !options.config.empty()) {
-        const std::string path =
-            options.phraseFile.empty() ? ProgramFile(kPhraseFileName) : options.phraseFile;
-        const char* needs = options.config.empty() ? "--phrases" : "--config";
-        switch (LoadPhrases(m_phrases, path)) {
-            case PhraseLoadResult::NotOpenable:
-                message = "cannot open the phrase file " + Quoted(path) + " (" + needs + " needs it)";
-                return kExitUsage;
-            case PhraseLoadResult::Damaged:
-                message = Quoted(path) + " is not a Zendrix phrase file, or it is damaged";
-                return kExitUsage;
-            case PhraseLoadResult::Loaded:
-                break;
-        }
-    }
+    const bool phrases = options.phrases || withPhrases || !options.config.empty();
+    const std::string phrasePath =
+        options.phraseFile.empty() ? ProgramFile(kPhraseFileName) : options.phraseFile;
     const std::string tablePath = options.table.empty() ? ProgramFile(kTableFileName) : options.table;
-    switch (LoadTables(m_tables, tablePath)) {
+    // The two files are read at the same time: the phrases take most of the start.
+    PhraseLoadResult phrasesRead = PhraseLoadResult::Loaded;
+    LoadResult tablesRead = LoadResult::Loaded;
+    parallel::ForEachPart(phrases ? 2 : 1, [&](std::size_t k) {
+        if (k == 0) {
+            tablesRead = LoadTables(m_tables, tablePath);
+        } else {
+            phrasesRead = LoadPhrases(m_phrases, phrasePath);
+        }
+    });
+    const char* needs = options.config.empty() ? "--phrases" : "--config";
+    switch (phrasesRead) {
+        case PhraseLoadResult::NotOpenable:
+            message = "cannot open the phrase file " + Quoted(phrasePath) + " (" + needs + " needs it)";
+            return kExitUsage;
+        case PhraseLoadResult::Damaged:
+            message = Quoted(phrasePath) + " is not a Zendrix phrase file, or it is damaged";
+            return kExitUsage;
+        case PhraseLoadResult::Loaded:
+            break;
+    }
+    switch (tablesRead) {
         case LoadResult::NotOpenable:
             message = "cannot open the table file " + Quoted(tablePath);
             return kExitUsage;
