@@ -241,8 +241,41 @@ void PhraseDirectionIndex::MarkGoOn(const CharCode* codes, std::size_t count) {
     m_goOn[bit >> 6] |= std::uint64_t{1} << (bit & 63);
 }
 
+namespace {
+
+template <class List>
+List WithRoom(const List& list, std::size_t more) {
+    List copy;
+    copy.reserve(list.size() + more);
+    copy.assign(list.begin(), list.end());
+    return copy;
+}
+
+}  // namespace
+
+PhraseDirectionIndex::PhraseDirectionIndex(const PhraseDirectionIndex& from, std::size_t moreChildren,
+                                           std::size_t moreEntries, std::size_t moreBytes)
+    : m_starts(from.m_starts),
+      m_goOn(from.m_goOn),
+      m_goOnBits(from.m_goOnBits),
+      m_sameLengths(from.m_sameLengths),
+      m_pairSlots(from.m_pairSlots),
+      m_pairBits(from.m_pairBits),
+      m_empty(from.m_empty),
+      m_characters(from.m_characters),
+      m_childCodes(WithRoom(from.m_childCodes, moreChildren)),
+      m_children(WithRoom(from.m_children, moreChildren)),
+      m_counterparts(WithRoom(from.m_counterparts, moreBytes)),
+      m_counterpartAt(WithRoom(from.m_counterpartAt, moreEntries)),
+      m_wholeLines(from.m_wholeLines),
+      m_forms(from.m_forms) {}
+
 PhraseDirectionIndex PhraseDirectionIndex::WithPhrases(const std::vector<PhraseEntry>& more) const {
-    PhraseDirectionIndex index = *this;
+    std::size_t moreBytes = 0;
+    for (const PhraseEntry& phrase : more) moreBytes += phrase.counterpart.size();
+    // Room only: memory reserved and never written costs nothing. A phrase moves a node's children at most
+    // at each of its characters from the third on; most nodes have few.
+    PhraseDirectionIndex index(*this, 16 * more.size(), more.size(), moreBytes);
     std::size_t pairs = 0;
     for (const PairSlot& slot : m_pairSlots) pairs += slot.key != kEmptyKey;
     std::vector<CharCode> codes;

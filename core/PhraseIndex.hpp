@@ -28,6 +28,8 @@ struct PhraseMatch {
 
 class PhraseDirectionIndex {
   public:
+    PhraseDirectionIndex() = default;
+
     // Character code and width at q, a character boundary of s[0, n).
     static CharCode CodeAt(const unsigned char* s, std::size_t n, std::size_t q, std::size_t& width) {
         if (gbk::IsLeadByte(s[q]) && q + 1 < n) {
@@ -181,6 +183,11 @@ class PhraseDirectionIndex {
     static std::size_t PairHash(std::uint32_t key, int bits) {
         return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
+
+    // A copy of `from` whose lists of children and counterparts have room for what WithPhrases adds (they
+    // would move as they double); everything else as it is.
+    PhraseDirectionIndex(const PhraseDirectionIndex& from, std::size_t moreChildren, std::size_t moreEntries,
+                         std::size_t moreBytes);
 
     // Sets the bit of MayGoOn for a phrase of these codes.
     void MarkGoOn(const CharCode* codes, std::size_t count);

@@ -68,7 +68,9 @@ TEST(PhraseIndexTest, AnIndexGrownByMorePhrasesFindsWhatOneBuiltFromBothFinds) {
                       std::string(grown.Counterpart(found.entry), grown.CounterpartSize(found.entry)));
             // The filters let every place where a phrase begins through.
             EXPECT_TRUE(grown.Starts().MayStart(code));
-            if (p + 4 <= text.size() && code >= 0x100) EXPECT_TRUE(grown.Starts().MayBeginAtPair<true>(s, p));
+            if (p + 4 <= text.size() && code >= 0x100) {
+                EXPECT_TRUE(grown.Starts().MayBeginAtPair<true>(s, p));
+            }
 
             // In one walk, each list's own longest: of the second, only phrases the first does not have.
             PhraseMatch before;
@@ -78,9 +80,13 @@ TEST(PhraseIndexTest, AnIndexGrownByMorePhrasesFindsWhatOneBuiltFromBothFinds) {
             const PhraseMatch firstOwn = LongestOf(first, {}, text, p);
             const PhraseMatch moreOwn = LongestOf(more, firstPhrases, text, p);
             EXPECT_EQ(firstOwn.length, before.length);
-            if (firstOwn.length != 0) EXPECT_EQ(firstOwn.entry, before.entry);
+            if (firstOwn.length != 0) {
+                EXPECT_EQ(firstOwn.entry, before.entry);
+            }
             EXPECT_EQ(moreOwn.length, from.length);
-            if (moreOwn.length != 0) EXPECT_EQ(split + moreOwn.entry, from.entry);
+            if (moreOwn.length != 0) {
+                EXPECT_EQ(split + moreOwn.entry, from.entry);
+            }
         }
     }
 }
