@@ -29,6 +29,7 @@ struct PhraseTables::Indexes {
     std::vector<PhraseDictionary> dictionaries;  // of equal names the first counts
     std::vector<CandidateEntry> forms[2];
     std::vector<std::uint16_t> normalized;  // per GBK code: the code it is written as, or 0
+    unsigned char normalizedFrom = 0xFF;    // the lowest lead byte of a code written otherwise
 
     COnce wordsMade[2];
     std::vector<PhraseEntry> words[2];
@@ -92,6 +93,8 @@ PhraseTables::PhraseTables(std::vector<PhraseDictionary> dictionaries,
                 return static_cast<std::uint16_t>(static_cast<unsigned char>(c[0]) << 8 |
                                                   static_cast<unsigned char>(c[1]));
             };
+            indexes->normalizedFrom =
+                std::min(indexes->normalizedFrom, static_cast<unsigned char>(e.phrase[0]));
             std::uint16_t& slot = indexes->normalized[code(e.phrase)];
             if (slot == 0) slot = code(e.counterpart);
         }
@@ -142,32 +145,35 @@ const PhraseDirectionIndex* PhraseTables::Dictionary(const std::string& name) co
 
 void PhraseTables::Normalize(char* gbkText, std::size_t size) const {
     const std::vector<std::uint16_t>& normalized = m_indexes->normalized;
-    // Every compatibility ideograph GBK holds has the lead byte FD or FE, a value trail bytes take too: 64
-    // bytes at a time, only the characters that begin with such a byte are looked up.
     if (normalized.empty()) return;
+    // Every compatibility ideograph GBK holds has the lead byte FD or FE: 64 bytes at a time, only the
+    // characters that begin with such a byte are looked up. Where the characters of a window begin is worked
+    // out both ways, as if it began with a character and as if with a trail byte, before it is known which:
+    // the windows then wait on one bit of each other, not on that work.
     auto* p = reinterpret_cast<unsigned char*>(gbkText);
     const std::size_t n = size;
-    std::size_t i = 0;
-    while (i + 65 <= n) {
-        const std::uint64_t starts = gbk::PairStarts(gbk::LeadMask(p + i));
-        for (std::uint64_t bits = starts & gbk::TopMask(p + i); bits != 0; bits &= bits - 1) {
-            unsigned char* pair = p + i + static_cast<unsigned>(__builtin_ctzll(bits));
-            if (const std::uint16_t to = normalized[pair[0] << 8 | pair[1]]) {
-                pair[0] = static_cast<unsigned char>(to >> 8);
-                pair[1] = static_cast<unsigned char>(to);
-            }
+    const unsigned char from = m_indexes->normalizedFrom;
+    const auto normalize = [&](unsigned char* pair) {
+        if (const std::uint16_t to = normalized[pair[0] << 8 | pair[1]]) {
+            pair[0] = static_cast<unsigned char>(to >> 8);
+            pair[1] = static_cast<unsigned char>(to);
         }
-        i += 64 + static_cast<std::size_t>(starts >> 63);
+    };
+    std::size_t i = 0;
+    std::uint64_t trail = 0;  // the window begins with the trail byte of a character before it
+    for (; i + 65 <= n; i += 64) {
+        const std::uint64_t lead = gbk::LeadMask(p + i);
+        const std::uint64_t starts = trail != 0 ? gbk::PairStarts(lead >> 1) << 1 : gbk::PairStarts(lead);
+        for (std::uint64_t bits = starts & gbk::RangeMask(p + i, from, 0xFE); bits != 0; bits &= bits - 1)
+            normalize(p + i + static_cast<unsigned>(__builtin_ctzll(bits)));
+        trail = starts >> 63;
     }
-    while (i < n) {
+    for (i += trail; i < n;) {
         if (!gbk::IsLeadByte(p[i]) || i + 1 == n) {
             ++i;
             continue;
         }
-        if (const std::uint16_t to = normalized[p[i] << 8 | p[i + 1]]) {
-            p[i] = static_cast<unsigned char>(to >> 8);
-            p[i + 1] = static_cast<unsigned char>(to);
-        }
+        normalize(p + i);
         i += 2;
     }
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
 #include <sys/resource.h>
@@ -199,6 +200,41 @@ class CMemoryBound {
     bool m_set = false;
 #endif
 };
+
+// The compatibility ideographs are found wherever they fall among windows of 64 bytes, whether a window
+// begins with a character or with the trail byte of one before it, among characters whose trail bytes are FD
+// or FE and among ASCII, up to a lone lead byte at the end: as a reading a character at a time finds them.
+TEST(PhraseTableTest, CompatibilityIdeographsAreUnifiedWhereverTheyFall) {
+    const std::string compat[] = {"\xfd\x9c", "\xfe\x50", "\xfd\xfe"};
+    const std::string unified[] = {"\xc0\xc9", "\xb0\xa1", "\xb0\xa2"};
+    PhraseTables phrases({{"CJK_Compatibility_Ideographs",
+                           {{compat[0], unified[0]}, {compat[1], unified[1]}, {compat[2], unified[2]}}}},
+                         {}, {});
+    // Characters with the lead or the trail bytes at stake, others, ASCII.
+    const std::string pieces[] = {compat[0],  compat[1],  compat[2],  "\xb0\xfe", "\xb0\xfd", "\xfe\xfe",
+                                  "\xfd\x40", "\x81\x81", "\xc4\xe3", "a",        "\n",       "\xff"};
+    std::mt19937 random(5);
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        for (std::size_t count = random() % 200; count > 0; --count)
+            text += pieces[random() % std::size(pieces)];
+        if (round % 4 == 0) text += "\xfd";  // a lone lead byte
+        std::string expected = text;
+        for (std::size_t i = 0; i < expected.size();) {
+            const auto b = static_cast<unsigned char>(expected[i]);
+            if (b < 0x81 || b == 0xFF || i + 1 == expected.size()) {
+                ++i;
+                continue;
+            }
+            for (std::size_t k = 0; k < std::size(compat); ++k) {
+                if (expected.compare(i, 2, compat[k]) == 0) expected.replace(i, 2, unified[k]);
+            }
+            i += 2;
+        }
+        phrases.Normalize(&text[0], text.size());
+        ASSERT_EQ(expected, text) << "round " << round;
+    }
+}
 
 // A count is only a claim: a sparse file of over a gigabyte may claim 200 million entries, which as lists
 // would take gigabytes more than it holds. Loading reads what is there, fails as damaged, and allocates
