@@ -16,11 +16,11 @@ struct Sequence {
     std::uint32_t entry;
 };
 
+// The edge to each node but the root, in the order the nodes are made: node k + 1 is edges[k]'s child.
 struct Edge {
     std::uint32_t parent;
-    std::uint32_t depth;  // of the parent
     CharCode code;
-    std::uint32_t child;
+    std::uint16_t level;  // the parent's depth, 2 for any deeper
 };
 
 void AppendCodes(const std::string& phrase, std::vector<CharCode>& codes) {
@@ -140,7 +140,8 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
             const CharCode code = flat[sequence.begin + depth];
             nodeEntry.push_back(kNoEntry);
             nodeCode.push_back(code);
-            edges.push_back(Edge{path.back(), depth, code, child});
+            edges.push_back(
+                Edge{path.back(), code, static_cast<std::uint16_t>(std::min<std::uint32_t>(depth, 2))});
             path.push_back(child);
         }
         std::int32_t& entry = nodeEntry[path.back()];
@@ -156,17 +157,18 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
     const std::size_t nodes = nodeEntry.size();
     std::vector<std::uint32_t> childBegin(nodes + 1, 0);
     for (const Edge& edge : edges) {
-        if (edge.depth >= 2) ++childBegin[edge.parent + 1];
+        if (edge.level == 2) ++childBegin[edge.parent + 1];
     }
     for (std::size_t node = 0; node < nodes; ++node) childBegin[node + 1] += childBegin[node];
     index.m_children.resize(childBegin[nodes]);
     index.m_childCodes.resize(childBegin[nodes]);
     std::vector<std::uint32_t> filled(childBegin.begin(), childBegin.end() - 1);
-    for (const Edge& edge : edges) {
-        if (edge.depth >= 2) {
+    for (std::uint32_t child = 1; child < nodes; ++child) {
+        const Edge& edge = edges[child - 1];
+        if (edge.level == 2) {
             index.m_childCodes[filled[edge.parent]] = edge.code;
             index.m_children[filled[edge.parent]++] =
-                Node{nodeEntry[edge.child], childBegin[edge.child], childBegin[edge.child + 1]};
+                Node{nodeEntry[child], childBegin[child], childBegin[child + 1]};
         }
     }
 
@@ -180,18 +182,19 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
 
     // Root edges give the first codes; nodes of depth 2, and one-code phrases, go to the pair table.
     std::size_t pairCount = 0;
-    for (const Edge& edge : edges) {
-        if (edge.depth == 0) {
-            const bool alone = nodeEntry[edge.child] != kNoEntry;
+    for (std::uint32_t child = 1; child < nodes; ++child) {
+        const Edge& edge = edges[child - 1];
+        if (edge.level == 0) {
+            const bool alone = nodeEntry[child] != kNoEntry;
             index.m_starts.AddFirst(edge.code, alone);
             pairCount += alone;
-        } else if (edge.depth == 1) {
+        } else if (edge.level == 1) {
             ++pairCount;
         }
     }
     index.m_starts.SizePairs(pairCount);
     index.m_pairBits = 4;
-    while ((std::size_t{1} << index.m_pairBits) < 2 * pairCount) ++index.m_pairBits;
+    while ((std::size_t{2} << index.m_pairBits) < 3 * pairCount) ++index.m_pairBits;
     index.m_pairSlots.assign(std::size_t{1} << index.m_pairBits, PairSlot{kEmptyKey, Node{kNoEntry, 0, 0}});
     auto insertPair = [&](CharCode first, CharCode second, std::uint32_t node) {
         const std::uint32_t key = std::uint32_t{first} << 16 | second;
@@ -203,10 +206,11 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
                                            ? Node{nodeEntry[node], 0, 0}
                                            : Node{nodeEntry[node], childBegin[node], childBegin[node + 1]};
     };
-    for (const Edge& edge : edges) {
-        if (edge.depth == 0 && nodeEntry[edge.child] != kNoEntry) insertPair(edge.code, kAlone, edge.child);
-        if (edge.depth == 1) {
-            insertPair(nodeCode[edge.parent], edge.code, edge.child);
+    for (std::uint32_t child = 1; child < nodes; ++child) {
+        const Edge& edge = edges[child - 1];
+        if (edge.level == 0 && nodeEntry[child] != kNoEntry) insertPair(edge.code, kAlone, child);
+        if (edge.level == 1) {
+            insertPair(nodeCode[edge.parent], edge.code, child);
             index.m_starts.AddPair(nodeCode[edge.parent], edge.code);
         }
     }
@@ -294,9 +298,10 @@ PhraseDirectionIndex PhraseDirectionIndex::WithPhrases(const std::vector<PhraseE
         index.m_characters = (index.m_empty || index.m_characters) && codes.size() == 1;
         index.m_empty = false;
         index.m_starts.AddFirst(codes[0], codes.size() == 1);
-        // Nodes of depth 1 and 2 are found by their key in the pair table (kept at most half full), deeper
-        // ones among their parent's children: a node that gains a child has its children moved to the end.
-        if (2 * (pairs + 1) > index.m_pairSlots.size()) index.GrowPairs();
+        // Nodes of depth 1 and 2 are found by their key in the pair table (kept at most two thirds full),
+        // deeper ones among their parent's children: a node that gains a child has its children moved to the
+        // end.
+        if (3 * (pairs + 1) > 2 * index.m_pairSlots.size()) index.GrowPairs();
         const CharCode second = codes.size() == 1 ? kAlone : codes[1];
         const std::uint32_t key = std::uint32_t{codes[0]} << 16 | second;
         std::size_t slot = PairHash(key, index.m_pairBits);

@@ -254,7 +254,7 @@ class PhraseDirectionIndex {
     std::vector<std::uint64_t> m_goOn = std::vector<std::uint64_t>(1, ~std::uint64_t{0});  // MayGoOn
     int m_goOnBits = 6;
     bool m_sameLengths = true;
-    std::vector<PairSlot> m_pairSlots;  // open addressing, a power of two in size, at most half full
+    std::vector<PairSlot> m_pairSlots;  // open addressing, a power of two in size, at most 2/3 full
     int m_pairBits = 0;
     bool m_empty = true;
     bool m_characters = false;
