@@ -17,6 +17,7 @@
 #include "core/ConvertText.hpp"
 #include "core/ConvertWords.hpp"
 #include "core/PhraseIndex.hpp"
+#include "core/TextConversion.hpp"
 #include "tests/reference/LiteralConversion.hpp"
 
 namespace {
@@ -131,6 +132,22 @@ void Chain(benchmark::State& state, const char* name, bool byRule) {
     state.counters["same_as_other_way"] = result == other;
 }
 
+// The same chain on the text in UTF-8, as a UTF-8 file converts: to GBK and back around the passes.
+void ChainUtf8(benchmark::State& state, const char* name) {
+    CConversionChain chain;
+    std::string error;
+    if (!CConversionChain::Build(name, TheCorpus().phrases, TheCorpus().tables, chain, error))
+        return state.SkipWithError(error.c_str());
+    const CTextConversion conversion(TheCorpus().tables, chain);
+    const Text& text = Input(chain.GetDirection());
+    const std::string result =
+        bench::TimeWhole(state, text.utf8, [&](std::string& work) { conversion.ConvertUtf8(work); });
+    std::string gbk = text.whole;
+    chain.Convert(gbk);
+    std::string utf8;
+    state.counters["same_as_gbk"] = bench::GbkToUtf8(gbk, utf8) && result == utf8;
+}
+
 long PeakKilobytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -181,6 +198,10 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             for (const char* name : {"s2t", "s2twp", "tw2sp"}) {
                 if (w != (std::string(name) == "tw2sp" ? "toSimplified" : "toTraditional")) continue;
                 Rate(std::string(name) + ", passes", std::string("chain/passes/") + name, bytes);
+                Rate(std::string(name) + ", passes, in UTF-8", std::string("chain/utf8/") + name,
+                     Input(w == "toTraditional" ? Direction::ToTraditional : Direction::ToSimplified)
+                         .utf8.size(),
+                     "of UTF-8");
                 Rate(std::string(name) + ", the rule step by step", std::string("chain/rule/") + name, bytes);
             }
             if (words != m_seconds.end() && opencc != m_seconds.end()) {
@@ -191,10 +212,12 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     }
 
   private:
-    void Rate(const std::string& label, const std::string& name, std::size_t bytes) const {
+    void Rate(const std::string& label, const std::string& name, std::size_t bytes,
+              const char* of = "") const {
         const auto found = m_seconds.find(name);
         if (found == m_seconds.end()) return;
-        std::printf("  %-34s %-24s %9.1f MB/s\n", label.c_str(), name.c_str(), bytes / 1e6 / found->second);
+        std::printf("  %-34s %-24s %9.1f MB/s %s\n", label.c_str(), name.c_str(), bytes / 1e6 / found->second,
+                    of);
     }
 
     std::map<std::string, double> m_seconds;
@@ -221,6 +244,8 @@ void Register() {
         benchmark::RegisterBenchmark(("chain/passes/" + std::string(name)).c_str(), Chain, name, false)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("chain/rule/" + std::string(name)).c_str(), Chain, name, true)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("chain/utf8/" + std::string(name)).c_str(), ChainUtf8, name)
             ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark("load/Runewords.txt", LoadPhraseFile)->Unit(benchmark::kMillisecond);
