@@ -123,8 +123,16 @@ inline Result RunConverterWide(const fs::path& folder, const std::vector<std::ws
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
     Result result;
-    if (::CreateProcessW(kConverter.wstring().c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                         folder.wstring().c_str(), &startup, &process)) {
+    // Wine on a loaded machine now and then fails to start a process at all: that is tried again, and said.
+    bool started = false;
+    DWORD startError = 0;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) ::Sleep(200);
+        started = ::CreateProcessW(kConverter.wstring().c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                   nullptr, folder.wstring().c_str(), &startup, &process) != 0;
+        if (!started) startError = ::GetLastError();
+    }
+    if (started) {
         ::WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         ::GetExitCodeProcess(process.hProcess, &code);
@@ -137,6 +145,7 @@ inline Result RunConverterWide(const fs::path& folder, const std::vector<std::ws
     ::CloseHandle(err);
     result.out = Read(capture.path() / "stdout");
     result.err = Read(capture.path() / "stderr");
+    if (!started) result.err += "the converter could not be started: error " + std::to_string(startError);
     return result;
 }
 

@@ -94,26 +94,6 @@ inline std::uint64_t HighMask(const unsigned char* p) {
 #endif
 }
 
-// Bit j set when byte j of the 64 at p is 0xFD or above.
-inline std::uint64_t TopMask(const unsigned char* p) {
-#if defined(__SSE2__)
-    // Shifted by 0x80, those bytes are the signed values above 0x7C.
-    const __m128i shift = _mm_set1_epi8(static_cast<char>(0x80));
-    const __m128i below = _mm_set1_epi8(0x7C);
-    std::uint64_t mask = 0;
-    for (int part = 0; part < 4; ++part) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
-        const __m128i top = _mm_cmpgt_epi8(_mm_xor_si128(bytes, shift), below);
-        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(top))) << (16 * part);
-    }
-    return mask;
-#else
-    std::uint64_t mask = 0;
-    for (int k = 0; k < 64; ++k) mask |= static_cast<std::uint64_t>(p[k] >= 0xFD) << k;
-    return mask;
-#endif
-}
-
 // Bit j set when byte j of the 64 at p lies from low to high (low <= high).
 inline std::uint64_t RangeMask(const unsigned char* p, unsigned char low, unsigned char high) {
 #if defined(__SSE2__)

@@ -147,9 +147,9 @@ void PhraseTables::Normalize(char* gbkText, std::size_t size) const {
     const std::vector<std::uint16_t>& normalized = m_indexes->normalized;
     if (normalized.empty()) return;
     // Every compatibility ideograph GBK holds has the lead byte FD or FE: 64 bytes at a time, only the
-    // characters that begin with such a byte are looked up. Where the characters of a window begin is worked
-    // out both ways, as if it began with a character and as if with a trail byte, before it is known which:
-    // the windows then wait on one bit of each other, not on that work.
+    // characters that begin with such a byte are looked up. The windows follow each other 64 bytes apart
+    // whatever their characters, one that begins with the trail byte of a character before it told so by a
+    // bit: the next window's masks need not wait for where this one's characters begin.
     auto* p = reinterpret_cast<unsigned char*>(gbkText);
     const std::size_t n = size;
     const unsigned char from = m_indexes->normalizedFrom;
