@@ -118,11 +118,17 @@ void OpenCCWhole(benchmark::State& state, const std::string& config, Direction d
 
 // A named conversion on the whole text: the passes the program runs, and the chain's rule step by step (the
 // literal procedure), which must give the same bytes.
+// The named chain on the shipped data; false, with the benchmark skipped, when it cannot be built.
+bool BuildChain(benchmark::State& state, const char* name, CConversionChain& chain) {
+    std::string error;
+    if (CConversionChain::Build(name, TheCorpus().phrases, TheCorpus().tables, chain, error)) return true;
+    state.SkipWithError(error.c_str());
+    return false;
+}
+
 void Chain(benchmark::State& state, const char* name, bool byRule) {
     CConversionChain chain;
-    std::string error;
-    if (!CConversionChain::Build(name, TheCorpus().phrases, TheCorpus().tables, chain, error))
-        return state.SkipWithError(error.c_str());
+    if (!BuildChain(state, name, chain)) return;
     const Text& text = Input(chain.GetDirection());
     const std::string result = bench::TimeWhole(state, text.whole, [&](std::string& work) {
         byRule ? chain.ConvertByRule(work) : chain.Convert(work);
@@ -135,9 +141,7 @@ void Chain(benchmark::State& state, const char* name, bool byRule) {
 // The same chain on the text in UTF-8, as a UTF-8 file converts: to GBK and back around the passes.
 void ChainUtf8(benchmark::State& state, const char* name) {
     CConversionChain chain;
-    std::string error;
-    if (!CConversionChain::Build(name, TheCorpus().phrases, TheCorpus().tables, chain, error))
-        return state.SkipWithError(error.c_str());
+    if (!BuildChain(state, name, chain)) return;
     const CTextConversion conversion(TheCorpus().tables, chain);
     const Text& text = Input(chain.GetDirection());
     const std::string result =
@@ -185,8 +189,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
         std::printf("\nRates (MB/s of GBK text, CPU time) and ratios:\n");
         for (const char* way : {"toTraditional", "toSimplified"}) {
             const std::string w = way;
-            const std::size_t bytes =
-                Input(w == "toTraditional" ? Direction::ToTraditional : Direction::ToSimplified).whole.size();
+            const Text& input =
+                Input(w == "toTraditional" ? Direction::ToTraditional : Direction::ToSimplified);
+            const std::size_t bytes = input.whole.size();
             const std::string config = w == "toTraditional" ? "s2t" : "t2s";
             Rate("words, whole text", "words/1MB/" + w, bytes);
             Rate("words, run of lines", "words/run/" + w, bytes);
@@ -199,9 +204,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                 if (w != (std::string(name) == "tw2sp" ? "toSimplified" : "toTraditional")) continue;
                 Rate(std::string(name) + ", passes", std::string("chain/passes/") + name, bytes);
                 Rate(std::string(name) + ", passes, in UTF-8", std::string("chain/utf8/") + name,
-                     Input(w == "toTraditional" ? Direction::ToTraditional : Direction::ToSimplified)
-                         .utf8.size(),
-                     "of UTF-8");
+                     input.utf8.size(), "of UTF-8");
                 Rate(std::string(name) + ", the rule step by step", std::string("chain/rule/") + name, bytes);
             }
             if (words != m_seconds.end() && opencc != m_seconds.end()) {
