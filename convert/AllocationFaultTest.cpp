@@ -18,9 +18,14 @@ namespace {
 std::atomic<long> g_failAt{0};
 std::atomic<long> g_allocations{0};
 std::atomic<bool> g_failed{false};
+// The allocation that failed was one that may be refused (new (std::nothrow)): the C++ runtime asks so
+// for what it can do without, such as the list of a thread's destructors on Windows.
+std::atomic<bool> g_refusable{false};
+
+bool FailsNow() { return g_failAt.load() > 0 && ++g_allocations == g_failAt.load(); }
 
 void* Allocate(std::size_t size) {
-    if (g_failAt.load() > 0 && ++g_allocations == g_failAt.load()) {
+    if (FailsNow()) {
         g_failed = true;
         throw std::bad_alloc();
     }
@@ -28,10 +33,20 @@ void* Allocate(std::size_t size) {
     throw std::bad_alloc();
 }
 
+void* AllocateOrRefuse(std::size_t size) noexcept {
+    if (FailsNow()) {
+        g_failed = g_refusable = true;
+        return nullptr;
+    }
+    return std::malloc(size == 0 ? 1 : size);
+}
+
 }  // namespace
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return AllocateOrRefuse(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return AllocateOrRefuse(size); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
@@ -91,7 +106,7 @@ TEST(AllocationFaultTest, EveryAllocationOfAConversionMayFailAndNothingHalfDoneS
             long failures = 0;
             for (long at = 1;; ++at) {
                 g_allocations = 0;
-                g_failed = false;
+                g_failed = g_refusable = false;
                 g_failAt = at;
                 const FileReport report = ConvertOneFile(job, host);
                 g_failAt = 0;
@@ -99,6 +114,13 @@ TEST(AllocationFaultTest, EveryAllocationOfAConversionMayFailAndNothingHalfDoneS
                     EXPECT_EQ(FileOutcome::Converted, report.outcome);
                     EXPECT_TRUE(ReadBytes(dir.File("out.txt")) == expected);
                     break;
+                }
+                // The runtime may go without what it asked for so (which thread asks depends on the
+                // threads' timing): then the file converts all the same.
+                if (g_refusable && report.outcome == FileOutcome::Converted) {
+                    EXPECT_TRUE(ReadBytes(dir.File("out.txt")) == expected) << "allocation " << at;
+                    WriteBytes(dir.File("out.txt"), "the old output");
+                    continue;
                 }
                 ++failures;
                 ASSERT_EQ(FileOutcome::ReadFailed, report.outcome) << "allocation " << at;
