@@ -31,7 +31,8 @@ class CBatchRun : public IWalkHost {
     void NameKept(const std::string& path, const std::string& converted) override {
         ClearProgress();
         WriteError("zendrix-convert: " + path + ": kept its name: converted it would be " + converted +
-                   ", which Windows does not take as a file name\n");
+                   (platform::NameFits(converted) ? ", which Windows does not take as a file name\n"
+                                                  : ", too long for a file name\n"));
         ShowProgress();
     }
 
@@ -221,7 +222,8 @@ int RunBatch(const ConvertOptions& options, std::string& message) {
         return kExitUsage;
     }
     CBatchRun run(options);
-    WalkFolder(source, dest, conversion, run, WalkOptions{true, options.encoding, options.outputEncoding, options.convertNames});
+    WalkFolder(source, dest, conversion, run,
+               WalkOptions{true, options.encoding, options.outputEncoding, options.convertNames});
     run.Finish();
     return run.AnyFailed() ? kExitFailed : run.AnyNotRecognised() ? kExitNotRecognised : kExitOk;
 }

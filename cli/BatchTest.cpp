@@ -396,6 +396,19 @@ TEST(BatchNamesTest, NamesConvertWithTheTextAndKeepWhatWindowsWouldRefuse) {
     EXPECT_EQ(std::vector<std::string>{"汉.txt"}, Listing(dir.path() / "out2"));
     EXPECT_NE(std::string::npos, run.err.find("kept its name")) << run.err;
     EXPECT_EQ(2, RunConverter(dir.path(), {"--to-traditional", "--convert-names", "a", "b"}).code);
+#ifndef _WIN32
+    // 250 bytes of 内存, which Taiwan writes 記憶體: 369 bytes converted, more than a name may have here.
+    std::string memory;
+    for (int k = 0; k < 41; ++k) memory += "\xe5\x86\x85\xe5\xad\x98";
+    fs::remove_all(src);
+    fs::create_directories(src);
+    Write(src / (memory + ".txt"), "\xe5\x86\x85\xe5\xad\x98\n");
+    run = RunConverter(dir.path(), {"--config", "s2twp", "--batch", "--convert-names", "src", "out3"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(std::vector<std::string>{memory + ".txt"}, Listing(dir.path() / "out3"));
+    EXPECT_EQ("\xe8\xa8\x98\xe6\x86\xb6\xe9\xab\x94\r\n", Read(dir.path() / "out3" / (memory + ".txt")));
+    EXPECT_NE(std::string::npos, run.err.find("too long for a file name")) << run.err;
+#endif
 }
 
 }  // namespace

@@ -299,7 +299,8 @@ Options:
   --batch           folder mode: SOURCE and DEST are folders
   --convert-names   with --batch: name each output by the conversion of its input's name
                     (简体说明.txt becomes 簡體說明.txt); a name whose converted form Windows would not
-                    take (empty, a character such as : or ?, a device name) is kept, and said on stderr.
+                    take (empty, a character such as : or ?, a device name) or that is too long for a
+                    file name is kept, and said on stderr.
                     Two names that convert alike meet as any two outputs of one name do
   --filter TEXT     with --batch: the eligibility filter (also --filter=TEXT), as typed in the
                     window's filter box; by default

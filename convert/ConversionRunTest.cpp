@@ -102,6 +102,23 @@ TEST_F(ConversionRunTest, BatchIntoNewDirectoryAndFromAFile) {
     EXPECT_EQ(Texts{}, host.messages);
 }
 
+// "转换文件名": a name that converted would be no valid file name keeps its own, and the batch says which at
+// its end.
+TEST_F(ConversionRunTest, ABatchConvertingNamesKeepsAndNamesTheOnesWindowsWouldRefuse) {
+    const CharTables colon("\xba\xba\xbc\xf2", ":x\xba\x86");  // 汉 becomes ":x", 简 becomes 簡
+    CTablesRun run{colon, host};
+    const std::string han = "\xe6\xb1\x89.txt";  // 汉.txt
+    WriteFileBytes(src + "\\" + han, "abc\r\n");
+    WriteFileBytes(src + "\\\xe7\xae\x80.txt", "abc\r\n");  // 简.txt
+    run.OnStart(RunMode::Batch, src, dir.File("out"), Direction::ToTraditional, true);
+    EXPECT_EQ((Texts{han, "\xe7\xb0\xa1.txt"}), NamesIn(dir.File("out")));  // 汉.txt and 簡.txt
+    std::string lowered = src;  // as the window lowers the paths it is given
+    for (char& c : lowered) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    EXPECT_EQ(Texts{"These files kept their own names, which converted would not be valid file names:\n" +
+                    lowered + "\\" + han},
+              host.messages);
+}
+
 TEST_F(ConversionRunTest, StoppedBatchShowsIdleAtOnceAndTheNextRunConvertsEverything) {
     for (int i = 0; i < 10; ++i) WriteFileBytes(src + "\\f" + std::to_string(i) + ".txt", kSimplified);
     Texts buttonsAtStop;

@@ -104,8 +104,9 @@ class CTablesRun {
         m_run.ConvertDirectory(sourceDir, destDir, CTextConversion(m_tables, direction));
     }
     void OnStart(RunMode mode, const std::string& source, const std::string& dest,
-                 Direction direction = Direction::ToTraditional) {
-        m_run.OnStart(RunValues{mode, source, dest}, CTextConversion(m_tables, direction));
+                 Direction direction = Direction::ToTraditional, bool convertNames = false) {
+        m_run.OnStart(RunValues{mode, source, dest, std::nullopt, convertNames},
+                      CTextConversion(m_tables, direction));
     }
     void OnStop() { m_run.OnStop(); }
 

@@ -90,7 +90,8 @@ std::string CWalk::OutputName(const std::string& path, const std::string& name) 
     if (!m_options.convertNames) return name;
     std::string converted = name;
     m_conversion.ConvertUtf8(converted);
-    if (converted == name || IsValidWindowsName(converted)) return converted;
+    if (converted == name || (IsValidWindowsName(converted) && platform::NameFits(converted)))
+        return converted;
     m_host.NameKept(path, converted);
     return name;
 }

@@ -22,8 +22,8 @@ class IWalkHost : public IFileHost {
     virtual void FolderUnreadable(const std::string& folder) = 0;
     // After every entry; false ends the walk (a stop request).
     virtual bool AfterEntry() = 0;
-    // With convertNames: a file keeps its own name because its converted one would be converted as no name
-    // Windows takes (converted: what it would have been).
+    // With convertNames: a file keeps its own name because its converted one would be no name Windows takes,
+    // or too long for one here (converted: what it would have been).
     virtual void NameKept(const std::string& /*path*/, const std::string& /*converted*/) {}
 };
 

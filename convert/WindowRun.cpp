@@ -143,6 +143,7 @@ void CWindowRun::ConvertDirectory(const std::string& sourceDir, const std::strin
         "These files are in no encoding Zendrix knows (not GBK, Big5, UTF-8 or UTF-16) and were not "
         "converted:",
         m_notRecognised);
+    ShowList("These files kept their own names, which converted would not be valid file names:", m_namesKept);
 }
 
 void CWindowRun::OnStart(const RunValues& values, const CTextConversion& conversion) {

@@ -53,6 +53,9 @@ unsigned long ProcessId();
 // folder + the separator + name, without doubling a separator folder ends in: JoinPath("out/", "a") is
 // "out/a"; on Windows JoinPath("C:", "a") is "C:a", the drive's current folder as the user meant it.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// Whether a file or folder may have this name as far as its length goes: 255 UTF-16 units on Windows, 255
+// bytes elsewhere.
+bool NameFits(const std::string& name);
 // The part of path before its last separator (the separator itself for a root), "" when it has none:
 // FolderOf("d:\out\a.txt") is "d:\out".
 std::string FolderOf(const std::string& path);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 
@@ -156,6 +157,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty() || folder.back() == '/') return folder + name;
     return folder + "/" + name;
 }
+
+bool NameFits(const std::string& name) { return name.size() <= NAME_MAX; }
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');

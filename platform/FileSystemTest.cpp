@@ -48,4 +48,16 @@ TEST(FileSystemTest, CurrentDirectoryFollowsChangesAlsoToGbkNames) {
     EXPECT_TRUE(platform::ChangeDirectory(saved));
 }
 
+// Windows counts a name's length in UTF-16 units: 255 of them, a character beyond the BMP taking two.
+TEST(FileSystemTest, NamesFitUpTo255Utf16Units) {
+    std::string name;
+    for (int k = 0; k < 255; ++k) name += "\xe5\x8f\x91";  // 发: three bytes of UTF-8, one unit
+    EXPECT_TRUE(platform::NameFits(name));
+    EXPECT_FALSE(platform::NameFits(name + "a"));
+    std::string emoji;
+    for (int k = 0; k < 128; ++k) emoji += "\xf0\x9f\x98\x80";
+    EXPECT_FALSE(platform::NameFits(emoji));
+    EXPECT_TRUE(platform::NameFits(emoji.substr(4)));
+}
+
 }  // namespace

@@ -197,6 +197,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder.empty() || separated ? folder + name : folder + "\\" + name;
 }
 
+bool NameFits(const std::string& name) { return WideFromUtf8(name).size() <= 255; }
+
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     if (slash == std::string::npos) return {};

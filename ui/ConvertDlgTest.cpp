@@ -493,7 +493,9 @@ TEST_F(ConvertDlgTest, TheUsersPairsFileIsReadAtStartAndABadOneIsNamedOnce) {
         Click(window, IDC_TO_TRADITIONAL);
         EXPECT_EQ(bad ? L"頭發" : L"秀髮", Text(window, IDC_TRADITIONAL_TEXT)) << bad;
         ASSERT_EQ(bad ? 1u : 0u, texts.size());
-        if (bad) EXPECT_NE(std::wstring::npos, texts[0].find(L"Runewords-user.txt, line 2")) << texts[0];
+        if (bad) {
+            EXPECT_NE(std::wstring::npos, texts[0].find(L"Runewords-user.txt, line 2")) << texts[0];
+        }
     }
 }
 
