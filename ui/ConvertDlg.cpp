@@ -238,7 +238,7 @@ void CConvertDlg::SwitchMode(int mode) {
 
 void CConvertDlg::OnStart() {
     TakeValues();
-    m_run.OnStart(RunValues{Mode(), m_strSource, m_strDest, OutputEncoding()},
+    m_run.OnStart(RunValues{Mode(), m_strSource, m_strDest, OutputEncoding(), m_bConvertNames},
                   TextConversion(RunDirection()));
 }
 

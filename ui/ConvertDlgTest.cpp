@@ -1,6 +1,9 @@
 // ConvertDlgTest.cpp: the main window built from its real template, driven through window messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -497,6 +500,46 @@ TEST_F(ConvertDlgTest, TheUsersPairsFileIsReadAtStartAndABadOneIsNamedOnce) {
             EXPECT_NE(std::wstring::npos, texts[0].find(L"Runewords-user.txt, line 2")) << texts[0];
         }
     }
+}
+
+// "转换文件名" through the window: a batch names each output by the conversion of its input's name; a name
+// whose conversion Windows would refuse (here through the user's pair 汉 -> ":x") keeps its own, and the end
+// of the batch says which.
+TEST_F(ConvertDlgTest, TheConvertNamesBoxNamesABatchsOutputsAndListsTheNamesItKept) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir folder;
+    for (const wchar_t* name : {L"Runemap.dll", L"Runewords.txt"}) {
+        fs::copy_file(testsupport::ExecutableDirectory() + L"\\" + name, folder.path() / name);
+    }
+    testsupport::WriteBytes((folder.path() / "Runewords-user.txt").string(), "\xe6\xb1\x89\t:x\n");
+    CCurrentDirectory inFolder(folder.path().wstring());
+    fs::create_directories(folder.path() / "src");
+    std::ofstream(folder.path() / "src" / L"简体说明.txt", std::ios::binary) << "\xbc\xf2\xcc\xe5\n";
+    std::ofstream(folder.path() / "src" / L"汉.txt", std::ios::binary) << "abc\n";
+    std::vector<std::wstring> texts;
+    CConvertDlg dlg;
+    CDialogResponder responder([&](const SeenDialog& seen) {
+        if (seen.window == dlg.Handle()) return 0;
+        texts.push_back(seen.text);
+        return IDOK;
+    });
+    ASSERT_TRUE(OpenModeless(dlg));
+    HWND window = dlg.Handle();
+    Click(window, IDC_MODE_BATCH);
+    Click(window, IDC_CONVERT_NAMES);
+    SetText(window, IDC_SOURCE_PATH, (folder.path() / "src").wstring());
+    SetText(window, IDC_DEST_PATH, (folder.path() / "out").wstring());
+    Click(window, IDC_START);
+    std::vector<std::wstring> names;
+    for (const auto& entry : fs::directory_iterator(folder.path() / "out"))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::wstring>{L"汉.txt", L"簡體說明.txt"}), names);
+    std::ifstream converted(folder.path() / "out" / L"簡體說明.txt", std::ios::binary);
+    EXPECT_EQ("\xba\x86\xf3\x77\r\n", std::string(std::istreambuf_iterator<char>(converted), {}));
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ(0u, texts[0].find(L"These files kept their own names")) << texts[0];
+    EXPECT_NE(std::wstring::npos, texts[0].find(L"\\汉.txt")) << texts[0];
 }
 
 }  // namespace
