@@ -365,6 +365,25 @@ TEST_F(ConvertRunTest, ByWordsTheWindowConvertsFilesByWordsInEveryMode) {
     ExpectIdle();
 }
 
+// "地区" and "输出编码" reach the files too: Taiwan's words, written in Big5, which holds Taiwan's forms;
+// then a batch in UTF-8.
+TEST_F(ConvertRunTest, RegionAndOutputEncodingTheWindowShowsConvertItsFiles) {
+    const fs::path src = dir / L"src";
+    Source(src / L"a.txt", L"鼠标和软件为了\n");
+    CDialogResponder responder(IDOK);
+    testsupport::Choose(window, IDC_REGION, 2);           // 台湾用词
+    testsupport::Choose(window, IDC_OUTPUT_ENCODING, 2);  // Big5
+    Run(src / L"a.txt", dir / L"big5.txt");
+    EXPECT_EQ("\xb7\xc6\xb9\xab\xa9\x4d\xb3\x6e\xc5\xe9\xac\xb0\xa4\x46\r\n", Bytes(dir / L"big5.txt"));
+    testsupport::Choose(window, IDC_OUTPUT_ENCODING, 3);  // UTF-8
+    Click(window, IDC_MODE_BATCH);
+    Run(src, dir / L"out");
+    EXPECT_EQ(Utf8FromWide(L"滑鼠和軟體為了\r\n"), Bytes(dir / L"out" / L"a.txt"));
+    EXPECT_TRUE(responder.Seen().empty());
+    ExpectIdle();
+    ExpectSourcesUnchanged();
+}
+
 // Many small files, so that a timer falls due in the middle of the walk.
 constexpr int kManyFiles = 300;
 
