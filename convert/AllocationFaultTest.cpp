@@ -7,8 +7,11 @@
 #include <filesystem>
 #include <new>
 #include <string>
+#include <thread>
 
 #include "convert/FileEngine.hpp"
+#include "core/ConversionChain.hpp"
+#include "core/ConvertText.hpp"
 #include "core/PhraseTable.hpp"
 #include "tests/support/TempDir.hpp"
 
@@ -166,6 +169,112 @@ TEST(AllocationFaultTest, AnIndexThatCouldNotBeMadeIsMadeWhenNextAskedFor) {
         if (!g_failed) break;
     }
     EXPECT_GT(failures, 2);
+}
+
+// Conversion by name makes its one scan when a text first asks for it: running out of memory part of the way
+// through fails that text, and the next one is converted as if nothing had failed.
+TEST(AllocationFaultTest, AOneScanThatCouldNotBeMadeIsMadeWholeWhenNextAskedFor) {
+    const auto character = [](int k) {  // two-byte characters from 啊 on
+        return std::string{static_cast<char>(0xB0 + k / 90), static_cast<char>(0xA1 + k % 90)};
+    };
+    std::vector<PhraseEntry> segmentation;
+    std::string text;
+    for (int k = 0; k < 40; ++k) {  // counterparts long enough that their list grows as it is written
+        std::string counterpart;
+        for (int c = 0; c < 12; ++c) counterpart += character(200 + k * 12 + c);
+        segmentation.push_back({character(2 * k) + character(2 * k + 1), counterpart});
+        text += character(2 * k) + character(2 * k + 1) + "a";
+    }
+    std::vector<PhraseDictionary> dictionaries = {
+        {"STPhrases", segmentation},
+        {"STCharacters", {{character(903), character(904)}}},
+        {"TWPhrases", {{character(900) + character(901), character(902)}}},
+        {"TWVariantsPhrases", {{character(905) + character(906), character(907)}}},
+        {"TWVariants", {{character(908), character(909)}}},
+        {"CJK_Compatibility_Ideographs", {}}};
+    const PhraseTables phrases(std::move(dictionaries));
+    const CharTables tables;
+    const auto built = [&] {
+        CConversionChain chain;
+        std::string error;
+        EXPECT_TRUE(CConversionChain::Build("s2twp", phrases, tables, chain, error)) << error;
+        return chain;
+    };
+    const std::string expected = [&] {
+        std::string converted = text;
+        built().Convert(converted);
+        return converted;
+    }();
+    ASSERT_NE(text, expected);
+    long failures = 0;
+    for (long at = 1;; ++at) {
+        const CConversionChain chain = built();  // its one scan not made yet
+        std::string converted = text;
+        g_allocations = 0;
+        g_failed = g_refusable = false;
+        g_failAt = at;
+        try {
+            chain.Convert(converted);
+        } catch (const std::bad_alloc&) {
+        }
+        g_failAt = 0;
+        if (!g_failed) break;
+        ++failures;
+        converted = text;
+        chain.Convert(converted);
+        ASSERT_EQ(expected, converted) << "allocation " << at;
+    }
+    EXPECT_GT(failures, 20);
+}
+
+// A table whose characters lead on to others goes through the merger of codes, kept by each thread from text
+// to text: a text cut short by a shortage of memory, wherever, leaves the next one to convert as if nothing
+// had failed.
+TEST(AllocationFaultTest, ATextCutShortLeavesTheNextToConvertAsIfNothingHadFailed) {
+    const auto character = [](int k) {
+        return std::string{static_cast<char>(0xB0 + k / 90), static_cast<char>(0xA1 + k % 90)};
+    };
+    std::string from;
+    std::string to;
+    std::string text;
+    for (int k = 0; k < 300; ++k) {  // X becomes Y, and Y becomes Z
+        from += character(k);
+        to += character(300 + k);
+        text += character(k) + character(300 + k);
+    }
+    for (int k = 0; k < 300; ++k) {
+        from += character(300 + k);
+        to += character(600 + k);
+    }
+    const CharTables tables(from, to);
+    std::string expected = text;
+    // On a thread of its own, so that this one's merger is first made while allocations fail.
+    std::thread([&] { ConvertText(expected, Direction::ToTraditional, tables); }).join();
+    ASSERT_NE(text, expected);
+    long failures = 0;
+    for (long at = 1;; ++at) {
+        bool right = true;
+        // Each on a thread of its own, whose merger is made, and grows, while allocations fail.
+        std::thread([&] {
+            std::string converted = text;
+            g_allocations = 0;
+            g_failed = g_refusable = false;
+            g_failAt = at;
+            try {
+                ConvertText(converted, Direction::ToTraditional, tables);
+            } catch (const std::bad_alloc&) {
+            }
+            g_failAt = 0;
+            if (!g_failed) return;
+            converted = text;
+            ConvertText(converted, Direction::ToTraditional, tables);
+            right = converted == expected;
+        }).join();
+        if (!g_failed) break;
+        ++failures;
+        ASSERT_TRUE(right) << "allocation " << at;
+    }
+    EXPECT_GT(failures, 4);
 }
 
 }  // namespace

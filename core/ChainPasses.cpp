@@ -449,9 +449,16 @@ bool CChainPasses::ConvertInOneScan(const OneScan& one, std::string& text) const
     return true;
 }
 
+void CChainPasses::MakeOneScan(Lazy& lazy, bool inParts) const {
+    OneScan scan;
+    const bool taken = BuildOneScan(scan, inParts);
+    lazy.scan = std::move(scan);
+    lazy.taken = taken;
+}
+
 void CChainPasses::Prepare() const {
     Lazy& lazy = *m_oneScan;
-    lazy.made.Run([&] { lazy.taken = BuildOneScan(lazy.scan, true); });
+    lazy.made.Run([&] { MakeOneScan(lazy, true); });
 }
 
 bool CChainPasses::Convert(std::string& text) const {
@@ -461,7 +468,7 @@ bool CChainPasses::Convert(std::string& text) const {
     // Made on first use (a window builds every region's chain and converts by few of them), alone: this may
     // be a part run beside others that wait for it.
     Lazy& lazy = *m_oneScan;
-    lazy.made.Run([&] { lazy.taken = BuildOneScan(lazy.scan, false); });
+    lazy.made.Run([&] { MakeOneScan(lazy, false); });
     if (lazy.taken) return ConvertInOneScan(lazy.scan, text);
     Scratch& scratch = ThreadScratch();
     std::vector<std::size_t>& cuts = scratch.cuts;

@@ -119,8 +119,11 @@ class CodeMerger {
   public:
     static constexpr std::size_t kCodes = 0x10000;
 
+    // Made whole or made again: m_rank is allocated last, and a text cut short (no memory) leaves codes to
+    // set back.
     void Prepare() {
-        if (!m_parent.empty()) return;
+        if (!m_touched.empty()) Reset();
+        if (m_rank.size() == kCodes) return;
         m_parent.resize(kCodes);
         m_label.resize(kCodes);
         m_owner.resize(kCodes);
@@ -139,6 +142,8 @@ class CodeMerger {
     void Redirect(CharCode from, CharCode to) {
         const std::int32_t moving = m_owner[from];
         if (moving == kNobody) return;
+        // Room for what it touches first, so that no code changes unrecorded.
+        if (m_touched.capacity() - m_touched.size() < 4) m_touched.reserve(2 * m_touched.capacity() + 4);
         m_owner[from] = kNobody;
         Touch(from);
         const std::int32_t staying = m_owner[to];
