@@ -473,11 +473,25 @@ TEST_F(ConvertDlgTest, RegionsConvertAsTheirReadersWriteAndTheWordsBoxFollows) {
 
 // Runewords-user.txt beside the table: its pairs win in the arrows; a bad line is said once, and the window
 // works without the file.
+// The table and the phrase file in a folder of their own, for a window started there.
+void CopyDataFiles(const std::filesystem::path& folder) {
+    for (const wchar_t* name : {L"Runemap.dll", L"Runewords.txt"}) {
+        std::filesystem::copy_file(testsupport::ExecutableDirectory() + L"\\" + name, folder / name);
+    }
+}
+
+// Answers every message box but the window itself with OK, keeping their texts.
+std::function<int(const SeenDialog&)> KeepMessages(const CConvertDlg& dlg, std::vector<std::wstring>& texts) {
+    return [&dlg, &texts](const SeenDialog& seen) {
+        if (seen.window == dlg.Handle()) return 0;
+        texts.push_back(seen.text);
+        return IDOK;
+    };
+}
+
 TEST_F(ConvertDlgTest, TheUsersPairsFileIsReadAtStartAndABadOneIsNamedOnce) {
     testsupport::TempDir folder;
-    for (const wchar_t* name : {L"Runemap.dll", L"Runewords.txt"}) {
-        std::filesystem::copy_file(testsupport::ExecutableDirectory() + L"\\" + name, folder.path() / name);
-    }
+    CopyDataFiles(folder.path());
     CCurrentDirectory inFolder(folder.path().wstring());
     for (const bool bad : {false, true}) {
         testsupport::WriteBytes((folder.path() / "Runewords-user.txt").string(),
@@ -485,11 +499,7 @@ TEST_F(ConvertDlgTest, TheUsersPairsFileIsReadAtStartAndABadOneIsNamedOnce) {
                                     : "\xe5\xa4\xb4\xe5\x8f\x91\t\xe7\xa7\x80\xe9\xab\xae\n");
         std::vector<std::wstring> texts;
         CConvertDlg dlg;
-        CDialogResponder responder([&](const SeenDialog& seen) {
-            if (seen.window == dlg.Handle()) return 0;
-            texts.push_back(seen.text);
-            return IDOK;
-        });
+        CDialogResponder responder(KeepMessages(dlg, texts));
         ASSERT_TRUE(OpenModeless(dlg)) << bad;
         HWND window = dlg.Handle();
         SetText(window, IDC_SIMPLIFIED_TEXT, L"头发");
@@ -508,9 +518,7 @@ TEST_F(ConvertDlgTest, TheUsersPairsFileIsReadAtStartAndABadOneIsNamedOnce) {
 TEST_F(ConvertDlgTest, TheConvertNamesBoxNamesABatchsOutputsAndListsTheNamesItKept) {
     namespace fs = std::filesystem;
     testsupport::TempDir folder;
-    for (const wchar_t* name : {L"Runemap.dll", L"Runewords.txt"}) {
-        fs::copy_file(testsupport::ExecutableDirectory() + L"\\" + name, folder.path() / name);
-    }
+    CopyDataFiles(folder.path());
     testsupport::WriteBytes((folder.path() / "Runewords-user.txt").string(), "\xe6\xb1\x89\t:x\n");
     CCurrentDirectory inFolder(folder.path().wstring());
     fs::create_directories(folder.path() / "src");
@@ -518,11 +526,7 @@ TEST_F(ConvertDlgTest, TheConvertNamesBoxNamesABatchsOutputsAndListsTheNamesItKe
     std::ofstream(folder.path() / "src" / L"汉.txt", std::ios::binary) << "abc\n";
     std::vector<std::wstring> texts;
     CConvertDlg dlg;
-    CDialogResponder responder([&](const SeenDialog& seen) {
-        if (seen.window == dlg.Handle()) return 0;
-        texts.push_back(seen.text);
-        return IDOK;
-    });
+    CDialogResponder responder(KeepMessages(dlg, texts));
     ASSERT_TRUE(OpenModeless(dlg));
     HWND window = dlg.Handle();
     Click(window, IDC_MODE_BATCH);
