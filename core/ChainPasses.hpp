@@ -77,11 +77,11 @@ class CChainPasses {
         OneScan scan;
         bool taken = false;  // the chain goes in one scan
     };
-
-    const PhraseDirectionIndex* m_segmentation = nullptr;
-    std::vector<Pass> m_passes;
     // Makes the one scan whole or not at all: one cut short (no memory) leaves nothing the next attempt would
     // build on.
     void MakeOneScan(Lazy& lazy, bool inParts) const;
+
+    const PhraseDirectionIndex* m_segmentation = nullptr;
+    std::vector<Pass> m_passes;
     std::shared_ptr<Lazy> m_oneScan = std::make_shared<Lazy>();
 };
