@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/ConvertWords.hpp"
+#include "fuzz/FuzzFile.hpp"
 #include "tests/reference/LiteralConversion.hpp"
 #include "tests/support/ReaderLines.hpp"
 
@@ -156,7 +157,7 @@ void Fail(const char* what) {
 }
 
 const std::string& FilePath() {
-    static const std::string path = "/tmp/zendrix-phrase-fuzz-" + std::to_string(::getpid()) + ".txt";
+    static const std::string path = fuzzsupport::FuzzFilePath("phrase", ".txt");
     return path;
 }
 
@@ -169,10 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text;
     if ((data[0] & 2) && bytes.find('\x1a') != std::string::npos) text = bytes.substr(bytes.find('\x1a') + 1);
 
-    std::FILE* file = std::fopen(FilePath().c_str(), "wb");
-    if (!file) Fail("cannot write the temporary file");
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    if (!fuzzsupport::WriteFuzzFile(FilePath(), bytes)) Fail("cannot write the temporary file");
     PhraseTables phrases({{"stale", "stale"}}, {});
     const PhraseLoadResult result = LoadPhrases(phrases, FilePath());
     ::unlink(FilePath().c_str());

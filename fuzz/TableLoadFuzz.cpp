@@ -14,6 +14,7 @@
 
 #include "core/CharTables.hpp"
 #include "core/ConvertText.hpp"
+#include "fuzz/FuzzFile.hpp"
 #include "tests/reference/LiteralConversion.hpp"
 
 namespace {
@@ -41,7 +42,7 @@ void Fail(const char* what) {
 }
 
 const std::string& FilePath() {
-    static const std::string path = "/tmp/zendrix-table-fuzz-" + std::to_string(::getpid()) + ".dll";
+    static const std::string path = fuzzsupport::FuzzFilePath("table", ".dll");
     return path;
 }
 
@@ -52,10 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     if (data[0] & 0x80) bytes.insert(0, kReaderBuffer - (data[0] & 0x7f), 'f');
 
-    std::FILE* file = std::fopen(FilePath().c_str(), "wb");
-    if (!file) Fail("cannot write the temporary file");
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    if (!fuzzsupport::WriteFuzzFile(FilePath(), bytes)) Fail("cannot write the temporary file");
 
     CharTables tables{"", "stale"};
     const LoadResult result = LoadTables(tables, FilePath());

@@ -17,6 +17,7 @@
 #include "core/TextConversion.hpp"
 #include "core/Transcode.hpp"
 #include "core/UserPairs.hpp"
+#include "fuzz/FuzzFile.hpp"
 
 namespace {
 
@@ -26,7 +27,7 @@ void Fail(const char* what) {
 }
 
 const std::string& FilePath() {
-    static const std::string path = "/tmp/zendrix-pairs-fuzz-" + std::to_string(::getpid()) + ".txt";
+    static const std::string path = fuzzsupport::FuzzFilePath("pairs", ".txt");
     return path;
 }
 
@@ -121,10 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes = input.substr(0, mark);
     const std::string text = mark == std::string::npos ? std::string() : input.substr(mark + 1);
 
-    std::FILE* file = std::fopen(FilePath().c_str(), "wb");
-    if (!file) Fail("cannot write the temporary file");
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    if (!fuzzsupport::WriteFuzzFile(FilePath(), bytes)) Fail("cannot write the temporary file");
     CUserPairs loaded;
     std::string error;
     const bool ok = loaded.Load(FilePath(), error);
