@@ -12,8 +12,8 @@ namespace {
 
 class CBatchRun : public IWalkHost {
   public:
-    explicit CBatchRun(const ConvertOptions& options)
-        : m_options(options), m_showProgress(ErrorIsTerminal()) {}
+    CBatchRun(const ConvertOptions& options, const CLoadedConversion& loaded)
+        : m_options(options), m_loaded(loaded), m_showProgress(ErrorIsTerminal()) {}
 
     // Clears the progress line and writes the summary.
     void Finish();
@@ -30,7 +30,8 @@ class CBatchRun : public IWalkHost {
     bool AfterEntry() override { return true; }
     void NameKept(const std::string& path, const std::string& converted) override {
         ClearProgress();
-        WriteError("zendrix-convert: " + path + ": kept its name: converted it would be " + converted +
+        WriteError("zendrix-convert: " + Printable(path) + ": kept its name: converted it would be " +
+                   Printable(converted) +
                    (platform::NameFits(converted) ? ", which Windows does not take as a file name\n"
                                                   : ", too long for a file name\n"));
         ShowProgress();
@@ -46,6 +47,7 @@ class CBatchRun : public IWalkHost {
     std::string Counts() const;
 
     const ConvertOptions& m_options;
+    const CLoadedConversion& m_loaded;
     const bool m_showProgress;
     std::size_t m_progressWidth = 0;  // of the progress line on the terminal now; 0 when there is none
     // The input converted in this run into an output, by the output's path and by its identity: on Windows
@@ -76,6 +78,8 @@ DestinationDecision CBatchRun::Decide(const std::string& source, const std::stri
     } else if (platform::PathExists(dest)) {
         if (platform::SameFile(source, dest)) {
             decision.refusal = FileOutcome::DestinationIsSource;
+        } else if (m_loaded.ReadFrom(dest)) {
+            decision.refusal = FileOutcome::DestinationIsRead;
         } else if (platform::IsDirectory(dest)) {
             decision.refusal = FileOutcome::DestinationIsFolder;
         } else if (!m_options.force) {
@@ -114,6 +118,11 @@ void CBatchRun::FileDone(const std::string& source, const std::string& dest, con
         case FileOutcome::DestinationIsSource:
             Skipped("skipped " + Printable(source) + ": " + OutcomeMessage(report.outcome, source, dest),
                     false);
+            return;
+        case FileOutcome::DestinationIsRead:
+            // Always said: the file's output is missing for a reason the user did not ask for.
+            Skipped("skipped " + Printable(source) + ": " + OutcomeMessage(report.outcome, source, dest),
+                    true);
             return;
         case FileOutcome::NotRecognised:
             // Always said, as a failure is: a file of SOURCE left without its output must not go unnoticed.
@@ -221,7 +230,7 @@ int RunBatch(const ConvertOptions& options, std::string& message) {
         message = "cannot create the destination folder " + Quoted(dest);
         return kExitUsage;
     }
-    CBatchRun run(options);
+    CBatchRun run(options, loaded);
     WalkFolder(source, dest, conversion, run,
                WalkOptions{true, options.encoding, options.outputEncoding, options.convertNames});
     run.Finish();

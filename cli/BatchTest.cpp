@@ -408,6 +408,16 @@ TEST(BatchNamesTest, NamesConvertWithTheTextAndKeepWhatWindowsWouldRefuse) {
     EXPECT_EQ(std::vector<std::string>{memory + ".txt"}, Listing(dir.path() / "out3"));
     EXPECT_EQ("\xe8\xa8\x98\xe6\x86\xb6\xe9\xab\x94\r\n", Read(dir.path() / "out3" / (memory + ".txt")));
     EXPECT_NE(std::string::npos, run.err.find("too long for a file name")) << run.err;
+    // A name with an escape sequence in it is said as any name is, escaped, not played on the terminal.
+    fs::remove_all(src);
+    fs::create_directories(src);
+    Write(src / "\xe6\xb1\x89\x1b[2J.txt", "abc\n");
+    run = RunConverter(dir.path(), {"--to-traditional", "--table", "colon.tbl", "--batch", "--convert-names",
+                                    "src", "out4"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("\\x1B[2J.txt: kept its name: converted it would be :x\\x1B"))
+        << run.err;
+    EXPECT_EQ(std::string::npos, run.err.find('\x1b')) << run.err;
 #endif
 }
 

@@ -6,6 +6,7 @@
 #include "core/ConversionChain.hpp"
 #include "core/Parallel.hpp"
 #include "core/Utf8.hpp"
+#include "platform/FileSystem.hpp"
 
 namespace cli {
 
@@ -295,7 +296,8 @@ Options:
                     phrase deciding it: FILE:LINE:COLUMN: the character, the form chosen and the
                     others (columns count characters from 1). With --phrases the phrases decide
                     first; without it every such character is listed. Writes no file
-  --force           replace an output that existed before this run (never an input itself)
+  --force           replace an output that existed before this run (never an input itself, nor the
+                    table, phrase file or --dict file the run converts with)
   --batch           folder mode: SOURCE and DEST are folders
   --convert-names   with --batch: name each output by the conversion of its input's name
                     (简体说明.txt becomes 簡體說明.txt); a name whose converted form Windows would not
@@ -378,7 +380,8 @@ Exit codes:
      was closed by its reader
   2  bad use, nothing written: unknown option, missing or extra argument, no direction or both, the
      table file missing, unreadable or without its banner line; INPUT missing or unreadable, OUTPUT
-     being INPUT (under any spelling or link, or as standard output), OUTPUT existing without
+     being INPUT or a file the run converts with (the table, the phrase file, the --dict file; under
+     any spelling or link, or as standard output), OUTPUT existing without
      --force, OUTPUT a folder, a device, pipe or socket, OUTPUT's folder missing; --batch: SOURCE
      not a folder, DEST existing but not a folder or not creatable, DEST being SOURCE itself
   3  INPUT is in no encoding the program knows (not GBK, Big5, UTF-8 or UTF-16): nothing written;
@@ -437,7 +440,19 @@ int CLoadedConversion::Load(const ConvertOptions& options, std::string& message,
         if (!m_user.Load(options.dict, message)) return kExitUsage;
         m_conversion->Prefer(&m_user);
     }
+    m_filesRead = {tablePath};
+    if (phrases) m_filesRead.push_back(phrasePath);
+    if (!options.dict.empty()) m_filesRead.push_back(options.dict);
     return kExitOk;
+}
+
+bool CLoadedConversion::ReadFrom(const std::string& output) const {
+    for (const std::string& file : m_filesRead) {
+        if (output.empty() ? platform::StandardOutputIs(file)
+                           : platform::PathExists(output) && platform::SameFile(file, output))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace cli

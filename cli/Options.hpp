@@ -69,6 +69,9 @@ class CLoadedConversion {
 
     const CTextConversion& Conversion() const { return *m_conversion; }
     const PhraseTables& Phrases() const { return m_phrases; }
+    // Whether output ("" for standard output) is one of the files the conversion was read from, under any
+    // spelling or link: replacing the table, the phrase file or the user's pairs would break the next run.
+    bool ReadFrom(const std::string& output) const;
 
   private:
     CharTables m_tables;
@@ -76,6 +79,7 @@ class CLoadedConversion {
     CConversionChain m_chain;
     CUserPairs m_user;
     std::optional<CTextConversion> m_conversion;
+    std::vector<std::string> m_filesRead;
 };
 
 // A name as messages show it: control characters (a newline, ESC, the C1 controls) and bytes that are not

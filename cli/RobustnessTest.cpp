@@ -141,12 +141,55 @@ TEST(RobustnessTest, AnOutputThatIsTheInputThroughStandardOutputIsRefused) {
     // Another file on standard output is no concern.
     EXPECT_EQ(0, Shell(dir.path(), exe + "f.txt - >> g.txt"));
     EXPECT_EQ("\xba\x86\xf3\x77\r\n", Read(dir.path() / "g.txt"));
+    // Nor may it be the user's pairs the run converts with.
+    Write(dir.path() / "pairs.txt", "x\ty\n");
+    EXPECT_EQ(2, Shell(dir.path(), exe + "--dict pairs.txt f.txt - >> pairs.txt"));
+    EXPECT_EQ("x\ty\n", Read(dir.path() / "pairs.txt"));
 }
 #endif
 
 }  // namespace
 
 namespace {
+
+// A typo that names the table, the phrase file or the user's pairs as OUTPUT must not destroy them, not even
+// with --force: the next run would have nothing to convert with. In a batch, the one file whose output would
+// take such a file's place is skipped, and that is said.
+TEST(RobustnessTest, TheFilesAConversionIsReadFromAreNeverItsOutput) {
+    TempDir dir;
+    fs::copy_file(kConverter.parent_path() / "Runemap.dll", dir.path() / "Runemap.dll");
+    fs::copy_file(kConverter.parent_path() / "Runewords.txt", dir.path() / "Runewords.txt");
+    const std::string pairs = "\xe7\xae\x80\xe4\xbd\x93\tX\n";  // 简体 -> X
+    Write(dir.path() / "pairs.txt", pairs);
+    Write(dir.path() / "in.txt", "\xbc\xf2\xcc\xe5\n");
+    const std::vector<std::string> data{"--table", "Runemap.dll", "--phrase-file", "Runewords.txt",
+                                        "--dict",  "pairs.txt"};
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), data.begin(), data.end());
+        args.insert(args.begin(), "--to-traditional");
+        return RunConverter(dir.path(), args);
+    };
+    const std::string table = Read(dir.path() / "Runemap.dll");
+    const std::string phrases = Read(dir.path() / "Runewords.txt");
+    for (const char* output : {"Runemap.dll", "./Runewords.txt", "pairs.txt"}) {
+        const Result refused = run({"--force", "in.txt", output});
+        EXPECT_EQ(2, refused.code) << output;
+        EXPECT_NE(std::string::npos, refused.err.find("is a file this run converts with")) << refused.err;
+    }
+    EXPECT_TRUE(table == Read(dir.path() / "Runemap.dll"));
+    EXPECT_TRUE(phrases == Read(dir.path() / "Runewords.txt"));
+    EXPECT_EQ(pairs, Read(dir.path() / "pairs.txt"));
+
+    fs::create_directory(dir.path() / "src");
+    Write(dir.path() / "src" / "pairs.txt", "\xbc\xf2\xcc\xe5\n");
+    Write(dir.path() / "src" / "other.txt", "\xbc\xf2\xcc\xe5\n");
+    const Result batch = run({"--force", "--batch", "src", "."});
+    EXPECT_EQ(0, batch.code) << batch.err;
+    EXPECT_EQ("converted 1, skipped 1, failed 0\n", batch.out);
+    EXPECT_NE(std::string::npos, batch.err.find("pairs.txt' is a file this run converts with")) << batch.err;
+    EXPECT_EQ(pairs, Read(dir.path() / "pairs.txt"));
+    EXPECT_EQ("X\r\n", Read(dir.path() / "other.txt"));
+}
 
 // A destination's name of 250 bytes (83 Chinese characters and ".txt" is 253) leaves no room for a suffix
 // within the 255 bytes a name may have: the temporary output has a short name of its own.

@@ -13,14 +13,18 @@ namespace {
 // The command line's answers to the engine for one file.
 class CSingleFileHost : public IFileHost {
   public:
-    explicit CSingleFileHost(bool force) : m_force(force) {}
+    CSingleFileHost(bool force, const CLoadedConversion& loaded) : m_force(force), m_loaded(loaded) {}
 
     DestinationDecision Decide(const std::string& source, const std::string& dest) override {
         DestinationDecision decision;
         decision.replace = m_force;
         if (dest.empty()) {
             // Standard output, which may be the input itself (>> INPUT).
-            if (platform::StandardOutputIs(source)) decision.refusal = FileOutcome::DestinationIsSource;
+            if (platform::StandardOutputIs(source)) {
+                decision.refusal = FileOutcome::DestinationIsSource;
+            } else if (m_loaded.ReadFrom(dest)) {
+                decision.refusal = FileOutcome::DestinationIsRead;
+            }
             return decision;
         }
         if (!platform::PathExists(dest)) {
@@ -29,6 +33,8 @@ class CSingleFileHost : public IFileHost {
                 decision.refusal = FileOutcome::NoDestinationFolder;
         } else if (!source.empty() && platform::SameFile(source, dest)) {
             decision.refusal = FileOutcome::DestinationIsSource;
+        } else if (m_loaded.ReadFrom(dest)) {
+            decision.refusal = FileOutcome::DestinationIsRead;
         } else if (platform::IsDirectory(dest)) {
             decision.refusal = FileOutcome::DestinationIsFolder;
         } else if (!m_force) {
@@ -39,6 +45,7 @@ class CSingleFileHost : public IFileHost {
 
   private:
     bool m_force;
+    const CLoadedConversion& m_loaded;
 };
 
 std::string NameOf(const std::string& path, const char* standard) {
@@ -64,6 +71,10 @@ std::string OutcomeMessage(FileOutcome outcome, const std::string& input, const 
                                      : "standard output is the input file " + in + " itself";
             }
             return "the output " + out + " is the input file itself";
+        case FileOutcome::DestinationIsRead:
+            return (output.empty() ? std::string("standard output") : "the output " + out) +
+                   " is a file this run converts with (the table, the phrase file or the --dict file); it "
+                   "is never replaced";
         case FileOutcome::DestinationIsFolder:
             return "the output " + out + " is a folder";
         case FileOutcome::DestinationNotAFile:
@@ -160,7 +171,7 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
     const CTextConversion& conversion = loaded.Conversion();
     const std::string input = options.input == "-" ? std::string() : options.input;
     const std::string output = options.output == "-" ? std::string() : options.output;
-    CSingleFileHost host(options.force);
+    CSingleFileHost host(options.force, loaded);
     const FileReport report =
         ConvertOneFile(FileJob{input, output, &conversion, options.encoding, options.outputEncoding}, host);
     const std::string notice = EndMarkNotice(input, report);

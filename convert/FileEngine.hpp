@@ -15,6 +15,7 @@ enum class FileOutcome {
     Declined,             // the destination exists and is to stay (the user said No; no --force)
     NoDestinationFolder,  // the destination's folder is missing and was not made
     DestinationIsSource,  // the same file under another spelling or through a link
+    DestinationIsRead,    // a file the conversion itself was read from (its table, phrases, pairs)
     DestinationIsFolder,
     DestinationNotAFile,  // a device, pipe or socket: never replaced by a file
     SourceUnreadable,     // missing, a folder, unreadable or in use

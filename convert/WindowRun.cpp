@@ -83,6 +83,7 @@ void CWindowRun::Report(const std::string& source, const FileReport& report, boo
         case FileOutcome::WriteFailed:
             return m_host.ShowMessage("Write File occur Err!");
         case FileOutcome::DestinationIsSource:
+        case FileOutcome::DestinationIsRead:
         case FileOutcome::DestinationIsFolder:
         case FileOutcome::DestinationNotAFile:
         case FileOutcome::CannotCreate:
