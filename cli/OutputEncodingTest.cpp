@@ -72,6 +72,25 @@ TEST(CliOutputEncodingTest, ACharacterTheOutputCannotHoldStopsTheFileAndIsNamed)
     EXPECT_EQ(std::vector<std::string>{"b.txt"}, Listing(dir.path() / "out"));
 }
 
+// Big5 lacks the standard forms 爲 and 着 that Taiwan writes 為 and 著: said where the conversion wrote such
+// a form, and only there (a Simplified character, or one the Taiwan conversion keeps, is simply not in Big5).
+TEST(CliOutputEncodingTest, TheAdviceOnBig5IsGivenWhereItHelps) {
+    TempDir dir;
+    Write(dir.path() / "s.txt", "\xe4\xb8\xba\n");              // 为: 爲 by s2t
+    Write(dir.path() / "t.txt", "\xe9\xa0\xad\xe9\xab\xae\n");  // 頭髮: 头发 by tw2sp
+    Write(dir.path() / "k.txt", "\xe4\xb8\x82\n");              // 丂, in GBK, not in Big5, kept by s2tw
+    const std::string advice = "(Big5 holds Taiwan's forms";
+    const std::pair<std::string, std::string> runs[] = {
+        {"s2t", "s.txt"}, {"tw2sp", "t.txt"}, {"s2tw", "k.txt"}};
+    for (const auto& [config, input] : runs) {
+        const Result run =
+            RunConverter(dir.path(), {"--config", config, "--output-encoding", "big5", input, "out.txt"});
+        EXPECT_EQ(1, run.code) << config;
+        EXPECT_NE(std::string::npos, run.err.find("cannot be written in Big5")) << run.err;
+        EXPECT_EQ(config == "s2t", run.err.find(advice) != std::string::npos) << run.err;
+    }
+}
+
 TEST(CliOutputEncodingTest, AWebPagesDeclarationFollowsTheOutput) {
     TempDir dir;
     Write(

@@ -128,8 +128,8 @@ std::string ReportMessage(const FileReport& report, const std::string& input, co
     if (report.outcome != FileOutcome::Unwritable || !report.unwritable)
         return FailureMessage(report, input, output);
     return NameOf(input, "standard input") + ", " +
-           UnwritableText(*report.unwritable, report.encoding.encoding, report.output) + "; " +
-           (output.empty() ? "the lines before it went to standard output" : "nothing was written");
+           UnwritableText(*report.unwritable, report.encoding.encoding, report.output, report.standardForms) +
+           "; " + (output.empty() ? "the lines before it went to standard output" : "nothing was written");
 }
 
 int ExitCodeOf(FileOutcome outcome) {

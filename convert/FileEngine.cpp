@@ -4,6 +4,7 @@
 #include <new>
 
 #include "ConvertLines.hpp"
+#include "core/ConversionChain.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/TextFile.hpp"
 
@@ -128,6 +129,9 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
     const LinesOutcome outcome =
         ConvertLines(reader, transcoding, *job.conversion, encoding.encoding, progress, knownValid, check);
     report.unwritable = transcoding.Unwritable();
+    const CConversionChain* chain = job.conversion->Chain();
+    report.standardForms = job.conversion->GetDirection() == Direction::ToTraditional &&
+                           (chain == nullptr || chain->Name().find("2tw") == std::string::npos);
     report.declarationChanged = transcoding.DeclarationChanged();
     return outcome;
 }

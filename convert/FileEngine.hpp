@@ -58,6 +58,9 @@ struct FileReport {
     EncodingGuess encoding;
     TextEncoding output = TextEncoding::Gbk;  // the encoding the output is written in
     std::optional<UnwritablePlace> unwritable;
+    // The conversion writes the standard Traditional forms (爲, 着), not Taiwan's (為, 著) nor Simplified
+    // ones: where Big5 lacks a character, Taiwan's forms may be what was wanted.
+    bool standardForms = false;
     bool declarationChanged = false;  // a web page's encoding declaration now names the output's encoding
     // Where a 0x1A byte ended a GBK source that had more after it, and how much more: those bytes were not
     // converted. A 0x1A that is the last byte is the old end-of-file mark and not reported (-1).

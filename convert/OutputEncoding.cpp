@@ -70,7 +70,8 @@ TextEncoding OutputEncodingOf(TextEncoding input, Direction direction,
     return input == TextEncoding::Big5 && direction == Direction::ToSimplified ? TextEncoding::Gbk : input;
 }
 
-std::string UnwritableText(const UnwritablePlace& place, TextEncoding input, TextEncoding output) {
+std::string UnwritableText(const UnwritablePlace& place, TextEncoding input, TextEncoding output,
+                           bool standardForms) {
     static const char kHex[] = "0123456789ABCDEF";
     const text::Unwritable& what = place.what;
     std::string character;
@@ -86,7 +87,7 @@ std::string UnwritableText(const UnwritablePlace& place, TextEncoding input, Tex
     }
     std::string text = "line " + std::to_string(place.line) + ", column " + std::to_string(what.column) +
                        ": " + character + " cannot be written in " + EncodingName(output);
-    if (output == TextEncoding::Big5 && what.character != text::kNotACharacter) {
+    if (output == TextEncoding::Big5 && standardForms && what.character != text::kNotACharacter) {
         text +=
             " (Big5 holds Taiwan's forms: 為, 著, 啟, 眾, not the standard 爲, 着, 啓, 衆 that conversion to "
             "Traditional writes; the Taiwan conversion writes forms Big5 holds)";

@@ -59,9 +59,11 @@ class CTranscodingWriter {
     bool m_declarationChanged = false;
 };
 
-// "line 3, column 5: 爲 (U+7232) cannot be written in Big5", with, for Big5, why a Traditional character may
-// be missing from it: for the messages of both front ends.
-std::string UnwritableText(const UnwritablePlace& place, TextEncoding input, TextEncoding output);
+// "line 3, column 5: 爲 (U+7232) cannot be written in Big5", with, for Big5 and a conversion that writes the
+// standard Traditional forms (standardForms), why such a character may be missing from it: for the messages
+// of both front ends.
+std::string UnwritableText(const UnwritablePlace& place, TextEncoding input, TextEncoding output,
+                           bool standardForms);
 
 // ConvertLines tells the writer of a Big5 file what its lines are in; other writers take lines in the input's
 // own encoding only.

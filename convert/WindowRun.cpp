@@ -94,7 +94,8 @@ void CWindowRun::Report(const std::string& source, const FileReport& report, boo
             return m_host.ShowMessage(
                 source + ": " +
                 (report.unwritable
-                     ? UnwritableText(*report.unwritable, report.encoding.encoding, report.output)
+                     ? UnwritableText(*report.unwritable, report.encoding.encoding, report.output,
+                                      report.standardForms)
                      : std::string("a character cannot be written in ") + EncodingName(report.output)) +
                 ". The file was not converted.");
         case FileOutcome::NotRecognised:
