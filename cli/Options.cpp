@@ -327,7 +327,8 @@ detection then chooses GBK. When it guesses wrong, --encoding says what the file
 a byte order mark is not recognised: give --encoding utf-16le or utf-16be.
 Standard input is streamed: its encoding is decided on its first 4 MB (all of it when shorter),
 UTF-8 when that beginning is UTF-8 beyond doubt or all ASCII, otherwise as the detection reads it;
-later bytes that do not decode pass unchanged. Nothing is written twice to standard output: a file
+later bytes that do not decode pass unchanged (said on stderr when that beginning was all ASCII:
+--encoding then tells what the stream is). Nothing is written twice to standard output: a file
 converted to it is read to its end for the detection before a byte is written.
 Every character GBK can hold converts exactly as it would in a GBK file; characters GBK cannot hold
 (emoji, Hangul, rare CJK) and bytes that do not decode pass unchanged. The byte order mark, if any,

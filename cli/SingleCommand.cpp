@@ -176,6 +176,12 @@ int RunConversion(const ConvertOptions& options, std::string& message) {
         ConvertOneFile(FileJob{input, output, &conversion, options.encoding, options.outputEncoding}, host);
     const std::string notice = EndMarkNotice(input, report);
     if (!notice.empty()) WriteError("zendrix-convert: " + notice + "\n");
+    if (report.notUtf8AfterAscii) {
+        WriteError(
+            "zendrix-convert: standard input held only ASCII in its first 4 MB, so it was read as UTF-8; "
+            "bytes after them are not UTF-8 and went through unconverted (if it is GBK or Big5, --encoding "
+            "gbk or --encoding big5 converts it)\n");
+    }
     if (report.outcome != FileOutcome::Converted) {
         message = ReportMessage(report, input, output);
         return ExitCodeOf(report.outcome);

@@ -228,6 +228,14 @@ TEST(CliStreamsTest, StandardInputIsDecidedOnItsBeginningAndStreamed) {
     run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, ascii);
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_TRUE(Read(dir.path() / "ascii8.txt") == run.out);
+    EXPECT_EQ("", run.err);
+    // GBK after such a beginning cannot be converted any more; that is said, with what would convert it.
+    const std::string gbk = std::string(4 * 1024 * 1024 + 10, 'a') + "\n\xbc\xf2\xcc\xe5\n";
+    run = RunConverter(dir.path(), {"--to-traditional", "-", "-"}, 0, gbk);
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(0u, run.out.compare(run.out.size() - 6, 6, "\xbc\xf2\xcc\xe5\r\n"));
+    EXPECT_NE(std::string::npos, run.err.find("went through unconverted")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("--encoding gbk")) << run.err;
 }
 
 #if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)

@@ -45,11 +45,13 @@ bool HasHighByte(const char* data, std::size_t size) {
 // wholeChecked: the detection saw all of the input (or the result is not kept if it fails).
 // checkedByParts: the rest of a provisional UTF-8 input is not fed to the detector; the threads that convert
 // it find out whether it is UTF-8 (CUtf8Check), most of it on the way, for free.
+// asciiSoFar: a stream taken for UTF-8 with nothing but ASCII to go by.
 EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CEncodingDetector& detector,
-                           bool& provisional, bool& wholeChecked, bool& checkedByParts) {
+                           bool& provisional, bool& wholeChecked, bool& checkedByParts, bool& asciiSoFar) {
     checkedByParts = false;
     provisional = false;
     wholeChecked = true;
+    asciiSoFar = false;
     if (job.encoding) {
         EncodingGuess forced{*job.encoding, 0};
         // A forced encoding still keeps its own byte order mark out of the text.
@@ -79,7 +81,8 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
         return EncodingGuess{TextEncoding::Utf8, 0};
     }
     wholeChecked = false;
-    if (detector.OnlyValidityLeft() || !sawHighByte) return EncodingGuess{TextEncoding::Utf8, 0};
+    asciiSoFar = !sawHighByte;
+    if (detector.OnlyValidityLeft() || asciiSoFar) return EncodingGuess{TextEncoding::Utf8, 0};
     return detector.Finish();
 }
 
@@ -156,7 +159,9 @@ EncodingGuess ReadEncoding(platform::CTextReader& reader, const std::optional<Te
     bool provisional = false;
     bool wholeChecked = true;
     bool checkedByParts = false;
-    EncodingGuess guess = FindEncoding(reader, job, detector, provisional, wholeChecked, checkedByParts);
+    bool asciiSoFar = false;
+    EncodingGuess guess =
+        FindEncoding(reader, job, detector, provisional, wholeChecked, checkedByParts, asciiSoFar);
     if (provisional) {
         // Read to the end for the detection alone, and start again.
         platform::LineRun run;
@@ -218,7 +223,9 @@ void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& 
     bool provisional = false;
     bool wholeChecked = true;
     bool checkedByParts = false;
-    report.encoding = FindEncoding(reader, job, detector, provisional, wholeChecked, checkedByParts);
+    bool asciiSoFar = false;
+    report.encoding =
+        FindEncoding(reader, job, detector, provisional, wholeChecked, checkedByParts, asciiSoFar);
     if (!report.encoding.recognised) {
         report.outcome = FileOutcome::NotRecognised;
         return;
@@ -231,8 +238,9 @@ void ConvertThrough(const FileJob& job, IFileHost& host, platform::CTextWriter& 
     }
     CUtf8Check check;
     LinesOutcome lines = WriteConverted(reader, writer, job, report.encoding, wholeChecked, host, report,
-                                        checkedByParts ? &check : nullptr);
+                                        checkedByParts || asciiSoFar ? &check : nullptr);
     if (checkedByParts) detector.EndRest(!check.Invalid());
+    report.notUtf8AfterAscii = asciiSoFar && check.Invalid();
     if (lines == LinesOutcome::Done && provisional && detector.Finish().encoding != TextEncoding::Utf8) {
         // Not UTF-8 after all: all of it again, in what the detection found, into a fresh output.
         writer.Close();

@@ -66,6 +66,9 @@ struct FileReport {
     // converted. A 0x1A that is the last byte is the old end-of-file mark and not reported (-1).
     std::int64_t endMarkOffset = -1;
     std::int64_t bytesNotConverted = 0;
+    // A stream all ASCII as far as its encoding was decided, so taken for UTF-8, went on in bytes that are
+    // not UTF-8 (GBK, most likely): they passed unconverted.
+    bool notUtf8AfterAscii = false;
     // A failure for want of memory (a line too long, a conversion too large): ReadFailed, told apart.
     bool outOfMemory = false;
     // Standard output: the bytes that reached it, which a failure cannot take back, and whether writing
