@@ -657,10 +657,7 @@ bool CTextConversion::ConvertGbkLines(char* run, std::size_t size) const {
 bool CTextConversion::ConvertsRunParts(TextEncoding encoding) const {
     switch (encoding) {
         case TextEncoding::Gbk:
-            if (m_user != nullptr) return false;  // line by line, through ConvertGbk
-            if (m_chain != nullptr) return m_chain->ConvertsWholeLines();
-            return m_phrases != nullptr && m_tables.Index(m_direction).wholeLines &&
-                   m_phrases->Index(m_direction).WholeLines();
+            return KeepsLinesInGbk();
         case TextEncoding::Utf8:
         case TextEncoding::Utf16Le:
         case TextEncoding::Utf16Be:
@@ -682,9 +679,9 @@ bool CTextConversion::ConvertRunPart(TextEncoding encoding, char* part, std::siz
         ConvertByStretches(encoding, out, *this);
         return false;
     }
-    if (m_chain != nullptr) {
+    if (m_user != nullptr || m_chain != nullptr) {
         out.assign(part, size);
-        m_chain->Convert(out);
+        ConvertGbk(out);
         return false;
     }
     // Normalizing keeps every character's width: lines stay where they were, whatever comes next.
@@ -702,11 +699,17 @@ bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::stri
     return true;
 }
 
-bool CTextConversion::ConvertsWholeLines() const {
-    if (m_user != nullptr || !m_tables.Index().Unicode(m_direction).direct) return false;
+bool CTextConversion::KeepsLinesInGbk() const {
+    // The user's pairs cut the text where they match, which keeps its lines unless a pair holds a line end.
+    if (m_user != nullptr && !m_user->Index().WholeLines()) return false;
     if (m_chain != nullptr) return m_chain->ConvertsWholeLines();
-    return m_phrases != nullptr && m_tables.Index(m_direction).wholeLines &&
-           m_phrases->Index(m_direction).WholeLines();
+    if (!m_tables.Index(m_direction).wholeLines) return false;
+    if (m_phrases != nullptr) return m_phrases->Index(m_direction).WholeLines();
+    return m_user != nullptr;  // characters alone map in place, with no parts
+}
+
+bool CTextConversion::ConvertsWholeLines() const {
+    return m_tables.Index().Unicode(m_direction).direct && KeepsLinesInGbk();
 }
 
 void CTextConversion::ConvertUtf8(std::string& text) const {

@@ -88,7 +88,9 @@ class CTextConversion {
     const CUserPairs* m_user = nullptr;
 
     void ConvertShipped(std::string& text) const;
-    // Whether a text of several lines converts in GBK as its lines would one by one, and every result
-    // decodes.
+    // Whether a GBK text of several lines converts as its lines would one by one, by words, by name or with
+    // the user's pairs (ConvertRunPart).
+    bool KeepsLinesInGbk() const;
+    // The same, and every result decodes.
     bool ConvertsWholeLines() const;
 };

@@ -11,9 +11,11 @@
 #include "core/GbkCodec.hpp"
 #include "core/TextConversion.hpp"
 #include "core/TextStretches.hpp"
+#include "core/UserPairs.hpp"
 #include "core/Utf8.hpp"
 #include "tests/reference/LiteralConversion.hpp"
 #include "tests/support/ShippedTables.hpp"
+#include "tests/support/TempDir.hpp"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -447,7 +449,25 @@ TEST(TextConversionTest, LongRunsConvertInPartsAsLineByLine) {
     const std::string utf8 = Utf8Of(decoded);
     const CTextConversion byWords(tables, Direction::ToTraditional, &phrases);
     const CTextConversion byName(tables, chain);
-    for (const CTextConversion* conversion : {&byWords, &byName}) {
+    // The user's pairs, over characters alone and over a chain: a hundred of the phrases, made longer,
+    // shorter or ASCII.
+    testsupport::TempDir dir;
+    std::string pairsFile;
+    for (int k = 0; k < 100; ++k) {
+        std::u32string from;
+        ASSERT_TRUE(DecodeAll(words[random() % words.size()].phrase, from));
+        pairsFile += Utf8Of(from) + "\t" + (k % 3 == 0 ? "XY" : k % 3 == 1 ? Utf8Of(from) + "Z" : "X") + "\n";
+    }
+    testsupport::WriteBytes(dir.File("pairs.txt"), pairsFile);
+    CUserPairs pairs;
+    std::string pairsError;
+    ASSERT_TRUE(pairs.Load(dir.File("pairs.txt"), pairsError)) << pairsError;
+    CTextConversion byCharactersMine(tables, Direction::ToTraditional);
+    byCharactersMine.Prefer(&pairs);
+    CTextConversion byNameMine(tables, chain);
+    byNameMine.Prefer(&pairs);
+    const CTextConversion* const conversions[] = {&byWords, &byName, &byCharactersMine, &byNameMine};
+    for (const CTextConversion* conversion : conversions) {
         std::string expectedGbk;
         std::string expectedUtf8;
         text::ForEachLine(gbk.data(), gbk.size(), '\n', '\r', [&](std::size_t at, std::size_t size) {
