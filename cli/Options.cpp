@@ -195,6 +195,11 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
                 error = std::string("--config needs a NAME: ") + ConversionNames();
                 return false;
             }
+            // OpenCC's users know the names as its files: s2twp.json.
+            const std::string json = ".json";
+            if (options.config.size() > json.size() &&
+                options.config.compare(options.config.size() - json.size(), json.size(), json) == 0)
+                options.config.resize(options.config.size() - json.size());
         } else if (IsOption(arg, "--output-encoding")) {
             std::string name;
             if (!TakeValue(args, i, "--output-encoding", false, name) ||
@@ -269,8 +274,8 @@ Options:
   --config NAME     convert as OpenCC 1.4.2 does under NAME (also --config=NAME), instead of
                     --to-traditional or --to-simplified and --phrases: s2t, t2s, s2tw, tw2s (Taiwan's
                     forms), s2twp, tw2sp (Taiwan's forms and words), s2hk, hk2s, s2hkp, hk2sp (Hong
-                    Kong), t2tw, tw2t, t2hk, hk2t (between the Traditional standards); needs the phrase
-                    file
+                    Kong), t2tw, tw2t, t2hk, hk2t (between the Traditional standards), also as OpenCC's
+                    file names (s2twp.json); needs the phrase file
   --dict FILE       the user's own pairs (also --dict=FILE): a UTF-8 text file of lines FROM<TAB>TO,
                     '#' starting a comment. Where one of them matches, at the longest, it is written as
                     given and wins over every shipped phrase and character; the text around it

@@ -73,7 +73,7 @@ TEST(CliWordsTest, ConfigNamesAConversionOfOpenCCAndStandsAlone) {
     Result run = RunConverter(dir.path(), {"--config", "s2twp", "in.txt", "tw.txt"});
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ("滑鼠和軟體為了\r\n", Read(dir.path() / "tw.txt"));
-    run = RunConverter(dir.path(), {"--config=tw2sp", "tw.txt", "back.txt"});
+    run = RunConverter(dir.path(), {"--config=tw2sp.json", "tw.txt", "back.txt"});  // OpenCC's file name
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ("鼠标和软件为了\r\n", Read(dir.path() / "back.txt"));
     for (const std::vector<std::string>& args :
