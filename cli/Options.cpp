@@ -330,8 +330,8 @@ not converted (exit code 3; --encoding converts it anyway). Short texts can be v
 two Chinese characters in GBK may decode as a Hebrew mark and a combining accent in UTF-8, and the
 detection then chooses GBK. When it guesses wrong, --encoding says what the file is. UTF-16 without
 a byte order mark is not recognised: give --encoding utf-16le or utf-16be.
-Standard input is streamed: its encoding is decided on its first 4 MB (all of it when shorter),
-UTF-8 when that beginning is UTF-8 beyond doubt or all ASCII, otherwise as the detection reads it;
+Standard input is streamed: its encoding is decided on its first 4 MB (all of it when shorter;
+the 4 MB from its first byte outside ASCII when that comes within them), UTF-8 when that beginning is UTF-8 beyond doubt or all ASCII, otherwise as the detection reads it;
 later bytes that do not decode pass unchanged (said on stderr when that beginning was all ASCII:
 --encoding then tells what the stream is). Nothing is written twice to standard output: a file
 converted to it is read to its end for the detection before a byte is written.

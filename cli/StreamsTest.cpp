@@ -238,6 +238,23 @@ TEST(CliStreamsTest, StandardInputIsDecidedOnItsBeginningAndStreamed) {
     EXPECT_NE(std::string::npos, run.err.find("--encoding gbk")) << run.err;
 }
 
+// The first characters outside ASCII at the end of the look-ahead, one of them cut by it: the look goes on
+// from them (the beginning told nothing), and the cut is no evidence. They were read as GBK, or not
+// recognised.
+TEST(CliStreamsTest, TextThatBeginsAtTheEndOfTheLookAheadIsDecidedOnItself) {
+    TempDir dir;
+    const std::string chinese = Utf8Text(64 * 1024);
+    for (const std::size_t before : {1, 2, 10}) {
+        const std::string input = std::string(4 * 1024 * 1024 - before - 1, 'a') + "\n" + chinese;
+        Write(dir.path() / "in.txt", input);
+        ASSERT_EQ(0, RunConverter(dir.path(), {"--to-traditional", "--force", "in.txt", "file.txt"}).code);
+        const Result run = RunConverter(dir.path(), {"--to-traditional", "--verbose", "-", "-"}, 0, input);
+        EXPECT_EQ(0, run.code) << before << run.err;
+        EXPECT_NE(std::string::npos, run.err.find("(UTF-8)")) << before << run.err;
+        EXPECT_TRUE(Read(dir.path() / "file.txt") == run.out) << before;
+    }
+}
+
 #if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
 // 100 MB of UTF-8 on standard input within 64 MB of address space (the whole input held would not fit).
 TEST(CliStreamsTest, AStreamFarLargerThanMemoryIsConverted) {

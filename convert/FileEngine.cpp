@@ -28,11 +28,11 @@ bool CreateTemporary(platform::CTextWriter& writer, const std::string& dest, std
 // it in memory beyond its longest line.
 constexpr std::size_t kStreamLookAhead = 4 * 1024 * 1024;
 
-bool HasHighByte(const char* data, std::size_t size) {
-    for (std::size_t k = 0; k < size; ++k) {
-        if (static_cast<unsigned char>(data[k]) >= 0x80) return true;
-    }
-    return false;
+// Where the first byte outside ASCII is, or size.
+std::size_t FirstHighByte(const char* data, std::size_t size) {
+    std::size_t k = 0;
+    while (k < size && static_cast<unsigned char>(data[k]) < 0x80) ++k;
+    return k;
 }
 
 // The encoding as given, or as found in the input's first bytes. A file whose beginning is UTF-8 beyond doubt
@@ -40,8 +40,9 @@ bool HasHighByte(const char* data, std::size_t size) {
 // the rest as it comes (provisional), and converted again as GBK in the rare case that the rest is not UTF-8
 // after all. Nothing is ever written twice to an output that cannot be thrown away (standard output): a file
 // is then looked at to its end first. An input that cannot go back (a pipe) is decided on its first
-// kStreamLookAhead bytes and then streamed: UTF-8 when its reading is convincing or when it is all ASCII so
-// far, otherwise what the detection says of those bytes; later bytes that do not decode pass unchanged.
+// kStreamLookAhead bytes, or as many from its first byte outside ASCII when that comes within them (ASCII
+// tells nothing), and then streamed: UTF-8 when its reading is convincing or when it is all ASCII so far,
+// otherwise what the detection says of those bytes; later bytes that do not decode pass unchanged.
 // wholeChecked: the detection saw all of the input (or the result is not kept if it fails).
 // checkedByParts: the rest of a provisional UTF-8 input is not fed to the detector; the threads that convert
 // it find out whether it is UTF-8 (CUtf8Check), most of it on the way, for free.
@@ -65,12 +66,17 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
     const bool mayRedo = reader.CanRewind() && !job.dest.empty();
     std::size_t seen = 0;
     bool sawHighByte = false;
+    std::size_t lookTo = kStreamLookAhead;
     reader.Peek([&](const char* data, std::size_t size) {
         detector.Feed(data, size);
+        if (!sawHighByte) {
+            const std::size_t high = FirstHighByte(data, size);
+            sawHighByte = high < size;
+            if (sawHighByte && seen < kStreamLookAhead) lookTo = seen + high + kStreamLookAhead;
+        }
         seen += size;
-        sawHighByte = sawHighByte || HasHighByte(data, size);
         if (detector.Settled() || (mayRedo && detector.OnlyValidityLeft())) return false;
-        return reader.CanRewind() || seen < kStreamLookAhead;
+        return reader.CanRewind() || seen < lookTo;
     });
     if (detector.Settled() || reader.PeekedToTheEnd()) return detector.Finish();
     if (mayRedo && detector.OnlyValidityLeft()) {
@@ -83,7 +89,7 @@ EncodingGuess FindEncoding(platform::CTextReader& reader, const FileJob& job, CE
     wholeChecked = false;
     asciiSoFar = !sawHighByte;
     if (detector.OnlyValidityLeft() || asciiSoFar) return EncodingGuess{TextEncoding::Utf8, 0};
-    return detector.Finish();
+    return detector.FinishBeginning();
 }
 
 // Whether an output in another encoding than the input's starts with a byte order mark: UTF-16 always, so

@@ -266,6 +266,11 @@ EncodingGuess CEncodingDetector::Finish() {
     return m_guess;
 }
 
+EncodingGuess CEncodingDetector::FinishBeginning() {
+    m_carrySize = 0;
+    return Finish();
+}
+
 EncodingGuess DetectEncoding(const char* data, std::size_t size) {
     CEncodingDetector detector;
     detector.Feed(data, size);

@@ -55,6 +55,9 @@ class CEncodingDetector {
     }
     // After the last Feed.
     EncodingGuess Finish();
+    // The same when what was fed is the beginning of a text whose rest is not looked at (a stream): a UTF-8
+    // sequence cut by its end is no evidence against UTF-8.
+    EncodingGuess FinishBeginning();
 
   private:
     void CheckHead();

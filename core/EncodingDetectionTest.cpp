@@ -104,6 +104,20 @@ TEST(EncodingDetectionTest, ShortUtf8TextsAreUtf8) {
     for (const char* text : utf8) EXPECT_EQ(TextEncoding::Utf8, Detect(text)) << text;
 }
 
+// A beginning cut in the middle of a character (a stream's look-ahead) is no evidence against UTF-8; the
+// whole of a text so cut is not UTF-8.
+TEST(EncodingDetectionTest, ACharacterCutByTheEndOfABeginningIsNoEvidence) {
+    const std::string text = u8"简体中文的文字，转换为繁体。";
+    for (std::size_t cut = 1; cut <= 2; ++cut) {
+        CEncodingDetector beginning;
+        beginning.Feed(text.data(), text.size() - cut);
+        EXPECT_EQ(TextEncoding::Utf8, beginning.FinishBeginning().encoding) << cut;
+        CEncodingDetector whole;
+        whole.Feed(text.data(), text.size() - cut);
+        EXPECT_NE(TextEncoding::Utf8, whole.Finish().encoding) << cut;
+    }
+}
+
 TEST(EncodingDetectionTest, AnyChunkingGivesTheWholeAnswer) {
     const std::string texts[] = {
         kChineseUtf8,
