@@ -18,6 +18,7 @@
 #include "GbkCodec.hpp"
 #include "Parallel.hpp"
 #include "PhraseIndex.hpp"
+#include "PhraseScan.hpp"
 #include "TextStretches.hpp"
 #include "UserPairs.hpp"
 #include "Utf8.hpp"
@@ -621,21 +622,19 @@ void CTextConversion::ConvertGbk(std::string& text) const {
     std::string out;
     std::string between;
     std::size_t uncovered = 0;
-    std::size_t width;
-    for (std::size_t p = 0; p < n;) {
-        const CharCode code = PhraseDirectionIndex::CodeAt(s, n, p, width);
-        const PhraseMatch match = pairs.MayStart(code) ? pairs.Longest(s, n, p) : PhraseMatch{};
-        if (match.length == 0) {
-            p += width;
-            continue;
-        }
+    bool cut = false;
+    phrasescan::ForEachPossibleStart(s, n, pairs.Starts(), [&](std::size_t p) -> std::size_t {
+        const PhraseMatch match = pairs.Longest(s, n, p);
+        if (match.length == 0) return 0;
         between.assign(text, uncovered, p - uncovered);
         ConvertShipped(between);
         out += between;
         out.append(pairs.Counterpart(match.entry), pairs.CounterpartSize(match.entry));
-        p += match.length;
-        uncovered = p;
-    }
+        uncovered = p + match.length;
+        cut = true;
+        return uncovered;
+    });
+    if (!cut) return ConvertShipped(text);
     between.assign(text, uncovered, n - uncovered);
     ConvertShipped(between);
     out += between;
