@@ -2,6 +2,7 @@
 // position in a few lookups.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -243,6 +244,12 @@ class PhraseDirectionIndex {
     // Most nodes have one or two children, in code order; their codes lie apart from the rest, so that a node
     // with many children is searched in few cache lines.
     const Node* Child(std::uint32_t begin, std::uint32_t end, CharCode code) const {
+        if (end - begin > 16) {
+            // A user's list of terms can give one node thousands of children.
+            const CharCode* codes = m_childCodes.data();
+            begin = static_cast<std::uint32_t>(std::lower_bound(codes + begin, codes + end, code) - codes);
+            return begin < end && codes[begin] == code ? &m_children[begin] : nullptr;
+        }
         for (; begin < end; ++begin) {
             if (m_childCodes[begin] >= code)
                 return m_childCodes[begin] == code ? &m_children[begin] : nullptr;

@@ -90,3 +90,35 @@ TEST(PhraseIndexTest, AnIndexGrownByMorePhrasesFindsWhatOneBuiltFromBothFinds) {
         }
     }
 }
+
+// A user's list of terms can give one node thousands of children (测试 followed by every character): each is
+// found, and none that is not there, on either side of each.
+TEST(PhraseIndexTest, ANodeWithManyChildrenFindsEachAndNoOther) {
+    const std::string head = "\xb2\xe2\xca\xd4";  // 测试
+    std::vector<PhraseEntry> phrases{{head, "x"}};
+    std::vector<std::string> thirds;
+    for (unsigned lead = 0xb0; lead <= 0xb8; ++lead) {
+        for (unsigned trail = 0xa1; trail <= 0xfe; trail += 2)
+            thirds.push_back(std::string{static_cast<char>(lead), static_cast<char>(trail)});
+    }
+    for (std::size_t k = 0; k < thirds.size(); ++k) {
+        phrases.push_back({head + thirds[k], std::to_string(k)});
+        if (k % 7 == 0) phrases.push_back({head + thirds[k] + "a", "long" + std::to_string(k)});
+    }
+    const std::vector<PhraseEntry> more{{head + "\xb0\xa2", "added"}};  // between two children
+    const PhraseDirectionIndex index = PhraseDirectionIndex::Build(phrases, {}).WithPhrases(more);
+    const auto find = [&](const std::string& text) {
+        const PhraseMatch match =
+            index.Longest(reinterpret_cast<const unsigned char*>(text.data()), text.size(), 0);
+        return std::string(index.Counterpart(match.entry), index.CounterpartSize(match.entry));
+    };
+    for (std::size_t k = 0; k < thirds.size(); ++k) {
+        EXPECT_EQ(std::to_string(k), find(head + thirds[k] + "b")) << k;
+        EXPECT_EQ(k % 7 == 0 ? "long" + std::to_string(k) : std::to_string(k), find(head + thirds[k] + "a"));
+        std::string absent = thirds[k];
+        ++absent[1];  // the odd trail bytes between the listed ones
+        EXPECT_EQ(absent == "\xb0\xa2" ? "added" : "x", find(head + absent)) << k;
+    }
+    EXPECT_EQ("x", find(head + "\xaf\xa1"));
+    EXPECT_EQ("x", find(head + "\xb9\xa1"));
+}
