@@ -172,7 +172,6 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
                 error = "--phrase-file needs a FILE";
                 return false;
             }
-            options.phrases = true;
         } else if (IsOption(arg, "--table")) {
             if (!TakeValue(args, i, "--table", false, options.table)) {
                 error = "--table needs a FILE";
@@ -229,6 +228,8 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertOptions& option
         error = "--review lists what the character table alone decided: not with --config";
         return false;
     }
+    // A phrase file given means conversion by words, or the one --config reads.
+    if (!options.phraseFile.empty() && options.config.empty()) options.phrases = true;
     if (!options.directionGiven && options.config.empty()) {
         error = "choose a direction: --to-traditional or --to-simplified";
         return false;
@@ -294,8 +295,8 @@ Options:
   --phrases         convert by words: where a phrase of the phrase file starts, the longest one is
                     replaced by its counterpart (复杂 -> 複雜, 头发 -> 頭髮), and the character table
                     converts the rest; without it every character converts alone
-  --phrase-file FILE  the phrase file (implies --phrases); by default Runewords.txt in the folder
-                    of this program
+  --phrase-file FILE  the phrase file (implies --phrases, or is the one --config reads); by default
+                    Runewords.txt in the folder of this program
   --review          with one FILE: list, on stdout, each place where a character with several
                     counterparts (发: 發 or 髮) was converted by the character table alone, with no
                     phrase deciding it: FILE:LINE:COLUMN: the character, the form chosen and the

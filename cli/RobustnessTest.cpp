@@ -162,8 +162,8 @@ TEST(RobustnessTest, TheFilesAConversionIsReadFromAreNeverItsOutput) {
     const std::string pairs = "\xe7\xae\x80\xe4\xbd\x93\tX\n";  // 简体 -> X
     Write(dir.path() / "pairs.txt", pairs);
     Write(dir.path() / "in.txt", "\xbc\xf2\xcc\xe5\n");
-    const std::vector<std::string> data{"--table", "Runemap.dll", "--phrase-file", "Runewords.txt",
-                                        "--dict",  "pairs.txt"};
+    const std::vector<std::string> data{"--table",       "Runemap.dll", "--phrase-file",
+                                        "Runewords.txt", "--dict",      "pairs.txt"};
     const auto run = [&](std::vector<std::string> args) {
         args.insert(args.begin(), data.begin(), data.end());
         args.insert(args.begin(), "--to-traditional");
@@ -439,6 +439,37 @@ TEST(RobustnessTest, AnOutputKeepsThePermissionBitsOfItsSource) {
 }  // namespace
 
 namespace {
+
+// A phrase file may hold a phrase of any length: one of a million characters in a dictionary of s2twp's
+// second step, each of its characters with two forms before that step, is read in bounded memory and stack
+// (its forms were counted, not their bytes: 24 GB; and walked once a character deep).
+TEST(RobustnessTest, APhraseOfAMillionCharactersIsNoBurden) {
+    if (!kMemoryLimits) GTEST_SKIP() << "no memory limits here";
+    TempDir dir;
+    std::string file = Read(kConverter.parent_path() / "Runewords.txt");
+    const std::string header = "\r\ndictionary TWPhrases ";
+    const std::size_t countAt = file.find(header) + header.size();
+    ASSERT_GT(countAt, header.size());
+    const std::size_t countEnd = file.find("\r\n", countAt);
+    const std::size_t count = std::stoul(file.substr(countAt, countEnd - countAt));
+    std::string phrase;
+    for (int k = 0; k < 1000000; ++k) phrase += "\xdc\x9b";  // 軟
+    std::size_t line = countEnd + 2;  // its place among the entries, in the byte order of their keys
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t tab = file.find('\t', line);
+        if (file.compare(line, tab - line, phrase) > 0) break;
+        line = file.find("\r\n", tab) + 2;
+    }
+    file.insert(line, phrase + "\t" + phrase + "\r\n");
+    file.replace(countAt, countEnd - countAt, std::to_string(count + 1));
+    Write(dir.path() / "words.txt", file);
+    Write(dir.path() / "in.txt", "\xe8\xbd\xaf\xe4\xbd\x93\n");  // 软体
+    const Result run =
+        RunConverter(dir.path(), {"--config", "s2twp", "--phrase-file", "words.txt", "in.txt", "out.txt"}, 0,
+                     "", 600L << 20);
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ("\xe8\xbb\x9f\xe9\xab\x94\r\n", Read(dir.path() / "out.txt"));  // 軟體
+}
 
 // Out of memory outside the conversion of a file (here --review of one long line in 80 MB of address space,
 // if it needs that much) is a message and exit code 1, never an abort.

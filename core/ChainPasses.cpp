@@ -272,10 +272,14 @@ bool FormsBefore(const std::vector<const PhraseDirectionIndex*>& phrases, const 
     for (const auto& [after, code] : formerly) ++firstBefore[after + 1];
     for (std::size_t c = 0; c < 0x10000; ++c) firstBefore[c + 1] += firstBefore[c];
     const auto formsOf = [&](CharCode code) { return firstBefore[code + 1] - firstBefore[code]; };
+    // In number and in bytes: a phrase file may hold a phrase of any length.
     constexpr std::size_t kMostForms = 1 << 16;
+    constexpr std::size_t kMostBytes = 1 << 22;
     std::size_t forms = 0;
+    std::size_t bytes = 0;
+    const auto tooMany = [&] { return forms > kMostForms || bytes > kMostBytes; };
     before.assign(phrases.size(), {});
-    for (std::size_t d = 0; d < phrases.size() && forms <= kMostForms; ++d) {
+    for (std::size_t d = 0; d < phrases.size() && !tooMany(); ++d) {
         const PhraseDirectionIndex& dictionary = *phrases[d];
         dictionary.ForEachPhrase([&](const CharCode* codes, std::size_t count, std::uint32_t entry) {
             if (count == 1 && folded[codes[0]]) return;
@@ -283,7 +287,9 @@ bool FormsBefore(const std::vector<const PhraseDirectionIndex*>& phrases, const 
             const std::string counterpart(dictionary.Counterpart(entry), dictionary.CounterpartSize(entry));
             std::vector<std::size_t> choice(count);  // which form of each character, counted like a number
             for (;;) {
-                if (++forms > kMostForms) return;
+                ++forms;
+                bytes += 2 * count + counterpart.size();
+                if (tooMany()) return;
                 std::string form;
                 for (std::size_t c = 0; c < count; ++c) {
                     const CharCode code = formerly[firstBefore[codes[c]] + choice[c]].second;
@@ -297,7 +303,7 @@ bool FormsBefore(const std::vector<const PhraseDirectionIndex*>& phrases, const 
             }
         });
     }
-    return forms <= kMostForms;
+    return !tooMany();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "ConversionIndex.hpp"
@@ -89,15 +90,31 @@ class PhraseDirectionIndex {
     std::uint32_t Entries() const {
         return m_counterpartAt.empty() ? 0 : static_cast<std::uint32_t>(m_counterpartAt.size() - 1);
     }
-    // Calls take(codes, count, entry) for every phrase, as the codes of its characters.
+    // Calls take(codes, count, entry) for every phrase, as the codes of its characters, each pair's node and
+    // then its children depth first, in code order.
     template <class Take>
     void ForEachPhrase(Take&& take) const {
         std::vector<CharCode> codes;
+        // The children still to visit at each depth below the pair's node: a stack of its own, since a
+        // phrase file may hold a phrase of any length.
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> levels;
         for (const PairSlot& slot : m_pairSlots) {
             if (slot.key == kEmptyKey) continue;
             codes.assign({static_cast<CharCode>(slot.key >> 16), static_cast<CharCode>(slot.key & 0xFFFF)});
             if (codes[1] == kAlone) codes.pop_back();
-            Walk(slot.node, codes, take);
+            TakeIfPhrase(slot.node, codes, take);
+            levels.assign(1, {slot.node.childBegin, slot.node.childEnd});
+            while (!levels.empty()) {
+                if (levels.back().first == levels.back().second) {
+                    levels.pop_back();
+                    if (!levels.empty()) codes.pop_back();  // the child whose children are done
+                    continue;
+                }
+                const std::uint32_t child = levels.back().first++;
+                codes.push_back(m_childCodes[child]);
+                TakeIfPhrase(m_children[child], codes, take);
+                levels.emplace_back(m_children[child].childBegin, m_children[child].childEnd);
+            }
         }
     }
 
@@ -231,14 +248,9 @@ class PhraseDirectionIndex {
         }
     }
 
-    template <class Take>
-    void Walk(const Node& node, std::vector<CharCode>& codes, Take& take) const {
+    template <class TakePhrase>
+    static void TakeIfPhrase(const Node& node, const std::vector<CharCode>& codes, TakePhrase& take) {
         if (node.entry != kNoEntry) take(codes.data(), codes.size(), static_cast<std::uint32_t>(node.entry));
-        for (std::uint32_t child = node.childBegin; child < node.childEnd; ++child) {
-            codes.push_back(m_childCodes[child]);
-            Walk(m_children[child], codes, take);
-            codes.pop_back();
-        }
     }
 
     // Most nodes have one or two children, in code order; their codes lie apart from the rest, so that a node
