@@ -146,6 +146,21 @@ TEST(RobustnessTest, AnOutputThatIsTheInputThroughStandardOutputIsRefused) {
     EXPECT_EQ(2, Shell(dir.path(), exe + "--dict pairs.txt f.txt - >> pairs.txt"));
     EXPECT_EQ("x\ty\n", Read(dir.path() / "pairs.txt"));
 }
+
+// A tree 1,500 folders deep (nearly as deep as a Linux path can go with names of one letter; Windows goes ten
+// times deeper) is walked in a small stack: the walk went one call deeper for each folder, and 256 KB of
+// stack ran out at this depth.
+TEST(RobustnessTest, AFolderTreeThousandsDeepIsWalkedInASmallStack) {
+    TempDir dir;
+    fs::path deep = dir.path() / "src";
+    fs::create_directory(deep);
+    for (int level = 0; level < 1500; ++level) fs::create_directory(deep /= "a");
+    Write(deep / "x.txt", "\xbc\xf2\xcc\xe5\n");
+    const std::string exe = "'" + kConverter.string() + "' --to-traditional ";
+    EXPECT_EQ(0, Shell(dir.path(), "ulimit -s 256 && " + exe + "--batch src out > out.txt"));
+    EXPECT_EQ("converted 1, skipped 0, failed 0\n", Read(dir.path() / "out.txt"));
+    EXPECT_EQ("\xba\x86\xf3\x77\r\n", Read(dir.path() / "out" / "x.txt"));
+}
 #endif
 
 }  // namespace

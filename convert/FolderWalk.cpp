@@ -1,4 +1,4 @@
-// FolderWalk.cpp: the recursive walk of a batch conversion.
+// FolderWalk.cpp: the walk of a batch conversion through a folder and the folders below it.
 #include "FolderWalk.hpp"
 
 #include <algorithm>
@@ -25,11 +25,19 @@ class CWalk {
           const WalkOptions& options)
         : m_destDir(destDir), m_conversion(conversion), m_host(host), m_options(options) {}
 
-    // False when the walk is to end.
-    bool Walk(const std::string& folder);
+    // Every entry below folder, depth first, each folder's in the order of their names (byName).
+    void Walk(const std::string& folder);
 
   private:
-    void Entry(const std::string& folder, const platform::FolderEntry& entry);
+    struct Level {
+        std::string folder;
+        std::vector<platform::FolderEntry> entries;
+        std::size_t next = 0;
+    };
+    // Lists a folder as the level below the others; false, said, when it cannot be read.
+    bool Enter(const std::string& folder, std::vector<Level>& levels);
+    // An entry that is no folder to enter.
+    void Entry(const std::string& path, const platform::FolderEntry& entry);
     // The name of a file's output: its own, or converted when asked and Windows takes the result.
     std::string OutputName(const std::string& path, const std::string& name);
 
@@ -39,34 +47,54 @@ class CWalk {
     const WalkOptions& m_options;
 };
 
-bool CWalk::Walk(const std::string& folder) {
-    std::vector<platform::FolderEntry> entries;
-    if (!platform::ListFolder(folder, entries)) {
+bool CWalk::Enter(const std::string& folder, std::vector<Level>& levels) {
+    Level level{folder, {}, 0};
+    if (!platform::ListFolder(folder, level.entries)) {
         m_host.FolderUnreadable(folder);
-        return true;
+        return false;
     }
     if (m_options.byName) {
         std::sort(
-            entries.begin(), entries.end(),
+            level.entries.begin(), level.entries.end(),
             [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.name < b.name; });
     }
-    for (const platform::FolderEntry& entry : entries) {
-        Entry(folder, entry);
-        // After a nested walk too: a stop asked for inside it ends every level, each breathing once more.
-        if (!m_host.AfterEntry()) return false;
-    }
+    levels.push_back(std::move(level));
     return true;
 }
 
-void CWalk::Entry(const std::string& folder, const platform::FolderEntry& entry) {
-    const std::string path = platform::JoinPath(folder, entry.name);
+// The levels are kept in a list, not on the call stack: a tree may be thousands of folders deep.
+void CWalk::Walk(const std::string& top) {
+    std::vector<Level> levels;
+    Enter(top, levels);
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (level.next == level.entries.size()) {
+            levels.pop_back();
+            // The folder was an entry of the level above, which breathes after it as after any other.
+            if (levels.empty() || m_host.AfterEntry()) continue;
+        } else {
+            const platform::FolderEntry entry = level.entries[level.next++];
+            const std::string path = platform::JoinPath(level.folder, entry.name);
+            if (entry.kind == platform::EntryKind::Folder && !platform::SameFile(path, m_destDir)) {
+                if (Enter(path, levels)) continue;  // its entries first
+            } else {
+                Entry(path, entry);
+            }
+            if (m_host.AfterEntry()) continue;
+        }
+        // A stop ends every level, each breathing once more.
+        while (levels.size() > 1) {
+            levels.pop_back();
+            m_host.AfterEntry();
+        }
+        return;
+    }
+}
+
+void CWalk::Entry(const std::string& path, const platform::FolderEntry& entry) {
     switch (entry.kind) {
         case platform::EntryKind::Folder:
-            if (platform::SameFile(path, m_destDir)) {
-                m_host.PassedOver(path, PassReason::DestinationFolder);
-            } else {
-                Walk(path);
-            }
+            m_host.PassedOver(path, PassReason::DestinationFolder);
             return;
         case platform::EntryKind::FolderLink:
             m_host.PassedOver(path, PassReason::FolderLink);
