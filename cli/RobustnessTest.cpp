@@ -148,18 +148,20 @@ TEST(RobustnessTest, AnOutputThatIsTheInputThroughStandardOutputIsRefused) {
 }
 
 // A tree 1,500 folders deep (nearly as deep as a Linux path can go with names of one letter; Windows goes ten
-// times deeper) is walked in a small stack: the walk went one call deeper for each folder, and 256 KB of
-// stack ran out at this depth.
-TEST(RobustnessTest, AFolderTreeThousandsDeepIsWalkedInASmallStack) {
+// times deeper) is walked, and a destination as deep is made, in a small stack: both went one call deeper for
+// each folder, and 128 KB of stack ran out.
+TEST(RobustnessTest, FolderTreesThousandsDeepAreWalkedAndMadeInASmallStack) {
     TempDir dir;
     fs::path deep = dir.path() / "src";
     fs::create_directory(deep);
     for (int level = 0; level < 1500; ++level) fs::create_directory(deep /= "a");
     Write(deep / "x.txt", "\xbc\xf2\xcc\xe5\n");
+    std::string dest = "out";
+    for (int level = 0; level < 1500; ++level) dest += "/a";
     const std::string exe = "'" + kConverter.string() + "' --to-traditional ";
-    EXPECT_EQ(0, Shell(dir.path(), "ulimit -s 256 && " + exe + "--batch src out > out.txt"));
+    EXPECT_EQ(0, Shell(dir.path(), "ulimit -s 128 && " + exe + "--batch src " + dest + " > out.txt"));
     EXPECT_EQ("converted 1, skipped 0, failed 0\n", Read(dir.path() / "out.txt"));
-    EXPECT_EQ("\xba\x86\xf3\x77\r\n", Read(dir.path() / "out" / "x.txt"));
+    EXPECT_EQ("\xba\x86\xf3\x77\r\n", Read(dir.path() / dest / "x.txt"));
 }
 #endif
 

@@ -104,10 +104,16 @@ bool StandardOutputIs(const std::string& path) {
 bool MakeDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
 
 bool MakeFolders(const std::string& path) {
-    if (IsDirectory(path)) return true;
-    const std::string parent = FolderOf(path);
-    if (!parent.empty() && parent != path && !IsDirectory(parent)) MakeFolders(parent);
-    MakeDirectory(path);
+    // The missing folders are prefixes of path, found from it up and made from the top down: their lengths
+    // in a list, for a path of any depth.
+    std::vector<std::size_t> missing;
+    for (std::string folder = path; !IsDirectory(folder);) {
+        missing.push_back(folder.size());
+        std::string parent = FolderOf(folder);
+        if (parent.empty() || parent == folder) break;
+        folder = std::move(parent);
+    }
+    for (auto size = missing.rbegin(); size != missing.rend(); ++size) MakeDirectory(path.substr(0, *size));
     return IsDirectory(path);
 }
 

@@ -132,12 +132,17 @@ bool MakeDirectory(const std::string& path) {
 }
 
 bool MakeFolders(const std::string& path) {
-    if (IsDirectory(path)) return true;
-    const std::string parent = FolderOf(path);
-    // A drive or share root (C:, \\server\share) has no parent to make.
-    if (!parent.empty() && parent != path && parent.back() != ':' && !IsDirectory(parent))
-        MakeFolders(parent);
-    MakeDirectory(path);
+    // The missing folders are prefixes of path, found from it up and made from the top down: their lengths
+    // in a list, for a path of any depth (Windows takes 32,767 characters).
+    std::vector<std::size_t> missing;
+    for (std::string folder = path; !IsDirectory(folder);) {
+        missing.push_back(folder.size());
+        std::string parent = FolderOf(folder);
+        // A drive or share root (C:, \\server\share) has no parent to make.
+        if (parent.empty() || parent == folder || parent.back() == ':') break;
+        folder = std::move(parent);
+    }
+    for (auto size = missing.rbegin(); size != missing.rend(); ++size) MakeDirectory(path.substr(0, *size));
     return IsDirectory(path);
 }
 
