@@ -135,6 +135,13 @@ TEST(CliWordsTest, TheUsersOwnPairsWinAndABadLineIsNamed) {
         EXPECT_NE(std::string::npos, run.err.find("bad.txt, " + line)) << run.err;
         EXPECT_FALSE(fs::exists(dir.path() / "c.txt"));
     }
+#ifndef _WIN32
+    // Beyond the 32-bit offsets of the index (a sparse file): refused before it is read.
+    fs::resize_file(dir.path() / "bad.txt", 3LL << 30);
+    run = RunConverter(dir.path(), {"--to-traditional", "--dict", "bad.txt", "in.txt", "c.txt"});
+    EXPECT_EQ(2, run.code);
+    EXPECT_NE(std::string::npos, run.err.find("bad.txt: too large")) << run.err;
+#endif
 }
 
 }  // namespace

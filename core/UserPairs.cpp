@@ -1,6 +1,7 @@
 // UserPairs.cpp: reading the user's own pairs.
 #include "UserPairs.hpp"
 
+#include <climits>
 #include <vector>
 
 #include "PhraseIndex.hpp"
@@ -31,6 +32,11 @@ bool CUserPairs::Load(const std::string& path, std::string& error) {
     platform::CTextReader file;
     if (!file.Open(path)) {
         error = "cannot open " + path;
+        return false;
+    }
+    // The index keeps its offsets in 32 bits, as the phrase file's does.
+    if (file.Length() > INT32_MAX) {
+        error = path + ": too large (2 GB at most)";
         return false;
     }
     file.SetLayout(platform::LineLayout{1, false, false}, 0);
