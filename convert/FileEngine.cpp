@@ -140,7 +140,7 @@ LinesOutcome WriteConverted(platform::CTextReader& reader, platform::CTextWriter
     report.unwritable = transcoding.Unwritable();
     const CConversionChain* chain = job.conversion->Chain();
     report.standardForms = job.conversion->GetDirection() == Direction::ToTraditional &&
-                           (chain == nullptr || chain->Name().find("2tw") == std::string::npos);
+                           (chain == nullptr || !chain->TaiwanForms());
     report.declarationChanged = transcoding.DeclarationChanged();
     return outcome;
 }

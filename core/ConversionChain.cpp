@@ -100,6 +100,7 @@ bool CConversionChain::Build(const std::string& name, const PhraseTables& phrase
                 wholeLines = wholeLines && tables.Index(recipe->direction).wholeLines;
             } else if (const PhraseDirectionIndex* index = find(word)) {
                 step.dictionaries.push_back(index);
+                built.m_taiwanForms = built.m_taiwanForms || word == "TWVariants";
             } else {
                 return false;
             }

@@ -31,6 +31,8 @@ class CConversionChain {
     const std::string& Name() const { return m_name; }
     // The script it writes: Traditional for s2t, t2tw, hk2t, ...; Simplified for t2s, tw2s, ...
     Direction GetDirection() const { return m_direction; }
+    // Whether it writes Taiwan's forms of characters (為, 著: s2tw, s2twp, t2tw), which are Big5's.
+    bool TaiwanForms() const { return m_taiwanForms; }
 
     // Converts GBK text in place.
     void Convert(std::string& text) const;
@@ -55,6 +57,7 @@ class CConversionChain {
 
     std::string m_name;
     Direction m_direction = Direction::ToTraditional;
+    bool m_taiwanForms = false;
     const PhraseTables* m_phrases = nullptr;
     const CharTables* m_tables = nullptr;
     const PhraseDirectionIndex* m_segmentation = nullptr;
