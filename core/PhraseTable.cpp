@@ -240,9 +240,15 @@ bool IsNameCharacter(char c) {
 
 class CPhraseFileReader {
   public:
-    explicit CPhraseFileReader(platform::CTextReader& file) : m_file(file) {}
+    // A pipe has no length to go by: it is taken as long as a file may be, and read no further.
+    explicit CPhraseFileReader(platform::CTextReader& file)
+        : m_file(file), m_length(file.CanRewind() ? file.Length() : kLongestFile) {}
 
-    bool Next() { return m_file.ReadLine(m_line); }
+    bool Next() {
+        if (!m_file.ReadLine(m_line)) return false;
+        m_read += static_cast<std::int64_t>(m_line.size()) + 1;
+        return m_read <= m_length;
+    }
     bool AtEnd() { return !Next(); }
     const std::string& Line() const { return m_line; }
 
@@ -300,7 +306,7 @@ class CPhraseFileReader {
   private:
     // The count in plain decimal from `at` to the end, no more entries than the file has room for.
     bool Count(std::size_t at, std::size_t& count) const {
-        const std::size_t limit = static_cast<std::size_t>(m_file.Length()) / kShortestEntry;
+        const std::size_t limit = static_cast<std::size_t>(m_length) / kShortestEntry;
         if (at >= m_line.size() || (m_line[at] == '0' && m_line.size() != at + 1)) return false;
         count = 0;
         for (std::size_t k = at; k < m_line.size(); ++k) {
@@ -319,6 +325,8 @@ class CPhraseFileReader {
     }
 
     platform::CTextReader& m_file;
+    const std::int64_t m_length;
+    std::int64_t m_read = 0;  // bytes of the lines read, a terminator each
     std::string m_line;
     std::string m_previousKey;
 };
