@@ -301,7 +301,8 @@ Options:
                     counterparts (发: 發 or 髮) was converted by the character table alone, with no
                     phrase deciding it: FILE:LINE:COLUMN: the character, the form chosen and the
                     others (columns count characters from 1). With --phrases the phrases decide
-                    first; without it every such character is listed. Writes no file
+                    first (and with --dict the user's pairs before them); without them every such
+                    character is listed. Writes no file
   --force           replace an output that existed before this run (never an input itself, nor the
                     table, phrase file or --dict file the run converts with)
   --batch           folder mode: SOURCE and DEST are folders

@@ -50,6 +50,21 @@ TEST(CliWordsTest, TheReviewListNamesWhatNoPhraseDecidedInEveryEncoding) {
 #endif
         EXPECT_NE(std::string::npos, run.out.find(line)) << run.out;
     }
+
+    // The user's pairs decide what they cover, and the text between them is a text of its own: with 头 -> 首
+    // the 发 of 头发 is no phrase's any more but the table's; with 头发 -> 秀髮 it is the pair's.
+    Write(dir.path() / "in.txt", "头发很长，发现了\n");
+    Write(dir.path() / "head.txt", "头\t首\n");
+    Write(dir.path() / "hair.txt", "头发\t秀髮\n");
+    run = RunConverter(dir.path(),
+                       {"--to-traditional", "--phrases", "--dict", "head.txt", "--review", "in.txt"});
+    const Result hair =
+        RunConverter(dir.path(), {"--to-traditional", "--dict", "hair.txt", "--review", "in.txt"});
+    EXPECT_EQ(0, run.code + hair.code) << run.err << hair.err;
+    EXPECT_NE(std::string::npos, run.out.find("in.txt:1:2:")) << run.out;
+    EXPECT_EQ(std::string::npos, run.out.find("in.txt:1:6:")) << run.out;  // 发现, a phrase
+    EXPECT_EQ(std::string::npos, hair.out.find("in.txt:1:2:")) << hair.out;
+    EXPECT_NE(std::string::npos, hair.out.find("in.txt:1:6:")) << hair.out;
 }
 
 TEST(CliWordsTest, AMissingOrDamagedPhraseFileIsBadUseAndWritesNothing) {

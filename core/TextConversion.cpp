@@ -18,7 +18,6 @@
 #include "GbkCodec.hpp"
 #include "Parallel.hpp"
 #include "PhraseIndex.hpp"
-#include "PhraseScan.hpp"
 #include "TextStretches.hpp"
 #include "UserPairs.hpp"
 #include "Utf8.hpp"
@@ -616,28 +615,21 @@ const UnicodeLookup* CTextConversion::Lookup() const {
 void CTextConversion::ConvertGbk(std::string& text) const {
     if (m_user == nullptr || m_user->Empty()) return ConvertShipped(text);
     // The user's pairs cut the text: what lies between them converts as a text of its own.
-    const PhraseDirectionIndex& pairs = m_user->Index();
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     std::string out;
     std::string between;
-    std::size_t uncovered = 0;
-    bool cut = false;
-    phrasescan::ForEachPossibleStart(s, n, pairs.Starts(), [&](std::size_t p) -> std::size_t {
-        const PhraseMatch match = pairs.Longest(s, n, p);
-        if (match.length == 0) return 0;
-        between.assign(text, uncovered, p - uncovered);
-        ConvertShipped(between);
-        out += between;
-        out.append(pairs.Counterpart(match.entry), pairs.CounterpartSize(match.entry));
-        uncovered = p + match.length;
-        cut = true;
-        return uncovered;
-    });
-    if (!cut) return ConvertShipped(text);
-    between.assign(text, uncovered, n - uncovered);
-    ConvertShipped(between);
-    out += between;
+    bool whole = false;
+    m_user->Cut(
+        text.data(), n,
+        [&](std::size_t from, std::size_t to) {
+            whole = from == 0 && to == n;  // no pair: converted in place
+            if (whole) return;
+            between.assign(text, from, to - from);
+            ConvertShipped(between);
+            out += between;
+        },
+        [&](const char* counterpart, std::size_t size) { out.append(counterpart, size); });
+    if (whole) return ConvertShipped(text);
     text.swap(out);
 }
 

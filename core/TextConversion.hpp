@@ -40,6 +40,7 @@ class CTextConversion {
     const CharTables& Tables() const { return m_tables; }
     const PhraseTables* Phrases() const { return m_phrases; }
     const CConversionChain* Chain() const { return m_chain; }
+    const CUserPairs* UserPairs() const { return m_user; }
     // By words or by name: phrases decide, and description sequences (⿰氵青) stay whole.
     bool ByWords() const { return m_phrases != nullptr || m_chain != nullptr; }
 

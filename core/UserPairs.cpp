@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "PhraseIndex.hpp"
+#include "PhraseScan.hpp"
 #include "PhraseTable.hpp"
 #include "Transcode.hpp"
 #include "platform/TextFile.hpp"
@@ -26,6 +27,23 @@ CUserPairs::CUserPairs() : m_index(std::make_unique<PhraseDirectionIndex>()) {}
 CUserPairs::~CUserPairs() = default;
 
 bool CUserPairs::Empty() const { return m_index->Empty(); }
+
+void CUserPairs::Cut(const char* text, std::size_t size,
+                     const std::function<void(std::size_t, std::size_t)>& between,
+                     const std::function<void(const char*, std::size_t)>& pair) const {
+    const PhraseDirectionIndex& pairs = *m_index;
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    std::size_t uncovered = 0;
+    phrasescan::ForEachPossibleStart(s, size, pairs.Starts(), [&](std::size_t p) -> std::size_t {
+        const PhraseMatch match = pairs.Longest(s, size, p);
+        if (match.length == 0) return 0;
+        between(uncovered, p);
+        pair(pairs.Counterpart(match.entry), pairs.CounterpartSize(match.entry));
+        uncovered = p + match.length;
+        return uncovered;
+    });
+    between(uncovered, size);
+}
 
 bool CUserPairs::Load(const std::string& path, std::string& error) {
     m_index = std::make_unique<PhraseDirectionIndex>();

@@ -1,6 +1,8 @@
 // UserPairs.hpp: the user's own word pairs, which win over every shipped phrase and character.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,6 +22,12 @@ class CUserPairs {
     bool Load(const std::string& path, std::string& error);
     bool Empty() const;
     const PhraseDirectionIndex& Index() const { return *m_index; }
+
+    // Cuts GBK text where the pairs match, from the left, the longest at each place: calls between(from, to)
+    // for each stretch that no pair covers (the last one too, empty or not) and pair(counterpart, size)
+    // after each, in text order.
+    void Cut(const char* text, std::size_t size, const std::function<void(std::size_t, std::size_t)>& between,
+             const std::function<void(const char*, std::size_t)>& pair) const;
 
   private:
     std::unique_ptr<PhraseDirectionIndex> m_index;
