@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #endif
 
 namespace clitest {
@@ -190,6 +191,10 @@ inline Result RunConverter(const fs::path& folder, const std::vector<std::string
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
         if (memoryLimit > 0) {
+            // The limit stands for memory used. glibc reserves 64 MB of address space for a second thread's
+            // malloc arena, or not, as the addresses fall at random: with one arena the count is the same
+            // at every run.
+            ::setenv("MALLOC_ARENA_MAX", "1", 1);
             const rlimit limit{static_cast<rlim_t>(memoryLimit), static_cast<rlim_t>(memoryLimit)};
             ::setrlimit(RLIMIT_AS, &limit);
         }
