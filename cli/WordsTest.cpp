@@ -129,11 +129,13 @@ TEST(CliWordsTest, TaiwanConversionsCanBeWrittenInBig5) {
 }
 
 // --dict: the user's own pairs win, at the longest, over phrases and characters, in every mode; a line that
-// is no pair names the file and the line, and nothing is written.
+// is no pair, or gives a FROM a second TO, names the file and the line, and nothing is written.
 TEST(CliWordsTest, TheUsersOwnPairsWinAndABadLineIsNamed) {
     TempDir dir;
     Write(dir.path() / "in.txt", "张三的头发和软件\n");
-    Write(dir.path() / "mine.txt", "# names first\n张三\t張叄\n\n头\t首  # a character too\n头发\t秀髮\n");
+    Write(dir.path() / "mine.txt",
+          "# names first\n张三\t張叄\n\n头\t首  # a character too\n头发\t秀髮\n"
+          "张三\t張叄  # the same pair again: harmless\n");
     Result run = RunConverter(dir.path(), {"--to-traditional", "--dict", "mine.txt", "in.txt", "a.txt"});
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ("張叄的秀髮和軟件\r\n", Read(dir.path() / "a.txt"));  // 头发 is the longest pair there
@@ -143,7 +145,10 @@ TEST(CliWordsTest, TheUsersOwnPairsWinAndABadLineIsNamed) {
     for (const auto& [bad, line] : {std::pair<std::string, std::string>{"张三\n", "line 1"},
                                     {"# ok\n张三\t張\t叄\n", "line 2"},
                                     {"\t张\n", "line 1"},
-                                    {"😀\t张\n", "line 1"}}) {
+                                    {"😀\t张\n", "line 1"},
+                                    // a FROM given a second TO: the first line of the file that does it
+                                    {"头发\t秀髮\n张三\t張叄\n头\t首\n张三\t張叄\n头发\t頭髮\n头\t頭\n",
+                                     "line 5: its FROM is at line 1"}}) {
         Write(dir.path() / "bad.txt", bad);
         run = RunConverter(dir.path(), {"--to-traditional", "--dict", "bad.txt", "in.txt", "c.txt"});
         EXPECT_EQ(2, run.code) << bad;

@@ -59,6 +59,7 @@ bool CUserPairs::Load(const std::string& path, std::string& error) {
     }
     file.SetLayout(platform::LineLayout{1, false, false}, 0);
     std::vector<PhraseEntry> pairs;
+    std::vector<std::size_t> lineOf;
     std::string line;
     for (std::size_t number = 1; file.ReadLine(line); ++number) {
         if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
@@ -80,11 +81,24 @@ bool CUserPairs::Load(const std::string& path, std::string& error) {
             return false;
         }
         pairs.push_back(std::move(pair));
+        lineOf.push_back(number);
     }
     if (file.Failed()) {
         error = "cannot read " + path;
         return false;
     }
     *m_index = PhraseDirectionIndex::Build(pairs, {});
+    // One FROM with two TOs would leave the user guessing which wins: the first line that gives a second one
+    // is refused. The same pair twice is harmless. Of equal FROMs the index holds the first.
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const auto* from = reinterpret_cast<const unsigned char*>(pairs[k].phrase.data());
+        const std::size_t held = m_index->Longest(from, pairs[k].phrase.size(), 0).entry;
+        if (held != k && pairs[held].counterpart != pairs[k].counterpart) {
+            error = path + ", line " + std::to_string(lineOf[k]) + ": its FROM is at line " +
+                    std::to_string(lineOf[held]) + " already, with another TO";
+            m_index = std::make_unique<PhraseDirectionIndex>();
+            return false;
+        }
+    }
     return true;
 }

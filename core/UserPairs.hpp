@@ -17,8 +17,8 @@ class CUserPairs {
     ~CUserPairs();
 
     // Reads the file; false, with error naming the line (and nothing held), for a line that is not
-    // FROM<TAB>TO with FROM not empty, for text that is not UTF-8, or for characters GBK cannot hold; false
-    // with an error too when the file cannot be read.
+    // FROM<TAB>TO with FROM not empty, for text that is not UTF-8, for characters GBK cannot hold, or for a
+    // FROM given another TO before; false with an error too when the file cannot be read.
     bool Load(const std::string& path, std::string& error);
     bool Empty() const;
     const PhraseDirectionIndex& Index() const { return *m_index; }

@@ -1,7 +1,7 @@
 // UserPairsFuzz.cpp: CUserPairs::Load on any file must accept exactly the files a plain reading of the
-// form (FROM<TAB>TO lines, '#' comments, blank lines) accepts, and the pairs it holds must convert as the
-// plain rule does: at each place the longest pair that matches whole characters, the first listed of equal
-// ones; the text between pairs converted by the tables.
+// form (FROM<TAB>TO lines, '#' comments, blank lines, no FROM with two TOs) accepts, and the pairs it holds
+// must convert as the plain rule does: at each place the longest pair that matches whole characters; the
+// text between pairs converted by the tables.
 //
 // Input: the file's bytes, then after the first 0x1A byte (if any) a GBK text to convert.
 #include <unistd.h>
@@ -65,6 +65,9 @@ bool ReadPlainly(const std::string& bytes, Pairs& pairs) {
             !text::TranscodeLine(TextEncoding::Utf8, line.data() + tab + 1, line.size() - tab - 1,
                                  TextEncoding::Gbk, to, unwritable)) {
             return false;
+        }
+        for (const auto& pair : pairs) {
+            if (pair.first == from && pair.second != to) return false;
         }
         pairs.emplace_back(from, to);
     }
