@@ -28,12 +28,15 @@ class CBatchRun : public IWalkHost {
         Failed("cannot read the folder " + Quoted(folder) + "; its files were not converted");
     }
     bool AfterEntry() override { return true; }
-    void NameKept(const std::string& path, const std::string& converted) override {
+    void NameKept(const std::string& path, const std::string& converted, NameKeptReason why) override {
+        std::string because = "it is not UTF-8, so its characters are not known";
+        if (why != NameKeptReason::NotUtf8) {
+            because = "converted it would be " + Printable(converted) +
+                      (why == NameKeptReason::TooLong ? ", too long for a file name"
+                                                      : ", which Windows does not take as a file name");
+        }
         ClearProgress();
-        WriteError("zendrix-convert: " + Printable(path) + ": kept its name: converted it would be " +
-                   Printable(converted) +
-                   (platform::NameFits(converted) ? ", which Windows does not take as a file name\n"
-                                                  : ", too long for a file name\n"));
+        WriteError("zendrix-convert: " + Printable(path) + ": kept its name: " + because + "\n");
         ShowProgress();
     }
 

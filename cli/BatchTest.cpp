@@ -418,6 +418,19 @@ TEST(BatchNamesTest, NamesConvertWithTheTextAndKeepWhatWindowsWouldRefuse) {
     EXPECT_NE(std::string::npos, run.err.find("\\x1B[2J.txt: kept its name: converted it would be :x\\x1B"))
         << run.err;
     EXPECT_EQ(std::string::npos, run.err.find('\x1b')) << run.err;
+    // Names in GBK bytes, as an old archive leaves them here: which characters they are is not known, so they
+    // keep their names, and that is said; the text converts.
+    fs::remove_all(src);
+    fs::create_directories(src);
+    Write(src / "\xb7\xa2.txt", "\xe5\x8f\x91\n");
+    Write(src / "\xe5\x8f\x91\xb7\xa2.txt", "\xe5\x8f\x91\n");
+    run = RunConverter(dir.path(), {"--to-traditional", "--batch", "--convert-names", "src", "out5"});
+    EXPECT_EQ(0, run.code) << run.err;
+    EXPECT_EQ((std::vector<std::string>{"\xb7\xa2.txt", "\xe5\x8f\x91\xb7\xa2.txt"}),
+              Listing(dir.path() / "out5"));
+    EXPECT_EQ("\xe7\x99\xbc\r\n", Read(dir.path() / "out5" / "\xb7\xa2.txt"));
+    for (const std::string name : {"\\xB7\\xA2.txt", "\xe5\x8f\x91\\xB7\\xA2.txt"})
+        EXPECT_NE(std::string::npos, run.err.find(name + ": kept its name: it is not UTF-8")) << run.err;
 #endif
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Eligibility.hpp"
+#include "core/Utf8Validity.hpp"
 #include "platform/FileSystem.hpp"
 
 namespace {
@@ -116,11 +117,21 @@ void CWalk::Entry(const std::string& path, const platform::FolderEntry& entry) {
 
 std::string CWalk::OutputName(const std::string& path, const std::string& name) {
     if (!m_options.convertNames) return name;
+    const auto* begin = reinterpret_cast<const unsigned char*>(name.data());
+    if (utf8::SkipValid(begin, begin + name.size()) != begin + name.size()) {
+        m_host.NameKept(path, name, NameKeptReason::NotUtf8);
+        return name;
+    }
     std::string converted = name;
     m_conversion.ConvertUtf8(converted);
-    if (converted == name || (IsValidWindowsName(converted) && platform::NameFits(converted)))
+    if (converted == name) return name;
+    if (!IsValidWindowsName(converted)) {
+        m_host.NameKept(path, converted, NameKeptReason::NotAWindowsName);
+    } else if (!platform::NameFits(converted)) {
+        m_host.NameKept(path, converted, NameKeptReason::TooLong);
+    } else {
         return converted;
-    m_host.NameKept(path, converted);
+    }
     return name;
 }
 

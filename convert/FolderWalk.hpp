@@ -13,6 +13,13 @@ enum class PassReason {
     NotAFile,           // a device, pipe or socket, or a link to nothing
 };
 
+// Why a file keeps its own name under convertNames.
+enum class NameKeptReason {
+    NotUtf8,          // bytes of some older code page (a name on Linux): what its characters are is a guess
+    NotAWindowsName,  // converted, Windows would not take it
+    TooLong,          // converted, too long for a name here
+};
+
 class IWalkHost : public IFileHost {
   public:
     // The eligibility filter as it is now (in the window it may change during a walk).
@@ -22,9 +29,10 @@ class IWalkHost : public IFileHost {
     virtual void FolderUnreadable(const std::string& folder) = 0;
     // After every entry; false ends the walk (a stop request).
     virtual bool AfterEntry() = 0;
-    // With convertNames: a file keeps its own name because its converted one would be no name Windows takes,
-    // or too long for one here (converted: what it would have been).
-    virtual void NameKept(const std::string& /*path*/, const std::string& /*converted*/) {}
+    // With convertNames: a file keeps its own name (converted: what it would have been; for a name that is
+    // not UTF-8, the name itself).
+    virtual void NameKept(const std::string& /*path*/, const std::string& /*converted*/,
+                          NameKeptReason /*why*/) {}
 };
 
 struct WalkOptions {

@@ -54,7 +54,9 @@ class CWindowRun : private IWalkHost {
     std::string Filter() override { return m_host.Filter(); }
     void FileDone(const std::string& source, const std::string& dest, const FileReport& report) override;
     void FolderUnreadable(const std::string& folder) override { m_unreadable.push_back(folder); }
-    void NameKept(const std::string& path, const std::string&) override { m_namesKept.push_back(path); }
+    void NameKept(const std::string& path, const std::string&, NameKeptReason) override {
+        m_namesKept.push_back(path);
+    }
     // Reports what became of one file: the fixed messages of the window, and for the outcomes it did not
     // always have, messages that name the file; in a batch, files in no known encoding wait for the list at
     // its end.
