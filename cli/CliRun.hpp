@@ -21,7 +21,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #endif
 
 namespace clitest {
@@ -175,6 +174,16 @@ inline Result RunConverter(const fs::path& folder, const std::vector<std::string
     std::vector<char*> argv(strings.size());
     std::transform(strings.begin(), strings.end(), argv.begin(), [](std::string& s) { return s.data(); });
     argv.push_back(nullptr);
+    // The limit stands for memory used. glibc reserves 64 MB of address space for a second thread's malloc
+    // arena, or not, as the addresses fall at random: with one arena the count is the same at every run.
+    // Made before the fork, as the child may only call what is safe between fork and exec.
+    std::vector<std::string> environment;
+    if (memoryLimit > 0) environment.emplace_back("MALLOC_ARENA_MAX=1");
+    for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
+    std::vector<char*> envp(environment.size());
+    std::transform(environment.begin(), environment.end(), envp.begin(),
+                   [](std::string& s) { return s.data(); });
+    envp.push_back(nullptr);
 
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -191,14 +200,10 @@ inline Result RunConverter(const fs::path& folder, const std::vector<std::string
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
         if (memoryLimit > 0) {
-            // The limit stands for memory used. glibc reserves 64 MB of address space for a second thread's
-            // malloc arena, or not, as the addresses fall at random: with one arena the count is the same
-            // at every run.
-            ::setenv("MALLOC_ARENA_MAX", "1", 1);
             const rlimit limit{static_cast<rlim_t>(memoryLimit), static_cast<rlim_t>(memoryLimit)};
             ::setrlimit(RLIMIT_AS, &limit);
         }
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     Result result;
