@@ -232,14 +232,20 @@ struct ScriptedWriter {
         return true;
     }
     bool Write(const char*, std::size_t) { return true; }
-    // Line by line, so that a failure can come in the middle of a run.
-    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
-        return text::ForEachLine(run, size, '\n', '\r', [&](std::size_t at, std::size_t length) {
-            lineBytes += static_cast<std::int64_t>(length);
-            return WriteLine(run + at, length);
-        });
+    // Line by line, so that a failure can come in the middle of a run; a line cut in pieces whole.
+    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes, bool endsLine = true) {
+        cut.append(run, size);
+        if (!endsLine) return true;
+        const std::string lines = std::move(cut);
+        cut.clear();
+        return text::ForEachLine(lines.data(), lines.size(), '\n', '\r',
+                                 [&](std::size_t at, std::size_t length) {
+                                     lineBytes += static_cast<std::int64_t>(length);
+                                     return WriteLine(lines.data() + at, length);
+                                 });
     }
-    bool WriteLines(const char16_t*, std::size_t, std::int64_t&) { return false; }
+    bool WriteLines(const char16_t*, std::size_t, std::int64_t&, bool = true) { return false; }
+    std::string cut;
     Texts written;
     std::size_t acceptLines = 100;
 };

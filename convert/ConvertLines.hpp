@@ -120,6 +120,7 @@ struct CRunInParts {
     std::vector<std::size_t> ends;
     std::vector<Out> outputs;
     std::vector<TextEncoding> encodings;  // Big5: the encoding of each part's result, GBK or UTF-8
+    bool endsLines = true;                // false: its last line goes on in the next run
     parallel::CBatch batch;               // last, so destroyed first: it waits for the parts still running
 };
 
@@ -169,6 +170,9 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
     const Unit lf = sizeof(Unit) == 1 ? Unit{'\n'} : linesdetail::InFileOrder(u'\n', layout.bigEndian);
     linesdetail::CRunInParts<Out> runs[2];
     std::string stray;  // half a unit at the end of a UTF-16 input
+    // A line too long for a part is cut inside as well, where the conversion allows; not in Big5, whose
+    // parts may come out in different encodings.
+    const text::CLineCuts cuts{encoding == TextEncoding::Big5 ? 0 : conversion.LineCutBytes(), encoding};
     const auto convertPart = [&conversion, encoding, check](linesdetail::CRunInParts<Out>& run,
                                                             std::size_t k) {
         const std::size_t from = k == 0 ? 0 : run.ends[k - 1];
@@ -192,23 +196,19 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
         run.batch.Wait();
         for (std::size_t k = 0; k < run.outputs.size(); ++k) {
             if (encoding == TextEncoding::Big5) SetLinesEncoding(writer, run.encodings[k]);
+            // A part cut inside a line goes on in the next one: no line break after it.
+            const std::size_t end = run.ends[k] / sizeof(Unit);
+            const bool endsLine =
+                (k + 1 == run.outputs.size() && run.endsLines) || (end > 0 && run.input[end - 1] == lf);
             std::int64_t lineBytes = 0;
-            if (!writer.WriteLines(run.outputs[k].data(), run.outputs[k].size(), lineBytes)) return false;
+            if (!writer.WriteLines(run.outputs[k].data(), run.outputs[k].size(), lineBytes, endsLine))
+                return false;
             progress.Add(lineBytes);
         }
         return true;
     };
     std::size_t next = 0;
     bool converting = false;  // runs[1 - next] converts and waits to be written
-    // After the first line end from `from` on (a unit offset, in bytes), or size.
-    const auto afterLineEnd = [&](const char* data, std::size_t size, std::size_t from) {
-        for (std::size_t at = from; at + sizeof(Unit) <= size; at += sizeof(Unit)) {
-            Unit unit;
-            std::memcpy(&unit, data + at, sizeof(Unit));
-            if (unit == lf) return at + sizeof(Unit);
-        }
-        return size;
-    };
     platform::LineRun read;
     while (reader.ReadLines(read)) {
         std::size_t size = read.size;
@@ -217,14 +217,19 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
         // kRunBytes, so that memory stays bounded.
         std::size_t at = 0;
         do {
-            const std::size_t end = size - at <= linesdetail::kRunBytes
-                                        ? size
-                                        : afterLineEnd(read.data, size, at + linesdetail::kRunBytes);
+            const std::size_t end =
+                size - at <= linesdetail::kRunBytes
+                    ? size
+                    : sizeof(Unit) * text::NextCut(read.data, size / sizeof(Unit),
+                                                   (at + linesdetail::kRunBytes) / sizeof(Unit), lf, cuts,
+                                                   linesdetail::kRunBytes / sizeof(Unit));
             linesdetail::CRunInParts<Out>& run = runs[next];
             run.input.resize((end - at) / sizeof(Unit));
             if (end != at) std::memcpy(&run.input[0], read.data + at, end - at);
+            run.endsLines = end == size;  // the reader hands out whole lines
             const std::size_t parts = std::max<std::size_t>(1, (end - at) / linesdetail::kPartBytes);
-            text::CutAtLineEnds(run.input.data(), run.input.size(), lf, parts, run.ends);
+            text::CutIntoParts(reinterpret_cast<const char*>(run.input.data()), run.input.size(), lf, parts,
+                               cuts, linesdetail::kPartBytes / sizeof(Unit), run.ends);
             for (std::size_t& partEnd : run.ends) partEnd *= sizeof(Unit);
             run.outputs.resize(run.ends.size());
             run.encodings.resize(run.ends.size());
@@ -247,9 +252,10 @@ LinesOutcome ConvertRunsInParts(Reader& reader, Writer& writer, const CTextConve
 // at a time where the tables allow and one by one otherwise. The reader's layout must be that of the encoding
 // (LayoutOf), and so must the writer's line break. A UTF-16 input that ends in half a unit keeps that byte,
 // after the last line. Reader: Length(), ReadLines(run), Failed(). Writer: WriteLine(data, size),
-// WriteLines(units, count, lineBytes), Write(data, size). knownValid: the input is strict UTF-8 throughout,
-// as the detection found it (or the result is not kept). check: UTF-8 input whose validity is to be found
-// on the way.
+// WriteLines(units, count, lineBytes, endsLine = true) (false: its last line goes on in the next call, as
+// when a line too long for one part is cut), Write(data, size). knownValid: the input is strict UTF-8
+// throughout, as the detection found it (or the result is not kept). check: UTF-8 input whose validity is to
+// be found on the way.
 template <class Reader, class Writer, class Progress>
 LinesOutcome ConvertLines(Reader& reader, Writer& writer, const CTextConversion& conversion,
                           TextEncoding encoding, Progress&& setProgress, bool knownValid = false,

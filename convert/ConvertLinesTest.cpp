@@ -60,18 +60,28 @@ struct LineRecorder {
         return true;
     }
     bool WriteLine(const char* line, std::size_t size) { return Put(std::string(line, size)); }
-    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
-        return text::ForEachLine(run, size, '\n', '\r', [&](std::size_t at, std::size_t length) {
-            lineBytes += static_cast<std::int64_t>(length);
-            return Put(std::string(run + at, length));
-        });
+    // A line cut in pieces is kept whole; `pieces` counts the calls that cut one.
+    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes, bool endsLine = true) {
+        cut.append(run, size);
+        if (!endsLine) return ++pieces, true;
+        const std::string lines = std::move(cut);
+        cut.clear();
+        return text::ForEachLine(lines.data(), lines.size(), '\n', '\r',
+                                 [&](std::size_t at, std::size_t length) {
+                                     lineBytes += static_cast<std::int64_t>(length);
+                                     return Put(lines.substr(at, length));
+                                 });
     }
-    bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes) {
+    bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes, bool endsLine = true) {
+        cut16.append(units, count);
+        if (!endsLine) return ++pieces, true;
+        const std::u16string lines = std::move(cut16);
+        cut16.clear();
         const char16_t lf = linesdetail::InFileOrder(u'\n', bigEndian);
         const char16_t cr = linesdetail::InFileOrder(u'\r', bigEndian);
-        return text::ForEachLine(units, count, lf, cr, [&](std::size_t at, std::size_t length) {
+        return text::ForEachLine(lines.data(), lines.size(), lf, cr, [&](std::size_t at, std::size_t length) {
             lineBytes += static_cast<std::int64_t>(length * 2);
-            return Put(std::string(reinterpret_cast<const char*>(units + at), length * 2));
+            return Put(std::string(reinterpret_cast<const char*>(lines.data() + at), length * 2));
         });
     }
     bool Write(const char* data, std::size_t size) {
@@ -83,6 +93,9 @@ struct LineRecorder {
     std::size_t accept = static_cast<std::size_t>(-1);
     Lines lines;
     std::string raw;
+    std::string cut;
+    std::u16string cut16;
+    std::size_t pieces = 0;
 };
 
 // Each line of the input converted alone, as the loop converts a line when it goes line by line.
@@ -222,6 +235,57 @@ TEST_F(ConvertRunsTest, LinesThatPairsMakeLongerOrShorterAreWrittenWhole) {
                   writer.lines[0].find(encoding == TextEncoding::Utf16Le   ? std::string("X\0Y\0Z\0", 6)
                                        : encoding == TextEncoding::Utf16Be ? std::string("\0X\0Y\0Z", 6)
                                                                            : std::string("XYZ")));
+    }
+}
+
+// A line longer than two runs of the loop's is cut inside as well, where no phrase, pair or description
+// sequence reaches over the cut: the text holds "1,2", which a pair of the user's takes whole, and in
+// Unicode sequences such as ⿲, 发 (发 inside one stays as it is), each of which has a place to cut in it.
+TEST_F(ConvertRunsTest, ALineTooLongForAPartIsCutWhereNothingReachesOver) {
+    testsupport::TempDir dir;
+    testsupport::WriteBytes(dir.File("pairs.txt"), "1,2\tONE\n");
+    CUserPairs pairs;
+    std::string error;
+    ASSERT_TRUE(pairs.Load(dir.File("pairs.txt"), error)) << error;
+    const CTextConversion withPairs = CTextConversion(tables, chain).Prefer(&pairs);
+    const CTextConversion byWords(tables, Direction::ToTraditional, &phrases);
+    const CTextConversion byName(tables, chain);
+    const std::vector<PhraseEntry>& words = phrases.Phrases(Direction::ToTraditional);
+    std::mt19937 random(5);
+    const char* const bits[] = {"1,2", ", ", ") ", "(1,", ",2)", "ab", "~"};  // ~: a sequence
+    std::string line = "\r\n";
+    while (line.size() < 1200 * 1024) {
+        line += random() % 3 ? words[random() % words.size()].phrase : bits[random() % 7];
+    }
+    gbk = line + "\n" + words[1].phrase + "1,2\r\n\xc9\xcf";
+    for (const CTextConversion* conversion : {&byWords, &byName, &withPairs}) {
+        for (const TextEncoding encoding :
+             {TextEncoding::Gbk, TextEncoding::Utf8, TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
+            SCOPED_TRACE(static_cast<int>(encoding));
+            std::string bytes = Input(encoding);
+            const std::string mark = UnitSize(encoding) == 1             ? "~"
+                                     : encoding == TextEncoding::Utf16Le ? std::string("~\0", 2)
+                                                                         : std::string("\0~", 2);
+            const std::string sequence = encoding == TextEncoding::Gbk    ? ""
+                                         : encoding == TextEncoding::Utf8 ? "\xe2\xbf\xb2, \xe5\x8f\x91"
+                                         : encoding == TextEncoding::Utf16Le
+                                             ? std::string("\xf2\x2f,\0 \0\xd1\x53", 8)
+                                             : std::string("\x2f\xf2\0,\0 \x53\xd1", 8);
+            for (std::size_t at = 0; (at = bytes.find(mark, at)) != std::string::npos;) {
+                if (at % UnitSize(encoding) != 0) {
+                    ++at;
+                    continue;
+                }
+                bytes.replace(at, mark.size(), sequence);
+                at += sequence.size();
+            }
+            RunReader reader{bytes, LayoutOf(encoding), {4 << 20}};
+            LineRecorder writer;
+            writer.bigEndian = encoding == TextEncoding::Utf16Be;
+            ASSERT_EQ(LinesOutcome::Done, ConvertLines(reader, writer, *conversion, encoding, [](int) {}));
+            EXPECT_TRUE(writer.lines == ExpectedLines(reader.bytes, encoding, *conversion));
+            EXPECT_GT(writer.pieces, 10u);
+        }
     }
 }
 

@@ -164,7 +164,17 @@ bool CTranscodingWriter::WriteLine(const char* line, std::size_t size) {
     return m_writer.WriteLine(m_out);
 }
 
-bool CTranscodingWriter::WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
+bool CTranscodingWriter::WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes,
+                                    bool endsLine) {
+    // A line cut in pieces is taken whole: its declaration and the column of what cannot be written are
+    // found in it as in any other.
+    if (!endsLine || !m_cut.empty()) {
+        m_cut.append(run, size);
+        if (!endsLine) return true;
+        const std::string lines = std::move(m_cut);
+        m_cut.clear();
+        return WriteLines(lines.data(), lines.size(), lineBytes);
+    }
     // Lines already in the output's encoding, past the declarations: the run as it is, its lines counted.
     if (m_from == m_to && m_read >= kDeclarationReach && !m_unwritable && UnitSize(m_from) == 1) {
         const auto lines = static_cast<std::size_t>(std::count(run, run + size, '\n'));
@@ -178,10 +188,11 @@ bool CTranscodingWriter::WriteLines(const char* run, std::size_t size, std::int6
     });
 }
 
-bool CTranscodingWriter::WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes) {
+bool CTranscodingWriter::WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes,
+                                    bool endsLine) {
     std::string bytes(count * 2, '\0');
     if (count != 0) std::memcpy(&bytes[0], units, count * 2);
-    return WriteLines(bytes.data(), bytes.size(), lineBytes);
+    return WriteLines(bytes.data(), bytes.size(), lineBytes, endsLine);
 }
 
 bool CTranscodingWriter::Write(const char* data, std::size_t size) {

@@ -36,8 +36,9 @@ class CTranscodingWriter {
         : m_writer(writer), m_from(from), m_original(original), m_to(to) {}
 
     bool WriteLine(const char* line, std::size_t size);
-    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes);
-    bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes);
+    // endsLine false: the last line goes on in the next call (platform::CTextWriter::WriteLines).
+    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes, bool endsLine = true);
+    bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes, bool endsLine = true);
     bool Write(const char* data, std::size_t size);  // the stray half unit of a UTF-16 input
 
     // The encoding of the lines given from now on (Big5 comes as GBK where every character allows, else as
@@ -55,6 +56,7 @@ class CTranscodingWriter {
     std::size_t m_line = 0;
     std::int64_t m_read = 0;  // bytes of the input's lines so far
     std::string m_out;
+    std::string m_cut;  // lines whose last one goes on in the next call
     std::optional<UnwritablePlace> m_unwritable;
     bool m_declarationChanged = false;
 };

@@ -76,6 +76,7 @@ bool CConversionChain::Build(const std::string& name, const PhraseTables& phrase
             error = "the phrase file has no dictionary " + dictionary + ", which " + name + " needs";
         } else {
             wholeLines = wholeLines && index->WholeLines();
+            built.m_lowBytes |= index->LowBytes();
         }
         return index;
     };

@@ -3,6 +3,7 @@
 // rule.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ class CConversionChain {
     bool ConvertsByPasses() const { return m_passes.Built(); }
     // Whether a run of whole lines converts as its lines one by one (ConvertWordsLineRun's condition).
     bool ConvertsWholeLines() const { return m_wholeLines; }
+    // The one-byte characters below 0x40 that some key of its dictionaries holds (PhraseDirectionIndex::
+    // LowBytes).
+    std::uint64_t LowBytes() const { return m_lowBytes; }
 
   private:
     struct Step {
@@ -63,5 +67,6 @@ class CConversionChain {
     const PhraseDirectionIndex* m_segmentation = nullptr;
     std::vector<Step> m_steps;
     bool m_wholeLines = false;
+    std::uint64_t m_lowBytes = 0;
     CChainPasses m_passes;  // the same conversion, faster, where the chain allows it
 };

@@ -35,6 +35,8 @@ bool HoldsLineEnd(const std::string& bytes) {
     return std::any_of(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; });
 }
 
+std::uint64_t LowBit(CharCode code) { return code < 0x40 ? std::uint64_t{1} << code : 0; }
+
 bool EndsInLoneLead(const std::string& phrase) {
     if (phrase.empty() || !gbk::IsLeadByte(static_cast<unsigned char>(phrase.back()))) return false;
     std::size_t q = 0;
@@ -97,6 +99,7 @@ PhraseDirectionIndex PhraseDirectionIndex::Build(const std::vector<const std::ve
         runEnds.push_back(sequences.size());
     }
     index.m_counterpartAt.push_back(static_cast<std::uint32_t>(index.m_counterparts.size()));
+    for (const CharCode code : flat) index.m_lowBytes |= LowBit(code);
 
     // In code order, each phrase shares with the one before it exactly the nodes of their common prefix, and
     // of equal phrases the first listed comes first. A phrase file's dictionaries come in that order (byte
@@ -272,6 +275,7 @@ PhraseDirectionIndex::PhraseDirectionIndex(const PhraseDirectionIndex& from, std
       m_counterparts(WithRoom(from.m_counterparts, moreBytes)),
       m_counterpartAt(WithRoom(from.m_counterpartAt, moreEntries)),
       m_wholeLines(from.m_wholeLines),
+      m_lowBytes(from.m_lowBytes),
       m_forms(from.m_forms) {}
 
 PhraseDirectionIndex PhraseDirectionIndex::WithPhrases(const std::vector<PhraseEntry>& more) const {
@@ -295,6 +299,7 @@ PhraseDirectionIndex PhraseDirectionIndex::WithPhrases(const std::vector<PhraseE
         }
         codes.clear();
         AppendCodes(phrase.phrase, codes);
+        for (const CharCode code : codes) index.m_lowBytes |= LowBit(code);
         index.m_characters = (index.m_empty || index.m_characters) && codes.size() == 1;
         index.m_empty = false;
         index.m_starts.AddFirst(codes[0], codes.size() == 1);

@@ -51,6 +51,9 @@ class PhraseDirectionIndex {
 
     // Every phrase is one character long: a dictionary of characters.
     bool Characters() const { return m_characters; }
+    // The one-byte characters below 0x40 that some phrase holds, a bit each (bit b for the byte b): a line
+    // may be cut after any other such character without a phrase reaching over the cut.
+    std::uint64_t LowBytes() const { return m_lowBytes; }
     // Calls take(code, counterpart, size) for each phrase of one character.
     template <class Take>
     void ForEachCharacter(Take&& take) const {
@@ -282,6 +285,7 @@ class PhraseDirectionIndex {
     std::string m_counterparts;
     std::vector<std::uint32_t> m_counterpartAt;  // per entry, and one past the last
     bool m_wholeLines = true;
+    std::uint64_t m_lowBytes = 0;
     std::unordered_map<CharCode, std::vector<std::string>> m_forms;
 };
 

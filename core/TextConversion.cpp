@@ -681,6 +681,25 @@ bool CTextConversion::ConvertRunPart(TextEncoding encoding, char* part, std::siz
     return false;
 }
 
+std::uint64_t CTextConversion::LineCutBytes() const {
+    const DirectionIndex& table = m_tables.Index(m_direction);
+    if (!table.direct) return 0;
+    std::uint64_t held = std::uint64_t{1} << '\r' | std::uint64_t{1} << '\n';
+    for (unsigned byte = 0; byte < 0x100; ++byte) {
+        const unsigned counterpart = table.singles[byte];
+        if (counterpart == byte) continue;
+        held |= byte < 0x40 ? std::uint64_t{1} << byte : 0;
+        held |= counterpart < 0x40 ? std::uint64_t{1} << counterpart : 0;
+    }
+    if (m_user != nullptr) held |= m_user->Index().LowBytes();
+    if (m_chain != nullptr) {
+        held |= m_chain->LowBytes();
+    } else if (m_phrases != nullptr) {
+        held |= m_phrases->Index(m_direction).LowBytes();
+    }
+    return ~held;
+}
+
 bool CTextConversion::ConvertGbkLinesInto(char* run, std::size_t size, std::string& out) const {
     out.clear();
     if (!ConvertsRunParts(TextEncoding::Gbk)) return false;

@@ -73,6 +73,12 @@ class CTextConversion {
     // it found (a UTF-8 part is left as it was); false says nothing.
     bool ConvertsRunParts(TextEncoding encoding) const;
     bool ConvertRunPart(TextEncoding encoding, char* part, std::size_t size, std::string& out) const;
+    // Where a line too long for one part may be cut as well (text::CLineCuts): the one-byte characters below
+    // 0x40 that no phrase, pair or key of a dictionary holds and that no table converts or writes, a bit
+    // each. A part may then end after one of them, right after another character below 0x40: no phrase
+    // reaches over such a place, and the parts convert as the line would. 0 where the characters do not map
+    // one at a time.
+    std::uint64_t LineCutBytes() const;
     // A run of whole Big5 lines written in place in GBK, converted, as its lines would be one by one, for
     // conversions a character at a time by a direct table (one look-up a character); false, with the run
     // perhaps changed, where that cannot be done: the caller keeps a copy.

@@ -124,6 +124,80 @@ void CutAtLineEnds(const Unit* units, std::size_t count, Unit lf, std::size_t pa
     ends.push_back(count);
 }
 
+// Places inside a line where a conversion may cut it (CTextConversion::LineCutBytes): after a unit below 0x40
+// whose bit is set, itself right after another unit below 0x40. No trail byte of GBK or Big5 is below 0x40,
+// so a character begins at the second unit in every encoding. In UTF-8 and UTF-16 a description sequence
+// (U+2FF0 to U+2FFF, then up to 63 more code points of any kind) stays whole, so no place within its reach
+// is one.
+struct CLineCuts {
+    std::uint64_t bytes = 0;
+    TextEncoding encoding = TextEncoding::Gbk;  // of the units, UTF-16 in the file's byte order
+};
+
+// The end of the first place to cut a text of `count` units at, at or after the unit `from`: after an lf,
+// when one comes within `reach` units; else after the first lf or place inside a line (CLineCuts) there is;
+// else count. The units are read from `data` one by one, wherever it lies.
+template <class Unit>
+std::size_t NextCut(const char* data, std::size_t count, std::size_t from, Unit lf, const CLineCuts& cuts,
+                    std::size_t reach) {
+    const auto unitAt = [data](std::size_t i) {
+        Unit unit;
+        std::memcpy(&unit, data + i * sizeof(Unit), sizeof(Unit));
+        return unit;
+    };
+    const std::size_t near = from + std::min(reach, count - from);
+    std::size_t i = from;
+    while (i < near && unitAt(i) != lf) ++i;
+    if (i < near || cuts.bytes == 0) {
+        while (i < count && unitAt(i) != lf) ++i;
+        return i == count ? count : i + 1;
+    }
+    // Its value, UTF-16 read in the file's byte order.
+    const bool big = cuts.encoding == TextEncoding::Utf16Be;
+    const auto value = [&](std::size_t at) -> unsigned {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(data + at * sizeof(Unit));
+        if (sizeof(Unit) == 1) return bytes[0];
+        return big ? bytes[0] << 8 | bytes[1] : bytes[1] << 8 | bytes[0];
+    };
+    // A description operator: E2 BF B0 to E2 BF BF in UTF-8, one unit in UTF-16. Its sequence reaches at most
+    // 64 code points: 256 bytes, 128 units.
+    const bool describes = cuts.encoding != TextEncoding::Gbk && cuts.encoding != TextEncoding::Big5;
+    const std::size_t sequenceReach = sizeof(Unit) == 1 ? 256 : 128;
+    const auto operatorEndsAt = [&](std::size_t at) {
+        if (sizeof(Unit) == 2) return value(at) >= 0x2FF0 && value(at) <= 0x2FFF;
+        return at >= 2 && (value(at) & 0xF0) == 0xB0 && value(at - 1) == 0xBF && value(at - 2) == 0xE2;
+    };
+    std::size_t clearFrom = 0;  // no operator reaches a place from here on
+    if (describes) {
+        for (std::size_t at = from > sequenceReach ? from - sequenceReach : 0; at < from; ++at) {
+            if (operatorEndsAt(at)) clearFrom = at + sequenceReach;
+        }
+    }
+    for (i = from; i + 1 < count; ++i) {
+        if (unitAt(i) == lf) return i + 1;
+        if (describes && operatorEndsAt(i)) clearFrom = i + sequenceReach;
+        const unsigned unit = value(i);
+        if (unit < 0x40 && (cuts.bytes >> unit & 1) != 0 && i > 0 && value(i - 1) < 0x40 && i >= clearFrom)
+            return i + 1;
+    }
+    return count;
+}
+
+// CutAtLineEnds with places inside lines besides (NextCut): each cut at or after its share, after an lf
+// within `reach`, else after the first place there is.
+template <class Unit>
+void CutIntoParts(const char* data, std::size_t count, Unit lf, std::size_t parts, const CLineCuts& cuts,
+                  std::size_t reach, std::vector<std::size_t>& ends) {
+    ends.clear();
+    for (std::size_t k = 1; k < parts; ++k) {
+        const std::size_t from = std::max(count / parts * k, ends.empty() ? 0 : ends.back());
+        const std::size_t after = NextCut(data, count, from, lf, cuts, reach);
+        if (after >= count) break;
+        ends.push_back(after);
+    }
+    ends.push_back(count);
+}
+
 // ForEachLine over the bytes of a text in `encoding`: take(begin, size) in bytes. In UTF-16 lines end at the
 // unit LF (a CR unit right before it belonging to the terminator), and an odd last byte stays with the last
 // line.

@@ -356,7 +356,7 @@ char* ExpandLineFeeds(const char* run, std::size_t begin, std::size_t end, char*
 
 // One-byte units the fast way, in pieces that fit the buffer with room for the stores past their end; the
 // last bytes of the run, which the block loads must not read past, the careful way.
-bool CTextWriter::WriteByteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
+bool CTextWriter::WriteByteLines(const char* run, std::size_t size, std::int64_t& lineBytes, bool endsLine) {
     constexpr std::size_t kPiece = 64 * 1024;
     constexpr std::size_t kSlack = 32;
     std::size_t lineFeeds = 0;
@@ -374,13 +374,14 @@ bool CTextWriter::WriteByteLines(const char* run, std::size_t size, std::int64_t
         at += piece;
     }
     lineBytes += static_cast<std::int64_t>(at - lineFeeds - crLfs);
-    return WriteUnitLines(run + at, size - at, lineBytes);
+    return WriteUnitLines(run + at, size - at, lineBytes, endsLine);
 }
 #endif
 
 // The line feed and carriage return of the units are those of the line break, as they lie in memory.
 template <class Unit>
-bool CTextWriter::WriteUnitLines(const Unit* units, std::size_t count, std::int64_t& lineBytes) {
+bool CTextWriter::WriteUnitLines(const Unit* units, std::size_t count, std::int64_t& lineBytes,
+                                 bool endsLine) {
     Unit cr;
     Unit lf;
     std::memcpy(&cr, m_lineBreak.data(), sizeof(Unit));
@@ -396,6 +397,10 @@ bool CTextWriter::WriteUnitLines(const Unit* units, std::size_t count, std::int6
             end = found ? static_cast<std::size_t>(static_cast<const Unit*>(found) - units) : count;
         } else {
             while (end < count && units[end] != lf) ++end;
+        }
+        if (end == count && !endsLine) {  // the line goes on in the next call
+            lineBytes += static_cast<std::int64_t>((count - at) * sizeof(Unit));
+            break;
         }
         const bool crLf = end < count && end > at && units[end - 1] == cr;
         lineBytes += static_cast<std::int64_t>((end - at - (crLf ? 1 : 0)) * sizeof(Unit));
@@ -417,15 +422,16 @@ bool CTextWriter::WriteUnitLines(const Unit* units, std::size_t count, std::int6
     return Write(bytes(units + piece), (count - piece) * sizeof(Unit));
 }
 
-bool CTextWriter::WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes) {
+bool CTextWriter::WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes, bool endsLine) {
 #if defined(__SSE2__)
-    if (m_lineBreak.size() == 2) return WriteByteLines(run, size, lineBytes);
+    if (m_lineBreak.size() == 2) return WriteByteLines(run, size, lineBytes, endsLine);
 #endif
-    return WriteUnitLines(run, size, lineBytes);
+    return WriteUnitLines(run, size, lineBytes, endsLine);
 }
 
-bool CTextWriter::WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes) {
-    return WriteUnitLines(units, count, lineBytes);
+bool CTextWriter::WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes,
+                             bool endsLine) {
+    return WriteUnitLines(units, count, lineBytes, endsLine);
 }
 
 bool CTextWriter::Close() {

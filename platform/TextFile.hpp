@@ -125,9 +125,10 @@ class CTextWriter {
     // Writes a run of whole lines as the reader hands them out (each ends with LF, a CR right before it being
     // part of its terminator; the last may lack one), each line with CR LF as WriteLine would, in as few
     // copies as the line ends allow. Adds the bytes of the lines without their terminators to lineBytes.
-    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes);
+    // endsLine false: the last line, which lacks its LF, goes on in the next call (no CR LF after it).
+    bool WriteLines(const char* run, std::size_t size, std::int64_t& lineBytes, bool endsLine = true);
     // The same for UTF-16 units, in the byte order of the line break (SetLineBreak).
-    bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes);
+    bool WriteLines(const char16_t* units, std::size_t count, std::int64_t& lineBytes, bool endsLine = true);
     bool Write(const char* data, std::size_t size);  // bytes as they are: a byte order mark
     bool Failed() const { return m_failed; }
     // The bytes that reached the file (or standard output) so far: what cannot be taken back from a stream.
@@ -141,8 +142,8 @@ class CTextWriter {
     bool Start();
     bool Flush();
     template <class Unit>
-    bool WriteUnitLines(const Unit* units, std::size_t count, std::int64_t& lineBytes);
-    bool WriteByteLines(const char* run, std::size_t size, std::int64_t& lineBytes);
+    bool WriteUnitLines(const Unit* units, std::size_t count, std::int64_t& lineBytes, bool endsLine);
+    bool WriteByteLines(const char* run, std::size_t size, std::int64_t& lineBytes, bool endsLine);
 
     CRawFile m_file;
     std::unique_ptr<char[]> m_buffer;

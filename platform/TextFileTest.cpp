@@ -154,7 +154,8 @@ TEST(TextWriterTest, CreateTruncatesAndFailsOnADirectory) {
 namespace {
 
 // WriteLines must give what WriteLine gives line by line, wherever the line ends fall: CR LF and LF at every
-// offset, CRs that are text, lines longer than the pieces it works in, a last line without LF.
+// offset, CRs that are text, lines longer than the pieces it works in, a last line without LF; and so must a
+// run written in two calls cut inside a line.
 TEST(TextWriterTest, RunsOfLinesComeOutAsLineByLine) {
     TempDir dir;
     std::mt19937 random(5);
@@ -182,6 +183,18 @@ TEST(TextWriterTest, RunsOfLinesComeOutAsLineByLine) {
         ASSERT_TRUE(runs.Close());
         ASSERT_TRUE(ReadBytes(dir.File("lines.txt")) == ReadBytes(dir.File("runs.txt"))) << "round " << round;
         EXPECT_EQ(expectedBytes, lineBytes);
+        // The same in two calls cut anywhere but inside a CR LF, the first saying that its last line goes on.
+        std::size_t cut = random() % (run.size() + 1);
+        if (cut > 0 && cut < run.size() && run[cut - 1] == '\r' && run[cut] == '\n') --cut;
+        platform::CTextWriter pieces;
+        ASSERT_TRUE(pieces.Create(dir.File("pieces.txt")));
+        std::int64_t pieceBytes = 0;
+        ASSERT_TRUE(pieces.WriteLines(run.data(), cut, pieceBytes, false));
+        ASSERT_TRUE(pieces.WriteLines(run.data() + cut, run.size() - cut, pieceBytes));
+        ASSERT_TRUE(pieces.Close());
+        ASSERT_TRUE(ReadBytes(dir.File("lines.txt")) == ReadBytes(dir.File("pieces.txt")))
+            << "round " << round;
+        EXPECT_EQ(expectedBytes, pieceBytes);
     }
 }
 
