@@ -586,7 +586,7 @@ void ConvertInParts(char* run, std::size_t size, std::string& out, Convert&& con
     const std::size_t parts = std::min(kMostParts, size / kLeastPart);
     if (parts <= 1) return convert(run, size, out);
     std::vector<std::size_t> cuts;
-    text::CutAtLineEnds(run, size, '\n', parts, cuts);
+    text::CutIntoParts(run, size, '\n', parts, text::CLineCuts{}, size, cuts);
     thread_local std::vector<std::string> kept;
     std::vector<std::string>& results = kept;  // this thread's, named so in the helpers too
     results.resize(cuts.size());

@@ -107,23 +107,6 @@ bool ForEachLine(const Unit* units, std::size_t count, Unit lf, Unit cr, Take&& 
     return true;
 }
 
-// Where the parts of units[0, count) end when it is cut into at most `parts` runs of whole lines of about
-// equal size: each cut follows the first lf at or after its share, so that a part is never empty. The last
-// end is count.
-template <class Unit>
-void CutAtLineEnds(const Unit* units, std::size_t count, Unit lf, std::size_t parts,
-                   std::vector<std::size_t>& ends) {
-    ends.clear();
-    for (std::size_t k = 1; k < parts; ++k) {
-        const std::size_t from = std::max(count / parts * k, ends.empty() ? 0 : ends.back());
-        const std::size_t after =
-            static_cast<std::size_t>(std::find(units + from, units + count, lf) - units) + 1;
-        if (after >= count) break;
-        ends.push_back(after);
-    }
-    ends.push_back(count);
-}
-
 // Places inside a line where a conversion may cut it (CTextConversion::LineCutBytes): after a unit below 0x40
 // whose bit is set, itself right after another unit below 0x40. No trail byte of GBK or Big5 is below 0x40,
 // so a character begins at the second unit in every encoding. In UTF-8 and UTF-16 a description sequence
@@ -145,11 +128,20 @@ std::size_t NextCut(const char* data, std::size_t count, std::size_t from, Unit 
         std::memcpy(&unit, data + i * sizeof(Unit), sizeof(Unit));
         return unit;
     };
+    // The first lf in [at, end), or end.
+    const auto findLf = [&](std::size_t at, std::size_t end) {
+        if constexpr (sizeof(Unit) == 1) {
+            const void* found = std::memchr(data + at, static_cast<unsigned char>(lf), end - at);
+            return found == nullptr ? end : static_cast<std::size_t>(static_cast<const char*>(found) - data);
+        } else {
+            while (at < end && unitAt(at) != lf) ++at;
+            return at;
+        }
+    };
     const std::size_t near = from + std::min(reach, count - from);
-    std::size_t i = from;
-    while (i < near && unitAt(i) != lf) ++i;
+    std::size_t i = findLf(from, near);
     if (i < near || cuts.bytes == 0) {
-        while (i < count && unitAt(i) != lf) ++i;
+        i = findLf(i, count);
         return i == count ? count : i + 1;
     }
     // Its value, UTF-16 read in the file's byte order.
@@ -183,8 +175,9 @@ std::size_t NextCut(const char* data, std::size_t count, std::size_t from, Unit 
     return count;
 }
 
-// CutAtLineEnds with places inside lines besides (NextCut): each cut at or after its share, after an lf
-// within `reach`, else after the first place there is.
+// Where the parts of a text of `count` units end when it is cut into at most `parts` of about equal size:
+// each cut follows its share at the first place NextCut gives, so that a part is never empty. The last end is
+// count. With no places inside lines (cuts.bytes 0) every part is a run of whole lines.
 template <class Unit>
 void CutIntoParts(const char* data, std::size_t count, Unit lf, std::size_t parts, const CLineCuts& cuts,
                   std::size_t reach, std::vector<std::size_t>& ends) {
